@@ -1,0 +1,15 @@
+#pragma once
+
+#include "BrambletCore/Models/FileItem.h"
+#include "BrambletCore/Models/TabSnapshot.h"
+
+#include <QList>
+
+namespace bramblet {
+
+// What a pane shows of a listing: hidden items dropped unless `showHidden`, the tab's filter
+// applied, folders first, then the tab's sort field and direction. Stable: items the order does
+// not separate keep their given order. Reads only the tab's filter, sort and descending.
+QList<FileItem> filteredItems(const QList<FileItem>& items, const TabSnapshot& tab, bool showHidden);
+
+} // namespace bramblet

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace zentrova {
+
+// The host's main queue, as far as the engine needs one. The engine is single-threaded and owns
+// no timers: the few delayed actions it needs (the synchronized-output time-out) are posted here
+// and run later on the thread that feeds the terminal. The Qt view implements it with QTimer,
+// tests with a manual clock.
+class MainQueue {
+public:
+    // A delayed action that can be called off. Destroying the handle does not cancel it.
+    class Handle {
+    public:
+        virtual ~Handle() = default;
+        virtual void cancel() = 0;
+    };
+
+    virtual ~MainQueue() = default;
+
+    // Runs `work` on the queue's thread after everything already posted.
+    virtual void post(std::function<void()> work) = 0;
+
+    // Runs `work` on the queue's thread once `delay` has passed, unless cancelled first.
+    virtual std::shared_ptr<Handle> postAfter(std::chrono::milliseconds delay, std::function<void()> work) = 0;
+};
+
+} // namespace zentrova

@@ -1,0 +1,58 @@
+#include "ZentrovaView/QtMainQueue.h"
+
+#include <QTimer>
+
+namespace zentrova {
+
+namespace {
+
+class TimerHandle final : public MainQueue::Handle {
+public:
+    explicit TimerHandle(QTimer* timer)
+        : m_timer(timer)
+    {
+    }
+
+    void cancel() override
+    {
+        if (m_timer) {
+            m_timer->stop();
+            m_timer->deleteLater();
+        }
+    }
+
+private:
+    QPointer<QTimer> m_timer;
+};
+
+} // namespace
+
+QtMainQueue::QtMainQueue(QObject* context)
+    : m_context(context)
+{
+}
+
+void QtMainQueue::post(std::function<void()> work)
+{
+    if (!m_context)
+        return;
+    QMetaObject::invokeMethod(m_context, [work = std::move(work)] { work(); }, Qt::QueuedConnection);
+}
+
+std::shared_ptr<MainQueue::Handle> QtMainQueue::postAfter(std::chrono::milliseconds delay, std::function<void()> work)
+{
+    // A parented single-shot timer: it dies with the context, and cancel() can reach it until it fires.
+    auto* timer = new QTimer(m_context);
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, work = std::move(work)] {
+        timer->deleteLater();
+        work();
+    });
+    if (m_context)
+        timer->start(delay);
+    else
+        timer->deleteLater();
+    return std::make_shared<TimerHandle>(timer);
+}
+
+} // namespace zentrova

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the sanitizer configuration and runs every test.
+# Usage: scripts/test.sh [extra ctest arguments]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+bash scripts/setup.sh
+
+# Every test binary runs under address and undefined-behaviour sanitizers, including the
+# listing run that test discovery makes during the build.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+export LSAN_OPTIONS="suppressions=$root/Tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+jobs=$(nproc)
+cmake --preset asan
+cmake --build --preset asan -j "$jobs"
+
+# No test may touch the user's own settings, data or Trash.
+sandbox=$(mktemp -d -t bramblet-tests.XXXXXX)
+cleanup() { rm -rf "$sandbox"; }
+trap cleanup EXIT
+mkdir -p "$sandbox"/{home,config,data,cache,runtime}
+chmod 700 "$sandbox/runtime"
+export HOME="$sandbox/home"
+export XDG_CONFIG_HOME="$sandbox/config"
+export XDG_DATA_HOME="$sandbox/data"
+export XDG_CACHE_HOME="$sandbox/cache"
+export XDG_RUNTIME_DIR="$sandbox/runtime"
+export QT_QPA_PLATFORM=offscreen
+
+cd build/asan
+ctest --output-on-failure -j "$jobs" "$@"
