@@ -1,0 +1,88 @@
+#include "BrambletCore/Concurrency/SerialExecutor.h"
+
+#include "BrambletCore/Models/FileFailure.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <mutex>
+#include <numeric>
+#include <vector>
+
+namespace bramblet {
+namespace {
+
+TEST(SerialExecutor, RunsOneAtATimeInSubmissionOrder)
+{
+    SerialExecutor executor;
+    std::mutex mutex;
+    std::vector<int> order;
+    std::atomic<int> running = 0;
+    std::atomic<int> overlap = 0;
+    QList<QFuture<int>> futures;
+    for (int i = 0; i < 20; ++i) {
+        futures << executor.run([&, i](const Cancellation&) {
+            if (running.fetch_add(1) != 0)
+                ++overlap;
+            QThread::usleep(200);
+            {
+                std::lock_guard lock(mutex);
+                order.push_back(i);
+            }
+            running.fetch_sub(1);
+            return i * i;
+        });
+    }
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(futures[i].result(), i * i);
+    EXPECT_EQ(overlap.load(), 0);
+    std::vector<int> expected(20);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(order, expected);
+}
+
+TEST(SerialExecutor, ThrownFailureReachesTypedHandlerOnTheCallersThread)
+{
+    SerialExecutor executor;
+    QObject context;
+    std::optional<FileFailure::Kind> caught;
+    Qt::HANDLE handlerThread = nullptr;
+    executor.run([](const Cancellation&) -> int { throw FileFailure(FileFailure::Kind::missingSource); })
+        .then(&context, [](int) { ADD_FAILURE() << "a failed run has no result"; })
+        .onFailed(&context, [&](const FileFailure& failure) {
+            caught = failure.kind();
+            handlerThread = QThread::currentThreadId();
+        });
+    QTRY_VERIFY(caught.has_value());
+    EXPECT_EQ(*caught, FileFailure::Kind::missingSource);
+    EXPECT_EQ(handlerThread, QThread::currentThreadId());
+}
+
+TEST(SerialExecutor, CancellationIsVisibleToRunningWorkAndSkipsQueuedWork)
+{
+    SerialExecutor executor;
+    std::atomic<bool> started = false;
+    std::atomic<bool> sawCancel = false;
+    std::atomic<bool> queuedRan = false;
+    auto longWork = executor.run([&](const Cancellation& cancellation) {
+        started = true;
+        while (!cancellation.isCancelled())
+            QThread::msleep(1);
+        sawCancel = true;
+    });
+    auto queued = executor.run([&](const Cancellation&) { queuedRan = true; });
+    QTRY_VERIFY(started.load());
+    queued.cancel();
+    longWork.cancel();
+    longWork.waitForFinished();
+    queued.waitForFinished();
+    EXPECT_TRUE(sawCancel.load());
+    EXPECT_FALSE(queuedRan.load());
+}
+
+} // namespace
+} // namespace bramblet
