@@ -1,0 +1,101 @@
+#include "BrambletCore/Files/ItemAttributes.h"
+
+#include "BrambletCore/Files/SystemError.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+namespace bramblet {
+
+namespace {
+
+constexpr const char* tagsAttribute = "user.xdg.tags";
+
+Date dateOf(const struct statx_timestamp& timestamp)
+{
+    const auto sinceEpoch = std::chrono::seconds(timestamp.tv_sec) + std::chrono::nanoseconds(timestamp.tv_nsec);
+    return Date(std::chrono::duration_cast<Date::duration>(sinceEpoch));
+}
+
+// Tags are a courtesy of the file system: one that has no user attributes, a value we may not
+// read or one that vanished all mean no tags, never a failed listing.
+QStringList readTags(const std::filesystem::path& url)
+{
+    char small[256];
+    const ssize_t length = lgetxattr(url.c_str(), tagsAttribute, small, sizeof small);
+    if (length >= 0)
+        return tagsFromAttribute(QByteArrayView(small, length));
+    // A long value: ask for its size, and again if it grew in between.
+    QByteArray large;
+    while (errno == ERANGE) {
+        const ssize_t needed = lgetxattr(url.c_str(), tagsAttribute, nullptr, 0);
+        if (needed <= 0)
+            break;
+        large.resize(needed);
+        const ssize_t got = lgetxattr(url.c_str(), tagsAttribute, large.data(), size_t(needed));
+        if (got >= 0)
+            return tagsFromAttribute(QByteArrayView(large.constData(), got));
+    }
+    return {};
+}
+
+} // namespace
+
+QStringList tagsFromAttribute(QByteArrayView value)
+{
+    QStringList tags;
+    for (const auto& part : QByteArray::fromRawData(value.data(), value.size()).split(',')) {
+        if (!part.isEmpty())
+            tags.append(QString::fromUtf8(part));
+    }
+    return tags;
+}
+
+std::filesystem::path lastComponent(const std::filesystem::path& path)
+{
+    const std::string& text = path.native();
+    const auto end = text.find_last_not_of('/');
+    if (end == std::string::npos)
+        return text.empty() ? std::filesystem::path() : std::filesystem::path("/");
+    const auto slash = text.rfind('/', end);
+    const auto begin = slash == std::string::npos ? 0 : slash + 1;
+    return std::filesystem::path(text.substr(begin, end + 1 - begin));
+}
+
+FileItem readItem(int directoryFd, const char* name, std::filesystem::path url, ResourceKeys keys)
+{
+    struct statx attributes;
+    // AT_NO_AUTOMOUNT: listing a folder of automount points must not mount them all.
+    constexpr int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT;
+    constexpr unsigned mask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_BTIME;
+    if (statx(directoryFd, name, flags, mask, &attributes) != 0)
+        throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), url);
+
+    const bool isLink = S_ISLNK(attributes.stx_mode);
+    const bool isFolder = S_ISDIR(attributes.stx_mode);
+    FileItem item;
+    item.name = pathString(lastComponent(url));
+    item.isDirectory = keys.testFlag(ResourceKey::isDirectory) && isFolder;
+    item.isSymbolicLink = keys.testFlag(ResourceKey::isSymbolicLink) && isLink;
+    item.isHidden = item.name.startsWith(QLatin1Char('.'));
+    // A folder's size is its own bookkeeping, not content: report none, as for any folder.
+    if (keys.testFlag(ResourceKey::fileSize) && !isFolder)
+        item.size = qint64(attributes.stx_size);
+    if (keys.testFlag(ResourceKey::contentModificationDate) && (attributes.stx_mask & STATX_MTIME))
+        item.modified = dateOf(attributes.stx_mtime);
+    if (keys.testFlag(ResourceKey::creationDate) && (attributes.stx_mask & STATX_BTIME))
+        item.created = dateOf(attributes.stx_btime);
+    if (attributes.stx_mask & STATX_MODE)
+        item.permissions = int(attributes.stx_mode & 07777);
+    if (keys.testFlag(ResourceKey::tagNames))
+        item.tags = readTags(url);
+    item.url = std::move(url);
+    return item;
+}
+
+} // namespace bramblet
