@@ -1,5 +1,6 @@
 #include "BrambletCore/Files/FileService.h"
 
+#include "BrambletCore/Files/FileSearch.h"
 #include "BrambletCore/Files/FolderListing.h"
 #include "BrambletCore/Files/ItemAttributes.h"
 
@@ -22,6 +23,14 @@ FileService::~FileService() = default;
 QFuture<QList<FileItem>> FileService::list(const std::filesystem::path& folder)
 {
     return m_executor.run([folder](const Cancellation&) { return listFolder(folder); });
+}
+
+QFuture<QList<FileItem>> FileService::search(const std::filesystem::path& root, const QString& query,
+                                             bool showHidden)
+{
+    return m_executor.run([index = m_nameIndex, root, query, showHidden](const Cancellation& cancellation) {
+        return searchFolder(index, root, query, showHidden, cancellation);
+    });
 }
 
 FileItem FileService::itemAt(const std::filesystem::path& url, ResourceKeys keys) const

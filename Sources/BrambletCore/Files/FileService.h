@@ -45,6 +45,13 @@ public:
     // entry that cannot be read fails the listing.
     virtual QFuture<QList<FileItem>> list(const std::filesystem::path& folder);
 
+    // The entries anywhere below `root` whose names pass FilenameFilter(query), hidden ones only
+    // with `showHidden`; unsorted. Asks the system's file-name index and walks the folder where
+    // the index cannot answer (see searchFolder()). Cancelling the future stops the work once the
+    // index tool has ended, or before the next entry of a walk; a cancelled search returns nothing.
+    virtual QFuture<QList<FileItem>> search(const std::filesystem::path& root, const QString& query,
+                                            bool showHidden);
+
     // One item's attributes, read now on the calling thread; a final symbolic link is not
     // followed. `url` is kept as given (not resolved). Safe from any thread.
     virtual FileItem itemAt(const std::filesystem::path& url, ResourceKeys keys) const;
