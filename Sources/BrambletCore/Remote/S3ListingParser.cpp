@@ -1,0 +1,108 @@
+#include "BrambletCore/Remote/S3ListingParser.h"
+
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+#include <charconv>
+
+namespace bramblet {
+
+namespace {
+
+struct Entry {
+    QString key;
+    QString size;
+    QString modified;
+};
+
+} // namespace
+
+QList<S3Object> S3ListingParser::parseListing(const QByteArray& body)
+{
+    QList<S3Object> folders;
+    QList<S3Object> files;
+    Entry entry;
+    // The field that the innermost open element feeds, if it is one we read.
+    QString* gathering = nullptr;
+
+    QXmlStreamReader reader(body);
+    reader.setNamespaceProcessing(false);
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            const auto name = reader.qualifiedName();
+            if (name == u"Contents" || name == u"CommonPrefixes")
+                entry = {};
+            if (name == u"Key" || name == u"Prefix")
+                gathering = &entry.key;
+            else if (name == u"Size")
+                gathering = &entry.size;
+            else if (name == u"LastModified")
+                gathering = &entry.modified;
+            else
+                gathering = nullptr;
+            break;
+        }
+        case QXmlStreamReader::Characters:
+            if (gathering)
+                gathering->append(reader.text());
+            break;
+        case QXmlStreamReader::EndElement: {
+            gathering = nullptr;
+            const auto name = reader.qualifiedName();
+            if (name == u"CommonPrefixes")
+                folders.append({ .key = entry.key, .isFolder = true, .size = 0, .modified = std::nullopt });
+            else if (name == u"Contents" && !entry.key.endsWith(u'/'))
+                files.append({ .key = entry.key,
+                               .isFolder = false,
+                               .size = parseSize(entry.size),
+                               .modified = parseModified(entry.modified) });
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return folders + files;
+}
+
+qint64 S3ListingParser::parseSize(const QString& text)
+{
+    QByteArray digits = text.toLatin1();
+    if (digits.startsWith('+') && digits.size() > 1 && digits[1] != '-')
+        digits.remove(0, 1);
+    qint64 value = 0;
+    const auto [end, error] = std::from_chars(digits.constData(), digits.constData() + digits.size(), value);
+    if (error != std::errc() || end != digits.constData() + digits.size())
+        return 0;
+    return value;
+}
+
+std::optional<Date> S3ListingParser::parseModified(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(^(\d{4})-(\d{2})-(\d{2})T(\d{2}):(\d{2}):(\d{2})\.(\d+)(?:Z|([+-])(\d{2}):(\d{2}))$)"));
+    const auto match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const auto number = [&](int group) { return match.capturedView(group).toInt(); };
+
+    using namespace std::chrono;
+    const year_month_day date { year(number(1)), month(unsigned(number(2))), day(unsigned(number(3))) };
+    const int hour = number(4);
+    const int minute = number(5);
+    const int second = number(6);
+    const int zoneHours = match.hasCaptured(8) ? number(9) : 0;
+    const int zoneMinutes = match.hasCaptured(8) ? number(10) : 0;
+    if (!date.ok() || hour > 23 || minute > 59 || second > 59 || zoneHours > 23 || zoneMinutes > 59)
+        return std::nullopt;
+
+    // The fraction as nanoseconds: its first nine digits, padded on the right.
+    const QString fraction = match.captured(7).left(9).leftJustified(9, u'0');
+    const auto offset = hours(zoneHours) + minutes(zoneMinutes);
+    const Date local = sys_days(date) + hours(hour) + minutes(minute) + seconds(second)
+        + duration_cast<Date::duration>(nanoseconds(fraction.toLongLong()));
+    return match.captured(8) == u"-" ? local + offset : local - offset;
+}
+
+} // namespace bramblet

@@ -1,0 +1,51 @@
+#include "BrambletCore/Remote/S3Service.h"
+
+#include "BrambletCore/Remote/S3Error.h"
+#include "BrambletCore/Remote/S3ListingParser.h"
+#include "BrambletCore/Remote/S3Request.h"
+
+#include <QStringDecoder>
+
+namespace bramblet {
+
+QFuture<QList<S3Object>> S3Service::list(const QString& prefix)
+{
+    return send({ .method = "GET", .key = {}, .query = S3Request::listQuery(prefix), .bodyFile = {}, .targetFile = {} })
+        .then(QtFuture::Launch::Sync, &S3ListingParser::parseListing);
+}
+
+QFuture<void> S3Service::download(const QString& key, const std::filesystem::path& to)
+{
+    return send({ .method = "GET", .key = key, .query = {}, .bodyFile = {}, .targetFile = to })
+        .then(QtFuture::Launch::Sync, [](const QByteArray&) {});
+}
+
+QFuture<void> S3Service::upload(const std::filesystem::path& from, const QString& key)
+{
+    return send({ .method = "PUT", .key = key, .query = {}, .bodyFile = from, .targetFile = {} })
+        .then(QtFuture::Launch::Sync, [](const QByteArray&) {});
+}
+
+QFuture<void> S3Service::createFolder(const QString& key)
+{
+    const QString folderKey = key.endsWith(u'/') ? key : key + u'/';
+    return send({ .method = "PUT", .key = folderKey, .query = {}, .bodyFile = {}, .targetFile = {} })
+        .then(QtFuture::Launch::Sync, [](const QByteArray&) {});
+}
+
+QFuture<void> S3Service::deleteObject(const QString& key)
+{
+    return send({ .method = "DELETE", .key = key, .query = {}, .bodyFile = {}, .targetFile = {} })
+        .then(QtFuture::Launch::Sync, [](const QByteArray&) {});
+}
+
+void S3Service::checkStatus(int status, const QByteArray& body)
+{
+    if (status >= 200 && status <= 299)
+        return;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(body);
+    throw S3Error::badResponse(status, decoder.hasError() ? QStringLiteral("unknown error") : text);
+}
+
+} // namespace bramblet

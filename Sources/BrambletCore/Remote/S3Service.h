@@ -1,0 +1,108 @@
+#pragma once
+
+#include "BrambletCore/Models/Date.h"
+#include "BrambletCore/Remote/S3Connection.h"
+#include "BrambletCore/Remote/S3Object.h"
+
+#include <QByteArray>
+#include <QFuture>
+#include <QList>
+#include <QSslConfiguration>
+#include <QThread>
+
+#include <atomic>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace bramblet {
+
+// A client for one bucket of an S3-compatible store: list one folder level, download, upload,
+// create a folder, delete an object. Requests are path-style HTTPS (never plain HTTP), signed
+// with Signature Version 4, each operation exactly one request with a 60-second time-out and
+// nothing retried.
+//
+// It is an actor. Operations may be called from any thread and return at once; they run one at
+// a time, in call order, on the client's own thread. That thread runs an event loop, which its
+// QNetworkAccessManager needs (a QThreadPool thread has none), and keeps a queue of the calls
+// waiting their turn. Results arrive through the future, failures as S3Error, so callers write
+//     service.list(prefix).then(this, onListing).onFailed(this, [](const S3Error& e) { ... });
+// and continue on their own thread. Destroying the client aborts the request in flight and
+// drops the queued calls (their futures end cancelled) without waiting for the network; it must
+// not happen on the client's thread.
+//
+// Large files never sit in memory: an upload is hashed in one pass over the file and streamed
+// from it in a second; a download is streamed into a temporary file beside the target that
+// replaces the target only when the whole body has arrived with a good status.
+class S3Service {
+public:
+    using Clock = std::function<Date()>;
+
+    // `tls` lets tests trust a test certificate authority; `clock` (called on the client's
+    // thread) lets tests fix the signing time. No network traffic; never fails.
+    S3Service(S3Connection connection, QString secretKey,
+              QSslConfiguration tls = QSslConfiguration::defaultConfiguration(),
+              Clock clock = [] { return std::chrono::system_clock::now(); });
+    ~S3Service();
+
+    S3Service(const S3Service&) = delete;
+    S3Service& operator=(const S3Service&) = delete;
+
+    const S3Connection& connection() const { return m_connection; }
+    const QString& secretKey() const { return m_secretKey; }
+
+    // One page of up to 1000 entries directly under `prefix` ("" for the bucket root, else
+    // ending in "/"): folders first, then files.
+    QFuture<QList<S3Object>> list(const QString& prefix);
+    // Replaces `to` with the object; on any failure `to` is left as it was.
+    QFuture<void> download(const QString& key, const std::filesystem::path& to);
+    QFuture<void> upload(const std::filesystem::path& from, const QString& key);
+    // Creates the empty object `key` + "/" ("docs" and "docs/" both make "docs/").
+    QFuture<void> createFolder(const QString& key);
+    QFuture<void> deleteObject(const QString& key);
+
+    // Succeeds for a status 200-299, else throws S3Error::badResponse with the body as text.
+    static void checkStatus(int status, const QByteArray& body);
+
+private:
+    struct Call {
+        QByteArray method;
+        QString key;
+        QByteArray query;
+        std::filesystem::path bodyFile; // upload: streamed as the body
+        std::filesystem::path targetFile; // download: receives the body of a good answer
+    };
+    struct Exchange;
+
+    // Queues one call; the future holds the answer's body (empty for a download).
+    QFuture<QByteArray> send(Call call);
+
+    // On the client's thread only:
+    void startNext();
+    void begin(Exchange& exchange);
+    QByteArray payloadHashOf(QIODevice& file) const;
+    bool receive(Exchange& exchange);
+    void finished(QNetworkReply* reply);
+    QByteArray conclude(Exchange& exchange);
+    void shutDown();
+
+    const S3Connection m_connection;
+    const QString m_secretKey;
+    const QSslConfiguration m_tls;
+    const Clock m_clock;
+    std::atomic<bool> m_stopping = false;
+
+    QThread m_thread;
+    QObject* m_context; // lives on m_thread, which deletes it when it ends
+
+    // Touched on m_thread only.
+    std::unique_ptr<QNetworkAccessManager> m_network;
+    std::deque<std::shared_ptr<Exchange>> m_waiting;
+    std::shared_ptr<Exchange> m_current;
+};
+
+} // namespace bramblet

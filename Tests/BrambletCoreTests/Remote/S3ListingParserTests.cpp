@@ -1,0 +1,144 @@
+#include "BrambletCore/Remote/S3ListingParser.h"
+
+#include <gtest/gtest.h>
+
+namespace bramblet {
+namespace {
+
+using namespace std::chrono;
+
+QStringList keysOf(const QList<S3Object>& objects)
+{
+    QStringList keys;
+    for (const auto& object : objects)
+        keys << object.key;
+    return keys;
+}
+
+TEST(S3ListingParser, FoldersComeFirstThenFilesInServerOrder)
+{
+    const QByteArray body = R"(<?xml version="1.0" encoding="UTF-8"?>
+<ListBucketResult xmlns="http://s3.amazonaws.com/doc/2006-03-01/"><Name>bucket</Name><Prefix>photos/</Prefix>)"
+                            R"(<KeyCount>5</KeyCount><MaxKeys>1000</MaxKeys><Delimiter>/</Delimiter><IsTruncated>false</IsTruncated>)"
+                            R"(<Contents><Key>photos/</Key><LastModified>2024-05-01T10:20:30.000Z</LastModified><Size>0</Size></Contents>)"
+                            R"(<Contents><Key>photos/b.txt</Key><LastModified>2024-05-01T10:20:30.250Z</LastModified>)"
+                            R"(<ETag>"x"</ETag><Size>12</Size><Owner><ID>7</ID><DisplayName>me</DisplayName></Owner>)"
+                            R"(<StorageClass>STANDARD</StorageClass></Contents>)"
+                            R"(<Contents><Key>photos/a.txt</Key><LastModified>2024-05-01T10:20:30Z</LastModified><Size>3</Size></Contents>)"
+                            R"(<CommonPrefixes><Prefix>photos/z/</Prefix></CommonPrefixes>)"
+                            R"(<CommonPrefixes><Prefix>photos/a/</Prefix></CommonPrefixes></ListBucketResult>)";
+    const auto objects = S3ListingParser::parseListing(body);
+    // The marker object "photos/" and the echoed Prefix add nothing.
+    ASSERT_EQ(keysOf(objects), QStringList({ "photos/z/", "photos/a/", "photos/b.txt", "photos/a.txt" }));
+    EXPECT_EQ(objects[0], (S3Object { .key = "photos/z/", .isFolder = true, .size = 0, .modified = std::nullopt }));
+    EXPECT_EQ(objects[2],
+              (S3Object { .key = "photos/b.txt",
+                          .isFolder = false,
+                          .size = 12,
+                          .modified = sys_days(2024y / May / 1) + 10h + 20min + 30s + 250ms }));
+    // No fraction: the date is not read.
+    EXPECT_EQ(objects[3].size, 3);
+    EXPECT_EQ(objects[3].modified, std::nullopt);
+}
+
+// A listing written with line breaks and indentation reads exactly like a compact one: text
+// between elements belongs to no field.
+TEST(S3ListingParser, PrettyPrintedListingReadsLikeACompactOne)
+{
+    const QByteArray body = R"(<?xml version="1.0" encoding="UTF-8"?>
+<ListBucketResult>
+  <Prefix>docs/</Prefix>
+  <Contents>
+    <Key>docs/</Key>
+    <Size>0</Size>
+  </Contents>
+  <Contents>
+    <Key>docs/report.pdf</Key>
+    <LastModified>2024-05-01T10:20:30.000Z</LastModified>
+    <Size>2048</Size>
+    <Owner>
+      <ID>abc</ID>
+    </Owner>
+  </Contents>
+  <CommonPrefixes>
+    <Prefix>docs/old/</Prefix>
+  </CommonPrefixes>
+</ListBucketResult>
+)";
+    const auto objects = S3ListingParser::parseListing(body);
+    ASSERT_EQ(keysOf(objects), QStringList({ "docs/old/", "docs/report.pdf" }));
+    EXPECT_EQ(objects[1].size, 2048);
+    EXPECT_EQ(objects[1].modified, sys_days(2024y / May / 1) + 10h + 20min + 30s);
+}
+
+TEST(S3ListingParser, JoinsTextSplitOverSeveralPieces)
+{
+    // An entity and a CDATA section split the key's text into several character events.
+    const auto objects = S3ListingParser::parseListing(
+        "<ListBucketResult><Contents><Key>a&amp;b<![CDATA[ <c> ]]>d</Key><Size>1<!-- -->5</Size></Contents></ListBucketResult>");
+    ASSERT_EQ(objects.size(), 1);
+    EXPECT_EQ(objects[0].key, "a&b <c> d");
+    EXPECT_EQ(objects[0].size, 15);
+}
+
+TEST(S3ListingParser, KeepsWhatWasCompleteBeforeBrokenXml)
+{
+    EXPECT_TRUE(S3ListingParser::parseListing({}).isEmpty());
+    EXPECT_TRUE(S3ListingParser::parseListing("not xml at all").isEmpty());
+    const auto objects = S3ListingParser::parseListing(
+        "<L><Contents><Key>one</Key><Size>1</Size></Contents><Contents><Key>two</Key><Size>2</Siz></Contents></L>");
+    EXPECT_EQ(keysOf(objects), QStringList({ "one" }));
+}
+
+TEST(S3ListingParser, ComparesElementNamesAsWritten)
+{
+    const auto objects = S3ListingParser::parseListing(
+        "<L><contents><Key>lower</Key></contents><s3:Contents xmlns:s3=\"urn:x\"><s3:Key>prefixed</s3:Key></s3:Contents>"
+        "<Contents><Key>kept</Key></Contents></L>");
+    EXPECT_EQ(keysOf(objects), QStringList({ "kept" }));
+}
+
+TEST(S3ListingParser, ReadsSizes)
+{
+    struct Case {
+        QString text;
+        qint64 size;
+    };
+    const Case cases[] = {
+        { "12", 12 }, { "+12", 12 }, { "-3", -3 }, { "0", 0 }, { "", 0 }, { "12x", 0 }, { " 12", 0 }, { "+", 0 },
+        { "+-1", 0 }, { "9223372036854775807", 9223372036854775807 }, { "9223372036854775808", 0 }, { "1.5", 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(S3ListingParser::parseSize(c.text), c.size);
+    }
+}
+
+TEST(S3ListingParser, ReadsDatesWithFractionalSeconds)
+{
+    const Date base = sys_days(2024y / May / 1) + 10h + 20min + 30s;
+    struct Case {
+        QString text;
+        std::optional<Date> date;
+    };
+    const Case cases[] = {
+        { "2024-05-01T10:20:30.000Z", base },
+        { "2024-05-01T10:20:30.5Z", base + 500ms },
+        { "2024-05-01T10:20:30.123456789Z", base + 123456789ns },
+        { "2024-05-01T12:20:30.000+02:00", base },
+        { "2024-05-01T08:50:30.000-01:30", base },
+        { "2024-05-01T10:20:30Z", std::nullopt },
+        { "2024-05-01 10:20:30.000Z", std::nullopt },
+        { "2024-02-30T10:20:30.000Z", std::nullopt },
+        { "2024-05-01T24:00:00.000Z", std::nullopt },
+        { "2024-05-01T10:20:30.000", std::nullopt },
+        { "", std::nullopt },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(S3ListingParser::parseModified(c.text), c.date);
+    }
+}
+
+} // namespace
+} // namespace bramblet
