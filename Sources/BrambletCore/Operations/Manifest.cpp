@@ -1,0 +1,201 @@
+#include "BrambletCore/Operations/Manifest.h"
+
+#include "BrambletCore/Models/FileFailure.h"
+#include "BrambletCore/Operations/FileDescriptor.h"
+#include "BrambletCore/Operations/PosixFiles.h"
+#include "BrambletCore/Operations/SystemError.h"
+
+#include <QThread>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <openssl/evp.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <numeric>
+#include <span>
+#include <stdexcept>
+
+namespace bramblet {
+
+namespace {
+
+constexpr size_t chunkSize = 1 << 20;
+
+// One regular file whose content still has to be hashed. `order` is the position at which the
+// walk met it, so that the first failure in walk order can be told apart from later ones.
+struct FileJob {
+    size_t root = 0;
+    uint64_t order = 0;
+    std::string key;
+    std::filesystem::path path;
+    off_t size = 0;
+    std::string digest;
+    std::exception_ptr failure;
+};
+
+struct TreeWalk {
+    Manifest::Entries entries;
+    std::exception_ptr failure;
+    uint64_t failureOrder = std::numeric_limits<uint64_t>::max();
+};
+
+// Records folders and links of one tree and collects its regular files for hashing. Stops at the
+// first failure, which it keeps with the position at which it happened.
+void walkTree(const std::filesystem::path& root, size_t rootIndex, TreeWalk& walk, std::vector<FileJob>& jobs)
+{
+    std::vector<std::pair<std::filesystem::path, std::string>> stack { { root, std::string() } };
+    uint64_t order = 0;
+    try {
+        while (!stack.empty()) {
+            auto [path, key] = std::move(stack.back());
+            stack.pop_back();
+            ++order;
+            struct stat status;
+            if (::lstat(path.c_str(), &status) != 0)
+                throwSystemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
+            if (S_ISLNK(status.st_mode)) {
+                walk.entries[key] = "link:" + readLinkTarget(path);
+            } else if (S_ISDIR(status.st_mode)) {
+                walk.entries[key] = "directory";
+                for (std::string& name : folderEntryNames(path))
+                    stack.emplace_back(path / name, key + "/" + name);
+            } else if (S_ISREG(status.st_mode)) {
+                jobs.push_back({ rootIndex, order, key, path, status.st_size, {}, {} });
+            } else {
+                throw FileFailure(FileFailure::Kind::unsupportedItem);
+            }
+        }
+    } catch (...) {
+        walk.failure = std::current_exception();
+        walk.failureOrder = order;
+    }
+}
+
+std::string hexadecimal(std::span<const unsigned char> bytes)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const unsigned char byte : bytes) {
+        text.push_back(digits[byte >> 4]);
+        text.push_back(digits[byte & 0xf]);
+    }
+    return text;
+}
+
+std::string sha256OfFile(const std::filesystem::path& path, std::span<unsigned char> buffer)
+{
+    // O_NONBLOCK: should the file have been swapped for a named pipe since the walk, opening it
+    // must not wait for a writer; the type check below then refuses it.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    const int fd = file.get();
+    if (fd < 0)
+        throwSystemError(errno, QStringLiteral("Couldn’t open"), path);
+    struct stat status;
+    if (::fstat(fd, &status) != 0)
+        throwSystemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
+    if (!S_ISREG(status.st_mode))
+        throw FileFailure(FileFailure::Kind::unsupportedItem);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    const std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
+        throw std::runtime_error("SHA-256 is not available");
+    while (const size_t count = readChunk(fd, buffer, path))
+        EVP_DigestUpdate(context.get(), buffer.data(), count);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(context.get(), digest, &length);
+    return hexadecimal({ digest, length });
+}
+
+// Hashes every job, largest files first so that one big file does not end the run alone; the
+// calling thread works too, so progress never depends on a free thread in the shared pool.
+void hashAll(std::vector<FileJob>& jobs)
+{
+    std::vector<size_t> byBigness(jobs.size());
+    std::iota(byBigness.begin(), byBigness.end(), size_t { 0 });
+    std::stable_sort(byBigness.begin(), byBigness.end(),
+                     [&](size_t a, size_t b) { return jobs[a].size > jobs[b].size; });
+    std::atomic<size_t> next = 0;
+    const auto work = [&] {
+        const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(chunkSize);
+        for (size_t i = next++; i < jobs.size(); i = next++) {
+            FileJob& job = jobs[byBigness[i]];
+            try {
+                job.digest = sha256OfFile(job.path, { buffer.get(), chunkSize });
+            } catch (...) {
+                job.failure = std::current_exception();
+            }
+        }
+    };
+    const size_t helpers = std::min<size_t>(static_cast<size_t>(QThread::idealThreadCount()), jobs.size());
+    QList<QFuture<void>> running;
+    for (size_t i = 1; i < helpers; ++i)
+        running << QtConcurrent::run(QThreadPool::globalInstance(), work);
+    work();
+    for (QFuture<void>& future : running)
+        future.waitForFinished();
+}
+
+} // namespace
+
+Manifest::Manifest(Entries entries)
+    : m_entries(std::move(entries))
+{
+}
+
+const Manifest& ManifestAttempt::get() const
+{
+    if (failure)
+        std::rethrow_exception(failure);
+    return *manifest;
+}
+
+Manifest Manifest::of(const std::filesystem::path& root)
+{
+    return ofEach({ root }).front().get();
+}
+
+std::vector<ManifestAttempt> Manifest::ofEach(const std::vector<std::filesystem::path>& roots)
+{
+    std::vector<TreeWalk> walks(roots.size());
+    std::vector<FileJob> jobs;
+    for (size_t i = 0; i < roots.size(); ++i)
+        walkTree(roots[i], i, walks[i], jobs);
+    hashAll(jobs);
+
+    for (FileJob& job : jobs) {
+        TreeWalk& walk = walks[job.root];
+        if (job.order > walk.failureOrder)
+            continue;
+        if (job.failure) {
+            walk.failure = job.failure;
+            walk.failureOrder = job.order;
+        } else {
+            walk.entries[std::move(job.key)] = std::move(job.digest);
+        }
+    }
+
+    std::vector<ManifestAttempt> attempts;
+    attempts.reserve(roots.size());
+    for (TreeWalk& walk : walks) {
+        if (walk.failure)
+            attempts.push_back({ std::nullopt, walk.failure });
+        else
+            attempts.push_back({ Manifest(std::move(walk.entries)), nullptr });
+    }
+    return attempts;
+}
+
+} // namespace bramblet

@@ -1,0 +1,7 @@
+#include "BrambletCore/Operations/OperationsLog.h"
+
+namespace bramblet {
+
+Q_LOGGING_CATEGORY(lcOperations, "bramblet.operations")
+
+} // namespace bramblet

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "BrambletCore/Models/FileOutcome.h"
+#include "BrambletCore/Models/FileRequest.h"
+
+#include <functional>
+
+namespace bramblet {
+
+class Cancellation;
+
+// Carries out one FileRequest: copy, move, rename, move to Trash or new folder.
+//
+// A copy, move or rename never writes under the final name before a complete copy exists and has
+// been verified: the item is copied into a hidden staging folder beside the destination, the
+// copy's SHA-256 manifest must equal the source's taken before the copy, and the source's
+// manifest must still be the same after it (a source that changed while it was copied fails the
+// request). Only then does the copy take its name. A move or rename removes its source only once
+// the new item is flushed to disk and the source is proven unchanged once more.
+//
+// Failures: FileFailure for our own refusals, the system's error (std::filesystem::filesystem_error)
+// unchanged for a failed system call. Runs on the calling thread from start to end; it hashes
+// files on the shared thread pool while it waits.
+class RequestExecutor {
+public:
+    // Points between the steps of a copy, move or rename, in the order they are reached.
+    enum class Step {
+        staged,     // the staging folder exists
+        manifested, // the source's manifest is taken
+        copied,     // the copy is in the staging folder
+        verified,   // copy and source still match the manifest
+        placed,     // the copy has its final name
+    };
+    using StepHook = std::function<void(Step)>;
+
+    // `hook` is called at every step reached; tests use it to change the world between steps.
+    explicit RequestExecutor(StepHook hook = {});
+
+    // Cancellation is looked at once, before anything else; a request that has begun runs to its end.
+    FileOutcome execute(const FileRequest& request, const Cancellation& cancellation) const;
+
+private:
+    static FileOutcome createFolder(const std::filesystem::path& target);
+    FileOutcome transfer(const FileRequest& request, const std::filesystem::path& source,
+                         std::filesystem::path target) const;
+    void reach(Step step) const;
+
+    StepHook m_hook;
+};
+
+} // namespace bramblet

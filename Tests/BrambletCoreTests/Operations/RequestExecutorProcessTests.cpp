@@ -1,0 +1,115 @@
+#include "BrambletCore/Operations/Manifest.h"
+#include "OperationsFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+
+namespace bramblet {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RequestExecutorProcessTest : public OperationsFixture {
+protected:
+    static QProcess* startCopy(QProcess& process, const fs::path& source, const fs::path& destination,
+                               const QStringList& extra = {})
+    {
+        process.start(QStringLiteral(BRAMBLET_COPY_CHILD),
+                      QStringList { QString::fromStdString(source.string()), QString::fromStdString(destination.string()) }
+                          + extra);
+        EXPECT_TRUE(process.waitForStarted()) << process.errorString().toStdString();
+        return &process;
+    }
+
+    static std::vector<std::string> namesIn(const fs::path& folder)
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+};
+
+TEST_F(RequestExecutorProcessTest, AKilledCopyLeavesOnlyAHiddenStagingFolderAndTheSourceIntact)
+{
+    // Large enough that the copy and the three passes of hashing take a while.
+    constexpr int megabytes = 256;
+    {
+        std::ofstream out(at("big"), std::ios::binary);
+        std::string block(1 << 20, '\0');
+        for (int i = 0; i < megabytes; ++i) {
+            for (size_t j = 0; j < block.size(); j += 4096)
+                block[j] = static_cast<char>(i + j / 4096);
+            out << block;
+        }
+    }
+    fs::create_directory(at("out"));
+    writeFile("out/neighbour", "n");
+    const Manifest sourceBefore = Manifest::of(at("big"));
+
+    QProcess child;
+    startCopy(child, at("big"), at("out/big"));
+    fs::path payload;
+    QElapsedTimer timer;
+    timer.start();
+    // Kill the child as soon as the copy has begun to arrive in the staging folder.
+    while (child.state() == QProcess::Running && timer.elapsed() < 60000) {
+        for (const fs::path& staging : leftStagingFolders()) {
+            std::error_code error;
+            if (fs::file_size(staging / "payload", error) > 0 && !error)
+                payload = staging / "payload";
+        }
+        if (!payload.empty())
+            break;
+        QThread::usleep(200);
+    }
+    ASSERT_FALSE(payload.empty()) << "the copy was never seen in progress";
+    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+    ASSERT_TRUE(child.waitForFinished());
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+
+    const std::vector<std::string> left = namesIn(at("out"));
+    ASSERT_EQ(left.size(), 2u);
+    const std::string staging = left[0] == "neighbour" ? left[1] : left[0];
+    EXPECT_TRUE(staging.starts_with(".bramblet-")) << staging;
+    EXPECT_FALSE(fs::exists(at("out/big")));
+    EXPECT_EQ(Manifest::of(at("big")), sourceBefore);
+    // Nothing removes a staging folder left by a killed process; this test does.
+    fs::remove_all(at("out") / staging);
+}
+
+TEST_F(RequestExecutorProcessTest, AnUnwritableDestinationFolderGivesTheSystemsErrorAndNothingHalfWritten)
+{
+    writeFile("source.txt", "content");
+    fs::create_directory(at("out"));
+    // Root may write anywhere: the child then gives its privileges up, and everything it has to
+    // reach is opened to others.
+    ::chmod(at("").c_str(), 0755);
+    ::chmod(at("source.txt").c_str(), 0644);
+    ::chmod(at("out").c_str(), 0555);
+
+    QProcess child;
+    startCopy(child, at("source.txt"), at("out/source.txt"), { QStringLiteral("--unprivileged") });
+    ASSERT_TRUE(child.waitForFinished());
+    if (child.exitCode() == 77)
+        GTEST_SKIP() << "running as root and no unprivileged user to run the copy as";
+    const QString output = QString::fromUtf8(child.readAllStandardOutput());
+    EXPECT_EQ(child.exitCode(), 1) << output.toStdString();
+    EXPECT_TRUE(output.startsWith(u"failure Couldn’t create the folder")) << output.toStdString();
+    EXPECT_TRUE(output.contains(u": Permission denied")) << output.toStdString();
+    EXPECT_TRUE(namesIn(at("out")).empty());
+    EXPECT_EQ(readFile(at("source.txt")), "content");
+    ::chmod(at("out").c_str(), 0755);
+}
+
+} // namespace
+} // namespace bramblet
