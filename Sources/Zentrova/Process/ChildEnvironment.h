@@ -1,0 +1,15 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zentrova {
+
+// The environment a child gets when its starter names none, as NAME=value entries: the terminal
+// type (xterm-256color when absent), COLORTERM when true colour is on, a UTF-8 locale, then the
+// identity variables LOGNAME, USER, DISPLAY, LC_TYPE and HOME from our own environment, in that
+// order, each only when it is set.
+std::vector<std::string> getEnvironmentVariables(const std::optional<std::string>& termName, bool trueColor);
+
+} // namespace zentrova
