@@ -1,0 +1,84 @@
+#include "Zentrova/Screen/Attribute.h"
+
+namespace zentrova {
+namespace {
+
+// Palette entries 0-7 and 8-15 have their own short SGR forms (30-37/90-97 and 40-47/100-107).
+void appendColor(std::string& out, const Attribute::Color& color, const char* low, const char* bright, const char* extended)
+{
+    using Kind = Attribute::Color::Kind;
+    if (color.kind == Kind::trueColor) {
+        out += ';';
+        out += extended;
+        out += ";2;" + std::to_string(color.red) + ';' + std::to_string(color.green) + ';' + std::to_string(color.blue);
+    } else if (color.kind == Kind::ansi256) {
+        out += ';';
+        if (color.code < 8) {
+            out += low + std::to_string(color.code);
+        } else if (color.code < 16) {
+            out += bright + std::to_string(color.code - 8);
+        } else {
+            out += extended;
+            out += ";5;" + std::to_string(color.code);
+        }
+    }
+}
+
+// FNV-1a over the bytes a value is fed as.
+struct Hasher {
+    size_t value = 14695981039346656037ull;
+    void feed(uint8_t byte) { value = (value ^ byte) * 1099511628211ull; }
+    void feed(const Attribute::Color& color)
+    {
+        feed(uint8_t(color.kind));
+        if (color.kind == Attribute::Color::Kind::ansi256) {
+            feed(color.code);
+        } else if (color.kind == Attribute::Color::Kind::trueColor) {
+            feed(color.red);
+            feed(color.green);
+            feed(color.blue);
+        }
+    }
+};
+
+} // namespace
+
+std::string Attribute::toSgr() const
+{
+    std::string out = "0";
+    if (style.contains(CharacterStyle::bold))
+        out += ";1";
+    if (style.contains(CharacterStyle::underline))
+        out += ";4";
+    if (style.contains(CharacterStyle::blink))
+        out += ";5";
+    if (style.contains(CharacterStyle::inverse))
+        out += ";7";
+    if (style.contains(CharacterStyle::invisible))
+        out += ";8";
+    appendColor(out, fg, "3", "9", "38");
+    appendColor(out, bg, "4", "10", "48");
+    return out + "m";
+}
+
+} // namespace zentrova
+
+size_t std::hash<zentrova::Attribute::Color>::operator()(const zentrova::Attribute::Color& color) const noexcept
+{
+    zentrova::Hasher hasher;
+    hasher.feed(color);
+    return hasher.value;
+}
+
+size_t std::hash<zentrova::Attribute>::operator()(const zentrova::Attribute& attribute) const noexcept
+{
+    zentrova::Hasher hasher;
+    hasher.feed(attribute.fg);
+    hasher.feed(attribute.bg);
+    hasher.feed(attribute.style.rawValue);
+    hasher.feed(uint8_t(attribute.underlineStyle));
+    hasher.feed(uint8_t(attribute.underlineColor ? 1 : 0));
+    if (attribute.underlineColor)
+        hasher.feed(*attribute.underlineColor);
+    return hasher.value;
+}

@@ -1,0 +1,337 @@
+#include "Zentrova/Screen/BufferLine.h"
+
+#include "Zentrova/Screen/Utf8.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace zentrova {
+namespace {
+
+void printClampMessage()
+{
+    std::puts("BufferLine: You passed an index out of range, adjusting to prevent crash, but you should debug");
+}
+
+CharData blankCell(const Attribute& attribute)
+{
+    return CharData(attribute, 0, 1);
+}
+
+} // namespace
+
+BufferLine::BufferLine(int cols, std::optional<CharData> fillData, bool isWrapped, const BidiPresentationState& bidiState)
+    : m_isWrapped(isWrapped)
+    , m_bidiState(bidiState)
+    , m_fillCharacter(fillData.value_or(CharData::Null))
+{
+    allocate(std::max(cols, 0));
+    m_dataSize = m_capacity;
+    std::fill_n(m_data.get(), m_dataSize, m_fillCharacter);
+}
+
+BufferLine::BufferLine(const BufferLine& from)
+    : m_isWrapped(from.m_isWrapped)
+    , m_bidiState(from.m_bidiState)
+    , m_renderMode(from.m_renderMode)
+    , m_semanticMarks(from.m_semanticMarks)
+    , m_semanticHardContinuationGroup(from.m_semanticHardContinuationGroup)
+    , m_fillCharacter(from.m_fillCharacter)
+    , m_images(from.m_images)
+{
+    allocate(from.m_dataSize);
+    m_dataSize = from.m_dataSize;
+    std::copy_n(from.m_data.get(), m_dataSize, m_data.get());
+}
+
+void BufferLine::allocate(int capacity)
+{
+    m_data = capacity > 0 ? std::make_unique<CharData[]>(size_t(capacity)) : nullptr;
+    m_capacity = capacity;
+}
+
+const CharData& BufferLine::operator[](int col) const
+{
+    if (m_dataSize == 0)
+        return CharData::Null;
+    return m_data[size_t(std::clamp(col, 0, m_dataSize - 1))];
+}
+
+void BufferLine::setCell(int col, const CharData& cell)
+{
+    if (col < 0 || col >= m_dataSize) {
+        printClampMessage();
+        if (m_dataSize == 0)
+            return;
+        col = std::clamp(col, 0, m_dataSize - 1);
+    }
+    m_data[size_t(col)] = cell;
+    m_generation++;
+}
+
+bool BufferLine::hasContent(int index) const
+{
+    const auto& cell = (*this)[index];
+    return cell.code() != 0 || !cell.hasDefaultAttribute();
+}
+
+bool BufferLine::hasAnyContent() const
+{
+    for (int col = 0; col < m_dataSize; col++) {
+        if (hasContent(col))
+            return true;
+    }
+    return false;
+}
+
+int BufferLine::getTrimmedLength() const
+{
+    for (int col = m_dataSize - 1; col >= 0; col--) {
+        if (m_data[size_t(col)].code() != 0)
+            return col + m_data[size_t(col)].width();
+    }
+    return 0;
+}
+
+std::vector<CharData> BufferLine::getData() const
+{
+    return std::vector<CharData>(m_data.get(), m_data.get() + m_dataSize);
+}
+
+std::string BufferLine::translateToString(bool trimRight, int startCol, int endCol, bool skipNullCellsFollowingWide,
+                                          const CharacterProvider& characterProvider) const
+{
+    int end = endCol == -1 ? m_dataSize : std::min(endCol, m_dataSize);
+    if (trimRight)
+        end = std::max(startCol, std::min(getTrimmedLength(), end));
+    std::string text;
+    for (int col = std::max(startCol, 0); col < end; col++) {
+        const auto& cell = m_data[size_t(col)];
+        if (skipNullCellsFollowingWide && cell.code() == 0 && col > 0 && m_data[size_t(col - 1)].width() == 2)
+            continue;
+        if (characterProvider)
+            text += characterProvider(cell);
+        else
+            appendUtf8(text, cell.getCharacter());
+        if (skipNullCellsFollowingWide && cell.width() == 2 && col + 1 < end && m_data[size_t(col + 1)].code() == 0)
+            col++;
+    }
+    return text;
+}
+
+std::string BufferLine::debugDescription() const
+{
+    std::string text;
+    for (int col = 0; col < m_dataSize; col++)
+        appendUtf8(text, m_data[size_t(col)].getCharacter());
+    return text;
+}
+
+void BufferLine::fill(const CharData& cell)
+{
+    std::fill_n(m_data.get(), m_capacity, cell);
+    m_generation++;
+}
+
+void BufferLine::fill(const CharData& cell, int atCol, int len)
+{
+    int from = std::clamp(atCol, 0, m_dataSize);
+    int to = std::clamp(atCol + len, from, m_dataSize);
+    std::fill(m_data.get() + from, m_data.get() + to, cell);
+    m_generation++;
+}
+
+void BufferLine::replaceCells(int start, int end, const CharData& fillData)
+{
+    int stop = std::min(end, m_dataSize);
+    if (start < stop)
+        std::fill(m_data.get() + std::max(start, 0), m_data.get() + stop, fillData);
+    m_generation++;
+}
+
+void BufferLine::insertCells(int pos, int n, int rightMargin, const CharData& fillData)
+{
+    // A row shorter than the margin only shifts the cells it has.
+    int len = std::min(rightMargin + 1, m_dataSize);
+    if (len > 0 && n > 0) {
+        pos = pos % len;
+        CharData* cells = m_data.get();
+        if (n < len - pos) {
+            std::memmove(static_cast<void*>(cells + pos + n), cells + pos, size_t(len - n - pos) * sizeof(CharData));
+            std::fill(cells + pos, cells + pos + n, fillData);
+        } else {
+            std::fill(cells + pos, cells + len, fillData);
+        }
+    }
+    m_generation++;
+    marksShift(pos, n, rightMargin);
+}
+
+void BufferLine::deleteCells(int pos, int n, int rightMargin, const CharData& fillData)
+{
+    int len = std::min(rightMargin + 1, m_dataSize);
+    if (len > 0 && n > 0) {
+        pos = std::clamp(pos, 0, len - 1);
+        CharData* cells = m_data.get();
+        if (n < len - pos) {
+            std::memmove(static_cast<void*>(cells + pos), cells + pos + n, size_t(len - pos - n) * sizeof(CharData));
+            std::fill(cells + len - n, cells + len, fillData);
+        } else {
+            std::fill(cells + pos, cells + len, fillData);
+        }
+    }
+    m_generation++;
+    marksShift(pos, -n, rightMargin);
+}
+
+void BufferLine::copyFrom(BufferLine& source, int srcCol, int dstCol, int len)
+{
+    bool wholeRow = srcCol == 0 && dstCol == 0 && len >= m_dataSize;
+    if (srcCol >= 0 && dstCol >= 0)
+        len = std::min({ len, source.m_dataSize - srcCol, m_dataSize - dstCol });
+    if (len > 0 && srcCol >= 0 && dstCol >= 0) {
+        std::memmove(static_cast<void*>(m_data.get() + dstCol), source.m_data.get() + srcCol,
+                     size_t(len) * sizeof(CharData));
+    }
+    m_generation++;
+
+    std::vector<SemanticMark> moving;
+    for (const auto& mark : source.m_semanticMarks) {
+        if (mark.column >= srcCol && mark.column < srcCol + len)
+            moving.push_back(mark);
+    }
+    // The marks of the source span travel with its cells; those of the destination span were
+    // overwritten with them.
+    size_t sourceMarks = source.m_semanticMarks.size();
+    source.removeMarks(srcCol, srcCol + len);
+    if (&source != this && source.m_semanticMarks.size() != sourceMarks)
+        source.m_generation++;
+    removeMarks(dstCol, dstCol + len);
+    for (auto mark : moving) {
+        bool kindTaken = std::any_of(m_semanticMarks.begin(), m_semanticMarks.end(),
+                                     [&](const SemanticMark& other) { return other.kind == mark.kind; });
+        if (!kindTaken) {
+            mark.column += dstCol - srcCol;
+            m_semanticMarks.push_back(mark);
+        }
+    }
+    sortMarks();
+
+    if (wholeRow) {
+        m_semanticHardContinuationGroup = source.m_semanticHardContinuationGroup;
+        if (&source != this) {
+            source.m_semanticHardContinuationGroup.reset();
+            source.m_generation++;
+        }
+    }
+}
+
+void BufferLine::copyFrom(const BufferLine& line)
+{
+    if (m_capacity < line.m_dataSize)
+        allocate(line.m_dataSize);
+    m_dataSize = line.m_dataSize;
+    std::copy_n(line.m_data.get(), m_dataSize, m_data.get());
+    m_isWrapped = line.m_isWrapped;
+    m_semanticMarks = line.m_semanticMarks;
+    m_semanticHardContinuationGroup = line.m_semanticHardContinuationGroup;
+    m_bidiState = line.m_bidiState;
+    m_generation++;
+}
+
+void BufferLine::resize(int cols, const CharData& fillData)
+{
+    if (cols == m_dataSize)
+        return;
+    auto old = std::move(m_data);
+    int oldSize = m_dataSize;
+    allocate(std::max(cols, 0));
+    m_dataSize = m_capacity;
+    std::copy_n(old.get(), std::min(oldSize, m_dataSize), m_data.get());
+    if (m_dataSize > oldSize)
+        std::fill(m_data.get() + oldSize, m_data.get() + m_dataSize, fillData);
+    else
+        marksClampTo(cols);
+    m_generation++;
+}
+
+void BufferLine::clear(const Attribute& attribute)
+{
+    setImages(std::nullopt);
+    fill(blankCell(attribute));
+}
+
+void BufferLine::setIsWrapped(bool isWrapped)
+{
+    m_isWrapped = isWrapped;
+    m_generation++;
+}
+
+void BufferLine::setBidiState(const BidiPresentationState& state)
+{
+    m_bidiState = state;
+    m_generation++;
+}
+
+void BufferLine::setImages(std::optional<Images> images)
+{
+    m_images = std::move(images);
+    m_generation++;
+}
+
+void BufferLine::setSemanticHardContinuationGroup(std::optional<uint64_t> group)
+{
+    m_semanticHardContinuationGroup = group;
+    m_generation++;
+}
+
+void BufferLine::setSemanticMark(SemanticPromptKind kind, int column, uint64_t group)
+{
+    std::erase_if(m_semanticMarks, [&](const SemanticMark& mark) { return mark.kind == kind; });
+    m_semanticMarks.push_back({ kind, column, group });
+    sortMarks();
+    m_generation++;
+}
+
+void BufferLine::marksShift(int from, int by, int rightMargin)
+{
+    if (by == 0 || m_semanticMarks.empty())
+        return;
+    for (auto& mark : m_semanticMarks) {
+        if (mark.column >= from && mark.column <= rightMargin)
+            mark.column = std::clamp(mark.column + by, from, std::max(from, rightMargin));
+    }
+    sortMarks();
+    m_generation++;
+}
+
+void BufferLine::marksClampTo(int width)
+{
+    if (width <= 0)
+        m_semanticMarks.clear();
+    for (auto& mark : m_semanticMarks)
+        mark.column = std::clamp(mark.column, 0, width - 1);
+    m_generation++;
+}
+
+void BufferLine::destroySemanticState()
+{
+    m_semanticMarks.clear();
+    m_semanticHardContinuationGroup.reset();
+    m_generation++;
+}
+
+void BufferLine::sortMarks()
+{
+    std::stable_sort(m_semanticMarks.begin(), m_semanticMarks.end(),
+                     [](const SemanticMark& a, const SemanticMark& b) { return a.column < b.column; });
+}
+
+void BufferLine::removeMarks(int fromCol, int toCol)
+{
+    std::erase_if(m_semanticMarks,
+                  [&](const SemanticMark& mark) { return mark.column >= fromCol && mark.column < toCol; });
+}
+
+} // namespace zentrova

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "Zentrova/Screen/Attribute.h"
+#include "Zentrova/Screen/SemanticContent.h"
+#include "Zentrova/Screen/TinyAtom.h"
+
+#include <any>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+namespace zentrova {
+
+// One cell of the grid: the character, its display width, its payload handle, what the shell said it
+// holds, and its attribute, packed into two 64-bit words.
+//
+// The code keeps 24 bits: Unicode scalars and the codes the terminal interns for grapheme clusters
+// (0x400001 and up) both fit. Colours take 25 bits each (a 24-bit colour, or a palette index or one of
+// the two defaults). The underline colour is rare and does not fit beside two full colours, so a
+// 24-bit underline colour is kept in a process-wide table of distinct colours and the cell holds its
+// 16-bit index; palette and default underline colours need no table entry.
+class CharData {
+public:
+    // Codes at and above this are interned grapheme clusters, not scalars.
+    static constexpr uint32_t firstInternedCode = 0x400000;
+    // The largest code a cell can hold; setValue() stores larger ones as U+FFFD.
+    static constexpr uint32_t maxCode = 0xFFFFFF;
+
+    // The blank fill cell: code 0, width 1, default foreground and background.
+    static const CharData Null;
+
+    constexpr CharData() = default;
+    CharData(const Attribute& attribute, uint32_t code, int width, TinyAtom payload = {},
+             uint8_t semanticContentCode = 0);
+
+    uint32_t code() const { return m_code; }
+    int width() const { return int8_t(m_width); }
+    // Stores the code and the display width (-128...127; wider values are clamped).
+    void setValue(int32_t code, int32_t width);
+
+    TinyAtom payload() const { return { m_payload }; }
+    void setPayload(TinyAtom atom) { m_payload = atom.code; }
+    bool hasPayload() const { return m_payload != 0; }
+    // The payload's value; empty without a payload or once its code was released.
+    std::any getPayload() const { return payload().target(); }
+
+    uint8_t semanticContentCode() const { return m_semanticContentCode; }
+    // Codes above 7 are stored as 7: all of them read as no content.
+    void setSemanticContentCode(uint8_t code) { m_semanticContentCode = code > 7 ? 7 : code; }
+    SemanticContent semanticContent() const { return SemanticContent::fromCode(m_semanticContentCode); }
+
+    Attribute attribute() const;
+    void setAttribute(const Attribute& attribute);
+    // The attribute has default colours, no style, no underline style and no underline colour.
+    bool hasDefaultAttribute() const;
+
+    // The scalar, or a space for an interned code, a surrogate or a code beyond U+10FFFF.
+    char32_t getCharacter() const;
+    bool isSimpleRune() const { return m_code < firstInternedCode; }
+
+    // "CharData: <code> <character>", "?" standing for a code that is not a scalar.
+    std::string debugDescription() const;
+
+    bool operator==(const CharData&) const = default;
+
+private:
+    uint32_t m_code : 24 = 0;
+    uint32_t m_width : 8 = 1;
+    uint16_t m_payload = 0;
+    uint16_t m_underlineColor = 0;
+    uint64_t m_fg : 25 = 256;
+    uint64_t m_bg : 25 = 256;
+    uint64_t m_style : 8 = 0;
+    uint64_t m_underlineStyle : 3 = 0;
+    uint64_t m_semanticContentCode : 3 = 0;
+};
+
+// Rows keep their cells in one block that is filled, shifted and copied with plain memory moves, and a
+// screen with 10,000 rows of scrollback at 200 columns holds two million cells: every byte of a cell
+// costs 2 MB there. Keep it a plain value of at most 16 bytes.
+static_assert(sizeof(CharData) <= 16, "a cell must stay within 16 bytes");
+static_assert(std::is_trivially_copyable_v<CharData>, "cells are copied as plain memory");
+
+inline constexpr CharData CharData::Null {};
+
+} // namespace zentrova

@@ -1,0 +1,195 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+namespace zentrova {
+
+// A list of at most maxLength() elements in a fixed ring of slots, oldest first: once full, adding
+// at the end drops the oldest element without moving the others. Logical index i lives in slot
+// (startIndex + i) modulo the slot count.
+template <typename T>
+class CircularList {
+public:
+    // Makes the element for an empty slot on its first read; receives the slot number.
+    std::function<T(int)> makeEmpty;
+
+    explicit CircularList(int maxLength)
+        : m_array(static_cast<size_t>(std::max(maxLength, 1)))
+    {
+    }
+    virtual ~CircularList() = default;
+    CircularList(const CircularList&) = delete;
+    CircularList& operator=(const CircularList&) = delete;
+
+    int count() const { return m_count; }
+    // At most maxLength().
+    void setCount(int count) { m_count = std::clamp(count, 0, maxLength()); }
+
+    int maxLength() const { return int(m_array.size()); }
+    // Keeps the oldest elements that fit (trimStart() first to keep the newest); count() is left as it is.
+    void setMaxLength(int maxLength)
+    {
+        maxLength = std::max(maxLength, 1);
+        if (maxLength == this->maxLength())
+            return;
+        std::vector<std::optional<T>> array(static_cast<size_t>(maxLength));
+        for (int i = 0; i < std::min(this->maxLength(), maxLength); i++)
+            array[size_t(i)] = std::move(slot(i));
+        m_array = std::move(array);
+        m_startIndex = 0;
+    }
+
+    int startIndex() const { return m_startIndex; }
+    bool isFull() const { return m_count == maxLength(); }
+
+    // The element at a logical index (not compared with count()); an empty slot is filled first.
+    const T& operator[](int index)
+    {
+        auto& element = slot(index);
+        if (!element)
+            element = makeEmpty ? makeEmpty(slotNumber(index)) : T();
+        return *element;
+    }
+
+    void set(int index, T value)
+    {
+        attached(value);
+        slot(index) = std::move(value);
+    }
+
+    // Appends; a full list drops its oldest element.
+    void push(T value)
+    {
+        attached(value);
+        bool hadRoom = m_count < maxLength();
+        slot(m_count) = value;
+        if (hadRoom)
+            m_count++;
+        else
+            advanceStart(1);
+        pushed(value);
+    }
+
+    // The oldest element becomes the newest, in place; the list must be full.
+    void recycle() { advanceStart(1); }
+
+    // Removes `deleteCount` elements at `start` and inserts `items` there, calling `change` with every
+    // index whose element changed. When the result would not fit, the oldest elements fall out.
+    void splice(int start, int deleteCount, std::span<const T> items, const std::function<void(int)>& change)
+    {
+        auto changed = [&](int index) {
+            if (change)
+                change(index);
+        };
+        start = std::clamp(start, 0, m_count);
+        deleteCount = std::min(deleteCount, m_count - start);
+        if (deleteCount > 0) {
+            for (int i = start; i < m_count - deleteCount; i++) {
+                slot(i) = slot(i + deleteCount);
+                changed(i);
+            }
+            m_count -= deleteCount;
+        }
+        // Moving the tail right into slots that still hold the oldest elements would overwrite rows
+        // that are kept, so drop the oldest first (and, if that is not enough, the first items).
+        int excess = m_count + int(items.size()) - maxLength();
+        if (excess > 0) {
+            int dropped = std::min(excess, start);
+            trimStart(dropped);
+            start -= dropped;
+            excess -= dropped;
+            for (int i = 0; i < start; i++)
+                changed(i);
+            items = items.subspan(size_t(excess));
+        }
+        int n = int(items.size());
+        for (int i = m_count - 1; i >= start; i--) {
+            slot(i + n) = slot(i);
+            changed(i + n);
+        }
+        for (int c = 0; c < n; c++) {
+            changed(start + c);
+            attached(items[size_t(c)]);
+            slot(start + c) = items[size_t(c)];
+        }
+        m_count += n;
+    }
+
+    // Drops the `count` oldest elements.
+    void trimStart(int count)
+    {
+        int dropped = std::clamp(count, 0, m_count);
+        advanceStart(dropped);
+        m_count -= dropped;
+    }
+
+    // Copies the run of `count` elements at `start` by `offset` places; the places it leaves keep
+    // their elements. A run moved past the end extends the list, dropping the oldest elements when it
+    // no longer fits. Refuses (printing why) a negative count or start, a start at or past the end,
+    // and a destination before index 0.
+    bool shiftElements(int start, int count, int offset)
+    {
+        const char* refusal = count < 0 ? "count < 0"
+            : start < 0                 ? "start < 0"
+            : start >= m_count          ? "start >= self.count"
+            : start + offset < 0        ? "start+offset <= 0"
+                                        : nullptr;
+        if (refusal) {
+            std::printf("Assertion at start=%d count=%d offset=%d: %s\n", start, count, offset, refusal);
+            return false;
+        }
+        if (offset <= 0) {
+            for (int i = 0; i < count; i++)
+                slot(start + i + offset) = slot(start + i);
+            return true;
+        }
+        int end = start + count + offset;
+        int excess = end - maxLength();
+        if (excess <= 0) {
+            for (int i = count - 1; i >= 0; i--)
+                slot(start + i + offset) = slot(start + i);
+            m_count = std::max(m_count, end);
+            return true;
+        }
+        // The run wraps into the slots of the oldest elements: set it aside, drop those, put it back.
+        std::vector<std::optional<T>> run;
+        for (int i = 0; i < count; i++)
+            run.push_back(slot(start + i));
+        advanceStart(excess);
+        for (int i = 0; i < count; i++) {
+            int index = start + i + offset - excess;
+            if (index >= 0)
+                slot(index) = std::move(run[size_t(i)]);
+        }
+        m_count = maxLength();
+        return true;
+    }
+
+protected:
+    // Called with every element as it is put into a slot (set, push, splice).
+    virtual void attached(const T&) { }
+    // Called after push().
+    virtual void pushed(const T&) { }
+
+    int slotNumber(int index) const
+    {
+        int slots = maxLength();
+        return ((m_startIndex + index) % slots + slots) % slots;
+    }
+    std::optional<T>& slot(int index) { return m_array[size_t(slotNumber(index))]; }
+    void advanceStart(int by) { m_startIndex = (m_startIndex + by) % maxLength(); }
+
+    int m_count = 0;
+
+private:
+    std::vector<std::optional<T>> m_array;
+    int m_startIndex = 0;
+};
+
+} // namespace zentrova

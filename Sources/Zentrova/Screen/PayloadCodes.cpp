@@ -1,0 +1,30 @@
+#include "Zentrova/Screen/PayloadCodes.h"
+
+#include "Zentrova/Screen/TinyAtom.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace zentrova {
+
+PayloadCodes::~PayloadCodes()
+{
+    std::vector<uint16_t> all(m_codes.begin(), m_codes.end());
+    TinyAtom::release(all);
+}
+
+size_t PayloadCodes::collect(const std::unordered_set<uint16_t>& live)
+{
+    std::vector<uint16_t> dead;
+    for (auto code : m_codes) {
+        if (!live.contains(code))
+            dead.push_back(code);
+    }
+    TinyAtom::release(dead);
+    for (auto code : dead)
+        m_codes.erase(code);
+    m_nextCollection = std::max(collectionThreshold, 2 * m_codes.size());
+    return dead.size();
+}
+
+} // namespace zentrova
