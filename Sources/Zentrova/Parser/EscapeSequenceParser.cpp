@@ -29,6 +29,8 @@ constexpr size_t keptStringCapacity = 64 * 1024;
 
 bool isDigit(uint8_t code) { return code >= '0' && code <= '9'; }
 
+bool isParameterByte(uint8_t code) { return isDigit(code) || code == ';' || code == ':'; }
+
 bool endsString(uint8_t code) { return code == BEL || code == CAN || code == SUB || code == ESC; }
 
 // Index of the first C0 control (a byte below 0x20) at or after `i`, or `length`. Printable text is
@@ -112,9 +114,20 @@ void EscapeSequenceParser::parse(Bytes data)
             if (i == length)
                 break;
             code = bytes[i];
-        } else if (state == S::csiParam && isDigit(code)) {
-            addDigit(code);
-            continue;
+        } else if (state == S::csiParam ? isParameterByte(code) : state == S::csiEntry && (isDigit(code) || code == ';')) {
+            // Parameters skip the table: they are most of the bytes of a CSI sequence.
+            state = S::csiParam;
+            do {
+                if (isDigit(code))
+                    addDigit(code);
+                else
+                    addSeparator(code);
+                if (++i == length)
+                    break;
+                code = bytes[i];
+            } while (isParameterByte(code));
+            if (i == length)
+                break;
         }
 
         const auto [action, entryNext] = table.transition(state, code);
@@ -440,8 +453,10 @@ void EscapeSequenceParser::clearSequence()
     s.collectCount = 0;
     s.parameterLimitExceeded = false;
     s.stringOverflow = false;
-    emptyString(m_osc);
-    emptyString(m_apc);
+    if (!m_osc.empty())
+        emptyString(m_osc);
+    if (!m_apc.empty())
+        emptyString(m_apc);
 }
 
 void EscapeSequenceParser::emptyString(std::vector<uint8_t>& buffer)
