@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace zentrova {
 namespace {
 
@@ -57,6 +59,33 @@ TEST(CharData, DistinctTrueColourUnderlinesKeepTheirValues)
         ASSERT_EQ(cell.attribute().underlineColor, colour) << i;
         EXPECT_EQ(cell, CharData(attribute, 'x', 1));
     }
+}
+
+// Every distinct 24-bit underline colour takes one of 65,277 slots that are never given back; beyond
+// them a colour must still come out close, not as garbage. Runs in a child process so the filled
+// table does not leak into other tests.
+TEST(CharData, UnderlineColoursBeyondTheTableFallBackToTheNearestPaletteEntry)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            auto underlined = [](Color colour) {
+                return CharData({ Color::defaultColor, Color::defaultColor, {}, UnderlineStyle::single, colour }, 'u', 1)
+                    .attribute()
+                    .underlineColor;
+            };
+            bool exact = true;
+            for (uint32_t i = 0; i < 65277; i++) {
+                auto colour = Color::trueColor(uint8_t(i >> 16), uint8_t(i >> 8), uint8_t(i));
+                exact = exact && underlined(colour) == colour;
+            }
+            bool fallbacks = underlined(Color::trueColor(250, 10, 10)) == Color::ansi256(196)
+                && underlined(Color::trueColor(0x80, 0x80, 0x82)) == Color::ansi256(244)
+                && underlined(Color::trueColor(0, 0, 0)) == Color::trueColor(0, 0, 0) // already in the table
+                && underlined(Color::ansi256(5)) == Color::ansi256(5);
+            std::exit(exact && fallbacks ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST(CharData, CharacterOfInvalidAndInternedCodesIsASpace)
