@@ -114,7 +114,8 @@ void EscapeSequenceParser::parse(Bytes data)
             if (i == length)
                 break;
             code = bytes[i];
-        } else if (state == S::csiParam ? isParameterByte(code) : state == S::csiEntry && (isDigit(code) || code == ';')) {
+        } else if (state == S::csiParam ? isParameterByte(code)
+                                        : state == S::csiEntry && (isDigit(code) || code == ';')) {
             // Parameters skip the table: they are most of the bytes of a CSI sequence.
             state = S::csiParam;
             do {

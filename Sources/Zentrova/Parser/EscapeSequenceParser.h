@@ -92,7 +92,10 @@ public:
     // Called whenever a sequence starts, is cancelled or ends a DCS string, so the terminal drops
     // a half-received UTF-8 character.
     std::function<void()> printStateReset;
-    // Called for every byte that has no meaning where it stands; see ParsingState.
+    // Called for every byte that has no meaning where it stands; see ParsingState. Returning the
+    // snapshot with `abort` set ends the parse() call at once: the rest of its bytes are dropped and
+    // the sequence being collected goes back to where it stood when the call began. Calls already
+    // made stay made, and a string that ended during the call is not taken up again.
     std::function<ParsingState(const ParsingState&)> errorHandler;
     std::function<void(Bytes collect, uint8_t code)> escHandlerFallback;
     std::function<void(Parameters pars, Bytes collect, uint8_t code)> csiHandlerFallback;

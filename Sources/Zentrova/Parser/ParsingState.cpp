@@ -7,9 +7,9 @@ namespace zentrova {
 
 std::string toString(const ParsingState& state)
 {
-    return fmt::format("ParsingState(position: {}, code: {}, currentState: {}, print: {}, dcs: {}, osc: {}, "
+    return fmt::format("ParsingState(position: {}, code: {}, currentState: {}, dcs: {}, osc: {}, "
                        "apc: {}, collect: {}, parameters: {}, abort: {})",
-                       state.position, state.code, toString(state.currentState), state.print, state.dcs,
+                       state.position, state.code, toString(state.currentState), state.dcs,
                        state.osc, state.apc, state.collect, state.parameters, state.abort);
 }
 

@@ -10,12 +10,12 @@ namespace zentrova {
 
 // What the parser hands to its error handler for a byte that has no meaning where it stands.
 // The spans show the parser's collected data and are valid only during the handler call. Of the
-// snapshot the handler returns, only `abort` is read.
+// snapshot the handler returns, only `abort` is read. (Printable text before the byte has already
+// been handed on when the handler runs, so there is no pending print run to show.)
 struct ParsingState {
     int64_t position = 0; // index of the offending byte in the data of this parse() call
     uint8_t code = 0;
     ParserState currentState = ParserState::ground;
-    int64_t print = -1; // start of the pending print run, or -1
     int64_t dcs = -1; // start of the pending DCS payload run, or -1
     std::span<const uint8_t> osc;
     std::span<const uint8_t> apc;
@@ -25,7 +25,7 @@ struct ParsingState {
 };
 
 // One-line form for the terminal's diagnostics, e.g.
-// "ParsingState(position: 3, code: 25, currentState: ground, print: 0, dcs: -1, osc: [], ...)".
+// "ParsingState(position: 3, code: 25, currentState: ground, dcs: -1, osc: [], ...)".
 std::string toString(const ParsingState& state);
 
 } // namespace zentrova

@@ -24,7 +24,7 @@ public:
 
     constexpr void add(uint8_t code, ParserState state, ParserAction action, ParserState next)
     {
-        table[index(state, code)] = uint8_t(uint8_t(action) << 4 | uint8_t(next));
+        m_entries[index(state, code)] = uint8_t(uint8_t(action) << 4 | uint8_t(next));
     }
 
     // Bytes from `low` up to but excluding `high`.
@@ -36,7 +36,7 @@ public:
 
     constexpr uint8_t entry(ParserState state, uint8_t code) const
     {
-        return table[index(state, code < highestDistinctByte ? code : highestDistinctByte)];
+        return m_entries[index(state, code < highestDistinctByte ? code : highestDistinctByte)];
     }
 
     constexpr Transition transition(ParserState state, uint8_t code) const
@@ -45,10 +45,10 @@ public:
         return { ParserAction(value >> 4), ParserState(value & 0x0F) };
     }
 
-    std::array<uint8_t, size> table {};
-
 private:
     static constexpr size_t index(ParserState state, uint8_t code) { return size_t(state) * 256 + code; }
+
+    std::array<uint8_t, size> m_entries {};
 };
 
 TransitionTable buildVt500TransitionTable();

@@ -69,7 +69,8 @@ TEST(EscapeSequenceParserStream, CanAndSubAbort)
         { "SUB discards an OSC", "\x1b]0;abc\x1az", { "print z" } },
         { "CAN discards an APC", "\x1b_Gabc\x18z", { "print z" } },
         { "SUB abandons a DCS", "\x1bPqab\x1az", { "dcs sixel hook [0]q", "print z" } },
-        { "CAN is DCS payload", "\x1bPq#\x18~\x1b\\", { "dcs sixel hook [0]q", R"(dcs sixel unhook #\x18~)", "esc \\" } },
+        { "CAN is DCS payload", "\x1bPq#\x18~\x1b\\",
+          { "dcs sixel hook [0]q", R"(dcs sixel unhook #\x18~)", "esc \\" } },
         { "SUB ends SOS", "\x1bXab\x1az", { "print z" } },
     });
 }
@@ -104,6 +105,7 @@ TEST(EscapeSequenceParserStream, OscStrings)
         // first in a call, so neither they nor 0x9C end or abandon the string.
         { "UTF-8 with C1-valued continuation bytes", "\x1b]2;\xc5\x91\xc5\x9c\xe2\x80\x9d\x07",
           { R"(osc 2 \xc5\x91\xc5\x9c\xe2\x80\x9d)" } },
+        { "0x9C is content, not a terminator", "\x1b]0;t\x9c\x07", { R"(osc 0 t\x9c)" } },
         { "C0 controls inside are skipped", "\x1b]0;a\nb\x19" "c\x7f\x07", { R"(osc 0 abc\x7f)" } },
     });
 }
@@ -127,11 +129,14 @@ TEST(EscapeSequenceParserStream, DcsStrings)
         { "status-string request", "\x1bP$qm\x1b\\", { "dcs status hook $[0]q", "dcs status unhook m", "esc \\" } },
         { "sixel with parameters, ended by ST", "\x1bP0;1;8q#0;2;0;0;0~-\x9c",
           { "dcs sixel hook [0;1;8]q", "dcs sixel unhook #0;2;0;0;0~-" } },
-        { "empty string is hooked and unhooked", "\x1bPq\x1b\\", { "dcs sixel hook [0]q", "dcs sixel unhook ", "esc \\" } },
+        { "empty string is hooked and unhooked", "\x1bPq\x1b\\",
+          { "dcs sixel hook [0]q", "dcs sixel unhook ", "esc \\" } },
         { "no handler for other finals", "\x1bPxab\x1b\\z", { "esc \\", "print z" } },
         { "no handler for other collect bytes", "\x1bP>qab\x1b\\", { "esc \\" } },
         { "BEL is payload, DEL is dropped", "\x1bPqa\x07" "b\x7f" "c\x1b\\",
           { "dcs sixel hook [0]q", R"(dcs sixel unhook a\x07bc)", "esc \\" } },
+        { "DEL right before the terminator", "\x1bPqa\x7f\x1b\\",
+          { "dcs sixel hook [0]q", "dcs sixel unhook a", "esc \\" } },
         { "bytes 0xA0 and above are payload", "\x1bPq\xe4\xb8\x1b\\",
           { "dcs sixel hook [0]q", R"(dcs sixel unhook \xe4\xb8)", "esc \\" } },
         { "a C1 control abandons the string", "\x1bPqa\x85" "b",

@@ -67,9 +67,12 @@ TEST(EscapeSequenceParser, StringsPastTheirCapAreAbandonedAndTheOutputAfterThemS
         { "the cap is per string", "\x1b]0;1234567\x07\x1b]0;1\x07", { "osc 0 1" } },
         { "APC at the cap", "\x1b_G1234567\x07z", { "kitty 1234567", "print z" } },
         { "APC one past the cap", "\x1b_G12345678\x07z", { "print z" } },
-        { "DCS payload at the cap", "\x1bPqabcd\x1b\\z", { "dcs sixel hook [0]q", "dcs sixel unhook abcd", "esc \\", "print z" } },
-        { "DCS payload one past the cap", "\x1bPqabcde\x1b\\z", { "dcs sixel hook [0]q", "dcs sixel dropped", "esc \\", "print z" } },
-        { "dropped DEL does not count", "\x1bPqab\x7f\x7f" "cd\x1b\\", { "dcs sixel hook [0]q", "dcs sixel unhook abcd", "esc \\" } },
+        { "DCS payload at the cap", "\x1bPqabcd\x1b\\z",
+          { "dcs sixel hook [0]q", "dcs sixel unhook abcd", "esc \\", "print z" } },
+        { "DCS payload one past the cap", "\x1bPqabcde\x1b\\z",
+          { "dcs sixel hook [0]q", "dcs sixel dropped", "esc \\", "print z" } },
+        { "dropped DEL does not count", "\x1bPqab\x7f\x7f" "cd\x1b\\",
+          { "dcs sixel hook [0]q", "dcs sixel unhook abcd", "esc \\" } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -182,7 +185,7 @@ TEST(EscapeSequenceParser, ErrorHandlerSeesTheOffendingByteAndItsSurroundings)
     EXPECT_EQ(seen->position, 5);
     EXPECT_EQ(seen->code, 0xE4);
     EXPECT_EQ(seen->currentState, ParserState::csiParam);
-    EXPECT_EQ(text, "ParsingState(position: 5, code: 228, currentState: csiParam, print: -1, dcs: -1, osc: [], "
+    EXPECT_EQ(text, "ParsingState(position: 5, code: 228, currentState: csiParam, dcs: -1, osc: [], "
                     "apc: [], collect: [63], parameters: [], abort: false)");
     EXPECT_EQ(parser.currentState(), ParserState::ground);
 }
