@@ -80,6 +80,7 @@ void LocalProcess::startProcess(const std::string& executable, const std::vector
     m_running = true;
     m_childfd = child->masterFd;
     m_shellPid = child->pid;
+    m_childReaped = false;
     m_watchingExit = true;
 }
 
@@ -97,7 +98,8 @@ void LocalProcess::terminate()
 {
     closeChannel();
     m_childfd = -1;
-    if (m_shellPid != 0)
+    // Once reaped, the number may already belong to another process.
+    if (m_shellPid != 0 && !m_childReaped)
         kill(m_shellPid, SIGTERM);
     m_running = false;
     m_watchingExit = false;
@@ -279,6 +281,7 @@ void LocalProcess::processTerminated(const std::weak_ptr<LocalProcess*>& alive)
         return;
     m_watchingExit = false;
     const std::optional<int32_t> exitCode = exitCodeOf(m_shellPid);
+    m_childReaped = exitCode.has_value();
     if (m_delegate)
         m_delegate->processTerminated(*this, exitCode);
     if (!alive.expired())

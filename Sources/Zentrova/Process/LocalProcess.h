@@ -43,8 +43,9 @@ public:
     // Writes the bytes to the child behind earlier ones; dropped when not running.
     void send(std::span<const uint8_t> data);
 
-    // Closes the terminal, drops output not yet delivered, sends SIGTERM to the child and stops
-    // watching it: no exit report follows and the caller reaps the child.
+    // Closes the terminal, drops output not yet delivered, sends SIGTERM to the child (unless its
+    // exit was already reported) and stops watching it: no exit report follows and the caller reaps
+    // the child.
     void terminate();
 
     // A folder that receives a copy of every chunk read, as "log-0", "log-1", ...; nothing turns it off.
@@ -102,6 +103,7 @@ private:
     int32_t m_childfd = -1;
     int32_t m_shellPid = 0;
     bool m_watchingExit = false;
+    bool m_childReaped = false;
     int64_t m_sendCount = 0;
     std::atomic<bool> m_debugIO = false;
     std::atomic<int64_t> m_total = 0;

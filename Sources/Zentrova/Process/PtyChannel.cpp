@@ -154,17 +154,23 @@ void PtyChannel::run()
 
 PtyChannel::ReadResult PtyChannel::readOnce(std::vector<uint8_t>& buffer)
 {
+    // What is ready now goes out as one chunk, up to a full buffer: a terminal hands over a few
+    // KiB per read, and a chunk per read would cost the main queue a pass each.
+    std::size_t filled = 0;
     for (;;) {
-        const ssize_t count = ::read(m_masterFd, buffer.data(), buffer.size());
+        const ssize_t count = ::read(m_masterFd, buffer.data() + filled, buffer.size() - filled);
         if (count > 0) {
-            const bool more = m_listener.chunkRead(std::span<const uint8_t>(buffer.data(), std::size_t(count)));
-            return more ? ReadResult::data : ReadResult::full;
-        }
-        if (count < 0 && errno == EINTR)
+            filled += std::size_t(count);
+            if (filled < buffer.size())
+                continue;
+        } else if (count < 0 && errno == EINTR) {
             continue;
-        if (count < 0 && errno == EAGAIN)
-            return ReadResult::wouldBlock;
-        return ReadResult::ended;
+        } else if (filled == 0) {
+            return count < 0 && errno == EAGAIN ? ReadResult::wouldBlock : ReadResult::ended;
+        }
+        // The end, if that is what stopped us, reads again next time.
+        const bool more = m_listener.chunkRead(std::span<const uint8_t>(buffer.data(), filled));
+        return more ? ReadResult::data : ReadResult::full;
     }
 }
 
