@@ -14,6 +14,8 @@ packages=(
   libicu-dev zlib1g-dev libpng-dev libssl-dev libfmt-dev libarchive-dev
   # keychain: libsecret against a real Secret Service in tests
   libsecret-1-dev gnome-keyring dbus
+  # test certificates for the peer servers of the tests
+  openssl
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless display and GL for widget and renderer tests

@@ -32,4 +32,5 @@ export XDG_RUNTIME_DIR="$sandbox/runtime"
 export QT_QPA_PLATFORM=offscreen
 
 cd build/asan
-ctest --output-on-failure -j "$jobs" "$@"
+# The keychain and S3 tests need their peers: a Secret Service and an S3-compatible server.
+bash "$root/scripts/with-test-services.sh" ctest --output-on-failure -j "$jobs" "$@"
