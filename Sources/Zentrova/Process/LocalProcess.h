@@ -48,7 +48,7 @@ public:
     // the child.
     void terminate();
 
-    // A folder that receives a copy of every chunk read, as "log-0", "log-1", ...; nothing turns it off.
+    // A folder that receives a copy of every chunk read, as "log-0", "log-1", ...; nullopt turns it off.
     void setHostLogging(const std::optional<std::string>& directory);
 
     // From a successful start until the exit is reported, the output ends, or terminate().
