@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace zentrova {
 namespace {
 
@@ -147,6 +149,24 @@ TEST(EscapeSequenceParserStream, DcsStrings)
         { "a new string replaces an abandoned handler", "\x1bPqa\x1a\x1bP$qm\x1b\\",
           { "dcs sixel hook [0]q", "dcs sixel dropped", "dcs status hook $[0]q", "dcs status unhook m", "esc \\" } },
     });
+}
+
+// Streams built from the bytes that matter to the state machine, in random order: whatever the
+// cuts, the calls must be the same.
+TEST(EscapeSequenceParserStream, RandomStreamsGiveTheSameCallsWhereverTheyAreCut)
+{
+    const std::string alphabet = "\x1b[]_PX^\\;:?$ 0123456789mqGHx\x07\x18\x19\x1a\x7f\r\n\x84\x90"
+                                             "\x9b\x9c\x9d\x9f\xc5\xe4\x91\xad";
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 200; ++round) {
+        std::string input;
+        for (int k = 0; k < 60; ++k)
+            input += alphabet[random() % alphabet.size()];
+        ParserHarness whole;
+        whole.feed(input);
+        SCOPED_TRACE(::testing::PrintToString(input));
+        expectLogForEverySplit(input, whole.terminal.log);
+    }
 }
 
 } // namespace
