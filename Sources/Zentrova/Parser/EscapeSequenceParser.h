@@ -97,6 +97,11 @@ public:
     // the sequence being collected goes back to where it stood when the call began. Calls already
     // made stay made, and a string that ended during the call is not taken up again.
     std::function<ParsingState(const ParsingState&)> errorHandler;
+
+    // Sequences nobody serves: the terminal's dispatch tables call these for what they do not
+    // know, and without a terminal the parser calls them itself. Until replaced,
+    // csiHandlerFallback prints "Cannot handle ESC-" and the final byte in decimal; the others
+    // do nothing.
     std::function<void(Bytes collect, uint8_t code)> escHandlerFallback;
     std::function<void(Parameters pars, Bytes collect, uint8_t code)> csiHandlerFallback;
     std::function<void(int64_t code, Bytes data)> oscHandlerFallback;

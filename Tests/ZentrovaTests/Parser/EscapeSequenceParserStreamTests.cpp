@@ -40,6 +40,7 @@ TEST(EscapeSequenceParserStream, CsiParametersAndSubParameters)
         { "a colon first is an error", "\x1b[:1m", { "error csiEntry 3a", "print 1m" } },
         { "a private marker after a digit ignores the sequence", "\x1b[1?mz", { "print z" } },
         { "a byte of 0xA0 or above ends the sequence", "\x1b[1\xe4z", { "error csiParam e4", "print z" } },
+        { "but is ignored in an ignored sequence", "\x1b[1?\xe4mz", { "print z" } },
     });
 }
 
