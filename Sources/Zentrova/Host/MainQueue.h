@@ -21,10 +21,13 @@ public:
 
     virtual ~MainQueue() = default;
 
-    // Runs `work` on the queue's thread after everything already posted.
+    // Runs `work` on the queue's thread after everything already posted. Safe to call from any
+    // thread (the child process's reader posts its output here); the queue must outlive every
+    // thread that posts to it.
     virtual void post(std::function<void()> work) = 0;
 
-    // Runs `work` on the queue's thread once `delay` has passed, unless cancelled first.
+    // Runs `work` on the queue's thread once `delay` has passed, unless cancelled first. Called
+    // on the queue's own thread only.
     virtual std::shared_ptr<Handle> postAfter(std::chrono::milliseconds delay, std::function<void()> work) = 0;
 };
 
