@@ -3,6 +3,8 @@
 #include "BrambletCore/Files/FileSearch.h"
 #include "BrambletCore/Files/FolderListing.h"
 #include "BrambletCore/Files/ItemAttributes.h"
+#include "BrambletCore/Operations/FileNames.h"
+#include "BrambletCore/Operations/RequestExecutor.h"
 
 #include <fcntl.h>
 
@@ -36,6 +38,17 @@ QFuture<QList<FileItem>> FileService::search(const std::filesystem::path& root, 
 FileItem FileService::itemAt(const std::filesystem::path& url, ResourceKeys keys) const
 {
     return readItem(AT_FDCWD, url.c_str(), url, keys);
+}
+
+QFuture<FileOutcome> FileService::execute(const FileRequest& request)
+{
+    return m_executor.run(
+        [request](const Cancellation& cancellation) { return RequestExecutor().execute(request, cancellation); });
+}
+
+void FileService::validateName(const QString& name)
+{
+    bramblet::validateName(name);
 }
 
 } // namespace bramblet

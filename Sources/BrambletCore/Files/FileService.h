@@ -4,6 +4,8 @@
 #include "BrambletCore/Files/NameIndex.h"
 #include "BrambletCore/Files/ResourceKeys.h"
 #include "BrambletCore/Models/FileItem.h"
+#include "BrambletCore/Models/FileOutcome.h"
+#include "BrambletCore/Models/FileRequest.h"
 
 #include <QFuture>
 #include <QList>
@@ -55,6 +57,16 @@ public:
     // One item's attributes, read now on the calling thread; a final symbolic link is not
     // followed. `url` is kept as given (not resolved). Safe from any thread.
     virtual FileItem itemAt(const std::filesystem::path& url, ResourceKeys keys) const;
+
+    // Carries out one request: copy, move, rename, move to Trash or new folder (see
+    // Operations/RequestExecutor.h). A copy, move or rename is built in a hidden staging folder
+    // and verified against the source before it takes its name. Cancelling the future keeps a
+    // request from starting; one that has begun runs to its end and holds this service until then.
+    virtual QFuture<FileOutcome> execute(const FileRequest& request);
+
+    // Throws FileFailure::invalidName for a name no item may have: empty, "." or "..", or holding
+    // "/", ":" or a control character.
+    static void validateName(const QString& name);
 
 private:
     NameIndex m_nameIndex;

@@ -1,9 +1,9 @@
 #include "BrambletCore/Operations/Manifest.h"
 
+#include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
 #include "BrambletCore/Operations/PosixFiles.h"
-#include "BrambletCore/Operations/SystemError.h"
 
 #include <QThread>
 #include <QThreadPool>
@@ -62,7 +62,7 @@ void walkTree(const std::filesystem::path& root, size_t rootIndex, TreeWalk& wal
             ++order;
             struct stat status;
             if (::lstat(path.c_str(), &status) != 0)
-                throwSystemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
+                throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
             if (S_ISLNK(status.st_mode)) {
                 walk.entries[key] = "link:" + readLinkTarget(path);
             } else if (S_ISDIR(status.st_mode)) {
@@ -100,10 +100,10 @@ std::string sha256OfFile(const std::filesystem::path& path, std::span<unsigned c
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     const int fd = file.get();
     if (fd < 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t open"), path);
+        throw systemError(errno, QStringLiteral("Couldn’t open"), path);
     struct stat status;
     if (::fstat(fd, &status) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
+        throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
     if (!S_ISREG(status.st_mode))
         throw FileFailure(FileFailure::Kind::unsupportedItem);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -1,6 +1,6 @@
 #include "BrambletCore/Operations/PosixFiles.h"
 
-#include "BrambletCore/Operations/SystemError.h"
+#include "BrambletCore/Files/SystemError.h"
 
 #include <dirent.h>
 #include <unistd.h>
@@ -17,7 +17,7 @@ std::string readLinkTarget(const std::filesystem::path& link)
     for (;;) {
         const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
         if (length < 0)
-            throwSystemError(errno, QStringLiteral("Couldn’t read the link"), link);
+            throw systemError(errno, QStringLiteral("Couldn’t read the link"), link);
         if (static_cast<size_t>(length) < target.size()) {
             target.resize(static_cast<size_t>(length));
             return target;
@@ -33,7 +33,7 @@ size_t readChunk(int fd, std::span<unsigned char> buffer, const std::filesystem:
         if (count >= 0)
             return static_cast<size_t>(count);
         if (errno != EINTR)
-            throwSystemError(errno, QStringLiteral("Couldn’t read"), path);
+            throw systemError(errno, QStringLiteral("Couldn’t read"), path);
     }
 }
 
@@ -41,7 +41,7 @@ std::vector<std::string> folderEntryNames(const std::filesystem::path& folder)
 {
     DIR* stream = ::opendir(folder.c_str());
     if (!stream)
-        throwSystemError(errno, QStringLiteral("Couldn’t open the folder"), folder);
+        throw systemError(errno, QStringLiteral("Couldn’t open the folder"), folder);
     const std::unique_ptr<DIR, int (*)(DIR*)> closer(stream, ::closedir);
     std::vector<std::string> names;
     for (;;) {
@@ -49,7 +49,7 @@ std::vector<std::string> folderEntryNames(const std::filesystem::path& folder)
         const dirent* entry = ::readdir(stream);
         if (!entry) {
             if (errno != 0)
-                throwSystemError(errno, QStringLiteral("Couldn’t read the folder"), folder);
+                throw systemError(errno, QStringLiteral("Couldn’t read the folder"), folder);
             return names;
         }
         if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)

@@ -1,12 +1,12 @@
 #include "BrambletCore/Operations/RequestExecutor.h"
 
 #include "BrambletCore/Concurrency/Cancellation.h"
+#include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Models/FileItem.h"
 #include "BrambletCore/Operations/FileNames.h"
 #include "BrambletCore/Operations/Manifest.h"
 #include "BrambletCore/Operations/StagingFolder.h"
-#include "BrambletCore/Operations/SystemError.h"
 #include "BrambletCore/Operations/TreeCopier.h"
 #include "BrambletCore/Operations/TreeFlush.h"
 
@@ -31,7 +31,7 @@ fs::path standardised(const fs::path& path)
     std::error_code error;
     fs::path normal = fs::absolute(path, error).lexically_normal();
     if (error)
-        throwSystemError(error.value(), QStringLiteral("Couldn’t find"), path);
+        throw systemError(error.value(), QStringLiteral("Couldn’t find"), path);
     if (!normal.has_filename() && normal.has_relative_path())
         normal = normal.parent_path();
     return normal;
@@ -53,7 +53,7 @@ void moveToTrash(const fs::path& path)
     // own error for it.
     struct stat status;
     if (::lstat(path.c_str(), &status) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t move to the Trash"), path);
+        throw systemError(errno, QStringLiteral("Couldn’t move to the Trash"), path);
     throw FileFailure::system(file.errorString());
 }
 
@@ -65,12 +65,12 @@ void place(const fs::path& payload, const fs::path& target)
         return;
     const QString action = QStringLiteral("Couldn’t move the verified copy to");
     if (errno != EINVAL)
-        throwSystemError(errno, action, target);
+        throw systemError(errno, action, target);
     // A file system that cannot refuse to replace: check, then rename.
     if (itemExists(target))
-        throwSystemError(EEXIST, action, target);
+        throw systemError(EEXIST, action, target);
     if (::rename(payload.c_str(), target.c_str()) != 0)
-        throwSystemError(errno, action, target);
+        throw systemError(errno, action, target);
 }
 
 // The path with the symbolic links in it resolved, as far as it exists.
@@ -79,7 +79,7 @@ fs::path resolved(const fs::path& path)
     std::error_code error;
     fs::path result = fs::weakly_canonical(path, error);
     if (error)
-        throwSystemError(error.value(), QStringLiteral("Couldn’t resolve"), path);
+        throw systemError(error.value(), QStringLiteral("Couldn’t resolve"), path);
     return result;
 }
 
@@ -88,7 +88,7 @@ void removeItem(const fs::path& path)
     std::error_code error;
     fs::remove_all(path, error);
     if (error)
-        throwSystemError(error.value(), QStringLiteral("Couldn’t remove"), path);
+        throw systemError(error.value(), QStringLiteral("Couldn’t remove"), path);
 }
 
 QString nameOf(const fs::path& path)
@@ -141,7 +141,7 @@ FileOutcome RequestExecutor::createFolder(const fs::path& target)
     if (itemExists(target))
         return FileOutcome::conflict(target);
     if (::mkdir(target.c_str(), 0777) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t create the folder"), target);
+        throw systemError(errno, QStringLiteral("Couldn’t create the folder"), target);
     return FileOutcome::completed(target);
 }
 
@@ -156,7 +156,7 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
         throw FileFailure(FileFailure::Kind::sameLocation);
     struct stat status;
     if (::lstat(source.c_str(), &status) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t read the attributes of"), source);
+        throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), source);
     if (S_ISDIR(status.st_mode) && resolvedTarget.native().starts_with(resolvedSource.native() + "/"))
         throw FileFailure(FileFailure::Kind::nestedDestination);
 

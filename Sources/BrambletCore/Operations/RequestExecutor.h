@@ -18,9 +18,9 @@ class Cancellation;
 // request). Only then does the copy take its name. A move or rename removes its source only once
 // the new item is flushed to disk and the source is proven unchanged once more.
 //
-// Failures: FileFailure for our own refusals, the system's error (std::filesystem::filesystem_error)
-// unchanged for a failed system call. Runs on the calling thread from start to end; it hashes
-// files on the shared thread pool while it waits.
+// Failures: FileFailure for our own refusals; a failed system call as the file service reports it
+// (std::system_error made by systemError(), Files/SystemError.h). Runs on the calling thread from
+// start to end; it hashes files on the shared thread pool as well while it waits.
 class RequestExecutor {
 public:
     // Points between the steps of a copy, move or rename, in the order they are reached.

@@ -1,7 +1,7 @@
 #include "BrambletCore/Operations/StagingFolder.h"
 
+#include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Operations/OperationsLog.h"
-#include "BrambletCore/Operations/SystemError.h"
 
 #include <QUuid>
 
@@ -35,7 +35,7 @@ StagingFolder::StagingFolder(const std::filesystem::path& parent)
                 + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString()))
 {
     if (::mkdir(m_path.c_str(), 0700) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t create the folder"), m_path);
+        throw systemError(errno, QStringLiteral("Couldn’t create the folder"), m_path);
 }
 
 StagingFolder::~StagingFolder()

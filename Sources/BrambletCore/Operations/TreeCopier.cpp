@@ -1,9 +1,9 @@
 #include "BrambletCore/Operations/TreeCopier.h"
 
+#include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
 #include "BrambletCore/Operations/PosixFiles.h"
-#include "BrambletCore/Operations/SystemError.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,7 +25,7 @@ FileDescriptor openOrThrow(const std::filesystem::path& path, int flags, mode_t 
 {
     FileDescriptor fd(::open(path.c_str(), flags | O_CLOEXEC, mode));
     if (fd.get() < 0)
-        throwSystemError(errno, (flags & O_CREAT) ? QStringLiteral("Couldn’t create") : QStringLiteral("Couldn’t open"), path);
+        throw systemError(errno, (flags & O_CREAT) ? QStringLiteral("Couldn’t create") : QStringLiteral("Couldn’t open"), path);
     return fd;
 }
 
@@ -36,7 +36,7 @@ void writeAll(int fd, const unsigned char* data, size_t size, const std::filesys
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            throwSystemError(errno, QStringLiteral("Couldn’t write"), path);
+            throw systemError(errno, QStringLiteral("Couldn’t write"), path);
         }
         data += written;
         size -= static_cast<size_t>(written);
@@ -70,7 +70,7 @@ void copyContent(int in, int out, const std::filesystem::path& source, const std
             copyByReadWrite(in, out, source, destination);
             return;
         default:
-            throwSystemError(errno, QStringLiteral("Couldn’t copy to"), destination);
+            throw systemError(errno, QStringLiteral("Couldn’t copy to"), destination);
         }
     }
 }
@@ -85,23 +85,23 @@ void copyExtendedAttributes(int in, int out, const std::filesystem::path& source
     if (listSize < 0) {
         if (errno == ENOTSUP)
             return;
-        throwSystemError(errno, readAttributes, source);
+        throw systemError(errno, readAttributes, source);
     }
     std::vector<char> names(static_cast<size_t>(listSize));
     const ssize_t listed = ::flistxattr(in, names.data(), names.size());
     if (listed < 0)
-        throwSystemError(errno, readAttributes, source);
+        throw systemError(errno, readAttributes, source);
     std::vector<char> value;
     for (const char* name = names.data(); name < names.data() + listed; name += std::char_traits<char>::length(name) + 1) {
         const ssize_t valueSize = ::fgetxattr(in, name, nullptr, 0);
         if (valueSize < 0)
-            throwSystemError(errno, readAttributes, source);
+            throw systemError(errno, readAttributes, source);
         value.resize(static_cast<size_t>(valueSize));
         const ssize_t read = ::fgetxattr(in, name, value.data(), value.size());
         if (read < 0)
-            throwSystemError(errno, readAttributes, source);
+            throw systemError(errno, readAttributes, source);
         if (::fsetxattr(out, name, value.data(), static_cast<size_t>(read), 0) != 0 && errno != ENOTSUP && errno != EPERM)
-            throwSystemError(errno, QStringLiteral("Couldn’t write the extended attributes of"), destination);
+            throw systemError(errno, QStringLiteral("Couldn’t write the extended attributes of"), destination);
     }
 }
 
@@ -110,17 +110,17 @@ void copyMetadata(int in, int out, const struct stat& status, const std::filesys
 {
     copyExtendedAttributes(in, out, source, destination);
     if (::fchmod(out, status.st_mode & 07777) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t set the permissions of"), destination);
+        throw systemError(errno, QStringLiteral("Couldn’t set the permissions of"), destination);
     const timespec times[2] = { status.st_atim, status.st_mtim };
     if (::futimens(out, times) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t set the dates of"), destination);
+        throw systemError(errno, QStringLiteral("Couldn’t set the dates of"), destination);
 }
 
 struct stat requireType(int fd, const std::filesystem::path& path, bool (*isExpectedType)(mode_t))
 {
     struct stat status;
     if (::fstat(fd, &status) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
+        throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
     // The item changed its type since it was looked at: whatever it is now, it is not copied.
     if (!isExpectedType(status.st_mode))
         throw FileFailure(FileFailure::Kind::unsupportedItem);
@@ -146,7 +146,7 @@ void copyFolder(const std::filesystem::path& source, const std::filesystem::path
     const struct stat status = requireType(in.get(), source, [](mode_t mode) { return S_ISDIR(mode); });
     // Owner-only until the contents are in, so that a read-only source folder can still be filled.
     if (::mkdir(destination.c_str(), 0700) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t create the folder"), destination);
+        throw systemError(errno, QStringLiteral("Couldn’t create the folder"), destination);
     for (const std::string& name : folderEntryNames(source))
         copyItem(source / name, destination / name);
     const FileDescriptor out = openOrThrow(destination, O_RDONLY | O_DIRECTORY);
@@ -156,17 +156,17 @@ void copyFolder(const std::filesystem::path& source, const std::filesystem::path
 void copyLink(const std::filesystem::path& source, const std::filesystem::path& destination, const struct stat& status)
 {
     if (::symlink(readLinkTarget(source).c_str(), destination.c_str()) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t create the link"), destination);
+        throw systemError(errno, QStringLiteral("Couldn’t create the link"), destination);
     const timespec times[2] = { status.st_atim, status.st_mtim };
     if (::utimensat(AT_FDCWD, destination.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t set the dates of"), destination);
+        throw systemError(errno, QStringLiteral("Couldn’t set the dates of"), destination);
 }
 
 void copyItem(const std::filesystem::path& source, const std::filesystem::path& destination)
 {
     struct stat status;
     if (::lstat(source.c_str(), &status) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t read the attributes of"), source);
+        throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), source);
     if (S_ISLNK(status.st_mode))
         copyLink(source, destination, status);
     else if (S_ISDIR(status.st_mode))

@@ -1,8 +1,7 @@
 #include "BrambletCore/Operations/TreeFlush.h"
 
+#include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
-#include "BrambletCore/Operations/PosixFiles.h"
-#include "BrambletCore/Operations/SystemError.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,35 +13,38 @@ namespace bramblet {
 
 namespace {
 
-void flushOne(const std::filesystem::path& path, int flags)
+FileDescriptor openForFlush(const std::filesystem::path& path, int flags)
 {
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | flags));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | flags));
     if (fd.get() < 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t open"), path);
-    if (::fsync(fd.get()) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t write to disk"), path);
+        throw systemError(errno, QStringLiteral("Couldn’t open"), path);
+    return fd;
 }
 
-void flushItem(const std::filesystem::path& path)
+void check(int result, const std::filesystem::path& path)
 {
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0)
-        throwSystemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
-    if (S_ISDIR(status.st_mode)) {
-        for (const std::string& name : folderEntryNames(path))
-            flushItem(path / name);
-        flushOne(path, O_DIRECTORY);
-    } else if (S_ISREG(status.st_mode)) {
-        flushOne(path, O_NONBLOCK);
-    }
+    if (result != 0)
+        throw systemError(errno, QStringLiteral("Couldn’t write to disk"), path);
 }
 
 } // namespace
 
 void flushTree(const std::filesystem::path& root)
 {
-    flushItem(root);
-    flushOne(root.parent_path(), O_DIRECTORY);
+    struct stat status;
+    if (::lstat(root.c_str(), &status) != 0)
+        throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), root);
+    if (S_ISDIR(status.st_mode)) {
+        const FileDescriptor folder = openForFlush(root, O_DIRECTORY);
+        check(::syncfs(folder.get()), root);
+    } else if (S_ISREG(status.st_mode)) {
+        // O_NONBLOCK: a named pipe put in its place meanwhile must not block the open.
+        const FileDescriptor file = openForFlush(root, O_NONBLOCK);
+        check(::fsync(file.get()), root);
+    }
+    // A symbolic link lives in its folder's entry, which is flushed here.
+    const FileDescriptor parent = openForFlush(root.parent_path(), O_DIRECTORY);
+    check(::fsync(parent.get()), root.parent_path());
 }
 
 } // namespace bramblet
