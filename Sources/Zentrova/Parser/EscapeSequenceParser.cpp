@@ -129,6 +129,26 @@ void EscapeSequenceParser::parse(Bytes data)
             } while (isParameterByte(code));
             if (i == length)
                 break;
+            if (code >= 0x40 && code <= 0x7E) {
+                if (!m_sequence.parameterLimitExceeded)
+                    dispatchCsi(code, pars(), collect());
+                state = S::ground;
+                continue;
+            }
+        }
+
+        // ESC [ from ground, the start of most sequences, without two trips through the table.
+        // It does what the two clear actions would; the second clear finds nothing left to
+        // empty, but the terminal is told twice all the same, as it would be were the pair cut.
+        if (state == S::ground && code == ESC && i + 1 < length && bytes[i + 1] == '[') {
+            flushPrint(i);
+            clearSequence();
+            dcsStart = none;
+            resetPrintState();
+            resetPrintState();
+            state = S::csiEntry;
+            ++i;
+            continue;
         }
 
         const auto [action, entryNext] = table.transition(state, code);
