@@ -92,7 +92,8 @@ FileItem readItem(int directoryFd, const char* name, std::filesystem::path url, 
         item.created = dateOf(attributes.stx_btime);
     if (attributes.stx_mask & STATX_MODE)
         item.permissions = int(attributes.stx_mode & 07777);
-    if (keys.testFlag(ResourceKey::tagNames))
+    // User attributes exist on files and folders only; asking a link or a device costs a call.
+    if (keys.testFlag(ResourceKey::tagNames) && (isFolder || S_ISREG(attributes.stx_mode)))
         item.tags = readTags(url);
     item.url = std::move(url);
     return item;

@@ -9,7 +9,10 @@
 #include <QObject>
 #include <QTest>
 
+#include <dirent.h>
 #include <map>
+#include <string>
+#include <vector>
 
 namespace bramblet {
 namespace {
@@ -82,6 +85,28 @@ TEST(FileService, ListsEveryDirectChildAsItIs)
     EXPECT_EQ(items.at("bad\xff.txt").name, QStringLiteral("bad\uFFFD.txt"));
     EXPECT_EQ(items.at("report.txt").permissions, 0640);
     EXPECT_EQ(items.at("report.txt").modified, Date(std::chrono::seconds(1'000'000'000)));
+}
+
+TEST(FileService, LargeFolderComesWholeInTheFileSystemsOrder)
+{
+    // Large enough to be read in several slices at once.
+    TestTree tree;
+    for (int i = 0; i < 9000; ++i)
+        tree.file("f" + std::to_string(i));
+    std::vector<std::string> expected;
+    DIR* directory = opendir(tree.root().c_str());
+    ASSERT_NE(directory, nullptr);
+    while (const dirent* entry = readdir(directory)) {
+        if (entry->d_name != std::string(".") && entry->d_name != std::string(".."))
+            expected.emplace_back(entry->d_name);
+    }
+    closedir(directory);
+
+    FileService service;
+    std::vector<std::string> listed;
+    for (const auto& item : service.list(tree.root()).result())
+        listed.push_back(item.url.filename().native());
+    EXPECT_EQ(listed, expected);
 }
 
 TEST(FileService, ItemAtReadsTheEntryItselfAndOnlyTheAskedKeys)
