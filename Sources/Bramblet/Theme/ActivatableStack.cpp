@@ -1,10 +1,12 @@
 #include "Bramblet/Theme/ActivatableStack.h"
 
+#include <QMouseEvent>
+
 namespace bramblet {
 
 void ActivatableStack::mousePressEvent(QMouseEvent* event)
 {
-    if (activated)
+    if (event->button() == Qt::LeftButton && activated)
         activated();
     StackView::mousePressEvent(event);
 }

@@ -6,8 +6,8 @@
 
 namespace bramblet {
 
-// A stack that reports a click on itself (not one a child control consumes) before handling it, so
-// a pane header can make its side active.
+// A stack that reports a left click on itself (not one a child control consumes) before handling
+// it, so a pane header can make its side active.
 class ActivatableStack : public StackView {
     Q_OBJECT
 

@@ -15,7 +15,7 @@ enum class Appearance { light, dark };
 class AdaptiveColor {
 public:
     AdaptiveColor() = default; // fully transparent
-    AdaptiveColor(const QColor& fixed); // NOLINT(google-explicit-constructor): a fixed colour
+    AdaptiveColor(const QColor& fixed); // implicit on purpose: any plain colour is a fixed one
     AdaptiveColor(const QString& name, const QColor& light, const QColor& dark);
 
     // The colour's name; empty for a fixed colour.

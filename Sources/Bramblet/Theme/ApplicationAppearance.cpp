@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QPointer>
+#include <QThread>
 
 namespace bramblet {
 namespace {
@@ -46,9 +47,12 @@ QPalette paletteFor(Appearance appearance)
 
 ApplicationAppearance& ApplicationAppearance::shared()
 {
+    QCoreApplication* application = QGuiApplication::instance();
+    Q_ASSERT_X(application && QThread::currentThread() == application->thread(), "ApplicationAppearance",
+               "used without an application or off the main thread");
     static QPointer<ApplicationAppearance> instance;
     if (!instance)
-        instance = new ApplicationAppearance(QGuiApplication::instance());
+        instance = new ApplicationAppearance(application);
     return *instance;
 }
 

@@ -34,7 +34,6 @@ QPushButton* primaryActionButton(const QString& title, QObject* target, std::fun
     auto* button = new QPushButton(title);
     button->setFlat(true);
     button->setFont(font(15, QFont::DemiBold));
-    button->setCursor(Qt::PointingHandCursor);
     // The fill keeps the brand orange in both appearances.
     button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: white; border: none;"
                                          " border-radius: 7px; padding: 5px 14px; }")

@@ -29,6 +29,8 @@ TEST(ActivatableStack, ReportsClicksOnItselfBeforeHandlingThem)
 
     QTest::mouseClick(stack.get(), Qt::LeftButton, {}, QPoint(290, 20)); // empty space
     EXPECT_EQ(activations, 1);
+    QTest::mouseClick(stack.get(), Qt::RightButton, {}, QPoint(290, 20)); // only the primary button
+    EXPECT_EQ(activations, 1);
     QTest::mouseClick(label, Qt::LeftButton); // a label passes the click on to the stack
     EXPECT_EQ(activations, 2);
     QTest::mouseClick(button, Qt::LeftButton); // a control consumes its click
