@@ -1,0 +1,280 @@
+#pragma once
+
+#include "Zentrova/Engine/InternedCharacters.h"
+#include "Zentrova/Engine/MouseMode.h"
+#include "Zentrova/Engine/ProgressReport.h"
+#include "Zentrova/Engine/WindowManipulationCommand.h"
+#include "Zentrova/Parser/EscapeSequences.h"
+#include "Zentrova/Parser/ParserTerminal.h"
+#include "Zentrova/Screen/Buffer.h"
+#include "Zentrova/Screen/CharSets.h"
+#include "Zentrova/Screen/Color.h"
+#include "Zentrova/Screen/PayloadCodes.h"
+#include "Zentrova/Screen/TerminalOptions.h"
+
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace zentrova {
+
+class EscapeSequenceParser;
+class SelectionService;
+class TerminalDelegate;
+
+// The terminal's state machine: it owns the main and alternate screens, the parser whose handlers
+// are its own methods, the modes, the palette and the range of rows that changed, and reports to its
+// host through a TerminalDelegate. Bytes fed to the parser change the active screen.
+//
+// One Terminal is split over several files by concern: construction and colours (Terminal.cpp),
+// the dispatch tables (TerminalDispatch.cpp), printing (TerminalPrinting.cpp), control characters
+// (TerminalControls.cpp), scrolling (TerminalScrolling.cpp) and small state operations
+// (TerminalState.cpp). Single-threaded: everything runs on the thread that feeds it.
+class Terminal : public ParserTerminal {
+public:
+    using ProgressReport = zentrova::ProgressReport;
+    using ProgressReportState = zentrova::ProgressReportState;
+    using WindowManipulationCommand = zentrova::WindowManipulationCommand;
+    using MouseMode = zentrova::MouseMode;
+    using MouseProtocolEncoding = zentrova::MouseProtocolEncoding;
+    enum class BufferKind { active, normal, alt };
+
+    static constexpr int MINIMUM_COLS = 2;
+    static constexpr int MINIMUM_ROWS = 1;
+
+    // `delegate` is not owned and may be null; it must outlive the terminal or be cleared first.
+    explicit Terminal(TerminalDelegate* delegate, const TerminalOptions& options = TerminalOptions::Default);
+    ~Terminal() override;
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+
+    // (Re)initialises modes and state; with isReset the main screen is made anew (full reset).
+    void setup(bool isReset);
+
+    TerminalDelegate* delegate() const { return m_delegate; }
+    void setDelegate(TerminalDelegate* delegate) { m_delegate = delegate; }
+    EscapeSequenceParser& parser() { return *m_parser; }
+
+    // Feeds output of the child to the parser.
+    void feed(std::span<const uint8_t> bytes);
+    void feed(std::string_view text);
+
+    std::pair<int, int> getDims() const { return { cols, rows }; }
+    Buffer& buffer() { return *m_buffer; }
+    Buffer& normalBuffer() { return *m_normalBuffer; }
+    Buffer& altBuffer() { return *m_altBuffer; }
+    bool isCurrentBufferAlternate() const { return m_buffer == m_altBuffer.get(); }
+    const Attribute& currentAttribute() const { return curAttr; }
+
+    // Colours. Setting the default foreground or background tells the delegate (once, even when it
+    // sets the colour back) and, unless the palette follows xterm's fixed rule, rebuilds the palette.
+    const Color& foregroundColor() const { return m_foregroundColor; }
+    void setForegroundColor(const Color& color);
+    const Color& backgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(const Color& color);
+    const std::optional<Color>& cursorColor() const { return m_cursorColor; }
+    void setCursorColor(const std::optional<Color>& color);
+    Ansi256PaletteStrategy ansi256PaletteStrategy() const { return options.ansi256PaletteStrategy; }
+    void setAnsi256PaletteStrategy(Ansi256PaletteStrategy strategy);
+    // Takes exactly 16 base colours; any other count is ignored.
+    void installPalette(std::span<const Color> colors);
+    void rebuildAnsiPalette(bool notifyDelegate);
+    const std::vector<Color>& installedColors() const { return m_installedColors; }
+
+    MouseMode mouseMode() const { return m_mouseMode; }
+    // Tells the delegate.
+    void setMouseMode(MouseMode mode);
+
+    // Printing and control characters.
+    void handlePrint(std::span<const uint8_t> data);
+    // (ring row, column) of the cell a combining character joins, or nothing.
+    std::optional<std::pair<int, int>> combiningTarget(Buffer& buffer);
+    // The code a cell stores for a character given as its scalars.
+    uint32_t code(std::u32string_view character);
+    // The scalars a cell code stands for: the scalar itself, an interned cluster, or a space for a
+    // code that is neither.
+    std::u32string character(uint32_t code) const;
+    // The same as UTF-8.
+    std::string getCharacter(uint32_t code) const;
+    const InternedCharacters& internedCharacters() const { return m_interned; }
+    void cmdLineFeedBasic();
+    void cmdBackspace();
+    void cmdCarriageReturn();
+    void cmdHorizontalTab();
+    void finishSemanticLineAdvance(bool movedToNextLine);
+    void clearEchoedEnterContinuationBeforeOutput();
+
+    // Scrolling.
+    void scroll(bool isWrapped);
+    void cmdIndex();
+    void cmdNextLine();
+    // Selections to keep on their text when rows move; not owned, dropped once expired.
+    void registerSelection(const std::shared_ptr<SelectionService>& selection);
+    // Clears every selection that crosses the rectangle whose columns a margin-bound scroll moved.
+    void selectionsInvalidateForColumnRestrictedScroll(int top, int bottom, int left, int right);
+
+    // Dirty rows, in screen rows and in scroll-invariant rows (yDisp + screen row).
+    void updateRange(int y, bool scrolling = false);
+    void updateRange(Buffer& buffer, int y, bool scrolling = false);
+    void updateFullScreen();
+    void refresh(int startRow, int endRow);
+    std::optional<std::pair<int, int>> getUpdateRange() const;
+    std::optional<std::pair<int, int>> getScrollInvariantUpdateRange() const;
+    void clearUpdateRange();
+    std::pair<int, int> getCursorLocation() const { return { m_buffer->x(), m_buffer->y() }; }
+    int getTopVisibleRow() const { return m_buffer->yDisp(); }
+
+    // Payload codes (hyperlinks) this terminal created; codes no cell holds any more are released
+    // once enough have been taken.
+    void holdPayloadCode(uint16_t code);
+    void garbageCollectPayload();
+    const PayloadCodes& payloadCodes() const { return m_payloadCodes; }
+
+    // Character sets.
+    void setgLevel(uint8_t n);
+    void setgCharset(uint8_t n, const CharSets::CharSet* charset);
+    void selectCharset(uint8_t intermediate, uint8_t final);
+
+    // Titles and cursor.
+    void setTitle(const std::string& text);
+    void setIconTitle(const std::string& text);
+    void showCursor();
+    void hideCursor();
+
+    // Lookup for the host; nothing out of range.
+    BufferLine* getLine(int row);
+    BufferLine* getScrollInvariantLine(int row);
+    std::optional<CharData> getCharData(int col, int row);
+    std::optional<std::string> getCharacter(int col, int row);
+
+    // Writes diagnostics while false.
+    bool silentLog = true;
+
+    // ParserTerminal: the dispatch tables.
+    void dispatchExecute(uint8_t code) override;
+    void dispatchEsc(std::span<const uint8_t> collect, uint8_t code) override;
+    void dispatchCsi(uint8_t code, std::span<const int> pars, std::span<const uint8_t> collect) override;
+    void dispatchOsc(int64_t code, std::span<const uint8_t> data) override;
+    void handleKittyGraphics(std::span<const uint8_t> content) override;
+    std::unique_ptr<DcsHandler> makeSixelDcsHandler() override;
+    std::unique_ptr<DcsHandler> makeStatusStringDcsHandler() override;
+
+    int cols = 80;
+    int rows = 25;
+    int tabStopWidth = 8;
+    TerminalOptions options;
+
+    bool applicationKeypad = false;
+    bool applicationCursor = false;
+    bool reverseColors = false;
+    bool sendFocus = false;
+    BidiPresentationState currentBidiState;
+    bool bidiArrowKeySwap = false;
+    bool cursorHidden = false;
+    bool originMode = false;
+    bool marginMode = false;
+    bool insertMode = false;
+    bool wraparound = false;
+    bool bracketedPasteMode = false;
+    bool alternateScrollMode = true;
+    bool reverseWraparound = false;
+    bool cursorBlink = false;
+    bool allow80To132 = false;
+    bool userScrolling = false;
+    bool lineFeedMode = false;
+    bool smoothScroll = false;
+    bool mouseShiftCapture = false;
+    bool xtermTitleSetUtf = false;
+    bool xtermTitleSetHex = false;
+    bool xtermTitleQueryUtf = false;
+    bool xtermTitleQueryHex = false;
+    MouseProtocolEncoding mouseProtocol = MouseProtocolEncoding::x10;
+    CC cc;
+
+    // The active G-set's mapping (null: none), the four G-sets and the invoked one.
+    const CharSets::CharSet* charset = nullptr;
+    std::array<const CharSets::CharSet*, 4> gCharsets {};
+    int gcharset = 0;
+    uint8_t gLevel = 0;
+
+    Attribute curAttr = CharData::Null.attribute();
+    std::vector<Color> defaultAnsiColors;
+    std::vector<Color> ansiColors;
+
+    std::string terminalTitle;
+    std::string iconTitle;
+
+    int refreshStart = INT_MAX;
+    int refreshEnd = -1;
+    int scrollInvariantRefreshStart = INT_MAX;
+    int scrollInvariantRefreshEnd = -1;
+
+private:
+    // Bytes of a UTF-8 character split across two print runs, kept for the next run.
+    struct ReadingBuffer {
+        std::vector<uint8_t> putbackBuffer;
+    };
+
+    void configureParser();
+    void setDefaultColor(Color& stored, bool& setting, const Color& color,
+                         void (TerminalDelegate::*report)(Terminal&, const Color&));
+    void setXtermTitleModes(std::span<const int> pars, bool on);
+    void log(const std::string& message) const;
+    std::unique_ptr<Buffer> makeBuffer(std::optional<int> scrollback);
+    void csiFallback(std::span<const int> pars, std::span<const uint8_t> collect, uint8_t code);
+    void escFallback(std::span<const uint8_t> collect, uint8_t code);
+    void oscFallback(int64_t code, std::span<const uint8_t> data);
+
+    // Printing.
+    void printRun(std::span<const uint8_t> run);
+    void printByte(uint8_t byte);
+    void printScalar(char32_t scalar, int width);
+    bool continuesSequence(uint32_t targetCode, char32_t scalar) const;
+    bool joinCluster(int ringRow, int col, char32_t scalar);
+    void widenCell(BufferLine& row, int col, const CharData& cell);
+    uint32_t internOrFallBack(std::u32string_view character);
+    void collectInternedCharacters();
+    const CharData& printTemplate();
+    void restrictCursor();
+    void cursorForwardTabs(int count);
+    void cursorBackwardTabs(int count);
+
+    // Scrolling.
+    void resetNormalBuffer();
+    BufferLine& preparedBlankLine(bool isWrapped, const BidiPresentationState& bidiState);
+    Attribute eraseAttr() const;
+
+    TerminalDelegate* m_delegate;
+    std::unique_ptr<EscapeSequenceParser> m_parser;
+    std::unique_ptr<Buffer> m_normalBuffer;
+    std::unique_ptr<Buffer> m_altBuffer;
+    Buffer* m_buffer = nullptr;
+    std::vector<std::weak_ptr<SelectionService>> m_selections;
+
+    Color m_foregroundColor = Color::defaultForeground;
+    Color m_backgroundColor = Color::defaultBackground;
+    std::optional<Color> m_cursorColor;
+    bool m_settingFgColor = false;
+    bool m_settingBgColor = false;
+    bool m_settingCursorColor = false;
+    std::vector<Color> m_installedColors;
+    MouseMode m_mouseMode = MouseMode::off;
+
+    InternedCharacters m_interned;
+    PayloadCodes m_payloadCodes;
+    ReadingBuffer m_readingBuffer;
+    std::shared_ptr<BufferLine> m_blankLine;
+    // The cell printed characters start from, kept for the attribute it was made with: packing an
+    // attribute into a cell costs more than comparing two.
+    Attribute m_printTemplateAttr;
+    CharData m_printTemplate;
+};
+
+} // namespace zentrova

@@ -1,0 +1,270 @@
+// The dispatch tables: which control byte, ESC, CSI and OSC sequence reaches which handler. What no
+// table serves yet goes to the parser's fallbacks, which log it while silentLog is off.
+
+#include "Zentrova/Engine/Terminal.h"
+
+#include "Zentrova/Engine/TerminalDelegate.h"
+#include "Zentrova/Parser/EscapeSequenceParser.h"
+#include "Zentrova/Screen/CharSets.h"
+#include "Zentrova/Screen/Utf8.h"
+
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
+#include <algorithm>
+
+namespace zentrova {
+namespace {
+
+std::string decodeTitle(std::span<const uint8_t> data)
+{
+    // Invalid UTF-8 gives the empty title.
+    const std::string text(data.begin(), data.end());
+    int32_t offset = 0;
+    const auto length = int32_t(text.size());
+    while (offset < length) {
+        UChar32 scalar;
+        U8_NEXT(text.data(), offset, length, scalar);
+        if (scalar < 0)
+            return {};
+    }
+    return text;
+}
+
+std::string characterOf(uint8_t code)
+{
+    std::string text;
+    appendUtf8(text, char32_t(code));
+    return text;
+}
+
+} // namespace
+
+void Terminal::configureParser()
+{
+    EscapeSequenceParser& parser = *m_parser;
+    parser.csiHandlerFallback = [this](auto pars, auto collect, uint8_t code) {
+        log(fmt::format("Zentrova: Unknown CSI Code (collect={} code={} pars={})", collect, characterOf(code), pars));
+    };
+    parser.escHandlerFallback = [this](auto collect, uint8_t code) {
+        log(fmt::format("Zentrova: Unknown ESC Code: ESC + {} txt={}", characterOf(code), collect));
+    };
+    parser.oscHandlerFallback = [this](int64_t code, auto) { log(fmt::format("Zentrova: Unknown OSC code: {}", code)); };
+    parser.apcHandlerFallback = [this](uint8_t command, auto) {
+        log(fmt::format("Zentrova: Unknown APC code: {}", characterOf(command)));
+    };
+    parser.printHandler = [this](std::span<const uint8_t> run) { handlePrint(run); };
+    parser.printStateReset = [this] { m_readingBuffer.putbackBuffer.clear(); };
+    parser.errorHandler = [this](const ParsingState& state) {
+        log("Zentrova: Parsing error, state: " + toString(state));
+        return state;
+    };
+}
+
+void Terminal::csiFallback(std::span<const int> pars, std::span<const uint8_t> collect, uint8_t code)
+{
+    if (m_parser->csiHandlerFallback)
+        m_parser->csiHandlerFallback(pars, collect, code);
+}
+
+void Terminal::escFallback(std::span<const uint8_t> collect, uint8_t code)
+{
+    if (m_parser->escHandlerFallback)
+        m_parser->escHandlerFallback(collect, code);
+}
+
+void Terminal::oscFallback(int64_t code, std::span<const uint8_t> data)
+{
+    if (m_parser->oscHandlerFallback)
+        m_parser->oscHandlerFallback(code, data);
+}
+
+void Terminal::dispatchExecute(uint8_t code)
+{
+    switch (code) {
+    case 0x07: // BEL
+        if (m_delegate)
+            m_delegate->bell(*this);
+        break;
+    case 0x08: // BS
+        cmdBackspace();
+        break;
+    case 0x09: // HT
+        cmdHorizontalTab();
+        break;
+    case 0x0A: // LF
+    case 0x0B: // VT
+    case 0x0C: // FF
+        cmdLineFeedBasic();
+        break;
+    case 0x0D: // CR
+        cmdCarriageReturn();
+        break;
+    case 0x0E: // SO
+        setgLevel(1);
+        break;
+    case 0x0F: // SI
+        setgLevel(0);
+        break;
+    case 0x84: // IND
+        cmdIndex();
+        break;
+    case 0x85: // NEL
+        cmdNextLine();
+        break;
+    case 0x88: // HTS
+        m_buffer->tabSet(m_buffer->x());
+        break;
+    default:
+        break;
+    }
+}
+
+void Terminal::dispatchEsc(std::span<const uint8_t> collect, uint8_t code)
+{
+    if (collect.size() == 1) {
+        const uint8_t intermediate = collect[0];
+        if (std::string_view("()*+-./").find(char(intermediate)) != std::string_view::npos
+            && CharSets::all().contains(code)) {
+            selectCharset(intermediate, code);
+            return;
+        }
+        if (intermediate == '%' && (code == 'G' || code == '@')) {
+            setgLevel(0);
+            setgCharset(0, nullptr);
+            return;
+        }
+        if (intermediate == ' ' && (code == 'F' || code == 'G')) { // S7C1T, S8C1T
+            cc.send8bit = code == 'G';
+            return;
+        }
+    } else if (collect.empty()) {
+        switch (code) {
+        case '=': // DECKPAM
+            applicationKeypad = true;
+            return;
+        case '>': // DECKPNM
+            applicationKeypad = false;
+            return;
+        case 'D': // IND
+            cmdIndex();
+            return;
+        case 'E': // NEL
+            cmdNextLine();
+            return;
+        case 'H': // HTS
+            m_buffer->tabSet(m_buffer->x());
+            return;
+        case '\\': // string terminator after OSC or DCS
+            return;
+        case 'n': // LS2
+        case '}': // LS2R
+            setgLevel(2);
+            return;
+        case 'o': // LS3
+        case '|': // LS3R
+            setgLevel(3);
+            return;
+        case '~': // LS1R
+            setgLevel(1);
+            return;
+        default:
+            break;
+        }
+    }
+    escFallback(collect, code);
+}
+
+void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<const uint8_t> collect)
+{
+    const int p0 = pars.empty() ? 0 : pars[0];
+    const bool privateGreater = collect.size() == 1 && collect[0] == '>';
+    switch (code) {
+    case 'I': // CHT
+        cursorForwardTabs(p0 > 1 ? std::min(p0, cols - 1) : std::min(cols - 1, 1));
+        return;
+    case 'Z': // CBT
+        if (m_buffer->x() <= cols)
+            cursorBackwardTabs(p0 > 1 ? std::min(p0, m_buffer->cols()) : std::min(m_buffer->cols(), 1));
+        return;
+    case 'T':
+        if (privateGreater) { // XTRMTITLE
+            setXtermTitleModes(pars, false);
+            return;
+        }
+        if (!collect.empty())
+            return;
+        break;
+    case 'k':
+        if (collect.size() == 1 && collect[0] == ' ')
+            break;
+        return;
+    case 's':
+        if (privateGreater) { // XTSHIFTESCAPE
+            if (p0 == 1)
+                mouseShiftCapture = true;
+            else if (p0 == 0)
+                mouseShiftCapture = false;
+            return;
+        }
+        if (!collect.empty() && !(collect.size() == 1 && collect[0] == '?'))
+            return;
+        break;
+    case 't':
+        if (privateGreater) { // XTSMTITLE
+            setXtermTitleModes(pars, true);
+            return;
+        }
+        if (!collect.empty()) {
+            log(fmt::format("Unhandled csiT {}", collect));
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    csiFallback(pars, collect, code);
+}
+
+void Terminal::setXtermTitleModes(std::span<const int> pars, bool on)
+{
+    bool* const modes[] = { &xtermTitleSetHex, &xtermTitleQueryHex, &xtermTitleSetUtf, &xtermTitleQueryUtf };
+    for (int value : pars) {
+        if (value >= 0 && value < 4)
+            *modes[value] = on;
+    }
+}
+
+void Terminal::dispatchOsc(int64_t code, std::span<const uint8_t> data)
+{
+    switch (code) {
+    case 0:
+    case 2:
+        setTitle(decodeTitle(data));
+        return;
+    case 1:
+        setIconTitle(decodeTitle(data));
+        return;
+    default:
+        oscFallback(code, data);
+        return;
+    }
+}
+
+void Terminal::handleKittyGraphics(std::span<const uint8_t> content)
+{
+    if (m_parser->apcHandlerFallback)
+        m_parser->apcHandlerFallback('G', content);
+}
+
+std::unique_ptr<DcsHandler> Terminal::makeSixelDcsHandler()
+{
+    return nullptr;
+}
+
+std::unique_ptr<DcsHandler> Terminal::makeStatusStringDcsHandler()
+{
+    return nullptr;
+}
+
+} // namespace zentrova

@@ -1,0 +1,344 @@
+// Printing: UTF-8 decoding that survives a character split across two reads, the G-set mapping,
+// column widths, wide characters, and combining marks and emoji sequences glued to the cell before.
+
+#include "Zentrova/Engine/Terminal.h"
+
+#include "Zentrova/Engine/GraphemeCluster.h"
+#include "Zentrova/Screen/UnicodeUtil.h"
+#include "Zentrova/Screen/UnicodeWidthData.h"
+#include "Zentrova/Screen/Utf8.h"
+
+#include <unicode/uchar.h>
+
+#include <algorithm>
+
+namespace zentrova {
+namespace {
+
+constexpr char32_t zeroWidthJoiner = 0x200D;
+constexpr char32_t textPresentationSelector = 0xFE0E;
+constexpr char32_t emojiPresentationSelector = 0xFE0F;
+
+bool isPrintableAscii(uint8_t byte)
+{
+    return byte >= 0x20 && byte < 0x7F;
+}
+
+bool isContinuation(uint8_t byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+// Length of the UTF-8 sequence a byte starts; 1 for ASCII and for bytes that cannot start one.
+int sequenceLength(uint8_t byte)
+{
+    const uint8_t entry = UnicodeUtil::first[byte];
+    return entry >= 0xF0 ? 1 : entry & 0x0F;
+}
+
+bool isRegionalIndicator(char32_t scalar)
+{
+    return scalar >= 0x1F1E6 && scalar <= 0x1F1FF;
+}
+
+// Scalars that always join the character before them, whatever their width.
+bool alwaysJoins(char32_t scalar, int width)
+{
+    return width == 0 || scalar == zeroWidthJoiner || (scalar >= 0xFE00 && scalar <= 0xFE0F)
+        || (scalar >= 0xE0100 && scalar <= 0xE01EF) || (scalar >= 0x180B && scalar <= 0x180D) || scalar == 0x180F
+        || (scalar >= 0x1F3FB && scalar <= 0x1F3FF);
+}
+
+bool acceptsPresentationSelector(char32_t scalar)
+{
+    const auto& table = UnicodeWidthData::emojiVs16Base;
+    return UnicodeUtil::bisearch(scalar, table, int(table.size()) - 1);
+}
+
+int scalarWidth(char32_t scalar)
+{
+    return scalar < 0x2000 ? UnicodeUtil::lowPlaneWidths()[scalar] : UnicodeUtil::computeColumnWidth(scalar);
+}
+
+} // namespace
+
+// A scalar that is no combining mark but still continues the character in the cell: anything after
+// a zero-width joiner, and the second regional indicator of a flag.
+bool Terminal::continuesSequence(uint32_t targetCode, char32_t scalar) const
+{
+    if (!InternedCharacters::isInternedCode(targetCode))
+        return isRegionalIndicator(scalar) && isRegionalIndicator(targetCode);
+    const std::u32string* text = m_interned.cluster(targetCode);
+    if (!text)
+        return false;
+    return text->back() == zeroWidthJoiner
+        || (isRegionalIndicator(scalar) && text->size() == 1 && isRegionalIndicator((*text)[0]));
+}
+
+void Terminal::handlePrint(std::span<const uint8_t> data)
+{
+    if (data.empty())
+        return;
+    Buffer& buffer = *m_buffer;
+    buffer.curAttr = curAttr;
+    auto& held = m_readingBuffer.putbackBuffer;
+
+    if (!charset && held.empty() && std::all_of(data.begin(), data.end(), isPrintableAscii)) {
+        updateRange(buffer.y());
+        const int written = buffer.insertAsciiRun(data, curAttr, {});
+        if (size_t(written) == data.size()) {
+            updateRange(buffer.y());
+            return;
+        }
+        // Auto-wrap is off and the run reached the right margin (or insert mode is on): the rest
+        // goes cell by cell.
+        data = data.subspan(size_t(written));
+    }
+
+    updateRange(buffer.y());
+    if (held.empty()) {
+        printRun(data);
+    } else {
+        // The start of a character arrived with the previous run.
+        std::vector<uint8_t> joined;
+        joined.swap(held);
+        joined.insert(joined.end(), data.begin(), data.end());
+        printRun(joined);
+    }
+    updateRange(m_buffer->y());
+}
+
+void Terminal::printRun(std::span<const uint8_t> run)
+{
+    const size_t length = run.size();
+    size_t i = 0;
+    while (i < length) {
+        const uint8_t lead = run[i];
+        if (lead < 0x80) {
+            if (!charset && !m_buffer->insertMode && isPrintableAscii(lead)) {
+                // A stretch of plain ASCII inside mixed text: it never joins a cell, so it can go
+                // in one run.
+                size_t end = i + 1;
+                while (end < length && isPrintableAscii(run[end]))
+                    end++;
+                i += size_t(m_buffer->insertAsciiRun(run.subspan(i, end - i), curAttr, {}));
+                while (i < end)
+                    printByte(run[i++]);
+                continue;
+            }
+            printByte(lead);
+            i++;
+            continue;
+        }
+        const int needed = sequenceLength(lead);
+        if (needed == 1) {
+            printByte(lead);
+            i++;
+            continue;
+        }
+        size_t read = 1;
+        while (read < size_t(needed) && i + read < length && isContinuation(run[i + read]))
+            read++;
+        if (read < size_t(needed)) {
+            if (i + read == length) {
+                // The rest of the character is still to come.
+                m_readingBuffer.putbackBuffer.assign(run.begin() + std::ptrdiff_t(i), run.end());
+                return;
+            }
+            // A byte that cannot continue the sequence: the lead byte prints as itself, the
+            // continuation bytes read so far are dropped and the offending byte is read afresh.
+            printByte(lead);
+            i += read;
+            continue;
+        }
+        char32_t value = lead & (0xFF >> (needed + 1));
+        for (size_t k = 1; k < size_t(needed); k++)
+            value = value << 6 | (run[i + k] & 0x3F);
+        static constexpr char32_t smallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
+        if (value < smallest[needed] || !isUnicodeScalar(value))
+            printByte(lead);
+        else
+            printScalar(value, scalarWidth(value));
+        i += size_t(needed);
+    }
+}
+
+void Terminal::printByte(uint8_t byte)
+{
+    if (charset && byte < 0x7F) {
+        if (const auto mapped = charset->find(byte); mapped != charset->end() && !mapped->second.empty()) {
+            const std::string& text = mapped->second;
+            int32_t offset = 0;
+            UChar32 scalar;
+            U8_NEXT(text.data(), offset, int32_t(text.size()), scalar);
+            if (scalar >= 0) {
+                CharData cell = printTemplate();
+                cell.setValue(int32_t(code(std::u32string(1, char32_t(scalar)))), 1);
+                m_buffer->insertCharacter(cell, {});
+            }
+            return;
+        }
+    }
+    // Latin-1: bytes that are not UTF-8 print as the code point of the same value.
+    const int width = UnicodeUtil::lowPlaneWidths()[byte];
+    if (width < 1)
+        return;
+    CharData cell = printTemplate();
+    cell.setValue(byte, width);
+    m_buffer->insertCharacter(cell, {});
+}
+
+void Terminal::printScalar(char32_t scalar, int width)
+{
+    if (width < 0)
+        return;
+    if (width == 2 && options.regionalIndicatorWidth == RegionalIndicatorWidth::narrow && isRegionalIndicator(scalar))
+        width = 1;
+
+    const auto target = combiningTarget(*m_buffer);
+    bool joins = alwaysJoins(scalar, width) || (scalar >= 0x0300 && u_getCombiningClass(UChar32(scalar)) != 0);
+    if (!joins && target)
+        joins = continuesSequence(m_buffer->line(target->first)[target->second].code(), scalar);
+    if (joins && target && joinCluster(target->first, target->second, scalar))
+        return;
+    if (width == 0)
+        return;
+    CharData cell = printTemplate();
+    cell.setValue(int32_t(code(std::u32string_view(&scalar, 1))), width);
+    m_buffer->insertCharacter(cell, {});
+}
+
+// Glues `scalar` to the cell at (ringRow, col); false when the two do not make one character, so
+// the scalar takes a cell of its own.
+bool Terminal::joinCluster(int ringRow, int col, char32_t scalar)
+{
+    Buffer& buffer = *m_buffer;
+    BufferLine& row = buffer.line(ringRow);
+    col = std::min(col, row.count() - 1);
+    CharData cell = row[col];
+    std::u32string text = character(cell.code());
+    const char32_t base = text.back();
+    text.push_back(scalar);
+    if (!isSingleGraphemeCluster(text))
+        return false;
+
+    const auto takeText = [&] { cell.setValue(int32_t(code(text)), cell.width()); };
+    if (scalar == textPresentationSelector || scalar == emojiPresentationSelector) {
+        // Only emoji that have both presentations take a selector; elsewhere it is dropped.
+        if (!acceptsPresentationSelector(base))
+            return true;
+        takeText();
+        if (scalar == textPresentationSelector) {
+            if (cell.width() == 2) {
+                cell.setValue(int32_t(cell.code()), 1);
+                buffer.setX(std::max(buffer.x() - 1, 0));
+            }
+            row.setCell(col, cell);
+        } else {
+            widenCell(row, col, cell);
+        }
+    } else if (options.regionalIndicatorWidth == RegionalIndicatorWidth::narrow && isRegionalIndicator(scalar)) {
+        takeText();
+        widenCell(row, col, cell);
+    } else {
+        takeText();
+        row.setCell(col, cell);
+    }
+    updateRange(ringRow - buffer.yBase());
+    return true;
+}
+
+// Stores `cell` at `col` two columns wide, with a filler after it, and moves the cursor past the
+// filler; a cell in the last column stays one wide.
+void Terminal::widenCell(BufferLine& row, int col, const CharData& cell)
+{
+    CharData wide = cell;
+    if (wide.width() != 2 && col + 1 < cols) {
+        wide.setValue(int32_t(wide.code()), 2);
+        row.setCell(col + 1, CharData(wide.attribute(), 0, 0, {}, wide.semanticContentCode()));
+        m_buffer->setX(m_buffer->x() + 1);
+    }
+    row.setCell(col, wide);
+}
+
+std::optional<std::pair<int, int>> Terminal::combiningTarget(Buffer& buffer)
+{
+    if (buffer.x() == 0)
+        return std::nullopt;
+    const int ringRow = buffer.y() + buffer.yBase();
+    const BufferLine& row = buffer.line(ringRow);
+    int col = buffer.x() - 1;
+    // The right half of a wide character is a filler of width 0: the character is left of it.
+    while (col > 0 && row[col].width() == 0)
+        col--;
+    col = std::min(col, row.count() - 1);
+    const CharData& cell = row[col];
+    if (cell.width() <= 0 || cell.code() == 0)
+        return std::nullopt;
+    return std::pair { ringRow, col };
+}
+
+const CharData& Terminal::printTemplate()
+{
+    if (!(m_printTemplateAttr == curAttr)) {
+        m_printTemplateAttr = curAttr;
+        m_printTemplate = CharData(curAttr, 0, 1);
+    }
+    return m_printTemplate;
+}
+
+uint32_t Terminal::code(std::u32string_view character)
+{
+    if (character.size() == 1 && character[0] <= 0xFFFF)
+        return character[0];
+    if (character == U"\r\n")
+        return '\n';
+    if (character.empty())
+        return 0;
+    if (auto interned = m_interned.intern(character))
+        return *interned;
+    // The table is full. Look for codes no cell holds any more, but not for every new cluster: a
+    // screen that really holds that many would be scanned over and over.
+    if (m_interned.newClustersSinceCollection() >= InternedCharacters::capacity / 8) {
+        collectInternedCharacters();
+        if (auto interned = m_interned.intern(character))
+            return *interned;
+    }
+    // No room: the cell keeps the cluster's first scalar.
+    return character[0];
+}
+
+void Terminal::collectInternedCharacters()
+{
+    std::vector<bool> live(InternedCharacters::capacity, false);
+    for (Buffer* each : { m_normalBuffer.get(), m_altBuffer.get() }) {
+        for (int index = 0; index < each->lines().count(); index++) {
+            const BufferLine& row = each->line(index);
+            const CharData* cells = row.data();
+            for (int col = 0; col < row.count(); col++) {
+                if (InternedCharacters::isInternedCode(cells[col].code()))
+                    live[cells[col].code() - InternedCharacters::firstCode] = true;
+            }
+        }
+    }
+    m_interned.retainOnly(live);
+}
+
+std::u32string Terminal::character(uint32_t code) const
+{
+    if (code < InternedCharacters::firstCode && isUnicodeScalar(code))
+        return std::u32string(1, char32_t(code));
+    if (const auto* cluster = m_interned.cluster(code))
+        return *cluster;
+    return U" ";
+}
+
+std::string Terminal::getCharacter(uint32_t code) const
+{
+    std::string text;
+    for (char32_t scalar : character(code))
+        appendUtf8(text, scalar);
+    return text;
+}
+
+} // namespace zentrova

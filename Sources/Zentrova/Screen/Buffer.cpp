@@ -1,0 +1,364 @@
+#include "Zentrova/Screen/Buffer.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace zentrova {
+namespace {
+
+// The attribute new rows are made with: default colours, no style (CharData::Null's).
+const Attribute& defaultAttribute()
+{
+    static const Attribute attribute = CharData::Null.attribute();
+    return attribute;
+}
+
+} // namespace
+
+Buffer::Buffer(int cols, int rows, int tabStopWidth, std::optional<int> scrollback, const BidiPresentationState& bidiState)
+    : defaultBidiState(bidiState)
+    , m_cols(cols)
+    , m_rows(rows)
+    , m_scrollback(scrollback)
+    , m_hasScrollback(scrollback.has_value())
+    , m_scrollBottom(rows - 1)
+    , m_marginRight(cols - 1)
+    , m_tabStops(size_t(std::max(cols, 0)), false)
+{
+    m_lines = makeRing(getCorrectBufferLength(rows));
+    setupTabStops(-1, tabStopWidth);
+}
+
+std::unique_ptr<CircularBufferLineList> Buffer::makeRing(int capacity)
+{
+    auto ring = std::make_unique<CircularBufferLineList>(capacity);
+    ring->makeEmpty = [this](int) { return getBlankLine(defaultAttribute()); };
+    // The ring lives inside this buffer, so the callbacks cannot outlive it.
+    ring->onLineRecycled = [this](bool hadImages) {
+        if (hadImages)
+            m_linesWithImagesCount--;
+    };
+    ring->onLinePushed = [this](bool hasImages) {
+        if (hasImages)
+            m_linesWithImagesCount++;
+    };
+    ring->onLineAttached = [this](BufferLine& line) { line.setOwningBuffer(this); };
+    return ring;
+}
+
+void Buffer::setX(int x)
+{
+    if (x >= 0)
+        m_x = x;
+}
+
+void Buffer::setY(int y)
+{
+    if (y >= 0)
+        m_y = y;
+}
+
+void Buffer::setYDisp(int yDisp)
+{
+    if (yDisp >= 0)
+        m_yDisp = yDisp;
+}
+
+void Buffer::setScrollTop(int row)
+{
+    if (row >= 0)
+        m_scrollTop = row;
+}
+
+void Buffer::setScrollBottom(int row)
+{
+    if (row >= 0)
+        m_scrollBottom = row;
+}
+
+bool Buffer::isCursorInViewPort() const
+{
+    const int shownRow = m_yBase + m_y - m_yDisp;
+    return shownRow >= 0 && shownRow < m_rows;
+}
+
+int Buffer::getCorrectBufferLength(int rows) const
+{
+    if (!m_hasScrollback)
+        return rows;
+    const int64_t length = int64_t(rows) + m_scrollback.value_or(0);
+    return int(std::min<int64_t>(length, std::numeric_limits<int32_t>::max()));
+}
+
+std::shared_ptr<BufferLine> Buffer::getBlankLine(const Attribute& attribute, bool isWrapped)
+{
+    auto line = std::make_shared<BufferLine>(m_cols, CharData(attribute, 0, 1), isWrapped, defaultBidiState);
+    line->setOwningBuffer(this);
+    return line;
+}
+
+CharData Buffer::getNullCell(std::optional<Attribute> attribute)
+{
+    return CharData(attribute.value_or(Attribute::empty), ' ', 1);
+}
+
+void Buffer::fillViewportRows(std::optional<Attribute> attribute)
+{
+    if (m_lines->count() != 0)
+        return;
+    for (int row = 0; row < m_rows; row++)
+        m_lines->push(getBlankLine(attribute.value_or(defaultAttribute())));
+}
+
+CharData Buffer::getChar(const Position& at)
+{
+    return getCharAtBufferRelative({ at.col, at.row + m_yDisp });
+}
+
+CharData Buffer::getCharAtBufferRelative(const Position& at)
+{
+    if (at.row < 0 || at.row >= m_lines->count())
+        return CharData::Null;
+    const BufferLine& row = line(at.row);
+    if (at.col < 0 || at.col >= row.count())
+        return CharData::Null;
+    return row[at.col];
+}
+
+void Buffer::clear()
+{
+    m_yDisp = m_yBase = m_x = m_y = 0;
+    xBase = 0;
+    linesTop = 0;
+    m_lines = makeRing(getCorrectBufferLength(m_rows));
+    m_linesWithImagesCount = 0;
+    m_lastFoundRow = 0;
+    m_scrollTop = 0;
+    m_scrollBottom = m_rows - 1;
+    m_marginLeft = 0;
+    m_marginRight = m_cols - 1;
+    semanticContent = SemanticContent::none;
+    semanticInput = SemanticInputState::idle;
+    activeSemanticGroupID = 0;
+}
+
+void Buffer::softReset()
+{
+    savedX = savedY = 0;
+    savedAttr = defaultAttribute();
+    savedCharset.reset();
+    m_marginLeft = 0;
+    m_marginRight = m_cols - 1;
+    savedOriginMode = savedMarginMode = savedWraparound = savedReverseWraparound = false;
+}
+
+void Buffer::clearScrollback()
+{
+    if (m_yBase <= 0)
+        return;
+    m_lines->trimStart(m_yBase);
+    savedY = std::max(savedY - m_yBase, 0);
+    m_yBase = m_yDisp = 0;
+}
+
+void Buffer::changeHistorySize(std::optional<int> scrollback)
+{
+    m_scrollback = scrollback;
+    m_hasScrollback = scrollback.has_value();
+    const int capacity = getCorrectBufferLength(m_rows);
+    if (capacity == m_lines->maxLength())
+        return;
+    if (capacity < m_lines->maxLength()) {
+        const int diff = m_lines->count() - capacity;
+        if (diff > 0) {
+            m_lines->trimStart(diff);
+            m_yBase = std::max(m_yBase - diff, 0);
+            m_yDisp = std::max(m_yDisp - diff, 0);
+            savedY = std::max(savedY - diff, 0);
+        }
+    }
+    m_lines->setMaxLength(capacity);
+}
+
+void Buffer::setupTabStops(int index, int tabStopWidth)
+{
+    tabStopWidth = std::max(tabStopWidth, 1);
+    int start = 0;
+    if (index < 0) {
+        m_tabStops.assign(size_t(m_cols), false);
+    } else {
+        m_tabStops.resize(size_t(m_cols), false);
+        const int probe = std::min(m_cols - 1, index);
+        start = m_tabStops[size_t(probe)] ? index : previousTabStop(probe);
+    }
+    for (int col = start; col < m_cols; col += tabStopWidth)
+        m_tabStops[size_t(col)] = true;
+}
+
+int Buffer::previousTabStop(int col) const
+{
+    if (col == -1)
+        col = m_x;
+    int found = 0;
+    for (int i = std::min(col, int(m_tabStops.size())) - 1; i >= 0; i--) {
+        if (m_tabStops[size_t(i)]) {
+            found = i;
+            break;
+        }
+    }
+    return std::min(found, m_cols - 1);
+}
+
+int Buffer::nextTabStop(bool marginMode, int col) const
+{
+    const int limit = marginMode ? m_marginRight : m_cols - 1;
+    if (col == -1)
+        col = m_x;
+    for (int i = std::max(col + 1, 0); i < limit && i < int(m_tabStops.size()); i++) {
+        if (m_tabStops[size_t(i)])
+            return i;
+    }
+    return limit;
+}
+
+void Buffer::tabSet(int pos)
+{
+    if (pos >= 0 && pos < int(m_tabStops.size()))
+        m_tabStops[size_t(pos)] = true;
+}
+
+void Buffer::tabClear(int pos)
+{
+    if (pos >= 0 && pos < int(m_tabStops.size()))
+        m_tabStops[size_t(pos)] = false;
+}
+
+void Buffer::wrapCursor()
+{
+    m_x = marginMode ? m_marginLeft : 0;
+    if (m_y < m_scrollBottom) {
+        m_y++;
+        BufferLine& row = line(m_y + m_yBase);
+        row.setIsWrapped(true);
+        row.setBidiState(line(m_y + m_yBase - 1).bidiState());
+    } else if (scroll) {
+        scroll(true);
+    }
+}
+
+void Buffer::insertCharacter(CharData character, const PayloadResolver& resolvePayload)
+{
+    const uint8_t semanticCode = semanticContent.code();
+    const int right = marginMode ? m_marginRight : m_cols - 1;
+    const int width = character.width();
+
+    if (m_x + width - 1 > right) {
+        if (wraparound) {
+            wrapCursor();
+        } else {
+            // No room and no wrapping: a wide character cannot be split, anything else overwrites
+            // the last cell.
+            if (width == 2)
+                return;
+            m_x = right;
+        }
+    }
+
+    BufferLine& row = line(m_y + m_yBase);
+    if (insertMode) {
+        const CharData fill(curAttr, 0, 1);
+        row.insertCells(m_x, width, right, fill);
+        // A wide character pushed to the last column lost its right half.
+        if (row[std::min(m_cols - 1, row.count() - 1)].width() == 2)
+            row.setCell(m_cols - 1, fill);
+    }
+
+    const TinyAtom payload = resolvePayload ? resolvePayload().value_or(TinyAtom {}) : TinyAtom {};
+    m_x = std::min(m_x, m_cols - 1);
+    character.setPayload(payload);
+    character.setSemanticContentCode(semanticCode);
+    row.setCell(m_x, character);
+    m_x++;
+
+    if (width > 1) {
+        const CharData filler(curAttr, 0, 0, payload, semanticCode);
+        for (int i = 1; i < width && m_x < m_cols; i++) {
+            row.setCell(m_x, filler);
+            m_x++;
+        }
+    }
+}
+
+int Buffer::insertAsciiRun(std::span<const uint8_t> bytes, const Attribute& attribute,
+                           const PayloadResolver& resolvePayload)
+{
+    if (insertMode || bytes.empty())
+        return 0;
+    const int right = marginMode ? m_marginRight : m_cols - 1;
+    const TinyAtom payload = resolvePayload ? resolvePayload().value_or(TinyAtom {}) : TinyAtom {};
+    CharData cell(attribute, ' ', 1, payload, semanticContent.code());
+
+    size_t written = 0;
+    while (written < bytes.size()) {
+        if (m_x > right) {
+            if (!wraparound)
+                return int(written);
+            wrapCursor();
+        }
+        const size_t chunk = std::min(bytes.size() - written, size_t(std::max(right - m_x + 1, 1)));
+        BufferLine& row = line(m_y + m_yBase);
+        for (size_t i = 0; i < chunk; i++) {
+            cell.setValue(bytes[written + i], 1);
+            row.setCell(m_x + int(i), cell);
+        }
+        m_x += int(chunk);
+        written += chunk;
+    }
+    return int(written);
+}
+
+std::optional<int> Buffer::findRow(int hint, const std::function<bool(const BufferLine&)>& predicate)
+{
+    const int count = m_lines->count();
+    if (count == 0)
+        return std::nullopt;
+    hint = std::clamp(hint, 0, count - 1);
+    for (int distance = 0; hint - distance >= 0 || hint + distance < count; distance++) {
+        if (hint + distance < count && predicate(line(hint + distance)))
+            return hint + distance;
+        if (distance > 0 && hint - distance >= 0 && predicate(line(hint - distance)))
+            return hint - distance;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> Buffer::absoluteRow(const BufferLine& row)
+{
+    auto found = findRow(m_lastFoundRow, [&](const BufferLine& candidate) { return &candidate == &row; });
+    if (found)
+        m_lastFoundRow = *found;
+    return found;
+}
+
+void Buffer::clearImagesFromLine(int ringIndex)
+{
+    if (ringIndex < 0 || ringIndex >= m_lines->count())
+        return;
+    BufferLine& row = line(ringIndex);
+    if (!row.images())
+        return;
+    m_linesWithImagesCount--;
+    row.setImages(std::nullopt);
+}
+
+void Buffer::recalculateLinesWithImagesCount()
+{
+    int count = 0;
+    for (int i = 0; i < m_lines->count(); i++) {
+        if (line(i).images())
+            count++;
+    }
+    m_linesWithImagesCount = count;
+}
+
+} // namespace zentrova

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "Zentrova/Screen/BufferLine.h"
+#include "Zentrova/Screen/CharSets.h"
+#include "Zentrova/Screen/CircularBufferLineList.h"
+#include "Zentrova/Screen/Position.h"
+#include "Zentrova/Screen/SemanticContent.h"
+#include "Zentrova/Screen/SemanticInputState.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace zentrova {
+
+// One screen of a terminal (the main screen with its scrollback, or the alternate screen): the ring
+// of rows, the cursor, the scroll region, the margins, the tab stops and the saved cursor. It also
+// places printed characters, because wrapping, insert mode and wide characters are decided against
+// its cursor and margins.
+//
+// Coordinates: a ring index counts rows from the oldest row of the ring. `yBase` is the ring index of
+// the top screen row and the cursor row `y` counts from there, so the cursor's ring index is
+// y + yBase. `yDisp` is the ring index of the top row displayed (yBase unless the user scrolled back).
+// The owning terminal reads and writes most fields directly; main thread only.
+class Buffer {
+public:
+    // The hyperlink payload of printed cells; none means payload 0.
+    using PayloadResolver = std::function<std::optional<TinyAtom>()>;
+    // Installed by the owner: printing must continue on a new row while the cursor is on or below the
+    // last row of the scroll region. The argument says the new row continues a wrapped one.
+    using ScrollCallback = std::function<void(bool isWrapped)>;
+
+    Buffer(int cols, int rows, int tabStopWidth, std::optional<int> scrollback,
+           const BidiPresentationState& bidiState = BidiPresentationState::Default);
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
+
+    CircularBufferLineList& lines() { return *m_lines; }
+    const CircularBufferLineList& lines() const { return *m_lines; }
+    // The row at a ring index (below lines().count()).
+    BufferLine& line(int ringIndex) { return *(*m_lines)[ringIndex]; }
+
+    int cols() const { return m_cols; }
+    int rows() const { return m_rows; }
+    std::optional<int> scrollback() const { return m_scrollback; }
+    bool hasScrollback() const { return m_hasScrollback; }
+    bool isReflowEnabled() const { return m_hasScrollback; }
+    int totalLinesTrimmed() const { return linesTop; }
+
+    // Negative values are ignored: the old value stays.
+    int x() const { return m_x; }
+    void setX(int x);
+    int y() const { return m_y; }
+    void setY(int y);
+    int yBase() const { return m_yBase; }
+    void setYBase(int yBase) { m_yBase = yBase; }
+    int yDisp() const { return m_yDisp; }
+    void setYDisp(int yDisp);
+    int scrollTop() const { return m_scrollTop; }
+    void setScrollTop(int row);
+    int scrollBottom() const { return m_scrollBottom; }
+    void setScrollBottom(int row);
+    int marginLeft() const { return m_marginLeft; }
+    void setMarginLeft(int col) { m_marginLeft = col; }
+    int marginRight() const { return m_marginRight; }
+    void setMarginRight(int col) { m_marginRight = col; }
+
+    // The cursor's row is among the rows displayed.
+    bool isCursorInViewPort() const;
+
+    int getCorrectBufferLength(int rows) const;
+    // A new row of cols() blank cells (code 0, width 1) in `attribute`.
+    std::shared_ptr<BufferLine> getBlankLine(const Attribute& attribute, bool isWrapped = false);
+    // A space in `attribute`, or in Attribute::empty without one.
+    static CharData getNullCell(std::optional<Attribute> attribute = std::nullopt);
+    // Fills an empty ring with rows() blank rows (default attribute without one).
+    void fillViewportRows(std::optional<Attribute> attribute = std::nullopt);
+
+    // The cell at a column of a displayed row (row counted from yDisp), or at a ring index;
+    // CharData::Null outside the row.
+    CharData getChar(const Position& at);
+    CharData getCharAtBufferRelative(const Position& at);
+
+    // Full reset: cursor, viewport and ring back to the start (the ring is left empty), region and
+    // margins to the whole screen, prompt state cleared.
+    void clear();
+    // Saved cursor, saved attribute and charset, margins and saved modes back to their defaults.
+    void softReset();
+    // Drops the rows above the screen.
+    void clearScrollback();
+    // New scrollback (none: no history, reflow off); the oldest rows go when the ring shrinks.
+    void changeHistorySize(std::optional<int> scrollback);
+
+    // Tab stops, one flag per column.
+    void setupTabStops(int index, int tabStopWidth);
+    // -1 stands for the cursor column.
+    int previousTabStop(int col = -1) const;
+    int nextTabStop(bool marginMode, int col = -1) const;
+    void tabSet(int pos);
+    void tabClear(int pos);
+    const std::vector<bool>& tabStops() const { return m_tabStops; }
+
+    // Writes one printed cell at the cursor, wrapping, clamping at the right margin and making room
+    // in insert mode as the modes say; a wide character also writes its filler cells.
+    void insertCharacter(CharData character, const PayloadResolver& resolvePayload);
+    // The fast path of plain ASCII: writes the bytes with one attribute and one payload lookup.
+    // Returns the number written; fewer than given only when wraparound is off and the run reached
+    // the right margin, and 0 in insert mode. The caller prints the rest through insertCharacter().
+    int insertAsciiRun(std::span<const uint8_t> bytes, const Attribute& attribute,
+                       const PayloadResolver& resolvePayload);
+
+    // The first row, testing outwards from `hint` (hint, hint + 1, hint - 1, ...), that satisfies
+    // the predicate.
+    std::optional<int> findRow(int hint, const std::function<bool(const BufferLine&)>& predicate);
+    // The ring index of a row object.
+    std::optional<int> absoluteRow(const BufferLine& line);
+
+    bool hasAnyImages() const { return m_linesWithImagesCount > 0; }
+    void clearImagesFromLine(int ringIndex);
+    void recalculateLinesWithImagesCount();
+
+    int xDisp = 0;
+    int xBase = 0;
+    int linesTop = 0;
+    int savedX = 0;
+    int savedY = 0;
+    bool savedOriginMode = false;
+    bool savedMarginMode = false;
+    bool savedWraparound = false;
+    bool savedReverseWraparound = false;
+    Attribute savedAttr = CharData::Null.attribute();
+    std::optional<CharSets::CharSet> savedCharset;
+    Attribute curAttr = Attribute::empty;
+    bool insertMode = false;
+    bool marginMode = false;
+    bool wraparound = false;
+    SemanticContent semanticContent = SemanticContent::none;
+    SemanticInputState semanticInput = SemanticInputState::idle;
+    uint64_t activeSemanticGroupID = 0;
+    BidiPresentationState defaultBidiState;
+    ScrollCallback scroll;
+
+private:
+    std::unique_ptr<CircularBufferLineList> makeRing(int capacity);
+    // The cursor leaves the right margin for the start of the next row, scrolling at the bottom.
+    void wrapCursor();
+
+    int m_cols;
+    int m_rows;
+    std::optional<int> m_scrollback;
+    bool m_hasScrollback;
+    std::unique_ptr<CircularBufferLineList> m_lines;
+    int m_yDisp = 0;
+    int m_x = 0;
+    int m_y = 0;
+    int m_yBase = 0;
+    int m_linesWithImagesCount = 0;
+    int m_scrollBottom;
+    int m_scrollTop = 0;
+    int m_marginLeft = 0;
+    int m_marginRight;
+    std::vector<bool> m_tabStops;
+    // Where findRow() found a row last; the common case asks for the same row again.
+    int m_lastFoundRow = 0;
+};
+
+} // namespace zentrova
