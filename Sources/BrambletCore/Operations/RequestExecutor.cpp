@@ -57,20 +57,36 @@ void moveToTrash(const fs::path& path)
     throw FileFailure::system(file.errorString());
 }
 
-// Gives the verified copy its name without ever replacing what may have taken the name since it
-// was last checked: a clash is the system's "File exists".
+// Renames without ever replacing what may have taken the name since it was last checked: a clash
+// is the system's "File exists".
+void renameWithoutReplacing(const fs::path& from, const fs::path& to, const QString& action)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return;
+    if (errno != EINVAL)
+        throw systemError(errno, action, to);
+    // A file system that cannot refuse to replace: check, then rename.
+    if (itemExists(to))
+        throw systemError(EEXIST, action, to);
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        throw systemError(errno, action, to);
+}
+
+// Gives the verified copy its name. Moving a folder to another parent rewrites its ".." entry,
+// which needs write access to the folder itself, so a read-only folder is opened for the owner
+// for the move and closed again once it is in place.
 void place(const fs::path& payload, const fs::path& target)
 {
-    if (::renameat2(AT_FDCWD, payload.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
-        return;
     const QString action = QStringLiteral("Couldn’t move the verified copy to");
-    if (errno != EINVAL)
+    struct stat status;
+    if (::lstat(payload.c_str(), &status) != 0)
         throw systemError(errno, action, target);
-    // A file system that cannot refuse to replace: check, then rename.
-    if (itemExists(target))
-        throw systemError(EEXIST, action, target);
-    if (::rename(payload.c_str(), target.c_str()) != 0)
+    const bool readOnlyFolder = S_ISDIR(status.st_mode) && !(status.st_mode & S_IWUSR);
+    if (readOnlyFolder && ::chmod(payload.c_str(), (status.st_mode & 07777) | S_IWUSR) != 0)
         throw systemError(errno, action, target);
+    renameWithoutReplacing(payload, target, action);
+    if (readOnlyFolder && ::chmod(target.c_str(), status.st_mode & 07777) != 0)
+        throw systemError(errno, QStringLiteral("Couldn’t set the permissions of"), target);
 }
 
 // The path with the symbolic links in it resolved, as far as it exists.

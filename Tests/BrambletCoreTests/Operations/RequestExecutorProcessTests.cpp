@@ -30,6 +30,15 @@ protected:
         return &process;
     }
 
+    // Root may write anywhere, so the child gives its privileges up; everything it has to reach
+    // is opened to others.
+    void startUnprivilegedCopy(QProcess& process, const fs::path& source, const fs::path& destination) const
+    {
+        ::chmod(at("").c_str(), 0755);
+        startCopy(process, source, destination, { QStringLiteral("--unprivileged") });
+        EXPECT_TRUE(process.waitForFinished());
+    }
+
     static std::vector<std::string> namesIn(const fs::path& folder)
     {
         std::vector<std::string> names;
@@ -91,15 +100,11 @@ TEST_F(RequestExecutorProcessTest, AnUnwritableDestinationFolderGivesTheSystemsE
 {
     writeFile("source.txt", "content");
     fs::create_directory(at("out"));
-    // Root may write anywhere: the child then gives its privileges up, and everything it has to
-    // reach is opened to others.
-    ::chmod(at("").c_str(), 0755);
     ::chmod(at("source.txt").c_str(), 0644);
     ::chmod(at("out").c_str(), 0555);
 
     QProcess child;
-    startCopy(child, at("source.txt"), at("out/source.txt"), { QStringLiteral("--unprivileged") });
-    ASSERT_TRUE(child.waitForFinished());
+    startUnprivilegedCopy(child, at("source.txt"), at("out/source.txt"));
     if (child.exitCode() == 77)
         GTEST_SKIP() << "running as root and no unprivileged user to run the copy as";
     const QString output = QString::fromUtf8(child.readAllStandardOutput());
@@ -109,6 +114,26 @@ TEST_F(RequestExecutorProcessTest, AnUnwritableDestinationFolderGivesTheSystemsE
     EXPECT_TRUE(namesIn(at("out")).empty());
     EXPECT_EQ(readFile(at("source.txt")), "content");
     ::chmod(at("out").c_str(), 0755);
+}
+
+TEST_F(RequestExecutorProcessTest, AReadOnlyFolderIsPlacedAndKeepsItsPermissionsWithoutPrivileges)
+{
+    writeFile("locked/inside.txt", "content");
+    fs::create_directory(at("out"));
+    ::chmod(at("locked/inside.txt").c_str(), 0444);
+    ::chmod(at("locked").c_str(), 0555);
+    ::chmod(at("out").c_str(), 0777);
+
+    QProcess child;
+    startUnprivilegedCopy(child, at("locked"), at("out/locked"));
+    if (child.exitCode() == 77)
+        GTEST_SKIP() << "running as root and no unprivileged user to run the copy as";
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    struct stat status {};
+    ASSERT_EQ(::stat(at("out/locked").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0555u);
+    EXPECT_EQ(readFile(at("out/locked/inside.txt")), "content");
+    EXPECT_EQ(namesIn(at("out")), std::vector<std::string> { "locked" });
 }
 
 } // namespace
