@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+class QIODevice;
 class QNetworkAccessManager;
 class QNetworkReply;
 
