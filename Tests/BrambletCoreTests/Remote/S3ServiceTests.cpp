@@ -240,6 +240,17 @@ TEST_F(S3ServiceTest, RefusalReachesTheErrorWithTheServersText)
     EXPECT_TRUE(text.contains("InvalidAccessKeyId")) << text.toStdString();
 }
 
+TEST_F(S3ServiceTest, RequestsCarryTheTimeOfTheClientsClock)
+{
+    using namespace std::chrono;
+    const Date stopped = sys_days(2013y / May / 24);
+    S3Service late(connectionTo(server->endpoint), QStringLiteral("S3RVER"), server->tls, [=] { return stopped; });
+    const S3Error error = failureOf(late.list(prefix));
+    EXPECT_EQ(error.status(), 403);
+    EXPECT_TRUE(error.errorDescription().contains("RequestTimeTooSkewed")) << error.what();
+    EXPECT_TRUE(error.errorDescription().contains("20130524T000000Z")) << error.what();
+}
+
 TEST_F(S3ServiceTest, FailedDownloadLeavesTheTargetUntouched)
 {
     const auto target = localFile("precious.txt", "keep me");
