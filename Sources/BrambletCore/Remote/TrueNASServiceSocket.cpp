@@ -1,0 +1,209 @@
+// The client's own thread: its lifetime, the socket, and the calls waiting for their replies.
+
+#include "BrambletCore/Remote/TrueNASService.h"
+
+#include "BrambletCore/Remote/TrueNASError.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPromise>
+#include <QTimer>
+#include <QWebSocket>
+
+#include <optional>
+
+namespace bramblet {
+
+namespace {
+
+// Parses one JSON text, a bare scalar included (QJsonDocument alone refuses those); throws the
+// parser's description of a text that is not JSON.
+QJsonValue parsed(const QByteArray& message)
+{
+    QJsonParseError error;
+    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + message + ']', &error);
+    if (error.error == QJsonParseError::NoError && wrapped.array().size() == 1)
+        return wrapped.array().first();
+    QJsonDocument::fromJson(message, &error);
+    throw TrueNASError::described(error.errorString());
+}
+
+std::optional<qint64> integerID(const QJsonValue& id)
+{
+    // toInteger() gives its default for anything but a whole number: two different defaults tell
+    // such a value from a real one.
+    const qint64 number = id.toInteger(0);
+    if (!id.isDouble() || number != id.toInteger(1))
+        return std::nullopt;
+    return number;
+}
+
+} // namespace
+
+struct TrueNASService::Call {
+    QPromise<QJsonValue> promise;
+    std::unique_ptr<QTimer> timer; // made on the client's thread
+};
+
+TrueNASService::TrueNASService(QUrl url, QSslConfiguration tls, Duration callTimeout)
+    : m_url(std::move(url))
+    , m_tls(std::move(tls))
+    , m_callTimeout(callTimeout)
+    , m_context(new QObject)
+{
+    m_thread.setObjectName(QStringLiteral("TrueNASService"));
+    m_context->moveToThread(&m_thread);
+    QObject::connect(&m_thread, &QThread::finished, m_context, &QObject::deleteLater);
+    m_thread.start();
+    QMetaObject::invokeMethod(m_context, [this] { open(); });
+}
+
+TrueNASService::~TrueNASService()
+{
+    QMetaObject::invokeMethod(m_context, [this] { shutDown(); }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+}
+
+QFuture<QJsonValue> TrueNASService::response(const QString& method, const QJsonArray& params)
+{
+    auto call = std::make_shared<Call>();
+    call->promise.start();
+    auto future = call->promise.future();
+    QMetaObject::invokeMethod(m_context, [this, call, method, params] { begin(call, method, params); });
+    return future;
+}
+
+void TrueNASService::open()
+{
+    m_socket = std::make_unique<QWebSocket>();
+    m_socket->setSslConfiguration(m_tls);
+    QObject::connect(m_socket.get(), &QWebSocket::connected, m_context, [this] {
+        for (const auto& [id, message] : std::exchange(m_unsent, {}))
+            transmit(id, message);
+    });
+    QObject::connect(m_socket.get(), &QWebSocket::binaryMessageReceived, m_context,
+                     [this](const QByteArray& message) { received(message); });
+    QObject::connect(m_socket.get(), &QWebSocket::textMessageReceived, m_context,
+                     [this](const QString& message) { received(message.toUtf8()); });
+    QObject::connect(m_socket.get(), qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), m_context, [this] { lost(); });
+    // Queued: the socket says it is disconnected before it says why.
+    QObject::connect(m_socket.get(), &QWebSocket::disconnected, m_context, [this] { lost(); }, Qt::QueuedConnection);
+    m_socket->open(m_url);
+}
+
+void TrueNASService::begin(const std::shared_ptr<Call>& call, const QString& method, const QJsonArray& params)
+{
+    if (m_lost)
+        return conclude(*call, m_lost);
+    const qint64 id = ++m_requestID;
+    const QJsonObject request { { "jsonrpc", "2.0" }, { "id", id }, { "method", method }, { "params", params } };
+    call->timer = std::make_unique<QTimer>();
+    call->timer->setSingleShot(true);
+    QObject::connect(call->timer.get(), &QTimer::timeout, m_context, [this, id] {
+        m_unsent.erase(id);
+        settle(id, std::make_exception_ptr(TrueNASError::timedOut()));
+    });
+    call->timer->start(m_callTimeout);
+    m_waiting.emplace(id, call);
+
+    const QByteArray message = QJsonDocument(request).toJson(QJsonDocument::Compact);
+    if (m_socket->state() == QAbstractSocket::ConnectedState)
+        transmit(id, message);
+    else
+        m_unsent.emplace(id, message);
+}
+
+void TrueNASService::transmit(qint64 id, const QByteArray& message)
+{
+    // A binary message: the server reads the UTF-8 bytes of the JSON text.
+    if (m_socket->sendBinaryMessage(message) != message.size())
+        settle(id, std::make_exception_ptr(TrueNASError::described(m_socket->errorString())));
+}
+
+void TrueNASService::received(const QByteArray& message)
+{
+    try {
+        const QJsonValue reply = parsed(message);
+        const QJsonObject object = reply.toObject();
+        const std::optional<qint64> id = integerID(object.value(u"id"));
+        if (!reply.isObject() || !id)
+            throw TrueNASError::invalidResponse();
+        if (!m_waiting.contains(*id)) {
+            // The late answer to a call that timed out names a call that is over: drop it.
+            if (*id >= 1 && *id <= m_requestID)
+                return;
+            throw TrueNASError::invalidResponse();
+        }
+        if (object.value(u"error").isObject()) {
+            const QJsonValue serverMessage = object.value(u"error").toObject().value(u"message");
+            settle(*id, std::make_exception_ptr(serverMessage.isString() ? TrueNASError::serverError(serverMessage.toString())
+                                                                         : TrueNASError::requestFailed()));
+        } else if (object.contains(u"result")) {
+            settle(*id, {}, object.value(u"result"));
+        } else {
+            settle(*id, std::make_exception_ptr(TrueNASError::noResult()));
+        }
+    } catch (const TrueNASError&) {
+        failOldest(std::current_exception());
+    }
+}
+
+void TrueNASService::failOldest(const std::exception_ptr& failure)
+{
+    // Nobody is waiting for a stray message: it is dropped.
+    if (!m_waiting.empty())
+        settle(m_waiting.begin()->first, failure);
+}
+
+void TrueNASService::settle(qint64 id, const std::exception_ptr& failure, const QJsonValue& result)
+{
+    const auto found = m_waiting.find(id);
+    if (found == m_waiting.end())
+        return;
+    const std::shared_ptr<Call> call = std::move(found->second);
+    m_waiting.erase(found);
+    conclude(*call, failure, result);
+}
+
+void TrueNASService::conclude(Call& call, const std::exception_ptr& failure, const QJsonValue& result)
+{
+    // Deleted later: the call's own time-out may be what is running now.
+    if (call.timer)
+        call.timer.release()->deleteLater();
+    if (failure)
+        call.promise.setException(failure);
+    else
+        call.promise.addResult(result);
+    call.promise.finish();
+}
+
+void TrueNASService::lost()
+{
+    // A disconnection queued just before the client shut down.
+    if (!m_socket)
+        return;
+    // A server that closes the connection properly leaves the socket without an error.
+    if (!m_lost)
+        m_lost = std::make_exception_ptr(m_socket->error() == QAbstractSocket::UnknownSocketError
+                                             ? TrueNASError::connectionClosed()
+                                             : TrueNASError::described(m_socket->errorString()));
+    m_unsent.clear();
+    for (auto& [id, call] : std::exchange(m_waiting, {}))
+        conclude(*call, m_lost);
+}
+
+void TrueNASService::shutDown()
+{
+    // Ending the promises unfinished leaves their futures cancelled.
+    m_waiting.clear();
+    m_unsent.clear();
+    QObject::disconnect(m_socket.get(), nullptr, m_context, nullptr);
+    if (m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_socket->close(QWebSocketProtocol::CloseCodeGoingAway);
+        m_socket->flush();
+    }
+    m_socket.reset();
+}
+
+} // namespace bramblet
