@@ -123,6 +123,8 @@ std::string sha256OfFile(const std::filesystem::path& path, std::span<unsigned c
 // calling thread works too, so progress never depends on a free thread in the shared pool.
 void hashAll(std::vector<FileJob>& jobs)
 {
+    if (jobs.empty())
+        return;
     std::vector<size_t> byBigness(jobs.size());
     std::iota(byBigness.begin(), byBigness.end(), size_t { 0 });
     std::stable_sort(byBigness.begin(), byBigness.end(),
