@@ -29,23 +29,23 @@ QString systemReason(int error)
 }
 
 // Folder paths here end in "/"; the user reads them without it.
-QString displayedFolder(std::string_view folderPath)
+QString displayedPath(std::string_view path)
 {
-    if (folderPath.size() > 1 && folderPath.back() == '/')
-        folderPath.remove_suffix(1);
-    return QFile::decodeName(QByteArray(folderPath.data(), qsizetype(folderPath.size())));
+    if (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    return QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())));
 }
 
 FileFailure folderFailure(const std::string& folderPath, int error)
 {
     return FileFailure::system(QStringLiteral("Couldn’t read the folder “%1”: %2")
-                                   .arg(displayedFolder(folderPath), systemReason(error)));
+                                   .arg(displayedPath(folderPath), systemReason(error)));
 }
 
 FileFailure itemFailure(const std::string& itemPath, int error)
 {
     return FileFailure::system(QStringLiteral("Couldn’t read the attributes of “%1”: %2")
-                                   .arg(QFile::decodeName(QByteArray::fromStdString(itemPath)), systemReason(error)));
+                                   .arg(displayedPath(itemPath), systemReason(error)));
 }
 
 SyncPlanner::Snapshot snapshotOf(const struct stat& info)
@@ -91,7 +91,7 @@ std::vector<Listed> listFolder(const std::string& folderPath, bool isRoot)
 std::vector<SyncPlanner::Child> mergeByName(std::vector<Listed> source, std::vector<Listed> destination)
 {
     std::vector<SyncPlanner::Child> children;
-    children.reserve(std::max(source.size(), destination.size()));
+    children.reserve(source.size() + destination.size());
     auto s = source.begin();
     auto d = destination.begin();
     while (s != source.end() || d != destination.end()) {
@@ -204,7 +204,8 @@ void SyncPlanner::addEntry(const std::string& folder, const Child& child)
 {
     const std::string relativePath = folder + child.name;
     SyncEntry entry;
-    entry.relativePath = QFile::decodeName(QByteArray::fromStdString(relativePath));
+    // Decoded as pathString() decodes, without its copy: a plan can hold a great many entries.
+    entry.relativePath = QString::fromLocal8Bit(relativePath.data(), qsizetype(relativePath.size()));
     entry.source = m_sourcePrefix + relativePath;
     entry.destination = m_destinationPrefix + relativePath;
     entry.kind = kindOf(child);
