@@ -4,8 +4,9 @@
 #   fresh XDG_DATA_HOME and XDG_RUNTIME_DIR folders;
 # - an S3-compatible server (s3rver from Tests/node_modules) over HTTPS on 127.0.0.1, on a free
 #   port, with a certificate made for this run.
-# The tests find them through BRAMBLET_TEST_SERVICES=1 and the BRAMBLET_TEST_S3_* variables; a
-# test whose service is missing fails when BRAMBLET_TEST_SERVICES is set.
+# The tests find them through BRAMBLET_TEST_SERVICES=1 and the BRAMBLET_TEST_S3_* variables, and
+# the certificate with its key through BRAMBLET_TEST_TLS_CERT and BRAMBLET_TEST_TLS_KEY; a test
+# whose service is missing fails when BRAMBLET_TEST_SERVICES is set.
 # Usage: scripts/with-test-services.sh <command> [arguments...]
 set -euo pipefail
 
@@ -64,6 +65,9 @@ export BRAMBLET_TEST_SERVICES=1
 export BRAMBLET_TEST_S3_PORT="$port"
 export BRAMBLET_TEST_S3_CA="$services/s3.crt"
 export BRAMBLET_TEST_S3_BUCKET="$bucket"
+# The same certificate and its key, for loopback TLS servers that the tests start themselves.
+export BRAMBLET_TEST_TLS_CERT="$services/s3.crt"
+export BRAMBLET_TEST_TLS_KEY="$services/s3.key"
 
 status=0
 "$@" || status=$?

@@ -1,6 +1,8 @@
 #include "TestServices.h"
 
+#include <QFile>
 #include <QSslCertificate>
+#include <QSslKey>
 
 namespace bramblet::testing {
 
@@ -19,6 +21,23 @@ std::optional<S3TestServer> s3TestServer()
     auto tls = QSslConfiguration::defaultConfiguration();
     tls.addCaCertificates(certificates);
     return S3TestServer { .endpoint = QStringLiteral("127.0.0.1:") + port, .bucket = bucket, .tls = tls };
+}
+
+std::optional<LoopbackTls> loopbackTls()
+{
+    const auto certificates = QSslCertificate::fromPath(qEnvironmentVariable("BRAMBLET_TEST_TLS_CERT"));
+    QFile keyFile(qEnvironmentVariable("BRAMBLET_TEST_TLS_KEY"));
+    if (certificates.isEmpty() || !keyFile.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QSslKey key(&keyFile, QSsl::Rsa);
+    if (key.isNull())
+        return std::nullopt;
+    LoopbackTls tls { .server = QSslConfiguration::defaultConfiguration(),
+                      .client = QSslConfiguration::defaultConfiguration() };
+    tls.server.setLocalCertificate(certificates.first());
+    tls.server.setPrivateKey(key);
+    tls.client.addCaCertificates(certificates);
+    return tls;
 }
 
 bool hasSessionBus()

@@ -29,6 +29,15 @@ struct S3TestServer {
 
 std::optional<S3TestServer> s3TestServer();
 
+// A certificate for 127.0.0.1 with its key, for TLS servers that tests run on the loopback
+// interface themselves: `server` presents it, `client` trusts it.
+struct LoopbackTls {
+    QSslConfiguration server;
+    QSslConfiguration client;
+};
+
+std::optional<LoopbackTls> loopbackTls();
+
 // A session bus to reach a Secret Service on.
 bool hasSessionBus();
 
