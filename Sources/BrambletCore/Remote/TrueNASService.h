@@ -33,7 +33,8 @@ namespace bramblet {
 // id, in whatever order the server answers. A reply that names no call (it does not parse, is no
 // object, or has no id this client ever sent) fails the oldest waiting call with what was wrong
 // with it. A call that has no reply within the call time-out fails with TrueNASError::timedOut(),
-// and a reply that comes after that is dropped, so it cannot be taken for another call's.
+// and a reply that comes after that is dropped, so it cannot be taken for another call's. Once
+// the connection is lost, the waiting calls and every later one fail with the reason.
 //
 // Destroying the client closes the socket with code 1001 (going away) and ends the calls still
 // waiting (their futures end cancelled) without waiting for the server; it must not happen on the
