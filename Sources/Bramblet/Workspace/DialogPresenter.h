@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace bramblet {
+
+// One alert as the workspace asks it: texts, buttons, and at most one accessory control.
+struct DialogRequest {
+    enum class Accessory { none, textField, popUp };
+
+    QString message;
+    QString informativeText;
+    // In order; the first is the default button.
+    QStringList buttons;
+    Accessory accessory = Accessory::none;
+    QString text;      // the text field's initial text
+    QStringList items; // the pop-up's entries; the first is preselected
+    QString accessoryName;
+    QString accessoryToolTip;
+
+    bool operator==(const DialogRequest&) const = default;
+};
+
+// How the user left an alert.
+struct DialogAnswer {
+    int button = -1;       // index into DialogRequest::buttons; -1 when dismissed without a button
+    QString text;          // the text field's text
+    int selectedIndex = 0; // the pop-up's selected entry
+};
+
+// Shows the workspace's alerts. The application shows real dialogs; tests answer them. Main
+// thread only.
+class DialogPresenter {
+public:
+    using Completion = std::function<void(const DialogAnswer&)>;
+
+    virtual ~DialogPresenter() = default;
+
+    // Attached to `window` and modal to it only; returns at once and calls `completion` once the
+    // user answered (never when the alert was torn down unanswered).
+    virtual void present(QWidget* window, const DialogRequest& request, Completion completion) = 0;
+
+    // Modal to the whole application; returns the answer.
+    virtual DialogAnswer run(QWidget* window, const DialogRequest& request) = 0;
+};
+
+} // namespace bramblet
