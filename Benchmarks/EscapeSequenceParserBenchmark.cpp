@@ -4,6 +4,8 @@
 #include "Zentrova/Parser/EscapeSequenceParser.h"
 #include "Zentrova/Parser/ParserTerminal.h"
 
+#include "TerminalWorkloads.h"
+
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -16,9 +18,8 @@ namespace {
 using zentrova::DcsHandler;
 using zentrova::EscapeSequenceParser;
 
-constexpr size_t workloadSize = 4 * 1024 * 1024;
-// Output reaches the terminal in reads of at most this much.
-constexpr size_t readSize = 128 * 1024;
+using terminalworkloads::readSize;
+using terminalworkloads::workload;
 
 class CountingTerminal : public zentrova::ParserTerminal {
 public:
@@ -32,17 +33,6 @@ public:
 
     size_t calls = 0;
 };
-
-// Repeats `piece(i)` until the workload is full.
-template <typename Piece>
-std::string workload(Piece piece)
-{
-    std::string data;
-    data.reserve(workloadSize + 4096);
-    for (int i = 0; data.size() < workloadSize; ++i)
-        data += piece(i);
-    return data;
-}
 
 void parse(benchmark::State& state, const std::string& data)
 {
@@ -62,58 +52,27 @@ void parse(benchmark::State& state, const std::string& data)
 
 void plainAsciiLines(benchmark::State& state)
 {
-    static const std::string data = workload([](int i) {
-        std::string line = to_string(i) + " ";
-        while (line.size() < 79)
-            line += "lorem ipsum dolor sit amet ";
-        line.resize(79);
-        return line + "\r\n";
-    });
-    parse(state, data);
+    parse(state, terminalworkloads::plainAsciiLines());
 }
 
 void denseSgrColours(benchmark::State& state)
 {
-    static const std::string data = workload([](int i) {
-        std::string line;
-        for (int column = 0; column < 40; ++column)
-            line += "\x1b[38;5;" + to_string((i + column) % 256) + "m" + char('a' + column % 26);
-        return line + "\x1b[m\r\n";
-    });
-    parse(state, data);
+    parse(state, terminalworkloads::denseSgrColours());
 }
 
 void trueColourPerCell(benchmark::State& state)
 {
-    static const std::string data = workload([](int i) {
-        std::mt19937 random { uint32_t(i) };
-        std::string line;
-        const auto channel = [&] { return to_string(random() % 256); };
-        for (int column = 0; column < 40; ++column) {
-            line += "\x1b[38;2;" + channel() + ";" + channel() + ";" + channel();
-            line += ";48;2;" + channel() + ";" + channel() + ";" + channel() + "m#";
-        }
-        return line + "\x1b[m\r\n";
-    });
-    parse(state, data);
+    parse(state, terminalworkloads::trueColourPerCell());
 }
 
 void cjkText(benchmark::State& state)
 {
-    static const std::string data = workload([](int) {
-        // 26 ideographs of three bytes each: a 52-column line.
-        return std::string("漢字仮名交じり文は日本語の表記に用いられる文字体系でありこの") + "\r\n";
-    });
-    parse(state, data);
+    parse(state, terminalworkloads::cjkText());
 }
 
 void cursorMotion(benchmark::State& state)
 {
-    static const std::string data = workload([](int i) {
-        return "\x1b[" + to_string(i % 50 + 1) + ";" + to_string(i % 80 + 1) + "H\x1b[Kitem " + to_string(i)
-            + "\x1b[2C\x1b[1A\x1b[?25l\x1b[" + to_string(i % 80 + 1) + "G";
-    });
-    parse(state, data);
+    parse(state, terminalworkloads::cursorMotion());
 }
 
 void longOscStrings(benchmark::State& state)

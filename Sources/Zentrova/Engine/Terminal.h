@@ -20,6 +20,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -236,8 +237,11 @@ private:
     void printRun(std::span<const uint8_t> run);
     void printByte(uint8_t byte);
     void printScalar(char32_t scalar, int width);
+    static int combiningColumn(const Buffer& buffer, const BufferLine& row);
     bool continuesSequence(uint32_t targetCode, char32_t scalar) const;
     bool joinCluster(int ringRow, int col, char32_t scalar);
+    uint32_t joinedCode(uint32_t targetCode, char32_t scalar);
+    void rememberCode(uint64_t key, uint32_t code);
     void widenCell(BufferLine& row, int col, const CharData& cell);
     uint32_t internOrFallBack(std::u32string_view character);
     void collectInternedCharacters();
@@ -268,9 +272,13 @@ private:
     MouseMode m_mouseMode = MouseMode::off;
 
     InternedCharacters m_interned;
+    // (cell code << 32 | scalar) -> the code of the two joined (0: they are not one character);
+    // (0 << 32 | scalar) -> the code of a lone scalar beyond the basic plane.
+    std::unordered_map<uint64_t, uint32_t> m_joinedCodes;
     PayloadCodes m_payloadCodes;
     ReadingBuffer m_readingBuffer;
     std::shared_ptr<BufferLine> m_blankLine;
+    Attribute m_blankLineAttr;
     // The cell printed characters start from, kept for the attribute it was made with: packing an
     // attribute into a cell costs more than comparing two.
     Attribute m_printTemplateAttr;

@@ -42,21 +42,29 @@ std::string characterOf(uint8_t code)
 
 void Terminal::configureParser()
 {
+    // The fallbacks only log; they build their message only when it will be written.
     EscapeSequenceParser& parser = *m_parser;
     parser.csiHandlerFallback = [this](auto pars, auto collect, uint8_t code) {
-        log(fmt::format("Zentrova: Unknown CSI Code (collect={} code={} pars={})", collect, characterOf(code), pars));
+        if (!silentLog)
+            log(fmt::format("Zentrova: Unknown CSI Code (collect={} code={} pars={})", collect, characterOf(code), pars));
     };
     parser.escHandlerFallback = [this](auto collect, uint8_t code) {
-        log(fmt::format("Zentrova: Unknown ESC Code: ESC + {} txt={}", characterOf(code), collect));
+        if (!silentLog)
+            log(fmt::format("Zentrova: Unknown ESC Code: ESC + {} txt={}", characterOf(code), collect));
     };
-    parser.oscHandlerFallback = [this](int64_t code, auto) { log(fmt::format("Zentrova: Unknown OSC code: {}", code)); };
+    parser.oscHandlerFallback = [this](int64_t code, auto) {
+        if (!silentLog)
+            log(fmt::format("Zentrova: Unknown OSC code: {}", code));
+    };
     parser.apcHandlerFallback = [this](uint8_t command, auto) {
-        log(fmt::format("Zentrova: Unknown APC code: {}", characterOf(command)));
+        if (!silentLog)
+            log(fmt::format("Zentrova: Unknown APC code: {}", characterOf(command)));
     };
     parser.printHandler = [this](std::span<const uint8_t> run) { handlePrint(run); };
     parser.printStateReset = [this] { m_readingBuffer.putbackBuffer.clear(); };
     parser.errorHandler = [this](const ParsingState& state) {
-        log("Zentrova: Parsing error, state: " + toString(state));
+        if (!silentLog)
+            log("Zentrova: Parsing error, state: " + toString(state));
         return state;
     };
 }
@@ -216,7 +224,8 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
             return;
         }
         if (!collect.empty()) {
-            log(fmt::format("Unhandled csiT {}", collect));
+            if (!silentLog)
+                log(fmt::format("Unhandled csiT {}", collect));
             return;
         }
         break;

@@ -11,6 +11,8 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <array>
+#include <bitset>
 
 namespace zentrova {
 namespace {
@@ -55,9 +57,39 @@ bool acceptsPresentationSelector(char32_t scalar)
     return UnicodeUtil::bisearch(scalar, table, int(table.size()) - 1);
 }
 
+// Width and combining class of the basic plane, looked up once per process: CJK text would
+// otherwise search the width tables and ask ICU for every character.
+struct BasicPlaneProperties {
+    std::array<int8_t, 0x10000> widths;
+    std::bitset<0x10000> combining; // canonical combining class other than 0
+
+    BasicPlaneProperties()
+    {
+        for (char32_t scalar = 0; scalar < 0x10000; scalar++) {
+            widths[scalar] = int8_t(isUnicodeScalar(scalar) ? UnicodeUtil::computeColumnWidth(scalar) : -1);
+            combining[scalar] = u_getCombiningClass(UChar32(scalar)) != 0;
+        }
+    }
+};
+
+const BasicPlaneProperties& basicPlane()
+{
+    static const BasicPlaneProperties properties;
+    return properties;
+}
+
 int scalarWidth(char32_t scalar)
 {
-    return scalar < 0x2000 ? UnicodeUtil::lowPlaneWidths()[scalar] : UnicodeUtil::computeColumnWidth(scalar);
+    if (scalar < 0x2000)
+        return UnicodeUtil::lowPlaneWidths()[scalar];
+    if (scalar < 0x10000)
+        return basicPlane().widths[scalar];
+    return UnicodeUtil::computeColumnWidth(scalar);
+}
+
+bool hasCombiningClass(char32_t scalar)
+{
+    return scalar < 0x10000 ? basicPlane().combining[scalar] : u_getCombiningClass(UChar32(scalar)) != 0;
 }
 
 } // namespace
@@ -195,17 +227,20 @@ void Terminal::printScalar(char32_t scalar, int width)
     if (width == 2 && options.regionalIndicatorWidth == RegionalIndicatorWidth::narrow && isRegionalIndicator(scalar))
         width = 1;
 
-    const auto target = combiningTarget(*m_buffer);
-    bool joins = alwaysJoins(scalar, width) || (scalar >= 0x0300 && u_getCombiningClass(UChar32(scalar)) != 0);
-    if (!joins && target)
-        joins = continuesSequence(m_buffer->line(target->first)[target->second].code(), scalar);
-    if (joins && target && joinCluster(target->first, target->second, scalar))
+    Buffer& buffer = *m_buffer;
+    const int ringRow = buffer.y() + buffer.yBase();
+    const BufferLine& row = buffer.line(ringRow);
+    const int col = combiningColumn(buffer, row);
+    bool joins = alwaysJoins(scalar, width) || (scalar >= 0x0300 && hasCombiningClass(scalar));
+    if (!joins && col >= 0)
+        joins = continuesSequence(row.data()[col].code(), scalar);
+    if (joins && col >= 0 && joinCluster(ringRow, col, scalar))
         return;
     if (width == 0)
         return;
     CharData cell = printTemplate();
     cell.setValue(int32_t(code(std::u32string_view(&scalar, 1))), width);
-    m_buffer->insertCharacter(cell, {});
+    buffer.insertCharacter(cell, {});
 }
 
 // Glues `scalar` to the cell at (ringRow, col); false when the two do not make one character, so
@@ -216,36 +251,50 @@ bool Terminal::joinCluster(int ringRow, int col, char32_t scalar)
     BufferLine& row = buffer.line(ringRow);
     col = std::min(col, row.count() - 1);
     CharData cell = row[col];
-    std::u32string text = character(cell.code());
-    const char32_t base = text.back();
-    text.push_back(scalar);
-    if (!isSingleGraphemeCluster(text))
+    const bool selector = scalar == textPresentationSelector || scalar == emojiPresentationSelector;
+    // Only emoji that have both presentations take a selector; elsewhere it is dropped.
+    if (selector && !acceptsPresentationSelector(character(cell.code()).back()))
+        return true;
+    const uint32_t joined = joinedCode(cell.code(), scalar);
+    if (joined == 0)
         return false;
 
-    const auto takeText = [&] { cell.setValue(int32_t(code(text)), cell.width()); };
-    if (scalar == textPresentationSelector || scalar == emojiPresentationSelector) {
-        // Only emoji that have both presentations take a selector; elsewhere it is dropped.
-        if (!acceptsPresentationSelector(base))
-            return true;
-        takeText();
-        if (scalar == textPresentationSelector) {
-            if (cell.width() == 2) {
-                cell.setValue(int32_t(cell.code()), 1);
-                buffer.setX(std::max(buffer.x() - 1, 0));
-            }
-            row.setCell(col, cell);
-        } else {
-            widenCell(row, col, cell);
+    cell.setValue(int32_t(joined), cell.width());
+    if (scalar == textPresentationSelector) {
+        if (cell.width() == 2) {
+            cell.setValue(int32_t(cell.code()), 1);
+            buffer.setX(std::max(buffer.x() - 1, 0));
         }
-    } else if (options.regionalIndicatorWidth == RegionalIndicatorWidth::narrow && isRegionalIndicator(scalar)) {
-        takeText();
+        row.setCell(col, cell);
+    } else if (scalar == emojiPresentationSelector
+               || (options.regionalIndicatorWidth == RegionalIndicatorWidth::narrow && isRegionalIndicator(scalar))) {
         widenCell(row, col, cell);
     } else {
-        takeText();
         row.setCell(col, cell);
     }
     updateRange(ringRow - buffer.yBase());
     return true;
+}
+
+// The code of the cell's character followed by `scalar`, or 0 when the two are not one character.
+// Remembered per pair: emoji sequences repeat, and deciding needs the grapheme rules and the table.
+uint32_t Terminal::joinedCode(uint32_t targetCode, char32_t scalar)
+{
+    const uint64_t key = uint64_t(targetCode) << 32 | scalar;
+    if (const auto found = m_joinedCodes.find(key); found != m_joinedCodes.end())
+        return found->second;
+    std::u32string text = character(targetCode);
+    text.push_back(scalar);
+    const uint32_t joined = isSingleGraphemeCluster(text) ? code(text) : 0;
+    rememberCode(key, joined);
+    return joined;
+}
+
+void Terminal::rememberCode(uint64_t key, uint32_t code)
+{
+    if (m_joinedCodes.size() >= InternedCharacters::capacity)
+        m_joinedCodes.clear();
+    m_joinedCodes.emplace(key, code);
 }
 
 // Stores `cell` at `col` two columns wide, with a filler after it, and moves the cursor past the
@@ -263,19 +312,26 @@ void Terminal::widenCell(BufferLine& row, int col, const CharData& cell)
 
 std::optional<std::pair<int, int>> Terminal::combiningTarget(Buffer& buffer)
 {
-    if (buffer.x() == 0)
-        return std::nullopt;
     const int ringRow = buffer.y() + buffer.yBase();
-    const BufferLine& row = buffer.line(ringRow);
-    int col = buffer.x() - 1;
-    // The right half of a wide character is a filler of width 0: the character is left of it.
-    while (col > 0 && row[col].width() == 0)
-        col--;
-    col = std::min(col, row.count() - 1);
-    const CharData& cell = row[col];
-    if (cell.width() <= 0 || cell.code() == 0)
+    const int col = combiningColumn(buffer, buffer.line(ringRow));
+    if (col < 0)
         return std::nullopt;
     return std::pair { ringRow, col };
+}
+
+// The column of the cell a combining character joins on the cursor's row, or -1. A plain int: the
+// print path asks for every character.
+int Terminal::combiningColumn(const Buffer& buffer, const BufferLine& row)
+{
+    if (buffer.x() == 0 || row.count() == 0)
+        return -1;
+    const CharData* cells = row.data();
+    int col = std::min(buffer.x() - 1, row.count() - 1);
+    // The right half of a wide character is a filler of width 0: the character is left of it.
+    while (col > 0 && cells[col].width() == 0)
+        col--;
+    const CharData& cell = cells[col];
+    return cell.width() <= 0 || cell.code() == 0 ? -1 : col;
 }
 
 const CharData& Terminal::printTemplate()
@@ -295,6 +351,19 @@ uint32_t Terminal::code(std::u32string_view character)
         return '\n';
     if (character.empty())
         return 0;
+    // A lone scalar is remembered under the pair (0, scalar): no cell joins code 0.
+    if (character.size() == 1) {
+        if (const auto found = m_joinedCodes.find(character[0]); found != m_joinedCodes.end())
+            return found->second;
+        const uint32_t interned = internOrFallBack(character);
+        rememberCode(character[0], interned);
+        return interned;
+    }
+    return internOrFallBack(character);
+}
+
+uint32_t Terminal::internOrFallBack(std::u32string_view character)
+{
     if (auto interned = m_interned.intern(character))
         return *interned;
     // The table is full. Look for codes no cell holds any more, but not for every new cluster: a
@@ -322,6 +391,8 @@ void Terminal::collectInternedCharacters()
         }
     }
     m_interned.retainOnly(live);
+    // Freed codes will stand for other characters.
+    m_joinedCodes.clear();
 }
 
 std::u32string Terminal::character(uint32_t code) const

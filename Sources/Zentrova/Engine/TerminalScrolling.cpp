@@ -21,8 +21,10 @@ Attribute Terminal::eraseAttr() const
 BufferLine& Terminal::preparedBlankLine(bool isWrapped, const BidiPresentationState& bidiState)
 {
     const Attribute erase = eraseAttr();
-    if (!m_blankLine || m_blankLine->count() != cols || !((*m_blankLine)[0].attribute() == erase))
+    if (!m_blankLine || m_blankLine->count() != cols || !(m_blankLineAttr == erase)) {
         m_blankLine = m_buffer->getBlankLine(erase, isWrapped);
+        m_blankLineAttr = erase;
+    }
     m_blankLine->setIsWrapped(isWrapped);
     m_blankLine->setBidiState(bidiState);
     return *m_blankLine;

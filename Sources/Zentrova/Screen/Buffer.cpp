@@ -275,13 +275,18 @@ void Buffer::insertCharacter(CharData character, const PayloadResolver& resolveP
 
     const TinyAtom payload = resolvePayload ? resolvePayload().value_or(TinyAtom {}) : TinyAtom {};
     m_x = std::min(m_x, m_cols - 1);
-    character.setPayload(payload);
-    character.setSemanticContentCode(semanticCode);
+    // Only when they differ: rewriting part of the cell just before copying it stalls the copy.
+    if (!(character.payload() == payload))
+        character.setPayload(payload);
+    if (character.semanticContentCode() != semanticCode)
+        character.setSemanticContentCode(semanticCode);
     row.setCell(m_x, character);
     m_x++;
 
     if (width > 1) {
-        const CharData filler(curAttr, 0, 0, payload, semanticCode);
+        // The right half: no character, the same attribute, payload and semantic content.
+        CharData filler = character;
+        filler.setValue(0, 0);
         for (int i = 1; i < width && m_x < m_cols; i++) {
             row.setCell(m_x, filler);
             m_x++;
@@ -296,7 +301,14 @@ int Buffer::insertAsciiRun(std::span<const uint8_t> bytes, const Attribute& attr
         return 0;
     const int right = marginMode ? m_marginRight : m_cols - 1;
     const TinyAtom payload = resolvePayload ? resolvePayload().value_or(TinyAtom {}) : TinyAtom {};
-    CharData cell(attribute, ' ', 1, payload, semanticContent.code());
+    const CharData blank(attribute, 0, 1, payload, semanticContent.code());
+    if (!(blank == m_asciiTemplate)) {
+        m_asciiTemplate = blank;
+        for (int code = 0; code < 128; code++) {
+            m_asciiCells[size_t(code)] = blank;
+            m_asciiCells[size_t(code)].setValue(code, 1);
+        }
+    }
 
     size_t written = 0;
     while (written < bytes.size()) {
@@ -307,10 +319,8 @@ int Buffer::insertAsciiRun(std::span<const uint8_t> bytes, const Attribute& attr
         }
         const size_t chunk = std::min(bytes.size() - written, size_t(std::max(right - m_x + 1, 1)));
         BufferLine& row = line(m_y + m_yBase);
-        for (size_t i = 0; i < chunk; i++) {
-            cell.setValue(bytes[written + i], 1);
-            row.setCell(m_x + int(i), cell);
-        }
+        for (size_t i = 0; i < chunk; i++)
+            row.setCell(m_x + int(i), m_asciiCells[bytes[written + i] & 0x7F]);
         m_x += int(chunk);
         written += chunk;
     }

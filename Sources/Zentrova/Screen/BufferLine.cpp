@@ -58,15 +58,12 @@ const CharData& BufferLine::operator[](int col) const
     return m_data[size_t(std::clamp(col, 0, m_dataSize - 1))];
 }
 
-void BufferLine::setCell(int col, const CharData& cell)
+void BufferLine::setClampedCell(int col, const CharData& cell)
 {
-    if (col < 0 || col >= m_dataSize) {
-        printClampMessage();
-        if (m_dataSize == 0)
-            return;
-        col = std::clamp(col, 0, m_dataSize - 1);
-    }
-    m_data[size_t(col)] = cell;
+    printClampMessage();
+    if (m_dataSize == 0)
+        return;
+    m_data[size_t(std::clamp(col, 0, m_dataSize - 1))] = cell;
     m_generation++;
 }
 

@@ -41,8 +41,17 @@ public:
 
     // A column at or beyond count() reads the last cell.
     const CharData& operator[](int col) const;
-    // A column at or beyond count() writes the last cell, after printing the clamp message.
-    void setCell(int col, const CharData& cell);
+    // A column at or beyond count() writes the last cell, after printing the clamp message. Inline:
+    // printing writes every cell through here.
+    void setCell(int col, const CharData& cell)
+    {
+        if (col < 0 || col >= m_dataSize) [[unlikely]] {
+            setClampedCell(col, cell);
+            return;
+        }
+        m_data[size_t(col)] = cell;
+        m_generation++;
+    }
 
     int getWidth(int index) const { return (*this)[index].width(); }
     // The cell differs from an untouched one: a code, or any attribute but the default.
@@ -110,6 +119,7 @@ public:
     void destroySemanticState();
 
 private:
+    void setClampedCell(int col, const CharData& cell);
     void allocate(int capacity);
     void sortMarks();
     void removeMarks(int fromCol, int toCol);

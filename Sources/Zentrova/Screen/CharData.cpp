@@ -143,12 +143,6 @@ CharData::CharData(const Attribute& attribute, uint32_t code, int width, TinyAto
     setAttribute(attribute);
 }
 
-void CharData::setValue(int32_t code, int32_t width)
-{
-    m_code = uint32_t(code) <= maxCode ? uint32_t(code) : 0xFFFD;
-    m_width = uint8_t(int8_t(std::clamp(width, -128, 127)));
-}
-
 Attribute CharData::attribute() const
 {
     return { unpackColor(m_fg), unpackColor(m_bg), CharacterStyle { uint8_t(m_style) },

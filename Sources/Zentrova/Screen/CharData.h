@@ -35,8 +35,13 @@ public:
 
     uint32_t code() const { return m_code; }
     int width() const { return int8_t(m_width); }
-    // Stores the code and the display width (-128...127; wider values are clamped).
-    void setValue(int32_t code, int32_t width);
+    // Stores the code and the display width (-128...127; wider values are clamped). Inline: the
+    // print path sets it for every character.
+    void setValue(int32_t code, int32_t width)
+    {
+        m_code = uint32_t(code) <= maxCode ? uint32_t(code) : 0xFFFD;
+        m_width = uint8_t(int8_t(width < -128 ? -128 : width > 127 ? 127 : width));
+    }
 
     TinyAtom payload() const { return { m_payload }; }
     void setPayload(TinyAtom atom) { m_payload = atom.code; }

@@ -180,7 +180,13 @@ protected:
     int slotNumber(int index) const
     {
         int slots = maxLength();
-        return ((m_startIndex + index) % slots + slots) % slots;
+        // Every row access comes through here: spare the divisions in the common case.
+        int slot = m_startIndex + index;
+        if (slot >= 0 && slot < slots)
+            return slot;
+        if (slot >= slots && slot < 2 * slots)
+            return slot - slots;
+        return (slot % slots + slots) % slots;
     }
     std::optional<T>& slot(int index) { return m_array[size_t(slotNumber(index))]; }
     void advanceStart(int by) { m_startIndex = (m_startIndex + by) % maxLength(); }

@@ -163,22 +163,24 @@ TEST(TerminalPrinting, ClustersFallBackToTheirFirstScalarWhileTheTableIsFullOfLi
 {
     RecordingDelegate delegate;
     // Room for every cluster on the screen and in the scrollback: none can be given back.
-    const int rows = 100;
+    const size_t total = InternedCharacters::capacity + 100;
     const int cols = 200;
-    Terminal terminal(&delegate, smallScreen(cols, rows, int(InternedCharacters::capacity) / cols + 10));
+    Terminal terminal(&delegate, smallScreen(cols, 50, int(total * 2 / cols) + 10));
     std::string bytes;
-    const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    for (size_t i = 0; i < InternedCharacters::capacity; i++) {
-        // A letter with two combining marks, each triple distinct.
-        bytes += letters[i % letters.size()];
-        appendUtf8(bytes, char32_t(0x0300 + i / letters.size() % 0x70));
-        appendUtf8(bytes, char32_t(0x1AB0 + i / letters.size() / 0x70));
+    for (size_t i = 0; i < total; i++) {
+        // A distinct two-column ideograph with one combining mark.
+        appendUtf8(bytes, char32_t(0x4E00 + i % 0x5000));
+        appendUtf8(bytes, char32_t(0x0300 + i / 0x5000));
     }
     terminal.feed(bytes);
     ASSERT_TRUE(terminal.internedCharacters().isFull());
+    const auto [x, y] = terminal.getCursorLocation();
+    EXPECT_EQ(terminal.getCharData(x - 2, y)->code(), 0x4E00 + (total - 1) % 0x5000)
+        << "the last cluster kept its ideograph only";
+
     terminal.feed("\r\nq\u0308\u20DD");
-    const int y = terminal.getCursorLocation().second;
-    EXPECT_EQ(terminal.getCharData(0, y)->code(), uint32_t('q'));
+    const int row = terminal.getCursorLocation().second;
+    EXPECT_EQ(terminal.getCharData(0, row)->code(), uint32_t('q'));
     EXPECT_EQ(terminal.getCursorLocation().first, 1);
 }
 

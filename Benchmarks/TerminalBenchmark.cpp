@@ -1,0 +1,124 @@
+// How fast a whole terminal (parser, dispatch, printing, scrolling into a 10,000-row scrollback)
+// gets through typical output, on screens of 80x24 and 200x50, and what the scrollback costs in
+// memory. Sequences whose handlers are still to come go through the silent fallbacks.
+
+#include "Zentrova/Engine/Terminal.h"
+#include "Zentrova/Engine/TerminalDelegate.h"
+
+#include "TerminalWorkloads.h"
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <string>
+
+namespace {
+
+using zentrova::Terminal;
+using zentrova::TerminalOptions;
+
+using terminalworkloads::readSize;
+using terminalworkloads::workload;
+
+constexpr int scrollback = 10000;
+
+class SilentHost : public zentrova::TerminalDelegate {
+public:
+    void send(Terminal&, std::span<const uint8_t>) override { }
+};
+
+TerminalOptions screen(const benchmark::State& state)
+{
+    TerminalOptions options;
+    options.cols = int(state.range(0));
+    options.rows = int(state.range(1));
+    options.scrollback = scrollback;
+    return options;
+}
+
+void feed(benchmark::State& state, const std::string& data)
+{
+    SilentHost host;
+    Terminal terminal(&host, screen(state));
+    const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+    const auto feedAll = [&] {
+        for (size_t offset = 0; offset < data.size(); offset += readSize)
+            terminal.feed(std::span(bytes + offset, std::min(readSize, data.size() - offset)));
+        terminal.clearUpdateRange();
+    };
+    // Measured with the scrollback full, as a terminal that has been in use for a while runs.
+    feedAll();
+    for (auto _ : state)
+        feedAll();
+    benchmark::DoNotOptimize(terminal.getCursorLocation());
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+}
+
+void plainAscii(benchmark::State& state)
+{
+    feed(state, terminalworkloads::plainAsciiLines());
+}
+
+void denseSgr(benchmark::State& state)
+{
+    feed(state, terminalworkloads::denseSgrColours());
+}
+
+void trueColour(benchmark::State& state)
+{
+    feed(state, terminalworkloads::trueColourPerCell());
+}
+
+void cjk(benchmark::State& state)
+{
+    feed(state, terminalworkloads::cjkText());
+}
+
+void emoji(benchmark::State& state)
+{
+    static const std::string data = workload([](int i) {
+        // Emoji beyond the basic plane, a skin tone, a flag and a family joined by ZWJ.
+        return "\U0001F600\U0001F680\U0001F44D\U0001F3FD \U0001F1E9\U0001F1EA "
+               "\U0001F468\u200D\U0001F469\u200D\U0001F467 \u2764\uFE0F "
+            + std::to_string(i) + "\r\n";
+    });
+    feed(state, data);
+}
+
+void cursorMotion(benchmark::State& state)
+{
+    feed(state, terminalworkloads::cursorMotion());
+}
+
+// The heap a terminal with a full 10,000-row scrollback takes, in the "bytes" counter.
+void scrollbackMemory(benchmark::State& state)
+{
+    const std::string line = std::string(size_t(state.range(0)) - 1, 'x') + "\r\n";
+    for (auto _ : state) {
+        const size_t before = mallinfo2().uordblks;
+        SilentHost host;
+        Terminal terminal(&host, screen(state));
+        for (int i = 0; i < scrollback + int(state.range(1)); i++)
+            terminal.feed(line);
+        const size_t after = mallinfo2().uordblks;
+        state.counters["bytes"] = double(after - before);
+        state.counters["bytesPerRow"] = double(after - before) / double(terminal.buffer().lines().count());
+        state.counters["sizeofCharData"] = double(sizeof(zentrova::CharData));
+    }
+}
+
+void screens(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->Args({ 80, 24 })->Args({ 200, 50 });
+}
+
+BENCHMARK(plainAscii)->Apply(screens);
+BENCHMARK(denseSgr)->Apply(screens);
+BENCHMARK(trueColour)->Apply(screens);
+BENCHMARK(cjk)->Apply(screens);
+BENCHMARK(emoji)->Apply(screens);
+BENCHMARK(cursorMotion)->Apply(screens);
+BENCHMARK(scrollbackMemory)->Args({ 200, 50 })->Iterations(1);
+
+} // namespace
