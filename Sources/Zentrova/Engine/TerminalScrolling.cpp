@@ -13,7 +13,8 @@ namespace zentrova {
 
 Attribute Terminal::eraseAttr() const
 {
-    Attribute attribute = CharData::Null.attribute();
+    static const Attribute defaults = CharData::Null.attribute();
+    Attribute attribute = defaults;
     attribute.bg = curAttr.bg;
     return attribute;
 }

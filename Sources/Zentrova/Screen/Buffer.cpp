@@ -301,9 +301,12 @@ int Buffer::insertAsciiRun(std::span<const uint8_t> bytes, const Attribute& attr
         return 0;
     const int right = marginMode ? m_marginRight : m_cols - 1;
     const TinyAtom payload = resolvePayload ? resolvePayload().value_or(TinyAtom {}) : TinyAtom {};
-    const CharData blank(attribute, 0, 1, payload, semanticContent.code());
-    if (!(blank == m_asciiTemplate)) {
-        m_asciiTemplate = blank;
+    const uint8_t semanticCode = semanticContent.code();
+    if (!m_asciiCellsValid || !(attribute == m_asciiAttribute) || !(payload == m_asciiCells[0].payload())
+        || semanticCode != m_asciiCells[0].semanticContentCode()) {
+        m_asciiCellsValid = true;
+        m_asciiAttribute = attribute;
+        const CharData blank(attribute, 0, 1, payload, semanticCode);
         for (int code = 0; code < 128; code++) {
             m_asciiCells[size_t(code)] = blank;
             m_asciiCells[size_t(code)].setValue(code, 1);

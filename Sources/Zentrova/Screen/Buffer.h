@@ -166,9 +166,10 @@ private:
     std::vector<bool> m_tabStops;
     // Where findRow() found a row last; the common case asks for the same row again.
     int m_lastFoundRow = 0;
-    // The cells of the ASCII characters in the attribute, payload and semantic content of
-    // m_asciiTemplate (whose code is 0), so a run copies cells instead of building them.
-    CharData m_asciiTemplate { Attribute::empty, 0, 0 };
+    // The cells of the ASCII characters in the attribute, payload and semantic content printed last,
+    // so a run copies cells instead of building them.
+    bool m_asciiCellsValid = false;
+    Attribute m_asciiAttribute;
     std::array<CharData, 128> m_asciiCells {};
 };
 
