@@ -10,9 +10,10 @@
 
 namespace zentrova {
 
-Terminal::Terminal(TerminalDelegate* delegate, const TerminalOptions& terminalOptions)
+Terminal::Terminal(TerminalDelegate* delegate, const TerminalOptions& terminalOptions, MainQueue* mainQueue)
     : options(terminalOptions)
     , m_delegate(delegate)
+    , m_mainQueue(mainQueue)
 {
     m_installedColors = Color::terminalAppColors();
     rebuildAnsiPalette(false);
@@ -31,7 +32,11 @@ Terminal::Terminal(TerminalDelegate* delegate, const TerminalOptions& terminalOp
     setup(false);
 }
 
-Terminal::~Terminal() = default;
+Terminal::~Terminal()
+{
+    if (m_synchronizedOutputTimeout)
+        m_synchronizedOutputTimeout->cancel();
+}
 
 std::unique_ptr<Buffer> Terminal::makeBuffer(std::optional<int> scrollback)
 {

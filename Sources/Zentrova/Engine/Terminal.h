@@ -4,6 +4,7 @@
 #include "Zentrova/Engine/MouseMode.h"
 #include "Zentrova/Engine/ProgressReport.h"
 #include "Zentrova/Engine/WindowManipulationCommand.h"
+#include "Zentrova/Host/MainQueue.h"
 #include "Zentrova/Parser/EscapeSequences.h"
 #include "Zentrova/Parser/ParserTerminal.h"
 #include "Zentrova/Screen/Buffer.h"
@@ -36,8 +37,8 @@ class TerminalDelegate;
 //
 // One Terminal is split over several files by concern: construction and colours (Terminal.cpp),
 // the dispatch tables (TerminalDispatch.cpp), printing (TerminalPrinting.cpp), control characters
-// (TerminalControls.cpp), scrolling (TerminalScrolling.cpp) and small state operations
-// (TerminalState.cpp). Single-threaded: everything runs on the thread that feeds it.
+// (TerminalControls.cpp), scrolling (TerminalScrolling.cpp), screens and reset (TerminalScreens.cpp)
+// and small state operations (TerminalState.cpp). Single-threaded: everything runs on the thread that feeds it.
 class Terminal : public ParserTerminal {
 public:
     using ProgressReport = zentrova::ProgressReport;
@@ -51,7 +52,10 @@ public:
     static constexpr int MINIMUM_ROWS = 1;
 
     // `delegate` is not owned and may be null; it must outlive the terminal or be cleared first.
-    explicit Terminal(TerminalDelegate* delegate, const TerminalOptions& options = TerminalOptions::Default);
+    // `mainQueue` (not owned, outlives the terminal) runs the synchronized-output time-out; without
+    // one, synchronized output ends only when asked to or on a reset.
+    explicit Terminal(TerminalDelegate* delegate, const TerminalOptions& options = TerminalOptions::Default,
+                      MainQueue* mainQueue = nullptr);
     ~Terminal() override;
     Terminal(const Terminal&) = delete;
     Terminal& operator=(const Terminal&) = delete;
@@ -116,6 +120,18 @@ public:
     void scroll(bool isWrapped);
     void cmdIndex();
     void cmdNextLine();
+    void reverseIndex();
+
+    // Screens and scrollback.
+    // The alternate screen takes the main screen's cursor; it is filled (in `fillAttr`) when empty.
+    void activateAltBuffer(std::optional<Attribute> fillAttr = std::nullopt);
+    // The main screen takes the alternate screen's cursor; with clearAlt the alternate one is emptied.
+    void activateNormalBuffer(bool clearAlt);
+    void clearScrollback();
+    // New scrollback for the main screen; none: no history.
+    void changeScrollback(std::optional<int> lines);
+    // RIS: every mode and the main screen back to their start; a hidden cursor stays hidden.
+    void resetToInitialState();
     // Selections to keep on their text when rows move; not owned, dropped once expired.
     void registerSelection(const std::shared_ptr<SelectionService>& selection);
     // Clears every selection that crosses the rectangle whose columns a margin-bound scroll moved.
@@ -131,6 +147,14 @@ public:
     void clearUpdateRange();
     std::pair<int, int> getCursorLocation() const { return { m_buffer->x(), m_buffer->y() }; }
     int getTopVisibleRow() const { return m_buffer->yDisp(); }
+
+    // Synchronized output (mode 2026): the host holds back redraws until it ends, at the latest
+    // synchronizedOutputTimeoutSeconds after the last begin.
+    void beginSynchronizedOutput();
+    void scheduleSynchronizedOutputTimeout();
+    void endSynchronizedOutput();
+    static constexpr double synchronizedOutputTimeoutSeconds = 1.0;
+    bool synchronizedOutputActive = false;
 
     // Payload codes (hyperlinks) this terminal created; codes no cell holds any more are released
     // once enough have been taken.
@@ -256,6 +280,8 @@ private:
     Attribute eraseAttr() const;
 
     TerminalDelegate* m_delegate;
+    MainQueue* m_mainQueue;
+    std::shared_ptr<MainQueue::Handle> m_synchronizedOutputTimeout;
     std::unique_ptr<EscapeSequenceParser> m_parser;
     std::unique_ptr<Buffer> m_normalBuffer;
     std::unique_ptr<Buffer> m_altBuffer;

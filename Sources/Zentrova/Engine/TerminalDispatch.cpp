@@ -163,6 +163,13 @@ void Terminal::dispatchEsc(std::span<const uint8_t> collect, uint8_t code)
         case 'H': // HTS
             m_buffer->tabSet(m_buffer->x());
             return;
+        case 'M': // RI
+            reverseIndex();
+            return;
+        case 'c': // RIS: the parser first, so no half-received sequence survives
+            m_parser->reset();
+            resetToInitialState();
+            return;
         case '\\': // string terminator after OSC or DCS
             return;
         case 'n': // LS2

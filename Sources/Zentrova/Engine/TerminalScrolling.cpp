@@ -1,5 +1,5 @@
-// Scrolling the region up one row (line feed, index and auto-wrap at the bottom margin), and the
-// main screen made anew on a full reset.
+// Scrolling the region up one row (line feed, index and auto-wrap at the bottom margin) and down
+// one row (reverse index).
 
 #include "Zentrova/Engine/Terminal.h"
 
@@ -165,20 +165,68 @@ void Terminal::cmdIndex()
     finishSemanticLineAdvance(moved);
 }
 
+void Terminal::reverseIndex()
+{
+    restrictCursor();
+    Buffer& buffer = *m_buffer;
+    CircularBufferLineList& lines = buffer.lines();
+    const int x = buffer.x();
+    const int y = buffer.y();
+    if (marginMode && x < buffer.marginLeft()) {
+        if (y != buffer.scrollTop() && y > 0)
+            buffer.setY(y - 1);
+        return;
+    }
+    if (y != buffer.scrollTop()) {
+        if (y > 0)
+            buffer.setY(y - 1);
+        return;
+    }
+    if (marginMode && x > buffer.marginRight())
+        return;
+
+    // On the top margin: the region scrolls down one row.
+    const int topRow = buffer.yBase() + buffer.scrollTop();
+    const int bottomRow = buffer.yBase() + buffer.scrollBottom();
+    if (topRow >= lines.count()) {
+        std::printf("reverseIndex: start index %d >= lines.count %d, state: y=%d yBase=%d scrollTop=%d "
+                    "scrollBottom=%d isAlternate=%s\n",
+                    topRow, lines.count(), y, buffer.yBase(), buffer.scrollTop(), buffer.scrollBottom(),
+                    isCurrentBufferAlternate() ? "true" : "false");
+        return;
+    }
+    const bool fullWidth = !marginMode || (buffer.marginLeft() < 1 && buffer.marginRight() >= cols - 1);
+    if (fullWidth) {
+        if (!lines.shiftElements(topRow, buffer.scrollBottom() - y, 1))
+            std::printf("Assertion on reverseIndex, state was: y=%d yBase=%d scrollTop=%d scrollBottom=%d\n", y,
+                        buffer.yBase(), buffer.scrollTop(), buffer.scrollBottom());
+        lines.set(topRow, buffer.getBlankLine(eraseAttr()));
+        for (const auto& entry : m_selections) {
+            if (auto selection = entry.lock())
+                selection->adjustForInPlaceScroll(topRow, bottomRow, -1);
+        }
+    } else {
+        const int left = buffer.marginLeft();
+        const int width = buffer.marginRight() - left + 1;
+        for (int index = bottomRow; index > topRow; index--) {
+            BufferLine& row = buffer.line(index);
+            row.copyFrom(buffer.line(index - 1), left, left, width);
+            row.setIsWrapped(false);
+            buffer.clearImagesFromLine(index);
+            row.setRenderMode(BufferLine::RenderLineMode::single);
+        }
+        buffer.line(topRow).fill(CharData(eraseAttr(), 0, 1), left, width);
+        selectionsInvalidateForColumnRestrictedScroll(topRow, bottomRow, left, buffer.marginRight());
+    }
+    updateRange(buffer.scrollTop());
+    updateRange(buffer.scrollBottom());
+}
+
 void Terminal::cmdNextLine()
 {
     Buffer& buffer = *m_buffer;
     buffer.setX(originMode && marginMode ? buffer.marginLeft() : 0);
     cmdIndex();
-}
-
-void Terminal::resetNormalBuffer()
-{
-    m_blankLine.reset();
-    m_normalBuffer = makeBuffer(options.scrollback);
-    m_normalBuffer->fillViewportRows(CharData::Null.attribute());
-    // A reset shows the new main screen with the cursor at home.
-    m_buffer = m_normalBuffer.get();
 }
 
 } // namespace zentrova

@@ -1,10 +1,11 @@
-// Dirty rows, payload collection, character-set invocation, titles and the cursor's visibility.
+// Dirty rows, synchronized output, payload collection, character-set invocation, titles and the cursor's visibility.
 
 #include "Zentrova/Engine/Terminal.h"
 
 #include "Zentrova/Engine/TerminalDelegate.h"
 
 #include <algorithm>
+#include <chrono>
 #include <unordered_set>
 
 namespace zentrova {
@@ -31,10 +32,11 @@ void Terminal::updateRange(Buffer& buffer, int y, bool scrolling)
 
 void Terminal::updateFullScreen()
 {
+    // Inclusive ends, like every other writer of the ranges.
     refreshStart = 0;
-    refreshEnd = rows;
+    refreshEnd = rows - 1;
     scrollInvariantRefreshStart = m_buffer->yDisp();
-    scrollInvariantRefreshEnd = m_buffer->yDisp() + rows;
+    scrollInvariantRefreshEnd = m_buffer->yDisp() + rows - 1;
 }
 
 void Terminal::refresh(int startRow, int endRow)
@@ -61,6 +63,44 @@ void Terminal::clearUpdateRange()
 {
     refreshStart = scrollInvariantRefreshStart = INT_MAX;
     refreshEnd = scrollInvariantRefreshEnd = -1;
+}
+
+void Terminal::beginSynchronizedOutput()
+{
+    const bool wasActive = synchronizedOutputActive;
+    synchronizedOutputActive = true;
+    scheduleSynchronizedOutputTimeout();
+    if (!wasActive && m_delegate)
+        m_delegate->synchronizedOutputChanged(*this, true);
+}
+
+void Terminal::scheduleSynchronizedOutputTimeout()
+{
+    if (m_synchronizedOutputTimeout)
+        m_synchronizedOutputTimeout->cancel();
+    m_synchronizedOutputTimeout.reset();
+    if (!m_mainQueue)
+        return;
+    // The terminal cancels the item when it goes, so the item never outlives it.
+    const auto delay = std::chrono::milliseconds(int64_t(synchronizedOutputTimeoutSeconds * 1000));
+    m_synchronizedOutputTimeout = m_mainQueue->postAfter(delay, [this] {
+        if (synchronizedOutputActive)
+            endSynchronizedOutput();
+    });
+}
+
+void Terminal::endSynchronizedOutput()
+{
+    if (!synchronizedOutputActive)
+        return;
+    synchronizedOutputActive = false;
+    if (m_synchronizedOutputTimeout)
+        m_synchronizedOutputTimeout->cancel();
+    m_synchronizedOutputTimeout.reset();
+    updateRange(0);
+    updateRange(rows - 1);
+    if (m_delegate)
+        m_delegate->synchronizedOutputChanged(*this, false);
 }
 
 void Terminal::holdPayloadCode(uint16_t code)

@@ -68,6 +68,16 @@ void RecordingDelegate::hideCursor(Terminal&)
     events.push_back("hideCursor");
 }
 
+void RecordingDelegate::synchronizedOutputChanged(Terminal&, bool active)
+{
+    events.push_back(active ? "synchronizedOutput:on" : "synchronizedOutput:off");
+}
+
+void RecordingDelegate::bufferActivated(Terminal&)
+{
+    events.push_back("bufferActivated");
+}
+
 int RecordingDelegate::count(const std::string& prefix) const
 {
     return int(std::count_if(events.begin(), events.end(),

@@ -23,6 +23,8 @@ public:
     void setBackgroundColor(Terminal& source, const Color& color) override;
     void showCursor(Terminal& source) override;
     void hideCursor(Terminal& source) override;
+    void synchronizedOutputChanged(Terminal& source, bool active) override;
+    void bufferActivated(Terminal& source) override;
 
     // The recorded calls of one kind ("bell", "title:..." lines start with it).
     int count(const std::string& prefix) const;

@@ -1,0 +1,75 @@
+// The main and alternate screens: switching between them, the scrollback, and the full reset.
+
+#include "Zentrova/Engine/Terminal.h"
+
+#include "Zentrova/Engine/TerminalDelegate.h"
+#include "Zentrova/Parser/EscapeSequenceParser.h"
+
+namespace zentrova {
+
+void Terminal::activateAltBuffer(std::optional<Attribute> fillAttr)
+{
+    if (isCurrentBufferAlternate())
+        return;
+    m_altBuffer->setX(m_normalBuffer->x());
+    m_altBuffer->setY(m_normalBuffer->y());
+    m_altBuffer->fillViewportRows(fillAttr.value_or(CharData::Null.attribute()));
+    m_buffer = m_altBuffer.get();
+}
+
+void Terminal::activateNormalBuffer(bool clearAlt)
+{
+    if (!isCurrentBufferAlternate())
+        return;
+    m_normalBuffer->setX(m_altBuffer->x());
+    m_normalBuffer->setY(m_altBuffer->y());
+    if (clearAlt)
+        m_altBuffer->clear();
+    m_buffer = m_normalBuffer.get();
+}
+
+void Terminal::resetNormalBuffer()
+{
+    m_blankLine.reset();
+    m_normalBuffer = makeBuffer(options.scrollback);
+    m_normalBuffer->fillViewportRows(CharData::Null.attribute());
+    // A reset shows the new main screen with the cursor at home.
+    m_buffer = m_normalBuffer.get();
+}
+
+void Terminal::clearScrollback()
+{
+    m_normalBuffer->clearScrollback();
+    updateRange(0);
+    updateRange(rows - 1);
+}
+
+void Terminal::changeScrollback(std::optional<int> lines)
+{
+    m_normalBuffer->changeHistorySize(lines);
+    options.scrollback = lines.value_or(0);
+    updateRange(0);
+    updateRange(rows - 1);
+}
+
+void Terminal::resetToInitialState()
+{
+    currentBidiState = options.initialBidiState;
+    m_normalBuffer->defaultBidiState = currentBidiState;
+    m_altBuffer->defaultBidiState = currentBidiState;
+    updateFullScreen();
+    bidiArrowKeySwap = options.initialBidiArrowKeySwap;
+    endSynchronizedOutput();
+    options.rows = rows;
+    options.cols = cols;
+    // A reset does not show a cursor the program hid.
+    const bool hidden = cursorHidden;
+    setup(true);
+    cursorHidden = hidden;
+    updateRange(0);
+    updateRange(rows - 1);
+    if (m_delegate)
+        m_delegate->bufferActivated(*this);
+}
+
+} // namespace zentrova

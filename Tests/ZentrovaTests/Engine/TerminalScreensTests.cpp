@@ -1,0 +1,155 @@
+#include "ManualMainQueue.h"
+#include "RecordingDelegate.h"
+#include "ScreenText.h"
+
+#include "Zentrova/Engine/Terminal.h"
+
+#include <gtest/gtest.h>
+
+namespace zentrova {
+namespace {
+
+using namespace std::chrono_literals;
+
+TerminalOptions smallScreen()
+{
+    TerminalOptions options;
+    options.cols = 10;
+    options.rows = 4;
+    return options;
+}
+
+struct ScreensFixture : testing::Test {
+    ManualMainQueue queue;
+    RecordingDelegate delegate;
+    Terminal terminal { &delegate, smallScreen(), &queue };
+};
+
+TEST_F(ScreensFixture, SynchronizedOutputEndsOneSecondAfterTheLastBegin)
+{
+    delegate.events.clear();
+    terminal.beginSynchronizedOutput();
+    queue.advance(600ms);
+    terminal.beginSynchronizedOutput();
+    queue.advance(999ms);
+    EXPECT_TRUE(terminal.synchronizedOutputActive) << "the second begin re-armed the time-out";
+    terminal.clearUpdateRange();
+    queue.advance(1ms);
+    EXPECT_FALSE(terminal.synchronizedOutputActive);
+    EXPECT_EQ(delegate.events, (std::vector<std::string> { "synchronizedOutput:on", "synchronizedOutput:off" }));
+    EXPECT_EQ(terminal.getUpdateRange(), std::pair(0, 3));
+    EXPECT_EQ(queue.pending(), 0u);
+}
+
+TEST_F(ScreensFixture, EndingSynchronizedOutputCancelsTheTimeOut)
+{
+    terminal.beginSynchronizedOutput();
+    terminal.endSynchronizedOutput();
+    terminal.endSynchronizedOutput();
+    EXPECT_EQ(queue.pending(), 0u);
+    EXPECT_EQ(delegate.count("synchronizedOutput:off"), 1);
+}
+
+TEST(TerminalScreens, ATerminalGoneBeforeItsTimeOutIsNotTouched)
+{
+    ManualMainQueue queue;
+    {
+        Terminal terminal(nullptr, smallScreen(), &queue);
+        terminal.beginSynchronizedOutput();
+    }
+    EXPECT_EQ(queue.pending(), 0u);
+    queue.advance(2s);
+}
+
+TEST_F(ScreensFixture, ReverseIndexScrollsDownAtTheTopMargin)
+{
+    terminal.feed("a\r\nb\r\nc\r\nd\x1bM\x1bM\x1bM\x1bM\rx");
+    EXPECT_EQ(screenText(terminal), "x|a|b|c");
+    EXPECT_EQ(terminal.buffer().yBase(), 0) << "nothing went to the scrollback";
+
+    // Inside a region only the region moves.
+    terminal.buffer().setScrollTop(1);
+    terminal.buffer().setScrollBottom(2);
+    terminal.buffer().setY(1);
+    terminal.feed("\x1bM");
+    EXPECT_EQ(screenText(terminal), "x||a|c");
+}
+
+TEST_F(ScreensFixture, AlternateScreenKeepsItsOwnContent)
+{
+    terminal.feed("main\r\nrow");
+    terminal.activateAltBuffer();
+    EXPECT_TRUE(terminal.isCurrentBufferAlternate());
+    EXPECT_EQ(cursorText(terminal), "3,1") << "the cursor comes along";
+    EXPECT_EQ(screenText(terminal), "");
+    terminal.feed("alt");
+    terminal.activateAltBuffer();
+    EXPECT_EQ(screenText(terminal), "|   alt") << "entering again changes nothing";
+
+    terminal.activateNormalBuffer(false);
+    EXPECT_EQ(screenText(terminal), "main|row");
+    EXPECT_EQ(cursorText(terminal), "6,1");
+    terminal.activateAltBuffer();
+    EXPECT_EQ(screenText(terminal), "|   alt") << "kept while away";
+    terminal.activateNormalBuffer(true);
+    EXPECT_EQ(terminal.altBuffer().lines().count(), 0) << "emptied on leaving with clearAlt";
+    terminal.activateAltBuffer();
+    EXPECT_EQ(screenText(terminal), "");
+}
+
+TEST_F(ScreensFixture, AlternateScreenNeverFeedsTheScrollback)
+{
+    terminal.activateAltBuffer();
+    terminal.feed("1\r\n2\r\n3\r\n4\r\n5\r\n6");
+    EXPECT_EQ(screenText(terminal), "3|4|5|6");
+    EXPECT_EQ(terminal.altBuffer().lines().count(), 4);
+    EXPECT_EQ(terminal.normalBuffer().yBase(), 0);
+}
+
+TEST_F(ScreensFixture, ScrollbackCanBeClearedAndResized)
+{
+    for (int i = 0; i < 10; i++)
+        terminal.feed(std::to_string(i) + "\r\n");
+    EXPECT_EQ(terminal.buffer().yBase(), 7);
+    terminal.clearUpdateRange();
+    terminal.clearScrollback();
+    EXPECT_EQ(terminal.buffer().yBase(), 0);
+    EXPECT_EQ(terminal.buffer().lines().count(), 4);
+    EXPECT_EQ(screenText(terminal), "7|8|9");
+    EXPECT_EQ(terminal.getUpdateRange(), std::pair(0, 3));
+
+    terminal.changeScrollback(std::nullopt);
+    EXPECT_EQ(terminal.options.scrollback, 0);
+    EXPECT_FALSE(terminal.buffer().hasScrollback());
+    terminal.feed("a\r\nb\r\n");
+    EXPECT_EQ(terminal.buffer().lines().count(), 4);
+}
+
+TEST_F(ScreensFixture, FullResetKeepsAHiddenCursorAndEndsSynchronizedOutput)
+{
+    terminal.feed("text\r\nmore");
+    terminal.hideCursor();
+    terminal.beginSynchronizedOutput();
+    terminal.insertMode = true;
+    delegate.events.clear();
+    // The reset also drops the half-received CSI before it.
+    terminal.feed("\x1b[3\x1b" "c" "9");
+    EXPECT_EQ(screenText(terminal), "9");
+    EXPECT_TRUE(terminal.cursorHidden);
+    EXPECT_FALSE(terminal.synchronizedOutputActive);
+    EXPECT_FALSE(terminal.insertMode);
+    EXPECT_EQ(queue.pending(), 0u);
+    EXPECT_EQ(delegate.events,
+              (std::vector<std::string> { "synchronizedOutput:off", "mouseModeChanged", "bufferActivated" }));
+}
+
+TEST_F(ScreensFixture, FullScreenRangeEndsOnTheLastRow)
+{
+    terminal.clearUpdateRange();
+    terminal.updateFullScreen();
+    EXPECT_EQ(terminal.getUpdateRange(), std::pair(0, 3));
+    EXPECT_EQ(terminal.getScrollInvariantUpdateRange(), std::pair(0, 3));
+}
+
+} // namespace
+} // namespace zentrova
