@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class QButtonGroup;
+
+namespace bramblet {
+
+// The list, grid and tree switch of a file pane: three symbol segments, at most one selected, the
+// selected one on the control-selection colour. Segment index = PaneMode order.
+class ModeControl : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ModeControl(QWidget* parent = nullptr);
+
+    // -1 when no segment is selected.
+    int selectedSegment() const;
+    void setSelectedSegment(int segment);
+    bool isSegmentEnabled(int segment) const;
+    void setSegmentEnabled(int segment, bool enabled);
+
+signals:
+    // The user chose a segment.
+    void segmentClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QButtonGroup* m_group;
+};
+
+} // namespace bramblet

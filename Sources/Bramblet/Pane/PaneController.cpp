@@ -1,0 +1,149 @@
+#include "Bramblet/Pane/PaneController.h"
+
+#include "Bramblet/Theme/Theme.h"
+#include "BrambletCore/Files/FileService.h"
+#include "BrambletCore/Files/SystemError.h"
+#include "BrambletCore/Models/FilenameFilter.h"
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace bramblet {
+
+PaneController::PaneController(const QString& path, PaneMode mode, QWidget* parent)
+    : PaneController(path, mode, std::make_unique<FileService>(), parent)
+{
+}
+
+PaneController::PaneController(const QString& path, PaneMode mode, std::unique_ptr<FileService> service,
+                               QWidget* parent)
+    : ColorView(Theme::pane(), true, parent)
+    , m_tabs { TabSnapshot(path, mode) }
+    , m_service(std::move(service))
+{
+    m_searchTimer.setSingleShot(true);
+    loadView();
+}
+
+PaneController::~PaneController()
+{
+    cancelSearch();
+    // The tab buttons live in the side container's header once it shows them; until then they
+    // are the pane's.
+    for (QToolButton* button : { m_addButton.data(), m_closeButton.data() }) {
+        if (button && !button->parent())
+            delete button;
+    }
+}
+
+void PaneController::fire(const std::function<void()>& callback) const
+{
+    if (callback)
+        callback();
+}
+
+std::filesystem::path PaneController::currentFolder() const
+{
+    return pathFromString(activeTab().path);
+}
+
+void PaneController::setTabs(const QList<TabSnapshot>& tabs, int activeTabIndex)
+{
+    if (tabs.isEmpty())
+        return;
+    m_tabs = tabs;
+    m_activeTabIndex = std::clamp(activeTabIndex, 0, int(tabs.size()) - 1);
+}
+
+QList<FileItem> PaneController::selected() const
+{
+    QList<qsizetype> rows;
+    for (const QString& path : activeTab().selectedPaths) {
+        const auto found = m_visible.rows.constFind(path);
+        if (found != m_visible.rows.constEnd())
+            rows.append(*found);
+    }
+    std::sort(rows.begin(), rows.end());
+    QList<FileItem> items;
+    items.reserve(rows.size());
+    for (qsizetype row : std::as_const(rows))
+        items.append(m_visible.items[row]);
+    return items;
+}
+
+void PaneController::selectWhere(const std::function<bool(const FileItem&)>& predicate)
+{
+    QSet<QString> paths;
+    for (qsizetype row = 0; row < m_visible.size(); ++row) {
+        if (predicate(m_visible.items[row]))
+            paths.insert(m_visible.paths[row]);
+    }
+    currentTab().selectedPaths = paths;
+    restoreSelection();
+    updateHeader();
+    fire(changed);
+}
+
+void PaneController::selectAll()
+{
+    selectWhere([](const FileItem&) { return true; });
+}
+
+void PaneController::selectMatching(const QString& pattern)
+{
+    // The tab's filter rules, hidden items included: only what is visible can be chosen anyway.
+    const FilenameFilter filter(pattern);
+    selectWhere([&filter](const FileItem& item) { return filter.matches(item.name); });
+}
+
+void PaneController::setTags(const QStringList& tags, const QList<std::filesystem::path>& paths)
+{
+    const QByteArray value = tags.join(u',').toUtf8();
+    for (const auto& path : paths) {
+        // Tags are read from the item itself, never from a link's target, so they are written
+        // there too.
+        const int result = tags.isEmpty() ? ::lremovexattr(path.c_str(), "user.xdg.tags")
+                                          : ::lsetxattr(path.c_str(), "user.xdg.tags", value.constData(),
+                                                        size_t(value.size()), 0);
+        if (result != 0 && !(tags.isEmpty() && errno == ENODATA))
+            throw systemError(errno, QStringLiteral("Couldn’t change the tags of"), path);
+    }
+    refresh();
+}
+
+void PaneController::setPermissions(int mode, const QList<std::filesystem::path>& paths)
+{
+    for (const auto& path : paths) {
+        if (::chmod(path.c_str(), mode_t(mode)) != 0)
+            throw systemError(errno, QStringLiteral("Couldn’t change the permissions of"), path);
+    }
+    refresh();
+}
+
+void PaneController::openSelected()
+{
+    const QList<FileItem> items = selected();
+    if (items.isEmpty())
+        return;
+    const FileItem& first = items.first();
+    if (first.isDirectory)
+        navigate(first.url);
+    else if (openFile)
+        openFile(first.url);
+}
+
+void PaneController::refreshAction()
+{
+    refresh();
+}
+
+void PaneController::chooseFolderAction()
+{
+    fire(activated);
+    fire(chooseFolder);
+}
+
+} // namespace bramblet
