@@ -61,7 +61,7 @@ QList<FileItem> searchFolder(const NameIndex& index, const std::filesystem::path
             return;
         if (!showHidden && hasHiddenComponent(text, prefix.size()))
             return;
-        if (filter.matches(pathString(lastComponent(path))))
+        if (filter.matches(lastComponentName(path)))
             candidates.push_back(std::move(path));
     });
     if (cancellation.isCancelled())

@@ -32,7 +32,8 @@ void readSlice(int folderFd, const std::filesystem::path& folder, const std::vec
     slice.items.reserve(qsizetype(end - begin));
     for (size_t i = begin; i < end; ++i) {
         try {
-            slice.items.append(readItem(folderFd, names[i].c_str(), folder / names[i], listingKeys));
+            const char* name = names[i].c_str();
+            slice.items.append(readItem(folderFd, name, childPath(folder, name), listingKeys));
         } catch (const std::system_error& error) {
             // Deleted or renamed after the folder named it: no longer one of its children.
             if (isVanished(error))

@@ -50,8 +50,8 @@ QList<FileItem> walkFolder(const std::filesystem::path& root, const FilenameFilt
         if (!showHidden && name[0] == '.')
             continue;
         const Level& level = levels.back();
-        auto url = level.url / name;
-        if (filter.matches(pathString(name))) {
+        auto url = childPath(level.url, name);
+        if (filter.matches(QString::fromUtf8(name))) {
             try {
                 found.append(readItem(level.directory.fd(), name, url, listingKeys));
             } catch (const std::system_error& error) {

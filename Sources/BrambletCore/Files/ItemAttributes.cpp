@@ -6,6 +6,7 @@
 #include <QList>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -56,15 +57,28 @@ QStringList tagsFromAttribute(QByteArrayView value)
     return tags;
 }
 
-std::filesystem::path lastComponent(const std::filesystem::path& path)
+QString lastComponentName(const std::filesystem::path& path)
 {
     const std::string& text = path.native();
     const auto end = text.find_last_not_of('/');
     if (end == std::string::npos)
-        return text.empty() ? std::filesystem::path() : std::filesystem::path("/");
+        return text.empty() ? QString() : QStringLiteral("/");
     const auto slash = text.rfind('/', end);
     const auto begin = slash == std::string::npos ? 0 : slash + 1;
-    return std::filesystem::path(text.substr(begin, end + 1 - begin));
+    return QString::fromUtf8(QByteArrayView(text.data() + begin, qsizetype(end + 1 - begin)));
+}
+
+std::filesystem::path childPath(const std::filesystem::path& folder, const char* name)
+{
+    const std::string& base = folder.native();
+    const size_t length = std::strlen(name);
+    std::string text;
+    text.reserve(base.size() + 1 + length);
+    text += base;
+    if (!base.empty() && base.back() != '/')
+        text += '/';
+    text.append(name, length);
+    return std::filesystem::path(std::move(text));
 }
 
 FileItem readItem(int directoryFd, const char* name, std::filesystem::path url, ResourceKeys keys)
@@ -79,7 +93,7 @@ FileItem readItem(int directoryFd, const char* name, std::filesystem::path url, 
     const bool isLink = S_ISLNK(attributes.stx_mode);
     const bool isFolder = S_ISDIR(attributes.stx_mode);
     FileItem item;
-    item.name = pathString(lastComponent(url));
+    item.name = lastComponentName(url);
     item.isDirectory = keys.testFlag(ResourceKey::isDirectory) && isFolder;
     item.isSymbolicLink = keys.testFlag(ResourceKey::isSymbolicLink) && isLink;
     item.isHidden = item.name.startsWith(QLatin1Char('.'));

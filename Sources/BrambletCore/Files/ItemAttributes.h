@@ -22,7 +22,11 @@ FileItem readItem(int directoryFd, const char* name, std::filesystem::path url, 
 // The tag names of a "user.xdg.tags" value: comma-separated UTF-8, empty names left out.
 QStringList tagsFromAttribute(QByteArrayView value);
 
-// The last component of a path, ignoring trailing slashes ("/a/b/" gives "b"; "/" gives "/").
-std::filesystem::path lastComponent(const std::filesystem::path& path);
+// The last component of a path as display text, trailing slashes ignored ("/a/b/" gives "b",
+// "/" gives "/"); bytes that are not UTF-8 show as replacement characters, as in pathString().
+QString lastComponentName(const std::filesystem::path& path);
+
+// `folder` + "/" + `name`, made in one go: a listing makes one per entry.
+std::filesystem::path childPath(const std::filesystem::path& folder, const char* name);
 
 } // namespace bramblet
