@@ -127,6 +127,9 @@ public:
     void activateAltBuffer(std::optional<Attribute> fillAttr = std::nullopt);
     // The main screen takes the alternate screen's cursor; with clearAlt the alternate one is emptied.
     void activateNormalBuffer(bool clearAlt);
+    // Sizes below 2 columns or 1 row are raised to those; the host is not told (it asked).
+    void resize(int cols, int rows);
+    void resizeBuffers(int newColumns, int newRows);
     void clearScrollback();
     // New scrollback for the main screen; none: no history.
     void changeScrollback(std::optional<int> lines);

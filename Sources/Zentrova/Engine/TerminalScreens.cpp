@@ -1,9 +1,12 @@
-// The main and alternate screens: switching between them, the scrollback, and the full reset.
+// The main and alternate screens: switching between them, resizing, the scrollback, and the full
+// reset.
 
 #include "Zentrova/Engine/Terminal.h"
 
 #include "Zentrova/Engine/TerminalDelegate.h"
 #include "Zentrova/Parser/EscapeSequenceParser.h"
+
+#include <algorithm>
 
 namespace zentrova {
 
@@ -35,6 +38,32 @@ void Terminal::resetNormalBuffer()
     m_normalBuffer->fillViewportRows(CharData::Null.attribute());
     // A reset shows the new main screen with the cursor at home.
     m_buffer = m_normalBuffer.get();
+}
+
+void Terminal::resize(int newCols, int newRows)
+{
+    newCols = std::max(newCols, MINIMUM_COLS);
+    newRows = std::max(newRows, MINIMUM_ROWS);
+    if (newCols == cols && newRows == rows)
+        return;
+    endSynchronizedOutput();
+    const int oldCols = cols;
+    resizeBuffers(newCols, newRows);
+    cols = options.cols = newCols;
+    rows = options.rows = newRows;
+    m_normalBuffer->setupTabStops(oldCols, tabStopWidth);
+    m_altBuffer->setupTabStops(oldCols, tabStopWidth);
+    updateRange(0);
+    updateRange(rows - 1);
+}
+
+void Terminal::resizeBuffers(int newCols, int newRows)
+{
+    // The saved cursor keeps its distance to the cursor row.
+    const int savedDistance = m_normalBuffer->savedY - m_normalBuffer->y();
+    m_normalBuffer->resize(newCols, newRows);
+    m_normalBuffer->savedY = m_normalBuffer->y() + savedDistance;
+    m_altBuffer->resize(newCols, newRows);
 }
 
 void Terminal::clearScrollback()

@@ -166,18 +166,71 @@ void Buffer::changeHistorySize(std::optional<int> scrollback)
     m_scrollback = scrollback;
     m_hasScrollback = scrollback.has_value();
     const int capacity = getCorrectBufferLength(m_rows);
-    if (capacity == m_lines->maxLength())
-        return;
-    if (capacity < m_lines->maxLength()) {
-        const int diff = m_lines->count() - capacity;
-        if (diff > 0) {
-            m_lines->trimStart(diff);
-            m_yBase = std::max(m_yBase - diff, 0);
-            m_yDisp = std::max(m_yDisp - diff, 0);
-            savedY = std::max(savedY - diff, 0);
-        }
+    if (capacity < m_lines->maxLength())
+        shrinkRing(capacity);
+    else if (capacity > m_lines->maxLength())
+        m_lines->setMaxLength(capacity);
+}
+
+void Buffer::shrinkRing(int capacity)
+{
+    // The oldest rows that no longer fit go, and the row numbers that count from them follow.
+    const int diff = m_lines->count() - capacity;
+    if (diff > 0) {
+        m_lines->trimStart(diff);
+        m_yBase = std::max(m_yBase - diff, 0);
+        m_yDisp = std::max(m_yDisp - diff, 0);
+        savedY = std::max(savedY - diff, 0);
     }
     m_lines->setMaxLength(capacity);
+}
+
+void Buffer::resize(int newCols, int newRows)
+{
+    m_marginRight = std::min(m_marginRight, newCols - 1);
+    m_marginLeft = std::min(m_marginLeft, m_marginRight);
+    const int capacity = getCorrectBufferLength(newRows);
+    if (m_lines->maxLength() < capacity)
+        m_lines->setMaxLength(capacity);
+
+    if (m_lines->count() > 0) {
+        if (m_cols < newCols) {
+            for (int index = 0; index < m_lines->count(); index++)
+                line(index).resize(newCols, CharData::Null);
+        }
+        int addToY = 0;
+        for (int row = m_rows; row < newRows && m_lines->count() < newRows + m_yBase; row++) {
+            if (m_yBase > 0 && m_lines->count() <= m_yBase + row + addToY + 1) {
+                // A row comes back from the scrollback above the screen.
+                m_yBase--;
+                addToY++;
+                if (m_yDisp > 0)
+                    m_yDisp--;
+            } else {
+                m_lines->push(std::make_shared<BufferLine>(newCols, CharData::Null, false, defaultBidiState));
+            }
+        }
+        for (int row = m_rows; row > newRows && m_lines->count() > newRows + m_yBase; row--) {
+            if (m_lines->count() > m_yBase + m_y + 1) {
+                // Rows below the cursor go first.
+                m_lines->setCount(m_lines->count() - 1);
+            } else {
+                // Then the top of the screen moves into the scrollback, keeping the cursor's row.
+                m_yBase++;
+                m_yDisp++;
+            }
+        }
+        if (m_lines->maxLength() > capacity)
+            shrinkRing(capacity);
+        m_x = std::min(m_x, newCols - 1);
+        m_y = std::min(m_y, newRows - 1) + addToY;
+        savedX = std::min(savedX, newCols - 1);
+        m_scrollTop = 0;
+    }
+    m_scrollBottom = newRows - 1;
+    m_tabStops.resize(size_t(std::max(newCols, 0)), false);
+    m_cols = newCols;
+    m_rows = newRows;
 }
 
 void Buffer::setupTabStops(int index, int tabStopWidth)

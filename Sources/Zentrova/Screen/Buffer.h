@@ -95,6 +95,12 @@ public:
     // New scrollback (none: no history, reflow off); the oldest rows go when the ring shrinks.
     void changeHistorySize(std::optional<int> scrollback);
 
+    // Changes the screen size: screen rows are added at the bottom or taken back from the
+    // scrollback, removed below the cursor or pushed into the scrollback above it, and the cursor,
+    // yBase and yDisp stay on the same text. Rows are not re-wrapped at the new width; a narrower
+    // screen leaves the rows' cells as they are.
+    void resize(int newCols, int newRows);
+
     // Tab stops, one flag per column.
     void setupTabStops(int index, int tabStopWidth);
     // -1 stands for the cursor column.
@@ -146,6 +152,7 @@ public:
 
 private:
     std::unique_ptr<CircularBufferLineList> makeRing(int capacity);
+    void shrinkRing(int capacity);
     // The cursor leaves the right margin for the start of the next row, scrolling at the bottom.
     void wrapCursor();
 

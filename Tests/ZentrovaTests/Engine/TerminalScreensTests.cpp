@@ -143,6 +143,50 @@ TEST_F(ScreensFixture, FullResetKeepsAHiddenCursorAndEndsSynchronizedOutput)
               (std::vector<std::string> { "synchronizedOutput:off", "mouseModeChanged", "bufferActivated" }));
 }
 
+TEST_F(ScreensFixture, ResizeKeepsTheCursorOnItsText)
+{
+    terminal.feed("a\r\nb\r\nc\r\nd");
+    terminal.resize(10, 2);
+    EXPECT_EQ(screenText(terminal), "c|d") << "the top went into the scrollback";
+    EXPECT_EQ(cursorText(terminal), "1,1");
+    EXPECT_EQ(terminal.buffer().yBase(), 2);
+
+    terminal.resize(10, 4);
+    EXPECT_EQ(screenText(terminal), "a|b|c|d") << "and came back";
+    EXPECT_EQ(cursorText(terminal), "1,3");
+
+    terminal.buffer().setX(0);
+    terminal.buffer().setY(0);
+    terminal.resize(10, 2);
+    EXPECT_EQ(screenText(terminal), "a|b") << "with the cursor on top, rows below it go";
+    EXPECT_EQ(terminal.buffer().yBase(), 0);
+}
+
+TEST_F(ScreensFixture, ResizeWiderExtendsRowsAndTabStops)
+{
+    terminal.feed("0123456789x");
+    terminal.resize(20, 4);
+    EXPECT_EQ(terminal.getDims(), std::pair(20, 4));
+    EXPECT_EQ(terminal.options.cols, 20);
+    EXPECT_EQ(terminal.buffer().line(0).count(), 20);
+    EXPECT_EQ(terminal.altBuffer().cols(), 20);
+    EXPECT_EQ(terminal.buffer().scrollBottom(), 3);
+    terminal.feed("\r\t\t");
+    EXPECT_EQ(cursorText(terminal), "16,1");
+}
+
+TEST_F(ScreensFixture, ResizeRaisesTinySizesAndEndsSynchronizedOutput)
+{
+    terminal.beginSynchronizedOutput();
+    terminal.resize(10, 4);
+    EXPECT_TRUE(terminal.synchronizedOutputActive) << "the same size changes nothing";
+    terminal.resize(1, 0);
+    EXPECT_EQ(terminal.getDims(), std::pair(2, 1));
+    EXPECT_FALSE(terminal.synchronizedOutputActive);
+    terminal.feed("abc");
+    EXPECT_EQ(screenText(terminal), "c") << "one row of two columns: the rest scrolled away";
+}
+
 TEST_F(ScreensFixture, FullScreenRangeEndsOnTheLastRow)
 {
     terminal.clearUpdateRange();
