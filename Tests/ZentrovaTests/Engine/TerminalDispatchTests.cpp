@@ -1,4 +1,4 @@
-#include "RecordingDelegate.h"
+#include "RecordingTerminalDelegate.h"
 #include "ScreenText.h"
 
 #include "Zentrova/Engine/Terminal.h"
@@ -19,7 +19,7 @@ struct DispatchFixture : testing::Test {
         return testing::internal::GetCapturedStdout();
     }
 
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     Terminal terminal { &delegate };
 };
 

@@ -1,4 +1,4 @@
-#include "RecordingDelegate.h"
+#include "RecordingTerminalDelegate.h"
 #include "ScreenText.h"
 
 #include "Zentrova/Engine/Terminal.h"
@@ -21,7 +21,7 @@ TerminalOptions smallScreen(int cols, int rows, int scrollback = 500)
 struct PrintingFixture : testing::Test {
     const CharData& cell(int col, int row) { return (*terminal.getLine(row))[col]; }
 
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     Terminal terminal { &delegate, smallScreen(10, 4) };
 };
 
@@ -106,7 +106,7 @@ TEST_F(PrintingFixture, ScrollReportsTheViewportAndMarksTheRegion)
 
 TEST(TerminalPrinting, FullRingRecyclesTheOldestRow)
 {
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     Terminal terminal(&delegate, smallScreen(10, 2, 3));
     for (int i = 0; i < 8; i++)
         terminal.feed("line" + std::to_string(i) + "\r\n");
@@ -122,7 +122,7 @@ TEST(TerminalPrinting, FullRingRecyclesTheOldestRow)
 
 TEST(TerminalPrinting, UserScrolledBackKeepsSeeingTheSameRows)
 {
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     Terminal terminal(&delegate, smallScreen(10, 2, 3));
     for (int i = 0; i < 5; i++)
         terminal.feed("line" + std::to_string(i) + "\r\n");
@@ -138,7 +138,7 @@ TEST(TerminalPrinting, UserScrolledBackKeepsSeeingTheSameRows)
 // codes of clusters that scrolled out of the ring are handed out again.
 TEST(TerminalPrinting, InternedClustersAreBoundedAndReused)
 {
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     Terminal terminal(&delegate, smallScreen(10, 3, 10));
     const size_t total = InternedCharacters::capacity + InternedCharacters::capacity / 4;
     std::string last;
@@ -161,7 +161,7 @@ TEST(TerminalPrinting, InternedClustersAreBoundedAndReused)
 
 TEST(TerminalPrinting, ClustersFallBackToTheirFirstScalarWhileTheTableIsFullOfLiveCodes)
 {
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     // Room for every cluster on the screen and in the scrollback: none can be given back.
     const size_t total = InternedCharacters::capacity + 100;
     const int cols = 200;

@@ -1,7 +1,7 @@
 // Golden screens: byte scripts fed to a small terminal, compared as text, cursor and attributes,
 // once whole and once split at every byte.
 
-#include "RecordingDelegate.h"
+#include "RecordingTerminalDelegate.h"
 #include "ScreenText.h"
 
 #include "Zentrova/Engine/Terminal.h"
@@ -115,7 +115,7 @@ TEST(TerminalScreen, GoldenScreensFedWholeAndByteByByte)
         TerminalOptions options = c.options.cols == 80 ? size(10, 4) : c.options;
         for (bool split : { false, true }) {
             SCOPED_TRACE(split ? "split at every byte" : "whole");
-            RecordingDelegate delegate;
+            RecordingTerminalDelegate delegate;
             Terminal terminal(&delegate, options);
             if (c.prepare)
                 c.prepare(terminal);

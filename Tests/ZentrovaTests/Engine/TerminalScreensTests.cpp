@@ -1,5 +1,5 @@
 #include "ManualMainQueue.h"
-#include "RecordingDelegate.h"
+#include "RecordingTerminalDelegate.h"
 #include "ScreenText.h"
 
 #include "Zentrova/Engine/Terminal.h"
@@ -21,7 +21,7 @@ TerminalOptions smallScreen()
 
 struct ScreensFixture : testing::Test {
     ManualMainQueue queue;
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     Terminal terminal { &delegate, smallScreen(), &queue };
 };
 

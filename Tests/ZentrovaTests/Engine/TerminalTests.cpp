@@ -1,4 +1,4 @@
-#include "RecordingDelegate.h"
+#include "RecordingTerminalDelegate.h"
 #include "ScreenText.h"
 
 #include "Zentrova/Engine/Terminal.h"
@@ -21,7 +21,7 @@ TerminalOptions withSize(int cols, int rows)
 
 TEST(Terminal, ConstructionSettlesSizeAndModes)
 {
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     Terminal tiny(&delegate, withSize(1, 0));
     EXPECT_EQ(tiny.getDims(), std::pair(2, 1));
     EXPECT_EQ(tiny.buffer().lines().count(), 1);
@@ -49,7 +49,7 @@ TEST(Terminal, InstallPaletteTakesExactlySixteenColours)
 
 TEST(Terminal, DefaultColoursReachTheDelegateAndThePalette)
 {
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     TerminalOptions options;
     options.ansi256PaletteStrategy = Ansi256PaletteStrategy::xterm;
     Terminal terminal(&delegate, options);
@@ -91,7 +91,7 @@ TEST(Terminal, DelegateDefaults)
 
 TEST(Terminal, CursorVisibilityIsReportedOnChange)
 {
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     Terminal terminal(&delegate);
     delegate.events.clear();
     terminal.hideCursor();
@@ -103,7 +103,7 @@ TEST(Terminal, CursorVisibilityIsReportedOnChange)
 
 TEST(Terminal, ResetSetupGivesAFreshMainScreen)
 {
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     Terminal terminal(&delegate, withSize(10, 3));
     terminal.feed("abc\r\ndef");
     terminal.insertMode = true;
@@ -146,7 +146,7 @@ TEST(Terminal, PayloadCodesNoCellHoldsAreReleased)
 }
 
 struct ControlsFixture : testing::Test {
-    RecordingDelegate delegate;
+    RecordingTerminalDelegate delegate;
     Terminal terminal { &delegate, withSize(10, 4) };
 };
 

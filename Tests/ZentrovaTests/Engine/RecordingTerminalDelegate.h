@@ -9,7 +9,7 @@ namespace zentrova {
 
 // A terminal host that writes down the calls it gets, one line each ("bell", "title:text"), and
 // keeps what the terminal sends. The calls it does not record keep their defaults.
-class RecordingDelegate : public TerminalDelegate {
+class RecordingTerminalDelegate : public TerminalDelegate {
 public:
     void send(Terminal& source, std::span<const uint8_t> data) override;
     void setTerminalTitle(Terminal& source, const std::string& title) override;
