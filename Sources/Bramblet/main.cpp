@@ -1,8 +1,9 @@
-#include "Bramblet/LaunchOptions.h"
+#include "Bramblet/App/AppDelegate.h"
+#include "Bramblet/Workspace/AlertDialog.h"
+#include "Bramblet/Workspace/WorkspaceDefaults.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QMainWindow>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -10,13 +11,13 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Bramblet"));
     QApplication::setApplicationName(QStringLiteral("Bramblet"));
     QApplication::setApplicationVersion(QStringLiteral(BRAMBLET_VERSION));
+    // Closing the window quits through the delegate's rules, not on its own.
+    QApplication::setQuitOnLastWindowClosed(false);
 
-    const auto options = bramblet::LaunchOptions::parse(QApplication::arguments(), QDir::homePath());
-    Q_UNUSED(options); // the workspace takes them once it exists
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Bramblet"));
-    window.resize(1200, 760);
-    window.show();
+    bramblet::WorkspaceDefaults defaults;
+    bramblet::AlertPresenter dialogs;
+    bramblet::AppDelegate delegate(defaults, dialogs);
+    // Nothing happens before the event loop runs.
+    QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(QApplication::arguments()); });
     return QApplication::exec();
 }

@@ -1,0 +1,178 @@
+#include "Bramblet/App/AppDelegate.h"
+
+#include "Bramblet/LaunchOptions.h"
+#include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Theme/ApplicationAppearance.h"
+#include "Bramblet/Workspace/DialogPresenter.h"
+#include "Bramblet/Workspace/TerminalPaneController.h"
+#include "Bramblet/Workspace/WorkspaceController.h"
+#include "Bramblet/Workspace/WorkspaceDefaults.h"
+#include "Bramblet/Workspace/WorkspaceWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QUrl>
+
+// Outside any namespace, as Q_INIT_RESOURCE needs: the icons live in a static library, which
+// nothing else would pull into the executable.
+static void initAppResources()
+{
+    Q_INIT_RESOURCE(AppResources);
+}
+
+namespace bramblet {
+
+AppDelegate::AppDelegate(WorkspaceDefaults& defaults, DialogPresenter& dialogs)
+    : m_defaults(defaults)
+    , m_dialogs(dialogs)
+    , m_appearanceChoice(defaults.string(WorkspaceDefaults::appearanceKey).value_or(QStringLiteral("System")))
+{
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments)
+{
+    applyAppearance();
+    connect(&ApplicationAppearance::shared(), &ApplicationAppearance::effectiveAppearanceChanged, this,
+            &AppDelegate::updateIcon);
+
+    const auto options = LaunchOptions::parse(arguments, QDir::homePath());
+    m_workspace = std::make_unique<WorkspaceController>(options.left, options.right, options.temporary, m_defaults,
+                                                        m_dialogs);
+    connect(m_workspace.get(), &WorkspaceController::closed, this, &AppDelegate::terminate);
+    makeMenu();
+
+    auto* window = m_workspace->window();
+    window->show();
+    window->raise();
+    window->activateWindow();
+
+    // A desktop launcher hands folders over as plain arguments.
+    if (const auto paths = handedPaths(arguments); !paths.isEmpty())
+        openFolders(paths);
+}
+
+void AppDelegate::applyAppearance()
+{
+    std::optional<Appearance> appearance;
+    if (m_appearanceChoice == QStringLiteral("Light"))
+        appearance = Appearance::light;
+    else if (m_appearanceChoice == QStringLiteral("Dark"))
+        appearance = Appearance::dark;
+    ApplicationAppearance::shared().setAppearance(appearance);
+    updateIcon();
+}
+
+QString AppDelegate::iconResource(Appearance appearance)
+{
+    static const bool resourcesReady = (initAppResources(), true);
+    Q_UNUSED(resourcesReady);
+    return appearance == Appearance::dark ? QStringLiteral(":/App/Icons/Bramblet-dark.png")
+                                          : QStringLiteral(":/App/Icons/Bramblet-light.png");
+}
+
+void AppDelegate::updateIcon()
+{
+    const QIcon icon(iconResource(ApplicationAppearance::shared().effectiveAppearance()));
+    // A missing or unreadable image leaves the icon as it was.
+    if (!icon.availableSizes().isEmpty())
+        QApplication::setWindowIcon(icon);
+}
+
+void AppDelegate::changeAppearance(const QString& choice)
+{
+    m_appearanceChoice = choice;
+    m_defaults.setString(WorkspaceDefaults::appearanceKey, choice);
+    applyAppearance();
+}
+
+QStringList AppDelegate::handedPaths(const QStringList& arguments)
+{
+    QStringList paths;
+    for (qsizetype index = 1; index < arguments.size(); ++index) {
+        const QString& argument = arguments[index];
+        if (argument == QStringLiteral("--left") || argument == QStringLiteral("--right")) {
+            ++index; // the option's value
+            continue;
+        }
+        if (argument.startsWith(QLatin1Char('-')))
+            continue;
+        const QUrl url(argument);
+        paths.append(url.isLocalFile() ? url.toLocalFile() : argument);
+    }
+    return paths;
+}
+
+void AppDelegate::openFolders(const QStringList& paths)
+{
+    if (!m_workspace)
+        return;
+    for (const auto& path : paths) {
+        const QFileInfo info(path);
+        if (!info.exists() || !info.isDir())
+            continue;
+        m_workspace->activatePane(0);
+        m_workspace->leftContent()->focus();
+        m_workspace->left()->navigate(QDir::cleanPath(info.absoluteFilePath()).toStdString());
+        auto* window = m_workspace->window();
+        window->show();
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+}
+
+bool AppDelegate::applicationShouldTerminate()
+{
+    if (!m_workspace)
+        return true;
+    if (m_workspace->processing()) {
+        DialogRequest request;
+        request.message = QStringLiteral("A file operation is still running");
+        request.informativeText =
+            QStringLiteral("Let the current item finish before quitting. Pending work can be cancelled in Operations.");
+        request.buttons = { QStringLiteral("OK") };
+        m_dialogs.run(m_workspace->window(), request);
+        return false;
+    }
+    if (!m_workspace->confirmTerminalExit())
+        return false;
+    m_workspace->save();
+    return true;
+}
+
+void AppDelegate::terminate()
+{
+    // Leaves the event loop directly: the rules above have run, the window must not ask again.
+    if (applicationShouldTerminate())
+        QCoreApplication::exit(0);
+}
+
+void AppDelegate::makeMenu()
+{
+    auto* menuBar = new QMenuBar;
+    // The application menu, titled with the application's name as a Linux desktop shows it.
+    auto* application = menuBar->addMenu(QStringLiteral("Bramblet"));
+    application->addAction(QStringLiteral("About Bramblet"), this, &AppDelegate::showAbout);
+    application->addSeparator();
+    auto* quit = application->addAction(QStringLiteral("Quit Bramblet"), this, &AppDelegate::terminate);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_workspace->window()->setMenuBar(menuBar);
+}
+
+void AppDelegate::showAbout()
+{
+    QMessageBox about(m_workspace->window());
+    about.setWindowTitle(QStringLiteral("About Bramblet"));
+    about.setIconPixmap(QApplication::windowIcon().pixmap(96, 96));
+    about.setText(QStringLiteral("<b>Bramblet</b>"));
+    about.setInformativeText(QStringLiteral("Version %1").arg(QApplication::applicationVersion()));
+    about.exec();
+}
+
+} // namespace bramblet

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Bramblet/Theme/AdaptiveColor.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QMenuBar;
+
+namespace bramblet {
+
+class DialogPresenter;
+class WorkspaceController;
+class WorkspaceDefaults;
+
+// The application's own decisions: it applies the stored appearance and keeps the application
+// icon in step with the look in effect, launches the one workspace from the command line, builds
+// the main menu, opens folders handed to the program, and decides whether the application may
+// quit. Main thread only.
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    // Reads the stored appearance. `defaults` and `dialogs` outlive the delegate.
+    AppDelegate(WorkspaceDefaults& defaults, DialogPresenter& dialogs);
+    ~AppDelegate() override;
+
+    // The launch, once the event loop runs: `arguments` is the whole argument list, executable first.
+    void applicationDidFinishLaunching(const QStringList& arguments);
+
+    WorkspaceController* workspace() const { return m_workspace.get(); }
+    const QString& appearanceChoice() const { return m_appearanceChoice; }
+
+    // "Light" and "Dark" (exactly) choose that look; anything else follows the system.
+    void applyAppearance();
+    // The application icon of the look in effect: "Bramblet-dark" when dark, else "Bramblet-light".
+    void updateIcon();
+    // A new choice from the settings: stored under "appearance" (also in a transient session),
+    // then applied.
+    void changeAppearance(const QString& choice);
+
+    // Folders handed to the program: the first one that is an existing folder opens in the left
+    // pane, which becomes active and takes the focus; files and unreadable entries are skipped.
+    void openFolders(const QStringList& paths);
+
+    // The quit rules; true when the application may quit now (the window state is then saved).
+    bool applicationShouldTerminate();
+    // Quits when the rules allow it.
+    void terminate();
+
+    // The resource path of the application icon for a look.
+    static QString iconResource(Appearance appearance);
+    // The plain arguments a desktop launcher passes as files or folders (paths or file URLs): every
+    // argument after the executable that is neither an option nor the value of --left or --right.
+    static QStringList handedPaths(const QStringList& arguments);
+
+private:
+    void makeMenu();
+    void showAbout();
+
+    WorkspaceDefaults& m_defaults;
+    DialogPresenter& m_dialogs;
+    std::unique_ptr<WorkspaceController> m_workspace;
+    QString m_appearanceChoice;
+};
+
+} // namespace bramblet

@@ -1,0 +1,124 @@
+#include "Bramblet/Workspace/WorkspaceController.h"
+
+#include "Bramblet/Inspector/InspectorController.h"
+#include "Bramblet/Theme/StackView.h" // InspectorController.h needs the complete type
+#include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Sidebar/SidebarController.h"
+#include "Bramblet/Theme/Theme.h"
+#include "Bramblet/Workspace/ScreenClamp.h"
+#include "Bramblet/Workspace/TerminalPaneController.h"
+#include "Bramblet/Workspace/WorkspaceWindow.h"
+#include "BrambletCore/Files/FileService.h"
+#include "BrambletCore/Sync/SyncService.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+namespace bramblet {
+
+WorkspaceController::WorkspaceController(const std::optional<QString>& initialLeft,
+                                         const std::optional<QString>& initialRight, bool transient,
+                                         WorkspaceDefaults& defaults, DialogPresenter& dialogs)
+    : m_transient(transient)
+    , m_defaults(defaults)
+    , m_dialogs(dialogs)
+    , m_inspector(std::make_unique<InspectorController>())
+    , m_sidebar(std::make_unique<SidebarController>())
+    , m_fileService(std::make_unique<FileService>())
+    , m_syncService(std::make_unique<SyncService>())
+{
+    const QString home = QDir::homePath();
+    m_left = new PaneController(initialLeft.value_or(home), PaneMode::list);
+    m_right = new PaneController(initialRight.value_or(home), PaneMode::list);
+    m_leftContent = new TerminalPaneController(m_left);
+    m_rightContent = new TerminalPaneController(m_right);
+
+    m_window = new WorkspaceWindow;
+    m_window->resize(1440, 900);
+    m_window->setWindowTitle(QStringLiteral("Bramblet"));
+    m_window->setMinimumSize(1024, 768);
+    m_left->canExplore = true;
+    QPointer<WorkspaceController> self(this);
+    m_window->shouldClose = [self] { return !self || self->windowShouldClose(); };
+    m_window->willClose = [self] {
+        if (self)
+            self->windowWillClose();
+    };
+
+    if (!m_transient)
+        restore();
+    configure();
+    // Only now: resizing during construction would collapse items before their widths are known.
+    m_window->didResize = [self] {
+        if (self)
+            self->windowDidResize();
+    };
+    windowDidResize();
+
+    if (auto* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = m_window->geometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        m_window->setGeometry(frame);
+    }
+    clampWindowToScreen();
+
+    // The panes list nothing until the launch work is done.
+    QTimer::singleShot(0, this, [this] {
+        m_left->refresh();
+        m_right->refresh();
+    });
+}
+
+WorkspaceController::~WorkspaceController()
+{
+    // The window holds the sidebar's and the inspector's views; it goes before their controllers.
+    delete m_window;
+}
+
+PaneController* WorkspaceController::activePane() const
+{
+    return m_activeIndex == 0 ? m_left : m_right;
+}
+
+TerminalPaneController* WorkspaceController::activeContent() const
+{
+    return m_activeIndex == 0 ? m_leftContent : m_rightContent;
+}
+
+bool WorkspaceController::windowShouldClose()
+{
+    if (m_processing) {
+        showError(QStringLiteral(
+            "An operation is running. Cancel pending items and let the current item finish before closing."));
+        return false;
+    }
+    return confirmTerminalExit();
+}
+
+void WorkspaceController::windowWillClose()
+{
+    save();
+    emit closed();
+}
+
+bool WorkspaceController::confirmTerminalExit()
+{
+    // The sides hold no terminal sessions yet, so there is never a running shell to ask about.
+    return true;
+}
+
+void WorkspaceController::clampWindowToScreen()
+{
+    auto* screen = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect frame = clampToScreen(m_window->geometry(), screen->availableGeometry());
+    // The clamp may go below the minimum size on a small screen; the whole window must stay visible.
+    m_window->setMinimumSize(std::min(m_window->minimumWidth(), frame.width()),
+                             std::min(m_window->minimumHeight(), frame.height()));
+    m_window->setGeometry(frame);
+}
+
+} // namespace bramblet

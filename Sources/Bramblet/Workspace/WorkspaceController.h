@@ -1,0 +1,191 @@
+#pragma once
+
+#include "Bramblet/Workspace/SavedWorkspace.h"
+#include "Bramblet/Workspace/SyncConfig.h"
+#include "BrambletCore/Models/ActivityRecord.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAbstractButton;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace bramblet {
+
+class DialogPresenter;
+class FileService;
+class InspectorController;
+class PaneController;
+class SidebarController;
+class SyncService;
+class TerminalPaneController;
+class ThemedLabel;
+class ToolbarAccentButton;
+class WorkspaceDefaults;
+class WorkspaceSplitter;
+class WorkspaceWindow;
+
+// The one main window of the application and everything in it: both sides (each a file pane in
+// its side container), the sidebar, the inspector, the toolbar with its filter field, the footer,
+// the workspace's own file and sync services, the activity log, the favourite folders, the saved
+// workspaces and sync configurations, and the window state kept between runs.
+//
+// The panes, containers and sidebar never call the controller directly: it sets their callbacks,
+// which hold it weakly. Whatever the panes report reaches the window chrome (status line, toolbar
+// enabling and toggles, sidebar selection, inspector, filter field) through one coalesced refresh
+// per burst, which also saves the window state. Main thread only.
+class WorkspaceController : public QObject {
+    Q_OBJECT
+
+public:
+    // The starting folders of the two sides (the home folder when none); a transient workspace
+    // neither restores nor saves anything. `defaults` and `dialogs` outlive the controller.
+    WorkspaceController(const std::optional<QString>& initialLeft, const std::optional<QString>& initialRight,
+                        bool transient, WorkspaceDefaults& defaults, DialogPresenter& dialogs);
+    ~WorkspaceController() override;
+
+    WorkspaceWindow* window() const { return m_window; }
+    PaneController* left() const { return m_left; }
+    PaneController* right() const { return m_right; }
+    TerminalPaneController* leftContent() const { return m_leftContent; }
+    TerminalPaneController* rightContent() const { return m_rightContent; }
+    SidebarController* sidebar() const { return m_sidebar.get(); }
+    InspectorController* inspector() const { return m_inspector.get(); }
+    WorkspaceSplitter* split() const { return m_split; }
+    QLineEdit* filter() const { return m_filter; }
+    ThemedLabel* statusLabel() const { return m_statusLabel; }
+    QPushButton* operationsButton() const { return m_operationsButton; }
+    // Copy →, Move →, the trash button and Stack, in this order.
+    const QList<QAbstractButton*>& selectionButtons() const { return m_selectionButtons; }
+    // The toolbar button that runs the workspace command of that name ("toggleSidebar",
+    // "chooseFolder", "addFavorite", "refresh", "toggleHidden", "copyToOther", "moveToOther",
+    // "newFolder", "trashSelection", "showDropStack", "toggleInspector"); null for other names.
+    QAbstractButton* toolbarButton(const QString& command) const { return m_toolbarButtons.value(command); }
+
+    bool isTransient() const { return m_transient; }
+    int activeIndex() const { return m_activeIndex; }
+    PaneController* activePane() const;
+    TerminalPaneController* activeContent() const;
+    bool showHidden() const { return m_showHidden; }
+    const QStringList& favorites() const { return m_favorites; }
+    const QList<SavedWorkspace>& workspaces() const { return m_workspaces; }
+    const QList<SyncConfig>& syncConfigs() const { return m_syncConfigs; }
+    const QList<ActivityRecord>& records() const { return m_records; }
+    const QList<double>& restoredWidths() const { return m_restoredWidths; }
+    const QList<std::filesystem::path>& dropStack() const { return m_dropStack; }
+    bool manualSidebarHidden() const { return m_manualSidebarHidden; }
+    bool manualInspectorHidden() const { return m_manualInspectorHidden; }
+
+    // True while the operations queue runs a request; closing and quitting are refused meanwhile.
+    bool processing() const { return m_processing; }
+    void setProcessing(bool processing) { m_processing = processing; }
+
+    // --- Persisted state (WorkspaceState.cpp) ---
+    // Reads the window state, the activity log, the saved workspaces and sync configurations.
+    void restore();
+    // Writes the window state; nothing when transient. A state that cannot be encoded is logged
+    // and not written.
+    void save();
+    // Write the whole list under its key (nothing when transient). A stored list this version
+    // could not read is kept under "<key>.unreadable" first.
+    void saveWorkspaces();
+    void saveSyncConfigs();
+
+    // --- Layout and chrome (WorkspaceLayout.cpp, WorkspaceChrome.cpp) ---
+    // Makes a side (0 left, 1 right) the active one.
+    void activatePane(int index);
+    // Queues one refresh of the chrome; any number of calls before it runs make one refresh.
+    void scheduleUpdate();
+    void updateToolbarToggleAppearance();
+    void updateStackButton();
+    // The user typed in the filter field.
+    void controlTextDidChange();
+    void focusFilter();
+    // Hands the favourites and the active folder to the sidebar.
+    void rebuildSidebar();
+    // Collapses the inspector on a narrow window or by the user's choice, the sidebar by choice.
+    void windowDidResize();
+
+    // --- Window rules (WorkspaceController.cpp) ---
+    bool windowShouldClose();
+    void windowWillClose();
+    // Whether quitting may stop the terminal sessions of both sides (true: go ahead).
+    bool confirmTerminalExit();
+    // Keeps the window inside the usable area of its screen (see clampToScreen()).
+    void clampWindowToScreen();
+
+    // --- Prompts (WorkspacePrompts.cpp) ---
+    // A failure alert on the window; dropped without a window.
+    void showError(const QString& message);
+    // One line of text. Every prompt but "Go to Folder" accepts only a valid file name; an invalid
+    // one shows the failure and ends the prompt without calling `completion`.
+    void askText(const QString& title, const QString& prompt, const QString& initial,
+                 std::function<void(const QString&)> completion);
+    // One entry of a non-empty list; `completion` gets the index and whether the secondary
+    // button was used. Nothing happens for an empty list.
+    void presentPicker(const QString& title, const QStringList& items, const QString& actionTitle,
+                       const std::optional<QString>& secondaryTitle,
+                       std::function<void(int index, bool secondary)> completion);
+
+signals:
+    // One coalesced refresh of the chrome has run.
+    void refreshed();
+    // The window has closed; the application decides whether to quit.
+    void closed();
+
+private:
+    // Construction steps (WorkspaceLayout.cpp).
+    void configure();
+    QWidget* makeToolbar();
+    QWidget* makeFooter();
+    ToolbarAccentButton* addToolbarButton(const QString& command, const QString& symbol, const QString& title,
+                                          const QString& toolTip, bool labelled);
+    void wirePane(PaneController* pane, int index);
+    void placeDividers();
+    void refreshChrome();
+    QString activeTabPath() const;
+
+    bool m_transient;
+    WorkspaceDefaults& m_defaults;
+    DialogPresenter& m_dialogs;
+    std::unique_ptr<InspectorController> m_inspector;
+    std::unique_ptr<SidebarController> m_sidebar;
+    std::unique_ptr<FileService> m_fileService;
+    std::unique_ptr<SyncService> m_syncService;
+    WorkspaceWindow* m_window; // owned; never released while the controller lives
+    PaneController* m_left;
+    PaneController* m_right;
+    TerminalPaneController* m_leftContent;
+    TerminalPaneController* m_rightContent;
+    WorkspaceSplitter* m_split;
+    QLineEdit* m_filter;
+    ThemedLabel* m_statusLabel;
+    QPushButton* m_operationsButton;
+    QList<QAbstractButton*> m_selectionButtons;
+    QHash<QString, QAbstractButton*> m_toolbarButtons;
+
+    QStringList m_favorites;
+    QList<SavedWorkspace> m_workspaces;
+    QList<SyncConfig> m_syncConfigs;
+    QList<ActivityRecord> m_records;
+    QList<std::filesystem::path> m_dropStack;
+    QList<double> m_restoredWidths;
+    int m_activeIndex = 0;
+    bool m_showHidden = false;
+    bool m_manualInspectorHidden = false;
+    bool m_manualSidebarHidden = false;
+    bool m_updateScheduled = false;
+    bool m_processing = false;
+};
+
+} // namespace bramblet

@@ -1,0 +1,145 @@
+#include "Bramblet/App/AppDelegate.h"
+
+#include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Theme/ApplicationAppearance.h"
+#include "Bramblet/Workspace/SavedState.h"
+#include "Bramblet/Workspace/WorkspaceController.h"
+#include "Bramblet/Workspace/WorkspaceWindow.h"
+#include "Workspace/FakeDialogs.h"
+#include "Workspace/WorkspaceTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+
+namespace bramblet {
+namespace {
+
+class AppDelegateTest : public testing::SandboxedDefaultsTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir(m_folders.path()).mkpath("a"));
+        ASSERT_TRUE(QDir(m_folders.path()).mkpath("b"));
+        QFile file(folder("file.txt"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    void TearDown() override { ApplicationAppearance::shared().setAppearance(std::nullopt); }
+
+    QString folder(const QString& name) const { return m_folders.filePath(name); }
+
+    void launch(AppDelegate& delegate, QStringList extra = {})
+    {
+        delegate.applicationDidFinishLaunching(QStringList { "bramblet", "--left", folder("a"), "--right", folder("b") }
+                                               + extra);
+    }
+
+    testing::FakeDialogs dialogs;
+
+private:
+    QTemporaryDir m_folders;
+};
+
+TEST_F(AppDelegateTest, AppearanceChoiceIsExactAndStoredOnChange)
+{
+    struct Case {
+        const char* stored;
+        std::optional<Appearance> applied;
+    };
+    const Case cases[] = {
+        { "Light", Appearance::light }, { "Dark", Appearance::dark }, { "dark", std::nullopt },
+        { "System", std::nullopt },     { nullptr, std::nullopt },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "(none)");
+        WorkspaceDefaults store(fileIn(QString::fromUtf8(c.stored ? c.stored : "none") + ".ini"));
+        if (c.stored)
+            store.setString(WorkspaceDefaults::appearanceKey, c.stored);
+        AppDelegate delegate(store, dialogs);
+        EXPECT_EQ(delegate.appearanceChoice(), c.stored ? QString(c.stored) : QString("System"));
+        delegate.applyAppearance();
+        EXPECT_EQ(ApplicationAppearance::shared().appearance(), c.applied);
+    }
+
+    AppDelegate delegate(defaults(), dialogs);
+    delegate.changeAppearance("Dark");
+    EXPECT_EQ(defaults().string(WorkspaceDefaults::appearanceKey), "Dark");
+    EXPECT_EQ(ApplicationAppearance::shared().effectiveAppearance(), Appearance::dark);
+    EXPECT_FALSE(QIcon(AppDelegate::iconResource(Appearance::dark)).availableSizes().isEmpty());
+    EXPECT_FALSE(QIcon(AppDelegate::iconResource(Appearance::light)).availableSizes().isEmpty());
+}
+
+TEST_F(AppDelegateTest, LauncherArgumentsAreThePlainOnes)
+{
+    struct Case {
+        const char* name;
+        QStringList arguments;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        { "none", { "bramblet", "--temporary" }, {} },
+        { "paths and file URLs", { "bramblet", "/x", "file:///y%20z" }, { "/x", "/y z" } },
+        { "option values are not handed folders", { "bramblet", "--left", "/l", "--right", "/r", "/x" }, { "/x" } },
+        { "a value that looks like an option is still a value", { "bramblet", "--left", "--temporary", "/x" },
+          { "/x" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(AppDelegate::handedPaths(c.arguments), c.expected);
+    }
+}
+
+TEST_F(AppDelegateTest, LaunchOpensTheCommandLineFoldersAndHandedFolderGoesLeft)
+{
+    AppDelegate delegate(defaults(), dialogs);
+    launch(delegate, { folder("file.txt"), folder("b"), folder("a") });
+    auto* workspace = delegate.workspace();
+    ASSERT_TRUE(workspace);
+    EXPECT_TRUE(workspace->window()->isVisible());
+    EXPECT_EQ(workspace->right()->activeTab().path, folder("b"));
+    EXPECT_EQ(workspace->left()->activeTab().path, folder("b")) << "the first folder, after skipping a file";
+    EXPECT_EQ(workspace->activeIndex(), 0);
+
+    workspace->activatePane(1);
+    delegate.openFolders({ folder("file.txt"), folder("missing") });
+    EXPECT_EQ(workspace->activeIndex(), 1) << "a list without folders changes nothing";
+    EXPECT_EQ(workspace->left()->activeTab().path, folder("b"));
+}
+
+TEST_F(AppDelegateTest, TemporaryLaunchIgnoresTheSavedStateAndQuitWritesNothing)
+{
+    SavedState saved;
+    saved.left = { tab(folder("b")) };
+    saved.right = { tab(folder("a")) };
+    store(WorkspaceDefaults::workspaceKey, saved.toJson());
+    const auto before = defaults().data(WorkspaceDefaults::workspaceKey);
+
+    AppDelegate delegate(defaults(), dialogs);
+    launch(delegate, { "--temporary" });
+    EXPECT_TRUE(delegate.workspace()->isTransient());
+    EXPECT_EQ(delegate.workspace()->left()->activeTab().path, folder("a"));
+    EXPECT_TRUE(delegate.applicationShouldTerminate());
+    EXPECT_EQ(defaults().data(WorkspaceDefaults::workspaceKey), before);
+}
+
+TEST_F(AppDelegateTest, QuitIsRefusedWhileARequestRunsAndSavesOtherwise)
+{
+    AppDelegate delegate(defaults(), dialogs);
+    EXPECT_TRUE(delegate.applicationShouldTerminate()) << "no workspace yet";
+    launch(delegate);
+    delegate.workspace()->setProcessing(true);
+    EXPECT_FALSE(delegate.applicationShouldTerminate());
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    EXPECT_EQ(dialogs.presented[0].request.message, "A file operation is still running");
+    EXPECT_EQ(dialogs.presented[0].request.informativeText,
+              "Let the current item finish before quitting. Pending work can be cancelled in Operations.");
+    EXPECT_FALSE(dialogs.presented[0].completion) << "modal to the application, not a sheet";
+    EXPECT_FALSE(defaults().data(WorkspaceDefaults::workspaceKey));
+
+    delegate.workspace()->setProcessing(false);
+    EXPECT_TRUE(delegate.applicationShouldTerminate());
+    EXPECT_TRUE(defaults().data(WorkspaceDefaults::workspaceKey)) << "the window state is saved before quitting";
+}
+
+} // namespace
+} // namespace bramblet

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Bramblet/Workspace/DialogPresenter.h"
+
+#include <QList>
+
+namespace bramblet::testing {
+
+// Records every alert and lets the test answer it.
+class FakeDialogs : public DialogPresenter {
+public:
+    struct Presented {
+        QWidget* window;
+        DialogRequest request;
+        Completion completion;
+    };
+
+    void present(QWidget* window, const DialogRequest& request, Completion completion) override
+    {
+        presented.append({ window, request, std::move(completion) });
+    }
+
+    DialogAnswer run(QWidget* window, const DialogRequest& request) override
+    {
+        presented.append({ window, request, {} });
+        return runAnswer;
+    }
+
+    // Answers the last window-modal alert.
+    void answer(int button, const QString& text = {}, int selectedIndex = 0)
+    {
+        auto completion = presented.last().completion;
+        if (completion)
+            completion({ button, text, selectedIndex });
+    }
+
+    QList<Presented> presented;
+    DialogAnswer runAnswer;
+};
+
+} // namespace bramblet::testing
