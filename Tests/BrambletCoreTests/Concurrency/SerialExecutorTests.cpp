@@ -11,6 +11,8 @@
 #include <atomic>
 #include <mutex>
 #include <numeric>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace bramblet {
@@ -43,6 +45,34 @@ TEST(SerialExecutor, RunsOneAtATimeInSubmissionOrder)
     std::vector<int> expected(20);
     std::iota(expected.begin(), expected.end(), 0);
     EXPECT_EQ(order, expected);
+}
+
+TEST(SerialExecutor, ACallerBlockingOnLaterWorkDoesNotRunItOutOfTurn)
+{
+    // A future that lets a blocked caller run the queued task itself would put "second" first.
+    SerialExecutor executor;
+    std::mutex mutex;
+    std::vector<std::string> order;
+    std::atomic<bool> release = false;
+    auto first = executor.run([&](const Cancellation&) {
+        while (!release)
+            QThread::msleep(1);
+        std::lock_guard lock(mutex);
+        order.push_back("first");
+    });
+    auto second = executor.run([&](const Cancellation&) {
+        std::lock_guard lock(mutex);
+        order.push_back("second");
+        return 2;
+    });
+    std::thread releaser([&] {
+        QThread::msleep(50);
+        release = true;
+    });
+    EXPECT_EQ(second.result(), 2);
+    releaser.join();
+    first.waitForFinished();
+    EXPECT_EQ(order, (std::vector<std::string> { "first", "second" }));
 }
 
 TEST(SerialExecutor, ThrownFailureReachesTypedHandlerOnTheCallersThread)

@@ -8,13 +8,13 @@
 
 namespace zentrova {
 
-void RecordingDelegate::processTerminated(LocalProcess&, std::optional<int32_t> exitCode)
+void RecordingProcessDelegate::processTerminated(LocalProcess&, std::optional<int32_t> exitCode)
 {
     exits.push_back(exitCode);
     outputSizeAtExit = output.size();
 }
 
-void RecordingDelegate::dataReceived(std::span<const uint8_t> slice)
+void RecordingProcessDelegate::dataReceived(std::span<const uint8_t> slice)
 {
     output.append(slice.begin(), slice.end());
     if (onData)

@@ -15,7 +15,7 @@
 namespace zentrova {
 
 // Keeps what a process hands to its delegate.
-class RecordingDelegate : public LocalProcessDelegate {
+class RecordingProcessDelegate : public LocalProcessDelegate {
 public:
     winsize size { 25, 80, 0, 0 };
     std::string output;
@@ -39,7 +39,7 @@ protected:
     void sendText(std::string_view text);
 
     PumpedMainQueue queue;
-    RecordingDelegate delegate;
+    RecordingProcessDelegate delegate;
     LocalProcess process { &delegate, queue };
 };
 

@@ -31,7 +31,7 @@ TEST(LocalProcessExit, ReportsTheExitCodeOnceAndReapsTheChild)
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
         PumpedMainQueue queue;
-        RecordingDelegate delegate;
+        RecordingProcessDelegate delegate;
         LocalProcess process(&delegate, queue);
         process.startProcess(test.executable, test.args);
         ASSERT_TRUE(process.running());
@@ -123,7 +123,7 @@ TEST_F(LocalProcessTest, StartsAgainAfterTheFirstChildEnded)
 TEST(LocalProcessRelease, DestroyingTheProcessClosesTheTerminalAndDropsPendingWork)
 {
     PumpedMainQueue queue;
-    RecordingDelegate delegate;
+    RecordingProcessDelegate delegate;
     const std::size_t descriptorsBefore = openDescriptorCount();
     pid_t pid = 0;
     {

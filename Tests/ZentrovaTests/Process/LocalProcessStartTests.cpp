@@ -55,7 +55,7 @@ TEST(LocalProcessStart, ChildGetsArgumentZeroFolderAndEnvironmentAsGiven)
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
         PumpedMainQueue queue;
-        RecordingDelegate delegate;
+        RecordingProcessDelegate delegate;
         LocalProcess process(&delegate, queue);
         process.startProcess("/bin/sh", { "-c", script }, test.environment, test.execName, folder.path());
         ASSERT_TRUE(queue.pumpUntil([&] { return !delegate.exits.empty(); }));
