@@ -85,16 +85,17 @@ StackView* InspectorController::content() const
 void InspectorController::loadView()
 {
     auto* root = new ColorView(Theme::sidebar(), true);
-    m_titleLabel = new ThemedLabel(QStringLiteral("Inspector"), Theme::font(14, QFont::DemiBold), Theme::primary());
+    auto* titleLabel = new ThemedLabel(QStringLiteral("Inspector"), Theme::font(14, QFont::DemiBold), Theme::primary());
     m_content = new StackView;
     m_content->setOrientation(Qt::Vertical);
     m_content->boxLayout()->setSpacing(12);
+    // Takes the height the content leaves, so the content stays at the top.
     auto* spacer = new QWidget;
     spacer->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-    m_stack = Theme::stack({ m_titleLabel, m_content, spacer }, Qt::Vertical, 16);
-    m_stack->boxLayout()->setContentsMargins(16, 16, 16, 16);
-    m_stack->boxLayout()->setAlignment(m_content, {});
-    Theme::pin(m_stack, root, 0);
+    StackView* stack = Theme::stack({ titleLabel, m_content, spacer }, Qt::Vertical, 16);
+    stack->boxLayout()->setContentsMargins(16, 16, 16, 16);
+    stack->boxLayout()->setAlignment(m_content, {});
+    Theme::pin(stack, root, 0);
     m_view = root;
 }
 

@@ -22,7 +22,6 @@ namespace bramblet {
 
 class ImageView;
 class StackView;
-class ThemedLabel;
 class ThumbnailReader;
 
 // The panel at the right edge of the workspace window, showing what is selected in the active
@@ -92,8 +91,6 @@ private:
     ThumbnailSource m_thumbnails;
     std::unique_ptr<ThumbnailReader> m_reader;
     QPointer<QWidget> m_view;
-    QPointer<StackView> m_stack;
-    QPointer<ThemedLabel> m_titleLabel;
     QPointer<StackView> m_content;
     QFuture<QImage> m_pendingThumbnail;
     std::optional<std::filesystem::path> m_previewPath;

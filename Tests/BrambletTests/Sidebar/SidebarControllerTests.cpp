@@ -29,7 +29,7 @@ protected:
         sidebar.foldersDropped = [this](const QList<QUrl>& folders) { drops.append(folders); };
         sidebar.view()->resize(240, 600);
         sidebar.view()->show();
-        tester = std::make_unique<QAbstractItemModelTester>(model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+        tester = std::make_unique<QAbstractItemModelTester>(model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
 
     SidebarModel* model() const { return static_cast<SidebarModel*>(sidebar.outline()->model()); }
