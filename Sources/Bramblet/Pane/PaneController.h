@@ -183,6 +183,15 @@ private:
     void listingFailed(const std::exception_ptr& error);
     void present(const QList<FileItem>& items);
     void display(const VisibleItems& visible);
+    // Shows `visible` in the list (or nothing); the previous rows are released in the background.
+    void setVisible(const VisibleItems& visible);
+    // Drops the last reference to a large listing on the sorter's thread: freeing a hundred
+    // thousand items on the main thread would stall it for longer than a frame.
+    template <typename T>
+    void release(T value)
+    {
+        m_sorter.run([value = std::move(value)](const Cancellation&) mutable { value = T(); });
+    }
     void startSearch();
     void runSearch(qint64 generation, const QString& path, const QString& text, bool includeHidden);
     void searched(qint64 generation, const QString& text, bool includeHidden, const QFuture<QList<FileItem>>& results);

@@ -28,7 +28,7 @@ public:
         isFolderRole,                    // bool
     };
 
-    static constexpr int chunkSize = 4096;
+    static constexpr int chunkSize = 2048;
 
     explicit PaneListModel(QObject* parent = nullptr);
 

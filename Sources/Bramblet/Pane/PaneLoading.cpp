@@ -105,7 +105,7 @@ void PaneController::listed(qint64 generation, const std::filesystem::path& fold
     }
     if (!hasResult(listing))
         return;
-    m_items = listing.result();
+    release(std::exchange(m_items, listing.result()));
     // The listing shows only once the statuses are in, so its rows never appear without badges.
     whenFinished(GitStatus::loadGitStatuses(folder), this, [this, generation](const QFuture<QHash<QString, QString>>& done) {
         if (generation != m_generation || !hasResult(done))
@@ -120,9 +120,8 @@ void PaneController::listed(qint64 generation, const std::filesystem::path& fold
 
 void PaneController::listingFailed(const std::exception_ptr& error)
 {
-    m_items.clear();
-    m_visible = {};
-    m_model->setItems({});
+    release(std::exchange(m_items, {}));
+    setVisible({});
     const bool denied = isAccessDenied(error);
     showState(denied ? accessDeniedListing : QStringLiteral("This location is unavailable\n") + errorDescription(error),
               denied);
@@ -156,7 +155,7 @@ void PaneController::applyFilter()
 void PaneController::setFilter(const QString& text)
 {
     if (text != activeTab().filter)
-        m_searchResults.reset();
+        release(std::exchange(m_searchResults, std::nullopt));
     currentTab().filter = text;
     applyFilter();
     fire(changed);
@@ -170,7 +169,7 @@ bool PaneController::searchCacheIsValid() const
 
 void PaneController::clearSearchCache()
 {
-    m_searchResults.reset();
+    release(std::exchange(m_searchResults, std::nullopt));
     m_searchQuery.reset();
     m_searchIncludesHidden.reset();
 }
@@ -203,7 +202,7 @@ void PaneController::display(const VisibleItems& visible)
 {
     m_searchIndicator->hide();
     m_restoringSelection = true;
-    m_visible = visible;
+    setVisible(visible);
     QSet<QString>& selection = currentTab().selectedPaths;
     for (auto path = selection.begin(); path != selection.end();) {
         if (m_visible.rows.contains(*path))
@@ -211,7 +210,6 @@ void PaneController::display(const VisibleItems& visible)
         else
             path = selection.erase(path);
     }
-    m_model->setItems(m_visible.items);
     restoreSelection();
     m_restoringSelection = false;
 
@@ -227,6 +225,13 @@ void PaneController::display(const VisibleItems& visible)
     updateHeader();
 }
 
+void PaneController::setVisible(const VisibleItems& visible)
+{
+    VisibleItems previous = std::exchange(m_visible, visible);
+    m_model->setItems(m_visible.items);
+    release(std::move(previous));
+}
+
 void PaneController::startSearch()
 {
     cancelSearch();
@@ -238,8 +243,7 @@ void PaneController::startSearch()
 
     // The views empty and the searching state shows at once; the search itself waits for a pause
     // in the typing.
-    m_visible = {};
-    m_model->setItems({});
+    setVisible({});
     restoreSelection();
     m_searchIndicator->show();
     m_stateLabel->setText(QStringLiteral("Searching this folder and subfolders…"));
@@ -272,8 +276,7 @@ void PaneController::searched(qint64 generation, const QString& text, bool inclu
             return;
         m_searchTask = {};
         ++m_displayGeneration;
-        m_visible = {};
-        m_model->setItems({});
+        setVisible({});
         const bool denied = isAccessDenied(error);
         showState(denied ? accessDeniedSearch : QStringLiteral("Search failed\n") + errorDescription(error), denied);
         updateHeader();
@@ -284,7 +287,7 @@ void PaneController::searched(qint64 generation, const QString& text, bool inclu
         return; // cancelled
     const QList<FileItem> found = results.result();
     m_searchTask = {};
-    m_searchResults = found;
+    release(std::exchange(m_searchResults, found));
     m_searchQuery = text;
     m_searchIncludesHidden = includeHidden;
     present(found);
@@ -324,13 +327,18 @@ void PaneController::restoreSelection()
 
 void PaneController::selectArrivedRows(int first, int last)
 {
+    // Walks the selection, not the new rows: a selection is small, a chunk is thousands of rows.
     const bool wasRestoring = std::exchange(m_restoringSelection, true);
     QList<qsizetype> rows;
-    for (int row = first; row <= last; ++row) {
-        if (activeTab().selectedPaths.contains(m_visible.paths[row]))
-            rows.append(row);
+    for (const QString& path : activeTab().selectedPaths) {
+        const auto found = m_visible.rows.constFind(path);
+        if (found != m_visible.rows.constEnd() && *found >= first && *found <= last)
+            rows.append(*found);
     }
-    m_table->selectionModel()->select(rowSelection(rows), QItemSelectionModel::Select);
+    if (!rows.isEmpty()) {
+        std::sort(rows.begin(), rows.end());
+        m_table->selectionModel()->select(rowSelection(rows), QItemSelectionModel::Select);
+    }
     applyPendingScroll();
     m_restoringSelection = wasRestoring;
 }

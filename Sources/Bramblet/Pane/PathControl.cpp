@@ -22,8 +22,11 @@ void PathControl::setPath(const QString& path)
     if (path == m_path)
         return;
     m_path = path;
-    while (m_layout->count() > 1)
-        delete m_layout->takeAt(0)->widget();
+    while (m_layout->count() > 1) {
+        QLayoutItem* item = m_layout->takeAt(0);
+        delete item->widget();
+        delete item;
+    }
 
     QStringList prefixes;
     if (path.startsWith(u'/'))
