@@ -140,6 +140,9 @@ void Buffer::clear()
     semanticContent = SemanticContent::none;
     semanticInput = SemanticInputState::idle;
     activeSemanticGroupID = 0;
+    semanticGroupCounter = 0;
+    semanticPromptStartLine.reset();
+    semanticPromptStartRowCache = 0;
 }
 
 void Buffer::softReset()
@@ -229,6 +232,18 @@ void Buffer::resize(int newCols, int newRows)
     }
     m_scrollBottom = newRows - 1;
     m_tabStops.resize(size_t(std::max(newCols, 0)), false);
+    if (isReflowEnabled() && m_cols != newCols) {
+        if (m_cols < newCols)
+            reflowWider(m_cols, newCols, newRows);
+        else
+            reflowNarrower(m_cols, newCols, newRows);
+        recalculateLinesWithImagesCount();
+        if (m_cols > newCols) {
+            for (int index = 0; index < m_lines->count(); index++)
+                line(index).resize(newCols, CharData::Null);
+        }
+    }
+    ensureRowsCover(newCols);
     m_cols = newCols;
     m_rows = newRows;
 }

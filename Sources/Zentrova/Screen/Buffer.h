@@ -6,6 +6,7 @@
 #include "Zentrova/Screen/Position.h"
 #include "Zentrova/Screen/SemanticContent.h"
 #include "Zentrova/Screen/SemanticInputState.h"
+#include "Zentrova/Screen/SemanticPrompt.h"
 
 #include <array>
 #include <cstdint>
@@ -97,9 +98,24 @@ public:
 
     // Changes the screen size: screen rows are added at the bottom or taken back from the
     // scrollback, removed below the cursor or pushed into the scrollback above it, and the cursor,
-    // yBase and yDisp stay on the same text. Rows are not re-wrapped at the new width; a narrower
-    // screen leaves the rows' cells as they are.
+    // yBase and yDisp stay on the same text. With scrollback, soft-wrapped rows are re-wrapped at the
+    // new width (the rows holding the cursor keep their wrapping); without, a narrower screen leaves
+    // the rows' cells as they are.
     void resize(int newCols, int newRows);
+
+    // Reflow (Reflow.cpp). Rows to insert before ring index `start`; `isNull` ends a list.
+    struct InsertionSet {
+        std::vector<std::shared_ptr<BufferLine>> lines;
+        int start = 0;
+        bool isNull = false;
+    };
+    // The cells a row contributes to its wrapped group at width `cols`: all of them unless it is the
+    // last row, less the blank left where a wide character moved down to the next row.
+    static int getWrappedLineTrimmedLength(const BufferLine& line, const BufferLine* next, int cols);
+    int getWrappedLineTrimmedLength(int ringIndex, int cols);
+    // The lengths of the rows a wrapped group needs at the new width; a wide character never
+    // straddles two rows.
+    static std::vector<int> getNewLineLengths(const std::vector<BufferLine*>& wrappedLines, int oldCols, int newCols);
 
     // Tab stops, one flag per column.
     void setupTabStops(int index, int tabStopWidth);
@@ -125,6 +141,35 @@ public:
     // The ring index of a row object.
     std::optional<int> absoluteRow(const BufferLine& line);
 
+    // Prompt marks and groups (SemanticPrompt.cpp). Rows are ring indexes.
+    // Opens a new prompt group whose prompt starts on the row; nothing for a row outside the ring.
+    void beginSemanticPromptGroup(int originRow);
+    // Marks the row (column clamped to its cells) with the active group.
+    void setSemanticMark(SemanticPromptKind kind, int row, int column);
+    // A new initial prompt on the row continues the active group instead of opening one.
+    bool canReuseSemanticGroup(int atRow);
+    // The row where the active prompt began, found again by identity (rebound to another opening
+    // mark of the group when it is gone); none when no row of the group keeps one.
+    std::optional<int> semanticPromptStartRow();
+    std::vector<SemanticPromptAnchor> semanticPromptMarks(int row);
+    std::optional<Position> activeSemanticPromptOrigin();
+    // The opening mark on the start row: its first initial mark, else its first secondary one.
+    struct SemanticOrigin {
+        const BufferLine* line = nullptr;
+        SemanticPromptKind kind = SemanticPromptKind::initial;
+        int column = 0;
+    };
+    std::optional<SemanticOrigin> rawSemanticOrigin() const;
+    // The origin mark moved to this row of the ring (a row outside it is found again later by the
+    // rebinding search).
+    void setSemanticPromptStartLine(const BufferLine& row);
+    // How the row belongs to the active prompt: initial for its origin row, continuation for rows
+    // that continue it (soft wraps, joining marks, or hard breaks within the one group).
+    std::optional<SemanticPromptKind> semanticRowKind(int row);
+    bool rowContinuesActiveGroupHard(int row);
+    // The mark a position counts from: the last secondary mark of the group before it, else the origin.
+    std::optional<Position> semanticPromptRelativeOrigin(const Position& position);
+
     bool hasAnyImages() const { return m_linesWithImagesCount > 0; }
     void clearImagesFromLine(int ringIndex);
     void recalculateLinesWithImagesCount();
@@ -147,11 +192,31 @@ public:
     SemanticContent semanticContent = SemanticContent::none;
     SemanticInputState semanticInput = SemanticInputState::idle;
     uint64_t activeSemanticGroupID = 0;
+    std::shared_ptr<BufferLine> semanticPromptStartLine;
+    int semanticPromptStartRowCache = 0;
+    int semanticPromptRowScanCount = 0;
+    uint64_t semanticGroupCounter = 0;
+    SemanticPromptClickMode semanticClickMode = SemanticPromptClickMode::none;
+    bool semanticUsesSpecialCursorKeys = false;
     BidiPresentationState defaultBidiState;
     ScrollCallback scroll;
 
 private:
     std::unique_ptr<CircularBufferLineList> makeRing(int capacity);
+    // Reflow (Reflow.cpp).
+    void reflowWider(int oldCols, int newCols, int newRows);
+    void reflowNarrower(int oldCols, int newCols, int newRows);
+    // Joins each wrapped group's cells up to the new width; returns (first ring index, count) pairs
+    // of the rows left over.
+    std::vector<int> getLinesToRemove(int oldCols, int newCols, int bufferAbsoluteY, const CharData& nullChar);
+    void rearrange(std::vector<InsertionSet> toInsert, int countToInsert);
+    // Every row must hold at least the screen's columns after a resize.
+    void ensureRowsCover(int newCols);
+    // Prompt marks (SemanticPrompt.cpp).
+    bool rowHasGroupOpeningMark(int row);
+    std::optional<int> findSemanticPromptRebindRow();
+    std::optional<uint64_t> originMarkGroup(int row, std::optional<int> activeOrigin);
+    std::optional<uint64_t> joiningMarkGroup(int row);
     void shrinkRing(int capacity);
     // The cursor leaves the right margin for the start of the next row, scrolling at the bottom.
     void wrapCursor();

@@ -1,5 +1,6 @@
 #include "Zentrova/Screen/BufferLine.h"
 
+#include "Zentrova/Screen/Buffer.h"
 #include "Zentrova/Screen/Utf8.h"
 
 #include <algorithm>
@@ -205,15 +206,31 @@ void BufferLine::copyFrom(BufferLine& source, int srcCol, int dstCol, int len)
     if (&source != this && source.m_semanticMarks.size() != sourceMarks)
         source.m_generation++;
     removeMarks(dstCol, dstCol + len);
+    // The prompt's origin mark wins over a mark of its kind already on the destination, and the
+    // buffer follows it to its new row.
+    std::optional<Buffer::SemanticOrigin> origin;
+    if (!moving.empty() && m_owningBuffer)
+        origin = m_owningBuffer->rawSemanticOrigin();
+    bool originMoved = false;
     for (auto mark : moving) {
-        bool kindTaken = std::any_of(m_semanticMarks.begin(), m_semanticMarks.end(),
-                                     [&](const SemanticMark& other) { return other.kind == mark.kind; });
-        if (!kindTaken) {
-            mark.column += dstCol - srcCol;
+        const bool isOrigin = origin && origin->line == &source && origin->kind == mark.kind && origin->column == mark.column;
+        mark.column += dstCol - srcCol;
+        auto taken = std::find_if(m_semanticMarks.begin(), m_semanticMarks.end(),
+                                  [&](const SemanticMark& other) { return other.kind == mark.kind; });
+        if (taken == m_semanticMarks.end()) {
             m_semanticMarks.push_back(mark);
+        } else if (isOrigin) {
+            const bool destinationIsOrigin = origin->line == this && origin->kind == mark.kind;
+            if (!destinationIsOrigin || taken->column != origin->column)
+                *taken = mark;
+        } else {
+            continue;
         }
+        originMoved = originMoved || (isOrigin && &source != this);
     }
     sortMarks();
+    if (originMoved)
+        m_owningBuffer->setSemanticPromptStartLine(*this);
 
     if (wholeRow) {
         m_semanticHardContinuationGroup = source.m_semanticHardContinuationGroup;
