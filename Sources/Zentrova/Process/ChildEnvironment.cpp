@@ -11,7 +11,7 @@ std::vector<std::string> getEnvironmentVariables(const std::optional<std::string
     if (trueColor)
         environment.emplace_back("COLORTERM=truecolor");
     environment.emplace_back("LANG=en_US.UTF-8");
-    for (const char* name : { "LOGNAME", "USER", "DISPLAY", "LC_TYPE", "HOME" }) {
+    for (const char* name : { "LOGNAME", "USER", "DISPLAY", "LC_CTYPE", "HOME" }) {
         if (const char* value = std::getenv(name))
             environment.push_back(std::string(name) + "=" + value);
     }

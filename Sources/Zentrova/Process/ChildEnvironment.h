@@ -8,7 +8,7 @@ namespace zentrova {
 
 // The environment a child gets when its starter names none, as NAME=value entries: the terminal
 // type (xterm-256color when absent), COLORTERM when true colour is on, a UTF-8 locale, then the
-// identity variables LOGNAME, USER, DISPLAY, LC_TYPE and HOME from our own environment, in that
+// identity variables LOGNAME, USER, DISPLAY, LC_CTYPE and HOME from our own environment, in that
 // order, each only when it is set.
 std::vector<std::string> getEnvironmentVariables(const std::optional<std::string>& termName, bool trueColor);
 
