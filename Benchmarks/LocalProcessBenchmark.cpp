@@ -1,8 +1,11 @@
 // How fast a child's output gets off a pseudo-terminal. The ceiling is the terminal itself: a
 // reader that discards what a raw-mode terminal delivers. Against it stands LocalProcess with a
 // delegate that discards what it is handed on the main queue, so the figures are the read loop's,
-// queue's and pacing's own. Both run the same child writing text lines.
+// queue's and pacing's own, and a headless terminal that parses and prints all of it onto a screen
+// with a full scrollback. All run the same child writing text lines; the headless terminal's share
+// of the raw drain rate taken just before it is reported as ofRawDrain.
 
+#include "Zentrova/Engine/HeadlessTerminal.h"
 #include "Zentrova/Host/MainQueue.h"
 #include "Zentrova/Process/LocalProcess.h"
 #include "Zentrova/Process/PseudoTerminalHelpers.h"
@@ -13,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <string>
@@ -42,7 +46,7 @@ public:
 
     std::shared_ptr<Handle> postAfter(std::chrono::milliseconds, std::function<void()>) override
     {
-        std::abort(); // the process never delays work
+        std::abort(); // neither the process nor the terminal delays work for this output
     }
 
     void runUntil(const bool& done)
@@ -86,11 +90,15 @@ private:
     const LocalProcess& m_process;
 };
 
+// Bytes per second of the last raw drain run, the ceiling the others are compared with.
+double rawDrainRate = 0;
+
 void BM_RawPtyDrain(benchmark::State& state)
 {
     std::vector<std::string> argv { "/bin/sh" };
     argv.insert(argv.end(), childArgs.begin(), childArgs.end());
     std::vector<uint8_t> buffer(131072);
+    const auto began = std::chrono::steady_clock::now();
     for (auto _ : state) {
         const auto child = PseudoTerminalHelpers::forkAndExec("/bin/sh", argv, {}, std::nullopt, windowSize);
         if (!child) {
@@ -107,6 +115,8 @@ void BM_RawPtyDrain(benchmark::State& state)
             state.SkipWithError("short output");
     }
     state.SetBytesProcessed(state.iterations() * outputSize);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
+    rawDrainRate = double(state.iterations() * outputSize) / took.count();
 }
 BENCHMARK(BM_RawPtyDrain)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -128,5 +138,31 @@ void BM_LocalProcessDelivery(benchmark::State& state)
     state.counters["peakWaitingKiB"] = double(peakWaiting) / 1024;
 }
 BENCHMARK(BM_LocalProcessDelivery)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_HeadlessTerminalFeed(benchmark::State& state)
+{
+    zentrova::TerminalOptions options;
+    options.cols = windowSize.ws_col;
+    options.rows = windowSize.ws_row;
+    const auto began = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        BlockingMainQueue queue;
+        bool ended = false;
+        std::optional<int32_t> exitCode;
+        zentrova::HeadlessTerminal headless(queue, options, [&](std::optional<int32_t> code) {
+            exitCode = code;
+            ended = true;
+        });
+        headless.process().startProcess("/bin/sh", childArgs);
+        queue.runUntil(ended);
+        if (exitCode != 0)
+            state.SkipWithError("child failed");
+    }
+    state.SetBytesProcessed(state.iterations() * outputSize);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
+    if (rawDrainRate > 0)
+        state.counters["ofRawDrain"] = double(state.iterations() * outputSize) / took.count() / rawDrainRate;
+}
+BENCHMARK(BM_HeadlessTerminalFeed)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

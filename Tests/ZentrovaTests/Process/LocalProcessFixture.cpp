@@ -21,7 +21,7 @@ void RecordingProcessDelegate::dataReceived(std::span<const uint8_t> slice)
         onData(slice);
 }
 
-void LocalProcessTest::TearDown()
+void terminateAndReap(LocalProcess& process)
 {
     if (!process.running())
         return;
@@ -29,6 +29,11 @@ void LocalProcessTest::TearDown()
     process.terminate();
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
+}
+
+void LocalProcessTest::TearDown()
+{
+    terminateAndReap(process);
 }
 
 void LocalProcessTest::start(const std::string& script, const std::optional<std::vector<std::string>>& environment)

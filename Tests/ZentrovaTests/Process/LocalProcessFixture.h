@@ -28,6 +28,9 @@ public:
     winsize getWindowSize() override { return size; }
 };
 
+// Ends a child that still runs, the way a host that gives up on it would, and reaps it.
+void terminateAndReap(LocalProcess& process);
+
 // A process whose main queue the test pumps. A child still running at the end is terminated and reaped.
 class LocalProcessTest : public ::testing::Test {
 protected:

@@ -1,0 +1,63 @@
+#include "ScreenText.h"
+
+#include "Process/LocalProcessFixture.h"
+
+#include "Zentrova/Engine/HeadlessTerminal.h"
+
+#include <gtest/gtest.h>
+
+namespace zentrova {
+namespace {
+
+// A headless terminal on a queue the test pumps; a child still running at the end is killed and reaped.
+class HeadlessTerminalTest : public testing::Test {
+protected:
+    void SetUp() override { headless.terminal().resize(20, 5); }
+    void TearDown() override { terminateAndReap(headless.process()); }
+
+    void start(const std::string& script)
+    {
+        headless.process().startProcess("/bin/sh", { "-c", script });
+        ASSERT_TRUE(headless.process().running());
+    }
+
+    bool pumpUntilExit()
+    {
+        return queue.pumpUntil([this] { return !exits.empty(); });
+    }
+
+    PumpedMainQueue queue;
+    std::vector<std::optional<int32_t>> exits;
+    HeadlessTerminal headless { queue, TerminalOptions::Default, [this](std::optional<int32_t> code) { exits.push_back(code); } };
+};
+
+TEST_F(HeadlessTerminalTest, ChildOutputLandsOnTheScreenAndItsExitIsReportedOnce)
+{
+    start("printf 'hello\\r\\nw\\303\\266rld\\rW'; exit 3");
+    ASSERT_TRUE(pumpUntilExit());
+    queue.pumpFor(std::chrono::milliseconds(50));
+
+    EXPECT_EQ(screenText(headless.terminal()), "hello|Wörld");
+    EXPECT_EQ(cursorText(headless.terminal()), "1,1");
+    EXPECT_EQ(exits, (std::vector<std::optional<int32_t>> { 3 }));
+}
+
+TEST_F(HeadlessTerminalTest, ChildSeesTheTerminalSizeAndReadsTheUsersInput)
+{
+    const winsize size = headless.getWindowSize();
+    EXPECT_EQ(size.ws_row, 5);
+    EXPECT_EQ(size.ws_col, 20);
+    EXPECT_EQ(size.ws_xpixel, 16);
+    EXPECT_EQ(size.ws_ypixel, 16);
+
+    start("read line; printf 'got %s, ' \"$line\"; stty size");
+    headless.send("typed\n");
+    ASSERT_TRUE(pumpUntilExit());
+    queue.pumpFor(std::chrono::milliseconds(50));
+
+    EXPECT_EQ(screenText(headless.terminal()), "typed|got typed, 5 20") << "the terminal echoed the input first";
+    EXPECT_EQ(exits, (std::vector<std::optional<int32_t>> { 0 }));
+}
+
+} // namespace
+} // namespace zentrova
