@@ -2,6 +2,7 @@
 
 #include "Bramblet/Inspector/ThemedLabel.h"
 #include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Theme/ActivatableStack.h"
 #include "Bramblet/Workspace/SavedState.h"
 #include "Bramblet/Workspace/TerminalPaneController.h"
 #include "Bramblet/Workspace/WorkspaceSplitter.h"
@@ -140,6 +141,12 @@ TEST_F(WorkspaceControllerTest, ActivatingASideMovesTheRuleAndTheFilterText)
     workspace->left()->activated();
     EXPECT_EQ(workspace->activeIndex(), 0);
     EXPECT_EQ(workspace->filter()->text(), "");
+
+    // A click on a side's header makes that side active too.
+    workspace->window()->show();
+    QTest::mouseClick(workspace->rightContent()->header(), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(workspace->activeIndex(), 1);
+    workspace->leftContent()->activated();
 
     QTest::keyClicks(workspace->filter(), "ab");
     EXPECT_EQ(workspace->left()->activeTab().filter, "ab") << "typing goes to the active pane";
