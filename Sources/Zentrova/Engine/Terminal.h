@@ -244,6 +244,27 @@ public:
     int scrollInvariantRefreshStart = INT_MAX;
     int scrollInvariantRefreshEnd = -1;
 
+    // Shell-integration prompts (TerminalShellIntegration.cpp): OSC 133 marks and zones, submitted
+    // command lines, and clicks inside the prompt turned into cursor keys or mouse reports. Rows are
+    // ring indexes of the active buffer.
+    void oscSemanticPrompt(std::span<const uint8_t> payload);
+    std::optional<SemanticContent> semanticContent(const Position& at);
+    std::vector<SemanticPromptAnchor> semanticPromptMarks(int row) { return m_buffer->semanticPromptMarks(row); }
+    std::optional<SemanticPromptKind> semanticRowKind(int row) { return m_buffer->semanticRowKind(row); }
+    std::optional<Position> activeSemanticPromptOrigin() { return m_buffer->activeSemanticPromptOrigin(); }
+    // The row of a row object, unless the ring reused it since `recycleGeneration` was read.
+    std::optional<int> semanticRow(const BufferLine& lineIdentity, uint64_t recycleGeneration);
+    BufferLine* bufferLine(int row);
+    // Every byte the user sends passes here on its way to the host, so Enter can be noticed.
+    void sendUserInput(std::span<const uint8_t> data);
+    bool mightRouteSemanticPromptClick(SemanticPromptClickModifiers modifiers, const SemanticPromptPointerSnapshot& snapshot);
+    bool handleSemanticPromptClick(const Position& at, SemanticPromptClickModifiers modifiers,
+                                   const SemanticPromptPointerSnapshot& snapshot);
+    bool handleSemanticPromptClick(const Position& at, SemanticPromptClickModifiers modifiers);
+    void semanticNoteAlternateScreenSwitch();
+    void resetSemanticPromptState(bool clearingScreenMarks);
+    SemanticPromptClickBehavior semanticPromptClickBehavior = SemanticPromptClickBehavior::enabled;
+
 private:
     // Bytes of a UTF-8 character split across two print runs, kept for the next run.
     struct ReadingBuffer {
@@ -307,6 +328,20 @@ private:
     PayloadCodes m_payloadCodes;
     ReadingBuffer m_readingBuffer;
     std::shared_ptr<BufferLine> m_blankLine;
+
+    // Shell-integration prompts.
+    enum class SemanticScanState : uint8_t { ground, escape, csi, ss3 };
+    void markCurrentSemanticPrompt(SemanticPromptKind kind);
+    void semanticFreshLine();
+    bool scanUserInputForSubmission(std::span<const uint8_t> data);
+    bool interpretSemanticCSI(uint8_t final);
+    void resetUserInputScanner();
+    bool semanticClickModifiersAllowed(SemanticPromptClickModifiers modifiers) const;
+    bool sendSemanticClickReport(const Position& at);
+    bool sendSemanticCursorKeys(const Position& at, SemanticPromptCursorClickMode mode);
+    SemanticScanState m_semanticScanState = SemanticScanState::ground;
+    bool m_semanticScanInPaste = false;
+    std::vector<uint8_t> m_semanticScanParams;
     Attribute m_blankLineAttr;
     // The cell printed characters start from, kept for the attribute it was made with: packing an
     // attribute into a cell costs more than comparing two.

@@ -261,6 +261,9 @@ void Terminal::dispatchOsc(int64_t code, std::span<const uint8_t> data)
     case 1:
         setIconTitle(decodeTitle(data));
         return;
+    case 133:
+        oscSemanticPrompt(data);
+        return;
     default:
         oscFallback(code, data);
         return;

@@ -14,6 +14,7 @@ void Terminal::activateAltBuffer(std::optional<Attribute> fillAttr)
 {
     if (isCurrentBufferAlternate())
         return;
+    semanticNoteAlternateScreenSwitch();
     m_altBuffer->setX(m_normalBuffer->x());
     m_altBuffer->setY(m_normalBuffer->y());
     m_altBuffer->fillViewportRows(fillAttr.value_or(CharData::Null.attribute()));
@@ -24,6 +25,7 @@ void Terminal::activateNormalBuffer(bool clearAlt)
 {
     if (!isCurrentBufferAlternate())
         return;
+    semanticNoteAlternateScreenSwitch();
     m_normalBuffer->setX(m_altBuffer->x());
     m_normalBuffer->setY(m_altBuffer->y());
     if (clearAlt)
@@ -93,6 +95,7 @@ void Terminal::resetToInitialState()
     options.cols = cols;
     // A reset does not show a cursor the program hid.
     const bool hidden = cursorHidden;
+    resetSemanticPromptState(true);
     setup(true);
     cursorHidden = hidden;
     updateRange(0);
