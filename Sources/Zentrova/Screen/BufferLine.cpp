@@ -199,6 +199,10 @@ void BufferLine::copyFrom(BufferLine& source, int srcCol, int dstCol, int len)
         if (mark.column >= srcCol && mark.column < srcCol + len)
             moving.push_back(mark);
     }
+    // Read before the marks move: the origin is found on the start row's marks.
+    std::optional<Buffer::SemanticOrigin> origin;
+    if (!moving.empty() && m_owningBuffer)
+        origin = m_owningBuffer->rawSemanticOrigin();
     // The marks of the source span travel with its cells; those of the destination span were
     // overwritten with them.
     size_t sourceMarks = source.m_semanticMarks.size();
@@ -208,9 +212,6 @@ void BufferLine::copyFrom(BufferLine& source, int srcCol, int dstCol, int len)
     removeMarks(dstCol, dstCol + len);
     // The prompt's origin mark wins over a mark of its kind already on the destination, and the
     // buffer follows it to its new row.
-    std::optional<Buffer::SemanticOrigin> origin;
-    if (!moving.empty() && m_owningBuffer)
-        origin = m_owningBuffer->rawSemanticOrigin();
     bool originMoved = false;
     for (auto mark : moving) {
         const bool isOrigin = origin && origin->line == &source && origin->kind == mark.kind && origin->column == mark.column;

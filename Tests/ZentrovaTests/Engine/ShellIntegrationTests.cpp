@@ -318,5 +318,25 @@ TEST_F(ShellIntegrationFixture, BufferMarkOperations)
     EXPECT_EQ(screen.semanticPromptRelativeOrigin({ 0, 0 }), (Position { 4, 1 })) << "above the prompt";
 }
 
+TEST_F(ShellIntegrationFixture, OriginMarkCopiedToAnotherRowTakesTheStartWithIt)
+{
+    prompt("", "ls");
+    Buffer& screen = buffer();
+    screen.line(2).setSemanticMark(SemanticPromptKind::initial, 7, 42);
+    screen.line(2).setSemanticMark(SemanticPromptKind::right, 9, 42);
+    screen.line(2).copyFrom(screen.line(0), 0, 0, 5);
+    EXPECT_EQ(screen.line(2).semanticMarks(), (std::vector<SemanticMark> { { SemanticPromptKind::initial, 0, 1 },
+                                                                            { SemanticPromptKind::right, 9, 42 } }))
+        << "the origin mark replaces the row's own initial mark";
+    EXPECT_TRUE(screen.line(0).semanticMarks().empty()) << "marks move with their cells";
+    EXPECT_EQ(screen.semanticPromptStartLine.get(), &screen.line(2));
+    EXPECT_EQ(terminal.activeSemanticPromptOrigin(), (Position { 0, 2 }));
+
+    // A mark that is not the origin does not displace one of its kind.
+    screen.line(3).setSemanticMark(SemanticPromptKind::right, 1, 5);
+    screen.line(2).copyFrom(screen.line(3), 0, 12, 4);
+    EXPECT_EQ(screen.line(2).semanticMarks()[1], (SemanticMark { SemanticPromptKind::right, 9, 42 }));
+}
+
 } // namespace
 } // namespace zentrova
