@@ -14,6 +14,9 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:dete
 export LSAN_OPTIONS="suppressions=$root/Tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
+# Compiler-cache hits across clones in different folders (CI builds a fresh clone each time).
+export CCACHE_BASEDIR="$root"
+
 jobs=$(nproc)
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
