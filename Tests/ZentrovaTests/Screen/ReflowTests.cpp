@@ -119,11 +119,7 @@ TEST_F(ReflowFixture, RoundTripRestoresTheRowLayout)
 
 TEST_F(ReflowFixture, WideCharactersNeverSplitAcrossRows)
 {
-    for (int cols : { 37, 36, 11, 10, 3 }) {
-        SCOPED_TRACE(cols);
-        make(80, 24);
-        terminal->feed(sampleOutput());
-        terminal->resize(cols, 24);
+    auto expectWholeWideCharacters = [&](int cols) {
         for (int i = 0; i < buffer().lines().count(); i++) {
             const BufferLine& row = buffer().line(i);
             for (int col = 0; col < row.count(); col++) {
@@ -133,6 +129,16 @@ TEST_F(ReflowFixture, WideCharactersNeverSplitAcrossRows)
                 EXPECT_EQ(row[col + 1].width(), 0) << "its right half follows it on row " << i;
             }
         }
+    };
+    // Narrowing splits rows, widening from the narrow layout joins them again.
+    for (int cols : { 37, 36, 11, 10, 3 }) {
+        SCOPED_TRACE(cols);
+        make(80, 24);
+        terminal->feed(sampleOutput());
+        terminal->resize(cols, 24);
+        expectWholeWideCharacters(cols);
+        terminal->resize(cols * 2 + 1, 24);
+        expectWholeWideCharacters(cols * 2 + 1);
     }
 }
 
