@@ -182,6 +182,55 @@ public:
     std::optional<CharData> getCharData(int col, int row);
     std::optional<std::string> getCharacter(int col, int row);
 
+    // Cursor movement, editing, attributes and colour commands. Counts of 0 mean 1; erasing fills
+    // with the erase cell (default foreground, current background, no style).
+    enum class TerminalConformance { vt100, vt200, vt300, vt400, vt500 };
+    TerminalConformance conformance = TerminalConformance::vt500;
+    void cmdCursorUp(std::span<const int> pars);
+    void cmdCursorDown(std::span<const int> pars);
+    void cursorForward(int count);
+    void cursorBackward(int count);
+    void cmdCursorCharAbsolute(std::span<const int> pars);
+    void cmdCursorPosition(std::span<const int> pars);
+    void cmdHVPosition(std::span<const int> pars);
+    void cmdCharPosAbsolute(std::span<const int> pars);
+    void cmdHPositionRelative(std::span<const int> pars);
+    void cmdLinePosAbsolute(std::span<const int> pars);
+    void cmdVPositionRelative(std::span<const int> pars);
+    void cmdTabClear(std::span<const int> pars);
+    // Moves to (col, row), counted from the margins in origin mode, and clamps.
+    void setCursor(int col, int row);
+    // Clamps the cursor to the screen (the region in origin mode); without limitCols the column
+    // just past the last (a pending wrap) is kept.
+    void restrictCursor(bool limitCols);
+    void columnIndex(bool back);
+    void columnScroll(bool back, int at);
+    void cmdInsertChars(std::span<const int> pars);
+    void cmdDeleteChars(std::span<const int> pars);
+    void cmdEraseChars(std::span<const int> pars);
+    void cmdRepeatPrecedingCharacter(std::span<const int> pars);
+    void cmdInsertLines(std::span<const int> pars);
+    void cmdDeleteLines(std::span<const int> pars);
+    void cmdEraseInDisplay(std::span<const int> pars);
+    void cmdEraseInLine(std::span<const int> pars);
+    void cmdScrollUp(std::span<const int> pars);
+    void cmdScrollDown(std::span<const int> pars);
+    void cmdSetScrollRegion(std::span<const int> pars, std::span<const uint8_t> collect);
+    void cmdSetMargins(std::span<const int> pars, std::span<const uint8_t> collect);
+    void cmdSaveCursor(std::span<const uint8_t> collect);
+    void cmdRestoreCursor(std::span<const uint8_t> collect);
+    void cmdScreenAlignmentPattern();
+    void setLineRenderMode(BufferLine::RenderLineMode mode);
+    void cmdSetCursorStyle(std::span<const int> pars, std::span<const uint8_t> collect);
+    void setCursorStyle(CursorStyle style);
+    void cmdSetConformanceLevel(std::span<const int> pars);
+    void cmdCsiM(std::span<const int> pars, std::span<const uint8_t> collect);
+    void cmdCharAttributes(std::span<const int> pars);
+    void oscChangeOrQueryColorIndex(std::span<const uint8_t> data);
+    void oscSetColors(std::span<const uint8_t> data, int startAt);
+    void oscResetColor(std::span<const uint8_t> data);
+    void resetAllColors();
+
     // Writes diagnostics while false.
     bool silentLog = true;
 
@@ -302,6 +351,13 @@ private:
     void resetNormalBuffer();
     BufferLine& preparedBlankLine(bool isWrapped, const BidiPresentationState& bidiState);
     Attribute eraseAttr() const;
+
+    // Cursor movement, editing and colour commands.
+    CharData eraseCell() const;
+    void resetBufferLine(int y, bool clearImages);
+    void shiftRegionRows(int top, int count, bool up);
+    void shiftRegionColumns(int top, int count, bool up);
+    void sendOscReply(const std::string& text);
 
     TerminalDelegate* m_delegate;
     MainQueue* m_mainQueue;

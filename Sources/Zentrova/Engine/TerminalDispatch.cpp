@@ -146,8 +146,41 @@ void Terminal::dispatchEsc(std::span<const uint8_t> collect, uint8_t code)
             cc.send8bit = code == 'G';
             return;
         }
+        if (intermediate == '#') {
+            switch (code) {
+            case '3': // DECDHL top half
+                setLineRenderMode(BufferLine::RenderLineMode::doubledTop);
+                return;
+            case '4': // DECDHL bottom half
+                setLineRenderMode(BufferLine::RenderLineMode::doubledDown);
+                return;
+            case '5': // DECSWL
+                setLineRenderMode(BufferLine::RenderLineMode::single);
+                return;
+            case '6': // DECDWL
+                setLineRenderMode(BufferLine::RenderLineMode::doubleWidth);
+                return;
+            case '8': // DECALN
+                cmdScreenAlignmentPattern();
+                return;
+            default:
+                break;
+            }
+        }
     } else if (collect.empty()) {
         switch (code) {
+        case '6': // DECBI
+            columnIndex(true);
+            return;
+        case '7': // DECSC
+            cmdSaveCursor({});
+            return;
+        case '8': // DECRC
+            cmdRestoreCursor({});
+            return;
+        case '9': // DECFI
+            columnIndex(false);
+            return;
         case '=': // DECKPAM
             applicationKeypad = true;
             return;
@@ -195,6 +228,97 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
     const int p0 = pars.empty() ? 0 : pars[0];
     const bool privateGreater = collect.size() == 1 && collect[0] == '>';
     switch (code) {
+    case '@': // ICH
+        cmdInsertChars(pars);
+        return;
+    case 'A': // CUU
+        cmdCursorUp(pars);
+        return;
+    case 'B': // CUD
+        cmdCursorDown(pars);
+        return;
+    case 'C': // CUF
+        cursorForward(p0);
+        return;
+    case 'D': // CUB
+        cursorBackward(p0);
+        return;
+    case 'E': // CNL
+    case 'F': // CPL
+        if (code == 'E')
+            cmdCursorDown(pars);
+        else
+            cmdCursorUp(pars);
+        m_buffer->setX(m_buffer->marginLeft());
+        return;
+    case 'G': // CHA
+        cmdCursorCharAbsolute(pars);
+        return;
+    case 'H': // CUP
+        cmdCursorPosition(pars);
+        return;
+    case 'J': // ED, DECSED
+        cmdEraseInDisplay(pars);
+        return;
+    case 'K': // EL, DECSEL
+        cmdEraseInLine(pars);
+        return;
+    case 'L': // IL
+        cmdInsertLines(pars);
+        return;
+    case 'M': // DL
+        cmdDeleteLines(pars);
+        return;
+    case 'P': // DCH
+        cmdDeleteChars(pars);
+        return;
+    case 'S': // SU; with a space intermediate it is SPD
+        if (collect.size() == 1 && collect[0] == ' ')
+            break;
+        cmdScrollUp(pars);
+        return;
+    case 'X': // ECH
+        cmdEraseChars(pars);
+        return;
+    case '`': // HPA
+        cmdCharPosAbsolute(pars);
+        return;
+    case 'a': // HPR
+        cmdHPositionRelative(pars);
+        return;
+    case 'b': // REP
+        cmdRepeatPrecedingCharacter(pars);
+        return;
+    case 'd': // VPA
+        cmdLinePosAbsolute(pars);
+        return;
+    case 'e': // VPR
+        cmdVPositionRelative(pars);
+        return;
+    case 'f': // HVP
+        cmdHVPosition(pars);
+        return;
+    case 'g': // TBC
+        cmdTabClear(pars);
+        return;
+    case 'm': // SGR
+        cmdCsiM(pars, collect);
+        return;
+    case 'q': // DECSCUSR; with ">" it is XTVERSION
+        if (privateGreater)
+            break;
+        cmdSetCursorStyle(pars, collect);
+        return;
+    case 'r': // DECSTBM; with "?" it is XTRESTORE
+        if (collect.size() == 1 && collect[0] == '?')
+            break;
+        cmdSetScrollRegion(pars, collect);
+        return;
+    case 'u': // SCORC, unless the keyboard protocol takes it
+        if (!collect.empty())
+            break;
+        cmdRestoreCursor(collect);
+        return;
     case 'I': // CHT
         cursorForwardTabs(p0 > 1 ? std::min(p0, cols - 1) : std::min(cols - 1, 1));
         return;
@@ -209,7 +333,8 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
         }
         if (!collect.empty())
             return;
-        break;
+        cmdScrollDown(pars); // SD
+        return;
     case 'k':
         if (collect.size() == 1 && collect[0] == ' ')
             break;
@@ -224,6 +349,13 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
         }
         if (!collect.empty() && !(collect.size() == 1 && collect[0] == '?'))
             return;
+        if (collect.empty()) {
+            if (marginMode)
+                cmdSetMargins(pars, collect); // DECSLRM
+            else
+                cmdSaveCursor(collect); // SCOSC
+            return;
+        }
         break;
     case 't':
         if (privateGreater) { // XTSMTITLE
@@ -260,6 +392,21 @@ void Terminal::dispatchOsc(int64_t code, std::span<const uint8_t> data)
         return;
     case 1:
         setIconTitle(decodeTitle(data));
+        return;
+    case 4:
+        oscChangeOrQueryColorIndex(data);
+        return;
+    case 10:
+    case 11:
+    case 12:
+        oscSetColors(data, int(code - 10));
+        return;
+    case 104:
+        oscResetColor(data);
+        return;
+    case 112:
+        if (m_delegate)
+            m_delegate->setCursorColor(*this, std::nullopt);
         return;
     case 133:
         oscSemanticPrompt(data);
