@@ -3,6 +3,7 @@
 #include "Bramblet/Workspace/SavedWorkspace.h"
 #include "Bramblet/Workspace/SyncConfig.h"
 #include "BrambletCore/Models/ActivityRecord.h"
+#include "BrambletCore/Models/FileRequest.h"
 
 #include <QHash>
 #include <QList>
@@ -24,7 +25,9 @@ namespace bramblet {
 
 class DialogPresenter;
 class FileService;
+struct FileOutcome;
 class InspectorController;
+class OperationsWindow;
 class PaneController;
 class SidebarController;
 class SyncService;
@@ -137,6 +140,23 @@ public:
                        const std::optional<QString>& secondaryTitle,
                        std::function<void(int index, bool secondary)> completion);
 
+    // --- Operations queue and activity log (WorkspaceQueue.cpp) ---
+    // The single entry point for file work: one "Waiting" record per request, then the requests
+    // run one at a time in arrival order; the UI thread only enqueues, asks and redraws.
+    void enqueue(const QList<FileRequest>& requests);
+    // Sets a record's status and message (the first with that id), then redraws.
+    void updateRecord(const QUuid& id, ActivityRecord::Status status, const QString& message);
+    // Every waiting request is dropped and its record cancelled with `message`; the running one finishes.
+    void cancelPending(const QString& message);
+    void cancelOperations();
+    // A new request like the record's (conflict policy ask); an unknown identifier does nothing.
+    void retryOperation(const QString& identifier);
+    void showOperations();
+    // Redraws the Operations button and the log, and stores the newest records.
+    void renderActivities();
+    // Made on first use of showOperations(); null before.
+    OperationsWindow* activityWindow() const { return m_activityWindow; }
+
 signals:
     // One coalesced refresh of the chrome has run.
     void refreshed();
@@ -154,6 +174,13 @@ private:
     void placeDividers();
     void refreshChrome();
     QString activeTabPath() const;
+    // The queue's processing task (WorkspaceQueue.cpp): one step per request.
+    void processQueue();
+    void execute(const QUuid& id, const FileRequest& request, bool answered);
+    void finishOutcome(const QUuid& id, const FileRequest& request, const FileOutcome& outcome, bool answered);
+    void resolveConflict(const std::filesystem::path& source, const std::filesystem::path& destination,
+                         std::function<void(std::optional<ConflictPolicy>)> answer);
+    void stopProcessing();
 
     bool m_transient;
     WorkspaceDefaults& m_defaults;
@@ -179,6 +206,8 @@ private:
     QList<SyncConfig> m_syncConfigs;
     QList<ActivityRecord> m_records;
     QList<std::filesystem::path> m_dropStack;
+    QList<std::pair<QUuid, FileRequest>> m_pending;
+    OperationsWindow* m_activityWindow = nullptr; // a child window of m_window
     QList<double> m_restoredWidths;
     int m_activeIndex = 0;
     bool m_showHidden = false;

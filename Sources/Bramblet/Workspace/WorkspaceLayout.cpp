@@ -202,6 +202,7 @@ QWidget* WorkspaceController::makeFooter()
     m_operationsButton->setFlat(true);
     m_operationsButton->setToolTip(QStringLiteral("Show the operations and activity log"));
     m_operationsButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(m_operationsButton, &QPushButton::clicked, this, &WorkspaceController::showOperations);
 
     auto* footer = Theme::stack({ m_statusLabel, m_operationsButton }, Qt::Horizontal, 16);
     footer->boxLayout()->setContentsMargins(16, 0, 12, 0);

@@ -72,6 +72,8 @@ void Terminal::setup(bool isReset)
     }
     bracketedPasteMode = false;
     alternateScrollMode = true;
+    keyboardModeNormal = {};
+    keyboardModeAlt = {};
     gCharsets = {};
     charset = gCharsets[0];
     gcharset = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Zentrova/Engine/InternedCharacters.h"
+#include "Zentrova/Engine/KittyKeyboardFlags.h"
 #include "Zentrova/Engine/MouseMode.h"
 #include "Zentrova/Engine/ProgressReport.h"
 #include "Zentrova/Engine/WindowManipulationCommand.h"
@@ -182,6 +183,65 @@ public:
     std::optional<CharData> getCharData(int col, int row);
     std::optional<std::string> getCharacter(int col, int row);
 
+    // Modes, mouse and focus reports, replies, status strings and the keyboard flag stack
+    // (TerminalModes.cpp, TerminalMouse.cpp, TerminalReports.cpp, TerminalStatusStrings.cpp).
+    using KeyboardModeState = zentrova::KeyboardModeState;
+    void cmdSetMode(std::span<const int> pars, std::span<const uint8_t> collect);
+    void cmdResetMode(std::span<const int> pars, std::span<const uint8_t> collect);
+    void setMode(int mode, std::span<const uint8_t> collect);
+    void resetMode(int mode, std::span<const uint8_t> collect);
+    void cmdSavePrivateModes(std::span<const int> pars);
+    void cmdRestorePrivateModes(std::span<const int> pars);
+    void csiPHandler(std::span<const int> pars, std::span<const uint8_t> collect);
+    void cmdDecRqm(std::span<const int> pars, bool decMode);
+    // DECSTR: modes, margins and attributes back to their start; the screens keep their text.
+    void cmdSoftReset();
+    void softReset() { cmdSoftReset(); }
+    std::unordered_map<int, bool> savedBidiPrivateModes;
+
+    // The button flags of a pointer event: button 1, 2, 3, 4, 5 are 1, 2, 0, 64, 65, a release 3;
+    // modifiers only in the modes that report them.
+    int encodeButton(int button, bool release, bool shift, bool meta, bool control) const;
+    // x, y: 0-based cell; the pixel form is for the pixel encoding (the others ignore it).
+    void sendEvent(int buttonFlags, int x, int y) { sendEvent(buttonFlags, x, y, x, y); }
+    void sendEvent(int buttonFlags, int x, int y, int pixelX, int pixelY);
+    void sendMotion(int buttonFlags, int x, int y, int pixelX, int pixelY);
+    static void encodeMouseUtf(std::vector<uint8_t>& data, int ch);
+    void setTerminalFocus(bool focused);
+    void sendFocusReport();
+    bool reportedFocusState = true;
+
+    // Replies: the parts (byte strings, text, single bytes) joined into one send() to the host.
+    template <typename... Parts>
+    void sendResponse(const Parts&... parts)
+    {
+        std::string bytes;
+        (appendResponsePart(bytes, parts), ...);
+        sendBytes(bytes);
+    }
+    // Reply introducers, 8-bit when cc.send8bit is on.
+    std::string_view csiIntroducer() const { return cc.send8bit ? "\x9B" : "\x1B["; }
+    std::string_view dcsIntroducer() const { return cc.send8bit ? "\x90" : "\x1BP"; }
+    std::string_view stringTerminator() const { return cc.send8bit ? "\x9C" : "\x1B\\"; }
+    void cmdDeviceStatus(std::span<const int> pars, std::span<const uint8_t> collect);
+    void cmdSendDeviceAttributes(std::span<const int> pars, std::span<const uint8_t> collect);
+    void cmdXTVERSION(std::span<const int> pars, std::span<const uint8_t> collect);
+    void cmdDECRQCRA(std::span<const int> pars);
+    static std::string xtVersionIdentity(const std::optional<std::string>& tag, const std::optional<std::string>& branch,
+                                         const std::optional<std::string>& version);
+    // (top, left, bottom, right), 0-based and inclusive, of the rectangle a request names from its
+    // first parameter on; nothing when it is empty.
+    std::optional<std::array<int, 4>> getRectangleFromRequest(std::span<const int> pars) const;
+
+    // Status-string requests (DCS $ q) and the per-screen kitty keyboard flags.
+    // The DECRQSS reply for a request text (a non-ASCII or over-long request arrives empty).
+    void answerStatusString(std::string_view request);
+    bool handleKittyKeyboardProtocol(std::span<const int> pars, std::span<const uint8_t> collect);
+    KittyKeyboardFlags keyboardEnhancementFlags() const;
+    KeyboardModeState& keyboardModeState();
+    KeyboardModeState keyboardModeNormal;
+    KeyboardModeState keyboardModeAlt;
+
     // Cursor movement, editing, attributes and colour commands. Counts of 0 mean 1; erasing fills
     // with the erase cell (default foreground, current background, no style).
     enum class TerminalConformance { vt100, vt200, vt300, vt400, vt500 };
@@ -329,6 +389,21 @@ private:
     void csiFallback(std::span<const int> pars, std::span<const uint8_t> collect, uint8_t code);
     void escFallback(std::span<const uint8_t> collect, uint8_t code);
     void oscFallback(int64_t code, std::span<const uint8_t> data);
+
+    // Replies, modes and mouse reports.
+    static void appendResponsePart(std::string& bytes, std::string_view text) { bytes += text; }
+    static void appendResponsePart(std::string& bytes, uint8_t byte) { bytes += char(byte); }
+    static void appendResponsePart(std::string& bytes, std::span<const uint8_t> data) { bytes.append(data.begin(), data.end()); }
+    void sendBytes(std::string_view bytes);
+    // Serves the CSI sequences of modes, reports, status and keyboard flags; false for the others.
+    bool dispatchModeAndReportCsi(uint8_t code, std::span<const int> pars, std::span<const uint8_t> collect);
+    void setPrivateMode(int mode, bool on);
+    void setAnsiMode(int mode, bool on);
+    void applyBidiState();
+    void setBufferFlag(bool Buffer::*field, bool& terminalField, bool on);
+    void finishBufferSwitch();
+    int privateModeState(int mode) const;
+    static int ansiModeState(int mode, bool insertMode, bool lineFeedMode, const BidiPresentationState& bidi);
 
     // Printing.
     void printRun(std::span<const uint8_t> run);

@@ -227,6 +227,9 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
 {
     const int p0 = pars.empty() ? 0 : pars[0];
     const bool privateGreater = collect.size() == 1 && collect[0] == '>';
+    // Modes, device reports, XTSAVE/XTRESTORE and the keyboard flags (TerminalModes.cpp).
+    if (dispatchModeAndReportCsi(code, pars, collect))
+        return;
     switch (code) {
     case '@': // ICH
         cmdInsertChars(pars);
@@ -424,11 +427,6 @@ void Terminal::handleKittyGraphics(std::span<const uint8_t> content)
 }
 
 std::unique_ptr<DcsHandler> Terminal::makeSixelDcsHandler()
-{
-    return nullptr;
-}
-
-std::unique_ptr<DcsHandler> Terminal::makeStatusStringDcsHandler()
 {
     return nullptr;
 }

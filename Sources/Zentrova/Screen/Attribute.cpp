@@ -1,5 +1,7 @@
 #include "Zentrova/Screen/Attribute.h"
 
+#include <utility>
+
 namespace zentrova {
 namespace {
 
@@ -46,18 +48,31 @@ struct Hasher {
 std::string Attribute::toSgr() const
 {
     std::string out = "0";
-    if (style.contains(CharacterStyle::bold))
-        out += ";1";
-    if (style.contains(CharacterStyle::underline))
-        out += ";4";
-    if (style.contains(CharacterStyle::blink))
-        out += ";5";
-    if (style.contains(CharacterStyle::inverse))
-        out += ";7";
-    if (style.contains(CharacterStyle::invisible))
-        out += ";8";
+    const std::pair<CharacterStyle, const char*> flags[] = {
+        { CharacterStyle::bold, ";1" },    { CharacterStyle::dim, ";2" },   { CharacterStyle::italic, ";3" },
+        { CharacterStyle::underline, "" }, { CharacterStyle::blink, ";5" }, { CharacterStyle::inverse, ";7" },
+        { CharacterStyle::invisible, ";8" }, { CharacterStyle::crossedOut, ";9" },
+    };
+    for (const auto& [flag, code] : flags) {
+        if (!style.contains(flag))
+            continue;
+        if (flag == CharacterStyle::underline) {
+            // A plain underline keeps its short form; the other styles need the sub-parameter.
+            const bool plain = underlineStyle == UnderlineStyle::none || underlineStyle == UnderlineStyle::single;
+            out += plain ? ";4" : ";4:" + std::to_string(int(underlineStyle));
+        } else {
+            out += code;
+        }
+    }
     appendColor(out, fg, "3", "9", "38");
     appendColor(out, bg, "4", "10", "48");
+    if (underlineColor) {
+        // The underline colour has no short palette forms.
+        if (underlineColor->kind == Color::Kind::ansi256)
+            out += ";58;5;" + std::to_string(underlineColor->code);
+        else
+            appendColor(out, *underlineColor, "", "", "58");
+    }
     return out + "m";
 }
 

@@ -51,8 +51,8 @@ struct Attribute {
     // with: that is CharData::Null's attribute, default on default.
     static const Attribute empty;
 
-    // SGR parameters that reproduce the attribute, ending in "m" ("0;1;31m"). Dim, italic, crossed
-    // out and the underline style and colour are not reported.
+    // SGR parameters that reproduce the attribute, ending in "m" ("0;1;31m"): every style flag, the
+    // underline style (as 4:n unless plain) and the colours, the underline colour included.
     std::string toSgr() const;
 
     bool operator==(const Attribute&) const = default;

@@ -14,7 +14,7 @@ Attribute attribute(Color fg, Color bg, CharacterStyle style = CharacterStyle::n
     return { fg, bg, style, UnderlineStyle::none, std::nullopt };
 }
 
-TEST(Attribute, ToSgrReportsStylesAndBothColoursInTheirShortestForms)
+TEST(Attribute, ToSgrReportsEveryStyleAndColourInTheirShortestForms)
 {
     struct Case {
         const char* name;
@@ -36,13 +36,19 @@ TEST(Attribute, ToSgrReportsStylesAndBothColoursInTheirShortestForms)
         { "palette 15 fg, 255 bg", attribute(Color::ansi256(15), Color::ansi256(255)), "0;97;48;5;255m" },
         { "palette 15 bg", attribute(Color::defaultColor, Color::ansi256(15)), "0;107m" },
         { "flags in fixed order", attribute(Color::defaultColor, Color::defaultColor, all), "0;1;4;5;7;8m" },
-        { "italic, dim and crossed out are not reported",
+        { "dim, italic and crossed out in order with the others",
           attribute(Color::defaultColor, Color::defaultColor,
-                    CharacterStyle::italic | CharacterStyle::dim | CharacterStyle::crossedOut),
-          "0m" },
-        { "underline style and colour are not reported",
-          { Color::defaultColor, Color::defaultColor, CharacterStyle::none, UnderlineStyle::curly, Color::ansi256(2) },
-          "0m" },
+                    CharacterStyle::italic | CharacterStyle::dim | CharacterStyle::crossedOut | CharacterStyle::bold),
+          "0;1;2;3;9m" },
+        { "underline style and palette underline colour",
+          { Color::defaultColor, Color::defaultColor, CharacterStyle::underline, UnderlineStyle::curly, Color::ansi256(2) },
+          "0;4:3;58;5;2m" },
+        { "single underline keeps the short form; true-colour underline colour",
+          { Color::ansi256(1), Color::defaultColor, CharacterStyle::underline, UnderlineStyle::single,
+            Color::trueColor(9, 8, 7) },
+          "0;4;31;58;2;9;8;7m" },
+        { "double underline", { Color::defaultColor, Color::defaultColor, CharacterStyle::underline,
+                                UnderlineStyle::double_, std::nullopt }, "0;4:2m" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
