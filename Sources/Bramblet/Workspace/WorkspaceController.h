@@ -157,6 +157,23 @@ public:
     // Made on first use of showOperations(); null before.
     OperationsWindow* activityWindow() const { return m_activityWindow; }
 
+    // --- Transfers, clipboard, Drop Stack and trash (WorkspaceTransfers.cpp) ---
+    // Asks "Copy 3 items?" (or Move) and, confirmed, enqueues one request per URL into `destination`.
+    void confirmTransfer(const QList<std::filesystem::path>& urls, const std::filesystem::path& destination,
+                         FileAction action);
+    void copyToOther();
+    void moveToOther();
+    // The selection onto the clipboard (file URLs); paste takes the clipboard's file URLs, or ours.
+    void copyFiles();
+    void pasteFiles() { paste(false); }
+    void pasteMoveFiles() { paste(true); }
+    void paste(bool move);
+    const QList<std::filesystem::path>& clipboard() const { return m_clipboard; }
+    void addSelectionToDropStack();
+    void showDropStack();
+    void transferDropStack(FileAction action);
+    void trashSelection();
+
 signals:
     // One coalesced refresh of the chrome has run.
     void refreshed();
@@ -181,6 +198,10 @@ private:
     void resolveConflict(const std::filesystem::path& source, const std::filesystem::path& destination,
                          std::function<void(std::optional<ConflictPolicy>)> answer);
     void stopProcessing();
+    // Connects the toolbar's transfer buttons and the panes' drops (WorkspaceTransfers.cpp).
+    void wireTransferCommands();
+    QList<std::filesystem::path> selectedPaths() const;
+    std::filesystem::path otherFolder() const;
 
     bool m_transient;
     WorkspaceDefaults& m_defaults;
@@ -206,6 +227,7 @@ private:
     QList<SyncConfig> m_syncConfigs;
     QList<ActivityRecord> m_records;
     QList<std::filesystem::path> m_dropStack;
+    QList<std::filesystem::path> m_clipboard;
     QList<std::pair<QUuid, FileRequest>> m_pending;
     OperationsWindow* m_activityWindow = nullptr; // a child window of m_window
     QList<double> m_restoredWidths;

@@ -70,6 +70,7 @@ void WorkspaceController::configure()
 
     wirePane(m_left, 0);
     wirePane(m_right, 1);
+    wireTransferCommands();
 
     rebuildSidebar();
     activatePane(m_activeIndex);

@@ -1,0 +1,189 @@
+#include "Bramblet/Workspace/WorkspaceController.h"
+
+#include "Bramblet/Inspector/ThemedLabel.h"
+#include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Workspace/DialogPresenter.h"
+#include "Bramblet/Workspace/WorkspaceWindow.h"
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
+
+namespace bramblet {
+
+namespace {
+
+QString countedItems(qsizetype count)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("item") : QStringLiteral("items"));
+}
+
+QString pathText(const std::filesystem::path& path)
+{
+    return QString::fromStdString(path.string());
+}
+
+} // namespace
+
+void WorkspaceController::wireTransferCommands()
+{
+    const auto command = [this](const char* name, void (WorkspaceController::*action)()) {
+        connect(m_toolbarButtons.value(QString::fromUtf8(name)), &QAbstractButton::clicked, this, action);
+    };
+    command("copyToOther", &WorkspaceController::copyToOther);
+    command("moveToOther", &WorkspaceController::moveToOther);
+    command("trashSelection", &WorkspaceController::trashSelection);
+    command("showDropStack", &WorkspaceController::showDropStack);
+    QPointer<WorkspaceController> self(this);
+    for (auto* pane : { m_left, m_right }) {
+        pane->dropped = [self](const QList<std::filesystem::path>& urls, const std::filesystem::path& destination,
+                               bool move) {
+            if (self)
+                self->confirmTransfer(urls, destination, move ? FileAction::move : FileAction::copy);
+        };
+    }
+}
+
+QList<std::filesystem::path> WorkspaceController::selectedPaths() const
+{
+    QList<std::filesystem::path> paths;
+    for (const auto& item : activePane()->selected())
+        paths.append(item.url);
+    return paths;
+}
+
+std::filesystem::path WorkspaceController::otherFolder() const
+{
+    return (m_activeIndex == 0 ? m_right : m_left)->activeTab().path.toStdString();
+}
+
+void WorkspaceController::confirmTransfer(const QList<std::filesystem::path>& urls,
+                                          const std::filesystem::path& destination, FileAction action)
+{
+    if (urls.isEmpty() || !m_window)
+        return;
+    DialogRequest request;
+    request.message = QStringLiteral("%1 %2?").arg(title(action), countedItems(urls.size()));
+    request.informativeText =
+        QStringLiteral("From: %1\nTo: %2\n\nExisting items will not be overwritten without your choice.")
+            .arg(pathText(urls.first().parent_path()), pathText(destination));
+    request.buttons = { title(action), QStringLiteral("Cancel") };
+    QPointer<WorkspaceController> self(this);
+    // The list is taken now: the selection may change while the sheet is up.
+    m_dialogs.present(m_window, request, [self, urls, destination, action](const DialogAnswer& answer) {
+        if (!self || answer.button != 0)
+            return;
+        QList<FileRequest> requests;
+        for (const auto& url : urls)
+            requests.append({ action, url, destination / url.filename(), ConflictPolicy::ask });
+        self->enqueue(requests);
+    });
+}
+
+void WorkspaceController::copyToOther()
+{
+    confirmTransfer(selectedPaths(), otherFolder(), FileAction::copy);
+}
+
+void WorkspaceController::moveToOther()
+{
+    confirmTransfer(selectedPaths(), otherFolder(), FileAction::move);
+}
+
+void WorkspaceController::copyFiles()
+{
+    m_clipboard = selectedPaths();
+    QList<QUrl> urls;
+    for (const auto& path : m_clipboard)
+        urls.append(QUrl::fromLocalFile(pathText(path)));
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    QGuiApplication::clipboard()->setMimeData(data);
+    m_statusLabel->setFullText(countedItems(m_clipboard.size()) +
+                               QStringLiteral(" copied. Choose a destination and paste."));
+}
+
+void WorkspaceController::paste(bool move)
+{
+    QList<std::filesystem::path> urls = m_clipboard;
+    const auto* data = QGuiApplication::clipboard()->mimeData();
+    // A clipboard holding a file list (even an empty one) wins over our own.
+    if (data && data->hasUrls()) {
+        urls.clear();
+        for (const auto& url : data->urls()) {
+            if (url.isLocalFile())
+                urls.append(url.toLocalFile().toStdString());
+        }
+    }
+    confirmTransfer(urls, activeTabPath().toStdString(), move ? FileAction::move : FileAction::copy);
+}
+
+void WorkspaceController::addSelectionToDropStack()
+{
+    for (const auto& path : selectedPaths()) {
+        if (!m_dropStack.contains(path))
+            m_dropStack.append(path);
+    }
+    updateStackButton();
+    m_statusLabel->setFullText(countedItems(m_dropStack.size()) + QStringLiteral(" in Drop Stack"));
+}
+
+void WorkspaceController::showDropStack()
+{
+    if (!m_window)
+        return;
+    DialogRequest request;
+    request.message = QStringLiteral("Drop Stack");
+    request.buttons = { QStringLiteral("Close") };
+    if (m_dropStack.isEmpty()) {
+        request.informativeText = QStringLiteral("Collect files from either pane, then copy or move them together.");
+    } else {
+        QStringList paths;
+        for (const auto& path : m_dropStack)
+            paths.append(pathText(path));
+        request.informativeText = paths.join(QLatin1Char('\n'));
+        request.buttons << QStringLiteral("Copy to Other Pane") << QStringLiteral("Move to Other Pane")
+                        << QStringLiteral("Clear");
+    }
+    QPointer<WorkspaceController> self(this);
+    m_dialogs.present(m_window, request, [self](const DialogAnswer& answer) {
+        if (!self)
+            return;
+        if (answer.button == 1 || answer.button == 2) {
+            self->transferDropStack(answer.button == 1 ? FileAction::copy : FileAction::move);
+        } else if (answer.button == 3) {
+            self->m_dropStack.clear();
+            self->updateStackButton();
+        }
+    });
+}
+
+void WorkspaceController::transferDropStack(FileAction action)
+{
+    // The stack stays as it is: the same items may go to more places.
+    confirmTransfer(m_dropStack, otherFolder(), action);
+}
+
+void WorkspaceController::trashSelection()
+{
+    const auto urls = selectedPaths();
+    if (urls.isEmpty() || !m_window)
+        return;
+    DialogRequest request;
+    request.message = QStringLiteral("Move %1 to Trash?").arg(countedItems(urls.size()));
+    request.informativeText = QStringLiteral("You can restore them from the Trash.");
+    request.buttons = { QStringLiteral("Move to Trash"), QStringLiteral("Cancel") };
+    QPointer<WorkspaceController> self(this);
+    m_dialogs.present(m_window, request, [self, urls](const DialogAnswer& answer) {
+        if (!self || answer.button != 0)
+            return;
+        QList<FileRequest> requests;
+        for (const auto& url : urls)
+            requests.append({ FileAction::trash, url, url, ConflictPolicy::ask });
+        self->enqueue(requests);
+    });
+}
+
+} // namespace bramblet

@@ -1,0 +1,166 @@
+#include "Bramblet/Workspace/WorkspaceController.h"
+
+#include "Bramblet/Inspector/ThemedLabel.h"
+#include "Bramblet/Pane/PaneController.h"
+#include "Workspace/FakeDialogs.h"
+#include "Workspace/WorkspaceTestSupport.h"
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+namespace bramblet {
+namespace {
+
+// Two folders on the two sides; the left one holds a few files to select.
+class WorkspaceTransfersTest : public testing::SandboxedDefaultsTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir(m_folders.path()).mkpath("one"));
+        ASSERT_TRUE(QDir(m_folders.path()).mkpath("two"));
+        for (const char* name : { "a.txt", "b.txt", "c.txt" }) {
+            QFile file(folder("one/") + name);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(name);
+        }
+        workspace = std::make_unique<WorkspaceController>(folder("one"), folder("two"), true, defaults(), dialogs);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return workspace->left()->visible().size() == 3; }, 10000));
+    }
+
+    QString folder(const QString& relative) const { return m_folders.filePath(relative); }
+    std::filesystem::path path(const QString& relative) const { return folder(relative).toStdString(); }
+
+    void select(const QStringList& names)
+    {
+        workspace->left()->selectWhere([&names](const FileItem& item) { return names.contains(item.name); });
+    }
+
+    bool waitIdle() const
+    {
+        return QTest::qWaitFor([this] { return !workspace->processing(); }, 10000);
+    }
+
+    testing::FakeDialogs dialogs;
+    std::unique_ptr<WorkspaceController> workspace;
+
+private:
+    QTemporaryDir m_folders;
+};
+
+TEST_F(WorkspaceTransfersTest, CopyToOtherPaneAsksThenCopiesEachSelectedItem)
+{
+    select({ "a.txt", "b.txt", "c.txt" });
+    auto* button = workspace->toolbarButton("copyToOther");
+    ASSERT_TRUE(QTest::qWaitFor([button] { return button->isEnabled(); }, 10000)); // the chrome follows the selection
+    button->click();
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    const auto& asked = dialogs.presented[0].request;
+    EXPECT_EQ(asked.message, "Copy 3 items?");
+    EXPECT_EQ(asked.informativeText, "From: " + folder("one") + "\nTo: " + folder("two") +
+                                         "\n\nExisting items will not be overwritten without your choice.");
+    EXPECT_EQ(asked.buttons, QStringList({ "Copy", "Cancel" }));
+    dialogs.answer(0);
+    ASSERT_EQ(workspace->records().size(), 3);
+    for (const auto& record : workspace->records())
+        EXPECT_EQ(record.destination(), folder("two/") + QFileInfo(record.source()).fileName());
+    ASSERT_TRUE(waitIdle());
+    // The copy appears in the other pane once the queue has drained.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return workspace->right()->items().size() == 3; }, 10000));
+    EXPECT_TRUE(QFile::exists(folder("one/a.txt")));
+}
+
+TEST_F(WorkspaceTransfersTest, CancelAndAnEmptySelectionQueueNothing)
+{
+    workspace->copyToOther();
+    EXPECT_TRUE(dialogs.presented.isEmpty());
+    select({ "a.txt" });
+    workspace->moveToOther();
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    EXPECT_EQ(dialogs.presented[0].request.message, "Move 1 item?");
+    dialogs.answer(1);
+    EXPECT_TRUE(workspace->records().isEmpty());
+}
+
+TEST_F(WorkspaceTransfersTest, ADropWithTheMoveFlagMovesAfterAsking)
+{
+    workspace->right()->dropped({ path("one/b.txt") }, path("two"), true);
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    EXPECT_EQ(dialogs.presented[0].request.message, "Move 1 item?");
+    dialogs.answer(0);
+    ASSERT_TRUE(waitIdle());
+    EXPECT_FALSE(QFile::exists(folder("one/b.txt")));
+    EXPECT_TRUE(QFile::exists(folder("two/b.txt")));
+}
+
+TEST_F(WorkspaceTransfersTest, PasteTakesTheClipboardsFileListOverOurOwn)
+{
+    select({ "a.txt", "b.txt" });
+    workspace->copyFiles();
+    EXPECT_EQ(workspace->clipboard(), QList<std::filesystem::path>({ path("one/a.txt"), path("one/b.txt") }));
+    EXPECT_EQ(workspace->statusLabel()->fullText(), "2 items copied. Choose a destination and paste.");
+    workspace->activatePane(1);
+    workspace->pasteFiles();
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    EXPECT_EQ(dialogs.presented[0].request.message, "Copy 2 items?");
+    EXPECT_TRUE(dialogs.presented[0].request.informativeText.contains("\nTo: " + folder("two") + "\n"));
+
+    // An empty file list on the clipboard pastes nothing, though our own list holds items.
+    auto* empty = new QMimeData;
+    empty->setUrls({});
+    QGuiApplication::clipboard()->setMimeData(empty);
+    workspace->pasteMoveFiles();
+    EXPECT_EQ(dialogs.presented.size(), 1);
+}
+
+TEST_F(WorkspaceTransfersTest, TheDropStackKeepsEachItemOnceAndOffersTransfersWhenFilled)
+{
+    workspace->showDropStack();
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    EXPECT_EQ(dialogs.presented[0].request.buttons, QStringList({ "Close" }));
+
+    select({ "a.txt" });
+    workspace->addSelectionToDropStack();
+    select({ "a.txt", "c.txt" });
+    workspace->addSelectionToDropStack();
+    EXPECT_EQ(workspace->dropStack(), QList<std::filesystem::path>({ path("one/a.txt"), path("one/c.txt") }));
+    EXPECT_EQ(workspace->statusLabel()->fullText(), "2 items in Drop Stack");
+
+    workspace->showDropStack();
+    const auto& shown = dialogs.presented.last().request;
+    EXPECT_EQ(shown.buttons, QStringList({ "Close", "Copy to Other Pane", "Move to Other Pane", "Clear" }));
+    EXPECT_EQ(shown.informativeText, folder("one/a.txt") + "\n" + folder("one/c.txt"));
+    dialogs.answer(1);
+    EXPECT_EQ(dialogs.presented.last().request.message, "Copy 2 items?");
+    EXPECT_EQ(workspace->dropStack().size(), 2); // a transfer leaves the stack as it was
+
+    workspace->showDropStack();
+    dialogs.answer(3);
+    EXPECT_TRUE(workspace->dropStack().isEmpty());
+}
+
+TEST_F(WorkspaceTransfersTest, TrashAsksThenQueuesOneTrashRequestPerItem)
+{
+    select({ "a.txt", "c.txt" });
+    workspace->trashSelection();
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    const auto& asked = dialogs.presented[0].request;
+    EXPECT_EQ(asked.message, "Move 2 items to Trash?");
+    EXPECT_EQ(asked.informativeText, "You can restore them from the Trash.");
+    EXPECT_EQ(asked.buttons, QStringList({ "Move to Trash", "Cancel" }));
+    dialogs.answer(0);
+    ASSERT_EQ(workspace->records().size(), 2);
+    EXPECT_EQ(workspace->records()[0].action(), FileAction::trash);
+    EXPECT_EQ(workspace->records()[0].destination(), folder("one/a.txt"));
+    ASSERT_TRUE(waitIdle());
+    EXPECT_FALSE(QFile::exists(folder("one/a.txt")));
+    EXPECT_TRUE(QFile::exists(folder("one/b.txt")));
+}
+
+} // namespace
+} // namespace bramblet
