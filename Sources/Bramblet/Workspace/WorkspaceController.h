@@ -173,6 +173,11 @@ public:
     void showDropStack();
     void transferDropStack(FileAction action);
     void trashSelection();
+    // Exactly two selected files in the first of meld, kdiff3 and kompare found on PATH.
+    void compareSelected();
+    // The selection to the desktop's mail handler as attachments; only when canShare().
+    static bool canShare();
+    void shareSelected();
 
 signals:
     // One coalesced refresh of the chrome has run.

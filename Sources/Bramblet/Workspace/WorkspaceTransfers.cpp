@@ -9,6 +9,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace bramblet {
@@ -24,6 +26,8 @@ QString pathText(const std::filesystem::path& path)
 {
     return QString::fromStdString(path.string());
 }
+
+const QString mailHandler = QStringLiteral("xdg-email");
 
 } // namespace
 
@@ -184,6 +188,44 @@ void WorkspaceController::trashSelection()
             requests.append({ FileAction::trash, url, url, ConflictPolicy::ask });
         self->enqueue(requests);
     });
+}
+
+void WorkspaceController::compareSelected()
+{
+    const auto urls = selectedPaths();
+    if (urls.size() != 2)
+        return;
+    QString tool;
+    for (const char* name : { "meld", "kdiff3", "kompare" }) {
+        tool = QStandardPaths::findExecutable(QString::fromUtf8(name));
+        if (!tool.isEmpty())
+            break;
+    }
+    if (tool.isEmpty()) {
+        showError(QStringLiteral("Install meld, kdiff3 or kompare to compare files."));
+        return;
+    }
+    QProcess process;
+    process.setProgram(tool);
+    process.setArguments({ pathText(urls[0]), pathText(urls[1]) });
+    if (!process.startDetached())
+        showError(QStringLiteral("Could not launch the comparison tool. ") + process.errorString());
+}
+
+bool WorkspaceController::canShare()
+{
+    return !QStandardPaths::findExecutable(mailHandler).isEmpty();
+}
+
+void WorkspaceController::shareSelected()
+{
+    const auto urls = selectedPaths();
+    if (urls.isEmpty() || !canShare())
+        return;
+    QStringList arguments;
+    for (const auto& url : urls)
+        arguments << QStringLiteral("--attach") << pathText(url);
+    QProcess::startDetached(mailHandler, arguments);
 }
 
 } // namespace bramblet

@@ -162,5 +162,25 @@ TEST_F(WorkspaceTransfersTest, TrashAsksThenQueuesOneTrashRequestPerItem)
     EXPECT_TRUE(QFile::exists(folder("one/b.txt")));
 }
 
+// No comparison tool on PATH: two selected items say what to install; any other count does nothing.
+TEST_F(WorkspaceTransfersTest, CompareNeedsTwoItemsAndNamesTheToolsToInstall)
+{
+    QTemporaryDir emptyBin;
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", emptyBin.path().toUtf8());
+    for (const QStringList& names : { QStringList { "a.txt" }, QStringList { "a.txt", "b.txt", "c.txt" } }) {
+        select(names);
+        workspace->compareSelected();
+    }
+    EXPECT_TRUE(dialogs.presented.isEmpty());
+    select({ "a.txt", "b.txt" });
+    workspace->compareSelected();
+    EXPECT_FALSE(WorkspaceController::canShare());
+    qputenv("PATH", savedPath);
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    EXPECT_EQ(dialogs.presented[0].request.message, "Bramblet couldn\u2019t complete that action");
+    EXPECT_EQ(dialogs.presented[0].request.informativeText, "Install meld, kdiff3 or kompare to compare files.");
+}
+
 } // namespace
 } // namespace bramblet
