@@ -14,6 +14,11 @@
 namespace bramblet {
 namespace {
 
+// Generous: waits end as soon as their condition holds, but a sanitizer build on a small, busy
+// machine can take many seconds to run a hundred verified requests.
+constexpr int idleTimeoutMs = 120000;
+
+
 using Status = ActivityRecord::Status;
 
 // Two folders to copy between, a settings store of its own, and dialogs the test answers.
@@ -56,12 +61,12 @@ protected:
 
     static bool waitIdle(const WorkspaceController& workspace)
     {
-        return QTest::qWaitFor([&workspace] { return !workspace.processing(); }, 10000);
+        return QTest::qWaitFor([&workspace] { return !workspace.processing(); }, idleTimeoutMs);
     }
 
     bool waitForDialog(qsizetype count)
     {
-        return QTest::qWaitFor([this, count] { return dialogs.presented.size() >= count; }, 10000);
+        return QTest::qWaitFor([this, count] { return dialogs.presented.size() >= count; }, idleTimeoutMs);
     }
 
     static QString text(const std::filesystem::path& file) { return QString::fromStdString(file.string()); }

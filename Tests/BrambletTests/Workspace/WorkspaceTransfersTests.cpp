@@ -17,6 +17,11 @@
 namespace bramblet {
 namespace {
 
+// Generous: waits end as soon as their condition holds, but a sanitizer build on a small, busy
+// machine can take many seconds to run a hundred verified requests.
+constexpr int idleTimeoutMs = 120000;
+
+
 // Two folders on the two sides; the left one holds a few files to select.
 class WorkspaceTransfersTest : public testing::SandboxedDefaultsTest {
 protected:
@@ -30,7 +35,7 @@ protected:
             file.write(name);
         }
         workspace = std::make_unique<WorkspaceController>(folder("one"), folder("two"), true, defaults(), dialogs);
-        ASSERT_TRUE(QTest::qWaitFor([this] { return workspace->left()->visible().size() == 3; }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return workspace->left()->visible().size() == 3; }, idleTimeoutMs));
     }
 
     QString folder(const QString& relative) const { return m_folders.filePath(relative); }
@@ -43,7 +48,7 @@ protected:
 
     bool waitIdle() const
     {
-        return QTest::qWaitFor([this] { return !workspace->processing(); }, 10000);
+        return QTest::qWaitFor([this] { return !workspace->processing(); }, idleTimeoutMs);
     }
 
     testing::FakeDialogs dialogs;
@@ -57,7 +62,7 @@ TEST_F(WorkspaceTransfersTest, CopyToOtherPaneAsksThenCopiesEachSelectedItem)
 {
     select({ "a.txt", "b.txt", "c.txt" });
     auto* button = workspace->toolbarButton("copyToOther");
-    ASSERT_TRUE(QTest::qWaitFor([button] { return button->isEnabled(); }, 10000)); // the chrome follows the selection
+    ASSERT_TRUE(QTest::qWaitFor([button] { return button->isEnabled(); }, idleTimeoutMs)); // the chrome follows the selection
     button->click();
     ASSERT_EQ(dialogs.presented.size(), 1);
     const auto& asked = dialogs.presented[0].request;
@@ -71,7 +76,7 @@ TEST_F(WorkspaceTransfersTest, CopyToOtherPaneAsksThenCopiesEachSelectedItem)
         EXPECT_EQ(record.destination(), folder("two/") + QFileInfo(record.source()).fileName());
     ASSERT_TRUE(waitIdle());
     // The copy appears in the other pane once the queue has drained.
-    ASSERT_TRUE(QTest::qWaitFor([this] { return workspace->right()->items().size() == 3; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return workspace->right()->items().size() == 3; }, idleTimeoutMs));
     EXPECT_TRUE(QFile::exists(folder("one/a.txt")));
 }
 
