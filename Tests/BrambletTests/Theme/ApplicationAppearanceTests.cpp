@@ -101,7 +101,7 @@ TEST_F(ApplicationAppearanceTest, ShownColorViewRepaintsWithTheNewColour)
 
     // Setting a colour repaints too.
     view.setColor(QColor(200, 10, 10));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return onScreen(view, middle) == QColor(200, 10, 10); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return onScreen(view, middle) == QColor(200, 10, 10); }, 60000));
 }
 
 TEST_F(ApplicationAppearanceTest, RoundedColorViewClipsItsCornersAndItsChildren)
