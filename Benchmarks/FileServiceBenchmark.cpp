@@ -4,6 +4,8 @@
 #include "BrambletCore/Files/FileSearch.h"
 #include "BrambletCore/Files/FileService.h"
 
+#include "LargeFolder.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -21,35 +23,9 @@ namespace {
 
 constexpr int entryCount = 100'000;
 
-// One folder of empty files, made once per run and removed at exit.
-class LargeFolder {
-public:
-    LargeFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "bramblet-bench-XXXXXX").native();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        m_path = pattern;
-        char name[32];
-        for (int i = 0; i < entryCount; ++i) {
-            std::snprintf(name, sizeof name, "file-%06d.txt", i);
-            const int fd = open((m_path / name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-            if (fd < 0)
-                std::abort();
-            close(fd);
-        }
-    }
-    ~LargeFolder() { std::filesystem::remove_all(m_path); }
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
 const std::filesystem::path& largeFolder()
 {
-    static const LargeFolder folder;
+    static const bench::LargeFolder folder(entryCount);
     return folder.path();
 }
 
