@@ -16,7 +16,9 @@ HeadlessTerminal::HeadlessTerminal(MainQueue& queue, const TerminalOptions& opti
 
 void HeadlessTerminal::send(std::span<const uint8_t> data)
 {
-    m_process.send(data);
+    // Through the terminal, so that shell integration sees the user submit a command line; the
+    // terminal hands the bytes back through send(Terminal&, ...) to the child.
+    m_terminal.sendUserInput(data);
 }
 
 void HeadlessTerminal::send(std::string_view text)

@@ -59,5 +59,16 @@ TEST_F(HeadlessTerminalTest, ChildSeesTheTerminalSizeAndReadsTheUsersInput)
     EXPECT_EQ(exits, (std::vector<std::optional<int32_t>> { 0 }));
 }
 
+TEST_F(HeadlessTerminalTest, TypedInputIsSeenAsSubmittingThePromptsCommandLine)
+{
+    start("printf '\\033]133;A\\007$ \\033]133;B\\007'; read line; printf '[%s]' \"$line\"");
+    ASSERT_TRUE(queue.pumpUntil([this] { return headless.terminal().buffer().semanticInput == SemanticInputState::armed; }));
+    headless.send("ls\n");
+    EXPECT_EQ(headless.terminal().buffer().semanticInput, SemanticInputState::submitted);
+    ASSERT_TRUE(pumpUntilExit());
+    queue.pumpFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(screenText(headless.terminal()), "$ ls|[ls]") << "the input still reaches the child";
+}
+
 } // namespace
 } // namespace zentrova
