@@ -14,6 +14,7 @@
 #include "Zentrova/Screen/PayloadCodes.h"
 #include "Zentrova/Screen/TerminalOptions.h"
 
+#include <any>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -24,6 +25,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace zentrova {
@@ -165,6 +167,21 @@ public:
     void holdPayloadCode(uint16_t code);
     void garbageCollectPayload();
     const PayloadCodes& payloadCodes() const { return m_payloadCodes; }
+
+    // Hyperlinks (OSC 8), TerminalHyperlinks.cpp. The link being written keeps its text (parameters,
+    // ";", URI) until the first cell printed under it stores that text in the payload table, so an
+    // OSC 8 that prints nothing takes no code; after that it holds the code, or is unavailable when
+    // the table had no free code.
+    struct UnavailableHyperlink {
+        bool operator==(const UnavailableHyperlink&) const = default;
+    };
+    using ActiveHyperlink = std::variant<std::string, TinyAtom, UnavailableHyperlink>;
+    std::optional<ActiveHyperlink> activeHyperlink;
+    std::optional<TinyAtom> resolveActiveHyperlink();
+    // Stores any value in the payload table under a code this terminal holds.
+    std::optional<TinyAtom> makePayload(std::any value);
+    // The URI of a stored link text: what follows its first ";", nothing without one.
+    static std::optional<std::string> parseHyperlinkPayload(std::string_view text);
 
     // Character sets.
     void setgLevel(uint8_t n);
@@ -406,6 +423,8 @@ private:
     static int ansiModeState(int mode, bool insertMode, bool lineFeedMode, const BidiPresentationState& bidi);
 
     // Printing.
+    // What the screen asks for the payload of each printed cell: nothing to call while no link is open.
+    Buffer::PayloadResolver hyperlinkResolver();
     void printRun(std::span<const uint8_t> run);
     void printByte(uint8_t byte);
     void printScalar(char32_t scalar, int width);

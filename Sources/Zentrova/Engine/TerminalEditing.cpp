@@ -89,7 +89,7 @@ void Terminal::cmdRepeatPrecedingCharacter(std::span<const int> pars)
     const CharData cell
         = x > 0 && row.count() > 0 ? row[std::min(x - 1, row.count() - 1)] : CharData(CharData::Null.attribute(), 0, 1);
     for (int i = 0; i < n; i++)
-        buffer.insertCharacter(cell, {});
+        buffer.insertCharacter(cell, hyperlinkResolver());
 }
 
 void Terminal::shiftRegionRows(int top, int n, bool up)

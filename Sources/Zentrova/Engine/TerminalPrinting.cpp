@@ -117,7 +117,7 @@ void Terminal::handlePrint(std::span<const uint8_t> data)
 
     if (!charset && held.empty() && std::all_of(data.begin(), data.end(), isPrintableAscii)) {
         updateRange(buffer.y());
-        const int written = buffer.insertAsciiRun(data, curAttr, {});
+        const int written = buffer.insertAsciiRun(data, curAttr, hyperlinkResolver());
         if (size_t(written) == data.size()) {
             updateRange(buffer.y());
             return;
@@ -153,7 +153,7 @@ void Terminal::printRun(std::span<const uint8_t> run)
                 size_t end = i + 1;
                 while (end < length && isPrintableAscii(run[end]))
                     end++;
-                i += size_t(m_buffer->insertAsciiRun(run.subspan(i, end - i), curAttr, {}));
+                i += size_t(m_buffer->insertAsciiRun(run.subspan(i, end - i), curAttr, hyperlinkResolver()));
                 while (i < end)
                     printByte(run[i++]);
                 continue;
@@ -206,7 +206,7 @@ void Terminal::printByte(uint8_t byte)
             if (scalar >= 0) {
                 CharData cell = printTemplate();
                 cell.setValue(int32_t(code(std::u32string(1, char32_t(scalar)))), 1);
-                m_buffer->insertCharacter(cell, {});
+                m_buffer->insertCharacter(cell, hyperlinkResolver());
             }
             return;
         }
@@ -217,7 +217,7 @@ void Terminal::printByte(uint8_t byte)
         return;
     CharData cell = printTemplate();
     cell.setValue(byte, width);
-    m_buffer->insertCharacter(cell, {});
+    m_buffer->insertCharacter(cell, hyperlinkResolver());
 }
 
 void Terminal::printScalar(char32_t scalar, int width)
@@ -240,7 +240,7 @@ void Terminal::printScalar(char32_t scalar, int width)
         return;
     CharData cell = printTemplate();
     cell.setValue(int32_t(code(std::u32string_view(&scalar, 1))), width);
-    buffer.insertCharacter(cell, {});
+    buffer.insertCharacter(cell, hyperlinkResolver());
 }
 
 // Glues `scalar` to the cell at (ringRow, col); false when the two do not make one character, so

@@ -125,6 +125,10 @@ void Terminal::garbageCollectPayload()
             }
         }
     }
+    if (activeHyperlink) {
+        if (const auto* atom = std::get_if<TinyAtom>(&*activeHyperlink))
+            live.insert(atom->code);
+    }
     m_payloadCodes.collect(live);
 }
 
