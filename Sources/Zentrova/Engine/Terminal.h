@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -391,6 +392,35 @@ public:
     void resetSemanticPromptState(bool clearingScreenMarks);
     SemanticPromptClickBehavior semanticPromptClickBehavior = SemanticPromptClickBehavior::enabled;
 
+    // Rectangular areas and column editing (TerminalRectangles.cpp). Rectangles are decoded by
+    // getRectangleFromRequest; cells beyond a short row's end fall on its last cell.
+    void csiX(std::span<const int> pars, std::span<const uint8_t> collect);
+    void cmdDECERA(std::span<const int> pars);
+    void cmdSelectiveEraseRectangularArea(std::span<const int> pars);
+    void csiZ(std::span<const int> pars, std::span<const uint8_t> collect);
+    void csiOpenBrace(std::span<const int> pars, std::span<const uint8_t> collect);
+    void csiCopyRectangularArea(std::span<const int> pars, std::span<const uint8_t> collect);
+    void csiCloseBrace(std::span<const int> pars, std::span<const uint8_t> collect);
+    void cmdDeleteColumns(std::span<const int> pars);
+
+    // Bidirectional-text sequences and the paragraph state of rows (TerminalBidi.cpp). A paragraph
+    // is a row and the rows wrapped from it; rows are ring indexes of the active buffer.
+    enum class BidiStateProperty : uint8_t { supportMode, autodetectDirection, fallbackDirection, boxMirroring };
+    using BidiStateProperties = std::set<BidiStateProperty>;
+    static inline const BidiStateProperties allBidiStateProperties { BidiStateProperty::supportMode,
+                                                                     BidiStateProperty::autodetectDirection,
+                                                                     BidiStateProperty::fallbackDirection,
+                                                                     BidiStateProperty::boxMirroring };
+    void cmdSelectPresentationDirection(std::span<const int> pars);
+    void cmdSelectCharacterPath(std::span<const int> pars);
+    // The cursor's paragraph takes the named fields of currentBidiState; nothing unless the cursor is
+    // in column 0 of a paragraph's first row.
+    void applyCurrentBidiStateAtParagraphStart(const BidiStateProperties& properties);
+    // Cut paragraphs at the edges of the scroll region after SU/SD, and after IL/DL at the rows
+    // around the ones that changed.
+    void hardenBidiScrollBoundaries(bool insertedAtTop, int count);
+    void hardenBidiLineShiftBoundaries(int firstChangedRow, std::optional<int> firstMovedRow, int lastChangedRow);
+
 private:
     // Bytes of a UTF-8 character split across two print runs, kept for the next run.
     struct ReadingBuffer {
@@ -416,7 +446,9 @@ private:
     bool dispatchModeAndReportCsi(uint8_t code, std::span<const int> pars, std::span<const uint8_t> collect);
     void setPrivateMode(int mode, bool on);
     void setAnsiMode(int mode, bool on);
-    void applyBidiState();
+    // Copies currentBidiState to both screens, applies the changed fields to the cursor's paragraph
+    // and redraws the screen.
+    void applyBidiState(const BidiStateProperties& changed);
     void setBufferFlag(bool Buffer::*field, bool& terminalField, bool on);
     void finishBufferSwitch();
     int privateModeState(int mode) const;
@@ -448,7 +480,8 @@ private:
 
     // Cursor movement, editing and colour commands.
     CharData eraseCell() const;
-    void resetBufferLine(int y, bool clearImages);
+    // Screen row y blank in the erase cell, unwrapped and single-width, with bidiState when given.
+    void resetBufferLine(int y, bool clearImages, const std::optional<BidiPresentationState>& bidiState);
     void shiftRegionRows(int top, int count, bool up);
     void shiftRegionColumns(int top, int count, bool up);
     void sendOscReply(const std::string& text);
@@ -497,6 +530,12 @@ private:
     // attribute into a cell costs more than comparing two.
     Attribute m_printTemplateAttr;
     CharData m_printTemplate;
+
+    // Rectangles and bidirectional text.
+    void writeRectangleCell(BufferLine& row, int col, const CharData& cell);
+    void fillRectangle(std::span<const int> pars, const CharData& fill, bool characterOnly);
+    void selectBidiDirection(BidiDirection direction);
+    void unwrapRow(int ringRow);
 };
 
 } // namespace zentrova

@@ -277,8 +277,9 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
         return;
     case 'S': // SU; with a space intermediate it is SPD
         if (collect.size() == 1 && collect[0] == ' ')
-            break;
-        cmdScrollUp(pars);
+            cmdSelectPresentationDirection(pars);
+        else
+            cmdScrollUp(pars);
         return;
     case 'X': // ECH
         cmdEraseChars(pars);
@@ -338,9 +339,9 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
             return;
         cmdScrollDown(pars); // SD
         return;
-    case 'k':
+    case 'k': // SCP
         if (collect.size() == 1 && collect[0] == ' ')
-            break;
+            cmdSelectCharacterPath(pars);
         return;
     case 's':
         if (privateGreater) { // XTSHIFTESCAPE
@@ -371,6 +372,24 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
             return;
         }
         break;
+    case 'v': // DECCRA
+        csiCopyRectangularArea(pars, collect);
+        return;
+    case 'x': // DECFRA
+        csiX(pars, collect);
+        return;
+    case 'z': // DECERA
+        csiZ(pars, collect);
+        return;
+    case '{': // DECSERA
+        csiOpenBrace(pars, collect);
+        return;
+    case '}': // DECIC
+        csiCloseBrace(pars, collect);
+        return;
+    case '~': // DECDC
+        cmdDeleteColumns(pars);
+        return;
     default:
         break;
     }

@@ -29,17 +29,19 @@ CharData Terminal::eraseCell() const
     return CharData(eraseAttr(), 0, 1);
 }
 
-void Terminal::resetBufferLine(int y, bool clearImages)
+void Terminal::resetBufferLine(int y, bool clearImages, const std::optional<BidiPresentationState>& bidiState)
 {
     Buffer& buffer = *m_buffer;
     const int ringRow = y + buffer.yBase();
-    BufferLine& row = buffer.line(ringRow);
-    row.fill(eraseCell());
-    row.setIsWrapped(false);
-    row.setBidiState(currentBidiState);
-    row.setRenderMode(BufferLine::RenderLineMode::single);
     if (clearImages)
         buffer.clearImagesFromLine(ringRow);
+    BufferLine& row = buffer.line(ringRow);
+    row.replaceCells(0, cols, eraseCell());
+    row.setIsWrapped(false);
+    row.setRenderMode(BufferLine::RenderLineMode::single);
+    if (bidiState)
+        row.setBidiState(*bidiState);
+    updateRange(y);
 }
 
 void Terminal::cmdInsertChars(std::span<const int> pars)
@@ -148,6 +150,10 @@ void Terminal::cmdInsertLines(std::span<const int> pars)
         shiftRegionColumns(y, n, false);
     } else {
         shiftRegionRows(y, n, false);
+        const int bottom = buffer.scrollBottom();
+        hardenBidiLineShiftBoundaries(buffer.yBase() + y,
+                                      y + n <= bottom ? std::optional(buffer.yBase() + y + n) : std::nullopt,
+                                      buffer.yBase() + bottom);
     }
     updateRange(y);
     updateRange(buffer.scrollBottom());
@@ -168,7 +174,9 @@ void Terminal::cmdDeleteLines(std::span<const int> pars)
             return;
         shiftRegionColumns(y, n, true);
     } else {
+        // The rows pulled up start at y itself.
         shiftRegionRows(y, n, true);
+        hardenBidiLineShiftBoundaries(buffer.yBase() + y, std::nullopt, buffer.yBase() + buffer.scrollBottom());
     }
     updateRange(y);
     updateRange(buffer.scrollBottom());
@@ -189,7 +197,7 @@ void Terminal::cmdEraseInDisplay(std::span<const int> pars)
         if (x == 0)
             row.setIsWrapped(false);
         for (int below = y + 1; below < rows; below++)
-            resetBufferLine(below, false);
+            resetBufferLine(below, false, currentBidiState);
         updateRange(rows - 1);
         break;
     }
@@ -201,14 +209,14 @@ void Terminal::cmdEraseInDisplay(std::span<const int> pars)
         if (x + 1 >= cols && y + 1 < rows)
             buffer.line(y + 1 + buffer.yBase()).setIsWrapped(false);
         for (int above = 0; above < y; above++)
-            resetBufferLine(above, false);
+            resetBufferLine(above, false, currentBidiState);
         updateRange(0);
         updateRange(y);
         break;
     }
     case 2:
         for (int row = rows - 1; row >= 0; row--)
-            resetBufferLine(row, true);
+            resetBufferLine(row, true, currentBidiState);
         updateRange(0);
         updateRange(rows - 1);
         break;
@@ -257,6 +265,7 @@ void Terminal::cmdScrollUp(std::span<const int> pars)
         shiftRegionColumns(buffer.scrollTop(), n, true);
     else
         shiftRegionRows(buffer.scrollTop(), n, true);
+    hardenBidiScrollBoundaries(false, n);
     updateRange(buffer.scrollTop());
     updateRange(buffer.scrollBottom());
 }
@@ -269,6 +278,7 @@ void Terminal::cmdScrollDown(std::span<const int> pars)
         shiftRegionColumns(buffer.scrollTop(), n, false);
     else
         shiftRegionRows(buffer.scrollTop(), n, false);
+    hardenBidiScrollBoundaries(true, n);
     updateRange(buffer.scrollTop());
     updateRange(buffer.scrollBottom());
 }

@@ -113,7 +113,7 @@ void Terminal::setAnsiMode(int mode, bool on)
         return;
     case 8: // BDSM
         currentBidiState.supportMode = on ? BidiSupportMode::implicit : BidiSupportMode::explicit_;
-        applyBidiState();
+        applyBidiState({ BidiStateProperty::supportMode });
         return;
     case 20: // LNM
         lineFeedMode = on;
@@ -132,12 +132,13 @@ void Terminal::setBufferFlag(bool Buffer::*field, bool& terminalField, bool on)
     m_altBuffer.get()->*field = on;
 }
 
-void Terminal::applyBidiState()
+void Terminal::applyBidiState(const BidiStateProperties& changed)
 {
-    // The terminal's state becomes both screens' default for new paragraphs; every row is redrawn
-    // under it.
+    // The terminal's state becomes both screens' default for new paragraphs and, at a paragraph's
+    // start, that paragraph's; every row is redrawn under it.
     m_normalBuffer->defaultBidiState = currentBidiState;
     m_altBuffer->defaultBidiState = currentBidiState;
+    applyCurrentBidiStateAtParagraphStart(changed);
     updateFullScreen();
 }
 
@@ -297,11 +298,11 @@ void Terminal::setPrivateMode(int mode, bool on)
         return;
     case 2500:
         currentBidiState.boxMirroring = on;
-        applyBidiState();
+        applyBidiState({ BidiStateProperty::boxMirroring });
         return;
     case 2501:
         currentBidiState.autodetectDirection = on;
-        applyBidiState();
+        applyBidiState({ BidiStateProperty::autodetectDirection });
         return;
     default:
         break;
@@ -324,7 +325,7 @@ void Terminal::cmdSavePrivateModes(std::span<const int> pars)
 
 void Terminal::cmdRestorePrivateModes(std::span<const int> pars)
 {
-    bool bidiChanged = false;
+    BidiStateProperties bidiChanged;
     for (int mode : pars) {
         const auto saved = savedBidiPrivateModes.find(mode);
         if (saved == savedBidiPrivateModes.end())
@@ -333,14 +334,14 @@ void Terminal::cmdRestorePrivateModes(std::span<const int> pars)
             bidiArrowKeySwap = saved->second;
         } else if (mode == 2500) {
             currentBidiState.boxMirroring = saved->second;
-            bidiChanged = true;
+            bidiChanged.insert(BidiStateProperty::boxMirroring);
         } else if (mode == 2501) {
             currentBidiState.autodetectDirection = saved->second;
-            bidiChanged = true;
+            bidiChanged.insert(BidiStateProperty::autodetectDirection);
         }
     }
-    if (bidiChanged)
-        applyBidiState();
+    if (!bidiChanged.empty())
+        applyBidiState(bidiChanged);
 }
 
 void Terminal::csiPHandler(std::span<const int> pars, std::span<const uint8_t> collect)
@@ -474,7 +475,7 @@ int Terminal::privateModeState(int mode) const
 void Terminal::cmdSoftReset()
 {
     currentBidiState = options.initialBidiState;
-    applyBidiState();
+    applyBidiState(allBidiStateProperties);
     bidiArrowKeySwap = options.initialBidiArrowKeySwap;
     savedBidiPrivateModes.clear();
 
