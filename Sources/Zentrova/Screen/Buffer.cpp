@@ -370,15 +370,11 @@ int Buffer::insertAsciiRun(std::span<const uint8_t> bytes, const Attribute& attr
     const int right = marginMode ? m_marginRight : m_cols - 1;
     const TinyAtom payload = resolvePayload ? resolvePayload().value_or(TinyAtom {}) : TinyAtom {};
     const uint8_t semanticCode = semanticContent.code();
-    if (!m_asciiCellsValid || !(attribute == m_asciiAttribute) || !(payload == m_asciiCells[0].payload())
-        || semanticCode != m_asciiCells[0].semanticContentCode()) {
-        m_asciiCellsValid = true;
+    if (!m_asciiCellValid || !(attribute == m_asciiAttribute) || !(payload == m_asciiCell.payload())
+        || semanticCode != m_asciiCell.semanticContentCode()) {
+        m_asciiCellValid = true;
         m_asciiAttribute = attribute;
-        const CharData blank(attribute, 0, 1, payload, semanticCode);
-        for (int code = 0; code < 128; code++) {
-            m_asciiCells[size_t(code)] = blank;
-            m_asciiCells[size_t(code)].setValue(code, 1);
-        }
+        m_asciiCell = CharData(attribute, 0, 1, payload, semanticCode);
     }
 
     size_t written = 0;
@@ -389,9 +385,7 @@ int Buffer::insertAsciiRun(std::span<const uint8_t> bytes, const Attribute& attr
             wrapCursor();
         }
         const size_t chunk = std::min(bytes.size() - written, size_t(std::max(right - m_x + 1, 1)));
-        BufferLine& row = line(m_y + m_yBase);
-        for (size_t i = 0; i < chunk; i++)
-            row.setCell(m_x + int(i), m_asciiCells[bytes[written + i] & 0x7F]);
+        line(m_y + m_yBase).setAsciiCells(m_x, bytes.subspan(written, chunk), m_asciiCell);
         m_x += int(chunk);
         written += chunk;
     }

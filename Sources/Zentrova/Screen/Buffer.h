@@ -8,7 +8,6 @@
 #include "Zentrova/Screen/SemanticInputState.h"
 #include "Zentrova/Screen/SemanticPrompt.h"
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -238,11 +237,11 @@ private:
     std::vector<bool> m_tabStops;
     // Where findRow() found a row last; the common case asks for the same row again.
     int m_lastFoundRow = 0;
-    // The cells of the ASCII characters in the attribute, payload and semantic content printed last,
-    // so a run copies cells instead of building them.
-    bool m_asciiCellsValid = false;
+    // The cell ASCII runs print from, for the attribute, payload and semantic content printed last:
+    // packing an attribute into a cell costs more than comparing two.
+    bool m_asciiCellValid = false;
     Attribute m_asciiAttribute;
-    std::array<CharData, 128> m_asciiCells {};
+    CharData m_asciiCell;
 };
 
 } // namespace zentrova

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,21 @@ public:
             return;
         }
         m_data[size_t(col)] = cell;
+        m_generation++;
+    }
+
+    // Writes one cell per byte from `col` on, each `pattern` with the byte as its code and width 1.
+    // Inline and with one generation step: printing plain text writes whole runs through here.
+    void setAsciiCells(int col, std::span<const uint8_t> bytes, const CharData& pattern)
+    {
+        if (col < 0 || col + int(bytes.size()) > m_dataSize) [[unlikely]] {
+            for (size_t i = 0; i < bytes.size(); i++)
+                setCell(col + int(i), pattern.withValue(bytes[i], 1));
+            return;
+        }
+        CharData* cells = m_data.get() + col;
+        for (size_t i = 0; i < bytes.size(); i++)
+            cells[i] = pattern.withValue(bytes[i], 1);
         m_generation++;
     }
 

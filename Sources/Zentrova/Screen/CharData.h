@@ -43,6 +43,14 @@ public:
         m_width = uint8_t(int8_t(width < -128 ? -128 : width > 127 ? 127 : width));
     }
 
+    // A copy holding another code and width.
+    CharData withValue(int32_t code, int32_t width) const
+    {
+        CharData cell = *this;
+        cell.setValue(code, width);
+        return cell;
+    }
+
     TinyAtom payload() const { return { m_payload }; }
     void setPayload(TinyAtom atom) { m_payload = atom.code; }
     bool hasPayload() const { return m_payload != 0; }
