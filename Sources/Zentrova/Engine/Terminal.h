@@ -2,8 +2,12 @@
 
 #include "Zentrova/Engine/InternedCharacters.h"
 #include "Zentrova/Engine/KittyKeyboardFlags.h"
+#include "Zentrova/Engine/LinkLookupLocation.h"
+#include "Zentrova/Engine/LinkLookupMode.h"
+#include "Zentrova/Engine/LinkMatch.h"
 #include "Zentrova/Engine/MouseMode.h"
 #include "Zentrova/Engine/ProgressReport.h"
+#include "Zentrova/Engine/TextEncoding.h"
 #include "Zentrova/Engine/WindowManipulationCommand.h"
 #include "Zentrova/Host/MainQueue.h"
 #include "Zentrova/Parser/EscapeSequences.h"
@@ -11,6 +15,7 @@
 #include "Zentrova/Screen/Buffer.h"
 #include "Zentrova/Screen/CharSets.h"
 #include "Zentrova/Screen/Color.h"
+#include "Zentrova/Screen/Line.h"
 #include "Zentrova/Screen/PayloadCodes.h"
 #include "Zentrova/Screen/TerminalOptions.h"
 
@@ -391,6 +396,27 @@ public:
     void semanticNoteAlternateScreenSwitch();
     void resetSemanticPromptState(bool clearingScreenMarks);
     SemanticPromptClickBehavior semanticPromptClickBehavior = SemanticPromptClickBehavior::enabled;
+
+    // Text extraction and links (TerminalTextExtraction.cpp, TerminalLinks.cpp). Rows count buffer rows,
+    // 0 being the oldest scrollback row. Extracted text drops each row's trailing blanks and reads
+    // unwritten cells as spaces; soft-wrapped rows join without a break.
+    using LinkLookupMode = zentrova::LinkLookupMode;
+    using LinkLookupLocation = zentrova::LinkLookupLocation;
+    using LinkMatch = zentrova::LinkMatch;
+    // Every row of the buffer up to its last written cell, scrollback included, each followed by LF;
+    // unwritten cells inside stay U+0000 and a row the encoding cannot hold is left out.
+    std::vector<uint8_t> getBufferAsData(BufferKind kind = BufferKind::active, TextEncoding encoding = TextEncoding::utf8);
+    // The text between two positions of the active buffer, in either order, the end column excluded.
+    // Blank rows count only between rows with text.
+    std::string getText(const Position& start, const Position& end);
+    // The rows from start to end (start first) as lines of fragments, one line per newline.
+    std::vector<Line> getSelectedLines(const Position& start, const Position& end, Buffer& buffer);
+    // Columns start up to end (-1: the row's end) of one row; empty for a row outside the buffer.
+    std::string translateBufferLineToString(Buffer& buffer, int line, int start, int end);
+    // The link under a cell of the active buffer: an OSC 8 link first, else (when the mode allows) a URL
+    // or path in the text.
+    std::optional<std::string> link(const LinkLookupLocation& at, LinkLookupMode mode);
+    std::optional<LinkMatch> linkMatch(const LinkLookupLocation& at, LinkLookupMode mode);
 
     // Rectangular areas and column editing (TerminalRectangles.cpp). Rectangles are decoded by
     // getRectangleFromRequest; cells beyond a short row's end fall on its last cell.
