@@ -88,7 +88,9 @@ void Terminal::setup(bool isReset)
     cc.send8bit = false;
     allow80To132 = false;
     xtermTitleSetUtf = xtermTitleSetHex = xtermTitleQueryUtf = xtermTitleQueryHex = false;
+    activeHyperlink.reset();
     cursorBlink = false;
+    hostCurrentDirectory.reset();
     lineFeedMode = options.convertEol;
 }
 

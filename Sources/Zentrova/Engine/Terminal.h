@@ -371,6 +371,28 @@ public:
     std::string terminalTitle;
     std::string iconTitle;
 
+    // Operating-system commands (TerminalOperatingSystemCommands.cpp) and window operations
+    // (TerminalWindowOperations.cpp). The directory and document are kept as sent, and only from a
+    // process the delegate trusts.
+    std::optional<std::string> hostCurrentDirectory;
+    std::optional<std::string> hostCurrentDocument;
+    // The handler gets every OSC string with that number instead of the built-in one.
+    void registerOscHandler(int64_t code, std::function<void(std::span<const uint8_t>)> handler);
+    void oscSetCurrentDocument(std::span<const uint8_t> data);
+    void oscSetCurrentDirectory(std::span<const uint8_t> data);
+    void oscHyperlink(std::span<const uint8_t> data);
+    // "4;state[;progress]"; nothing for any other form.
+    static std::optional<ProgressReport> parseProgressReport(std::span<const uint8_t> data);
+    void oscProgressReport(std::span<const uint8_t> data);
+    void oscClipboard(std::span<const uint8_t> data);
+    void oscNotification(std::span<const uint8_t> data);
+    void osciTerm2(std::span<const uint8_t> data);
+    // CSI Ps ; Ps ; Ps t: the parameter list must match a known request exactly.
+    void cmdWindowOptions(std::span<const int> pars);
+    static constexpr size_t maxTitleStackDepth = 16;
+    std::vector<std::string> terminalTitleStack;
+    std::vector<std::string> terminalIconStack;
+
     int refreshStart = INT_MAX;
     int refreshEnd = -1;
     int scrollInvariantRefreshStart = INT_MAX;
@@ -511,6 +533,16 @@ private:
     void shiftRegionRows(int top, int count, bool up);
     void shiftRegionColumns(int top, int count, bool up);
     void sendOscReply(const std::string& text);
+    // Operating-system commands and window operations.
+    static bool isValidUtf8(std::span<const uint8_t> bytes);
+    static std::optional<std::string> decodeUtf8(std::span<const uint8_t> bytes);
+    // The fields between the separators, empty ones included.
+    static std::vector<std::string_view> splitKeepingEmpty(std::string_view text, char separator);
+    void setHostLocation(std::span<const uint8_t> data, std::optional<std::string>& location,
+                         void (TerminalDelegate::*updated)(Terminal&));
+    void reportPixelSize(int request);
+    // Sends what the host answers to a report request; false when it answers nothing.
+    bool sendWindowCommandReply(WindowManipulationCommand::Kind kind);
 
     TerminalDelegate* m_delegate;
     MainQueue* m_mainQueue;

@@ -16,21 +16,6 @@
 namespace zentrova {
 namespace {
 
-std::string decodeTitle(std::span<const uint8_t> data)
-{
-    // Invalid UTF-8 gives the empty title.
-    const std::string text(data.begin(), data.end());
-    int32_t offset = 0;
-    const auto length = int32_t(text.size());
-    while (offset < length) {
-        UChar32 scalar;
-        U8_NEXT(text.data(), offset, length, scalar);
-        if (scalar < 0)
-            return {};
-    }
-    return text;
-}
-
 std::string characterOf(uint8_t code)
 {
     std::string text;
@@ -371,7 +356,8 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
                 log(fmt::format("Unhandled csiT {}", collect));
             return;
         }
-        break;
+        cmdWindowOptions(pars); // XTWINOPS
+        return;
     case 'v': // DECCRA
         csiCopyRectangularArea(pars, collect);
         return;
@@ -408,20 +394,35 @@ void Terminal::setXtermTitleModes(std::span<const int> pars, bool on)
 void Terminal::dispatchOsc(int64_t code, std::span<const uint8_t> data)
 {
     switch (code) {
-    case 0:
+    case 0: // invalid UTF-8 gives the empty title
     case 2:
-        setTitle(decodeTitle(data));
+        setTitle(decodeUtf8(data).value_or(std::string()));
         return;
     case 1:
-        setIconTitle(decodeTitle(data));
+        setIconTitle(decodeUtf8(data).value_or(std::string()));
         return;
     case 4:
         oscChangeOrQueryColorIndex(data);
+        return;
+    case 6:
+        oscSetCurrentDocument(data);
+        return;
+    case 7:
+        oscSetCurrentDirectory(data);
+        return;
+    case 8:
+        oscHyperlink(data);
+        return;
+    case 9:
+        oscProgressReport(data);
         return;
     case 10:
     case 11:
     case 12:
         oscSetColors(data, int(code - 10));
+        return;
+    case 52:
+        oscClipboard(data);
         return;
     case 104:
         oscResetColor(data);
@@ -432,6 +433,12 @@ void Terminal::dispatchOsc(int64_t code, std::span<const uint8_t> data)
         return;
     case 133:
         oscSemanticPrompt(data);
+        return;
+    case 777:
+        oscNotification(data);
+        return;
+    case 1337:
+        osciTerm2(data);
         return;
     default:
         oscFallback(code, data);

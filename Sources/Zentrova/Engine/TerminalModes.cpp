@@ -492,6 +492,8 @@ void Terminal::cmdSoftReset()
     m_buffer->setScrollBottom(rows - 1);
     curAttr = CharData::Null.attribute();
     m_buffer->softReset();
+    // A link left open would otherwise run on into whatever is printed after the reset.
+    activeHyperlink.reset();
     resetSemanticPromptState(true);
 
     charset = nullptr;

@@ -38,40 +38,6 @@ struct SemanticOffset {
     int offsetInLine = 0;
 };
 
-bool isValidUtf8(std::span<const uint8_t> bytes)
-{
-    size_t i = 0;
-    while (i < bytes.size()) {
-        const uint8_t lead = bytes[i];
-        int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
-        if (extra < 0 || i + size_t(extra) >= bytes.size())
-            return false;
-        uint32_t scalar = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra; k++) {
-            if ((bytes[i + size_t(k)] & 0xC0) != 0x80)
-                return false;
-            scalar = scalar << 6 | (bytes[i + size_t(k)] & 0x3F);
-        }
-        static constexpr uint32_t smallest[] = { 0, 0x80, 0x800, 0x10000 };
-        if (scalar < smallest[extra] || scalar > 0x10FFFF || (scalar >= 0xD800 && scalar <= 0xDFFF))
-            return false;
-        i += size_t(extra) + 1;
-    }
-    return true;
-}
-
-std::vector<std::string_view> splitKeepingEmpty(std::string_view text, char separator)
-{
-    std::vector<std::string_view> fields;
-    size_t start = 0;
-    for (size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, start)) {
-        fields.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-    fields.push_back(text.substr(start));
-    return fields;
-}
-
 // Later fields win; a field without "=" and an unknown key are skipped; a bad value spoils all.
 std::optional<SemanticPromptOptions> parseSemanticPromptOptions(std::span<const std::string_view> fields)
 {

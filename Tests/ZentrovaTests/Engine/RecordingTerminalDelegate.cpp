@@ -78,6 +78,11 @@ void RecordingTerminalDelegate::bufferActivated(Terminal&)
     events.push_back("bufferActivated");
 }
 
+bool RecordingTerminalDelegate::isProcessTrusted(Terminal&)
+{
+    return trusted;
+}
+
 int RecordingTerminalDelegate::count(const std::string& prefix) const
 {
     return int(std::count_if(events.begin(), events.end(),

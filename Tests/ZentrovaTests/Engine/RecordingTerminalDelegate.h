@@ -25,6 +25,8 @@ public:
     void hideCursor(Terminal& source) override;
     void synchronizedOutputChanged(Terminal& source, bool active) override;
     void bufferActivated(Terminal& source) override;
+    // Answers `trusted`.
+    bool isProcessTrusted(Terminal& source) override;
 
     // The recorded calls of one kind ("bell", "title:..." lines start with it).
     int count(const std::string& prefix) const;
@@ -33,6 +35,7 @@ public:
     std::string sent;
     // Assign the colour back to the terminal from inside setForegroundColor, as some hosts do.
     bool echoForeground = false;
+    bool trusted = true;
 };
 
 } // namespace zentrova
