@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <cstring>
 
 namespace zentrova {
 namespace {
@@ -62,12 +63,17 @@ bool acceptsPresentationSelector(char32_t scalar)
 struct BasicPlaneProperties {
     std::array<int8_t, 0x10000> widths;
     std::bitset<0x10000> combining; // canonical combining class other than 0
+    // Takes a cell of its own after any cell but one that ends in a zero-width joiner.
+    std::bitset<0x10000> standalone;
 
     BasicPlaneProperties()
     {
         for (char32_t scalar = 0; scalar < 0x10000; scalar++) {
-            widths[scalar] = int8_t(isUnicodeScalar(scalar) ? UnicodeUtil::computeColumnWidth(scalar) : -1);
+            const int width = isUnicodeScalar(scalar) ? UnicodeUtil::computeColumnWidth(scalar) : -1;
+            widths[scalar] = int8_t(width);
             combining[scalar] = u_getCombiningClass(UChar32(scalar)) != 0;
+            standalone[scalar]
+                = width > 0 && !alwaysJoins(scalar, width) && !(scalar >= 0x0300 && combining[scalar]);
         }
     }
 };
@@ -90,6 +96,23 @@ int scalarWidth(char32_t scalar)
 bool hasCombiningClass(char32_t scalar)
 {
     return scalar < 0x10000 ? basicPlane().combining[scalar] : u_getCombiningClass(UChar32(scalar)) != 0;
+}
+
+// All bytes are printable ASCII (0x20...0x7E); eight at a time, as most output is. Per byte: the
+// high bit is set from 0x80 on, becomes set by adding 1 to 0x7F, and becomes set by subtracting
+// 0x20 from a byte below 0x20 (where borrows start, so the first such byte is always flagged).
+bool isPrintableAsciiRun(std::span<const uint8_t> bytes)
+{
+    constexpr uint64_t ones = 0x0101010101010101ULL;
+    constexpr uint64_t highBits = ones * 0x80;
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if ((word | (word + ones) | ((word - ones * 0x20) & ~word)) & highBits)
+            return false;
+    }
+    return std::all_of(bytes.begin() + std::ptrdiff_t(i), bytes.end(), isPrintableAscii);
 }
 
 } // namespace
@@ -115,7 +138,7 @@ void Terminal::handlePrint(std::span<const uint8_t> data)
     buffer.curAttr = curAttr;
     auto& held = m_readingBuffer.putbackBuffer;
 
-    if (!charset && held.empty() && std::all_of(data.begin(), data.end(), isPrintableAscii)) {
+    if (!charset && held.empty() && isPrintableAsciiRun(data)) {
         updateRange(buffer.y());
         const int written = buffer.insertAsciiRun(data, curAttr, hyperlinkResolver());
         if (size_t(written) == data.size()) {
@@ -142,11 +165,27 @@ void Terminal::handlePrint(std::span<const uint8_t> data)
 
 void Terminal::printRun(std::span<const uint8_t> run)
 {
+    const BasicPlaneProperties& plane = basicPlane();
+    // Characters that take a cell of their own, written together: with auto-wrap on each lands
+    // right after the one before, so none of them can join the cell before it.
+    std::array<CharData, 64> pending;
+    size_t pendingCount = 0;
+    const auto flush = [&] {
+        if (pendingCount > 0)
+            m_buffer->insertCharacters(std::span(pending.data(), pendingCount), hyperlinkResolver());
+        pendingCount = 0;
+    };
+    // The cell left of the cursor was written by this run and nothing but a combining mark or a
+    // joiner-like scalar can join it.
+    bool afterPlainCell = false;
+
     const size_t length = run.size();
     size_t i = 0;
     while (i < length) {
         const uint8_t lead = run[i];
         if (lead < 0x80) {
+            flush();
+            afterPlainCell = false;
             if (!charset && !m_buffer->insertMode && isPrintableAscii(lead)) {
                 // A stretch of plain ASCII inside mixed text: it never joins a cell, so it can go
                 // in one run.
@@ -154,6 +193,7 @@ void Terminal::printRun(std::span<const uint8_t> run)
                 while (end < length && isPrintableAscii(run[end]))
                     end++;
                 i += size_t(m_buffer->insertAsciiRun(run.subspan(i, end - i), curAttr, hyperlinkResolver()));
+                afterPlainCell = i == end;
                 while (i < end)
                     printByte(run[i++]);
                 continue;
@@ -163,36 +203,48 @@ void Terminal::printRun(std::span<const uint8_t> run)
             continue;
         }
         const int needed = sequenceLength(lead);
-        if (needed == 1) {
-            printByte(lead);
-            i++;
-            continue;
-        }
         size_t read = 1;
         while (read < size_t(needed) && i + read < length && isContinuation(run[i + read]))
             read++;
-        if (read < size_t(needed)) {
-            if (i + read == length) {
-                // The rest of the character is still to come.
-                m_readingBuffer.putbackBuffer.assign(run.begin() + std::ptrdiff_t(i), run.end());
-                return;
+        if (needed > 1 && read == size_t(needed)) {
+            char32_t value = lead & (0xFF >> (needed + 1));
+            for (size_t k = 1; k < size_t(needed); k++)
+                value = value << 6 | (run[i + k] & 0x3F);
+            static constexpr char32_t smallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
+            i += size_t(needed);
+            if (value < smallest[needed] || !isUnicodeScalar(value)) {
+                flush();
+                afterPlainCell = false;
+                printByte(lead);
+                continue;
             }
-            // A byte that cannot continue the sequence: the lead byte prints as itself, the
-            // continuation bytes read so far are dropped and the offending byte is read afresh.
-            printByte(lead);
-            i += read;
+            const bool standalone = value < 0x10000 && plane.standalone[value];
+            if (standalone && afterPlainCell) {
+                pending[pendingCount++] = printTemplate().withValue(int32_t(value), plane.widths[value]);
+                if (pendingCount == pending.size())
+                    flush();
+                continue;
+            }
+            flush();
+            printScalar(value, scalarWidth(value));
+            // With auto-wrap off a wide character may not have found room.
+            afterPlainCell = standalone && m_buffer->wraparound;
             continue;
         }
-        char32_t value = lead & (0xFF >> (needed + 1));
-        for (size_t k = 1; k < size_t(needed); k++)
-            value = value << 6 | (run[i + k] & 0x3F);
-        static constexpr char32_t smallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
-        if (value < smallest[needed] || !isUnicodeScalar(value))
-            printByte(lead);
-        else
-            printScalar(value, scalarWidth(value));
-        i += size_t(needed);
+        flush();
+        afterPlainCell = false;
+        if (needed > 1 && i + read == length) {
+            // The rest of the character is still to come.
+            m_readingBuffer.putbackBuffer.assign(run.begin() + std::ptrdiff_t(i), run.end());
+            return;
+        }
+        // A byte that cannot start a sequence prints as itself; after a lead byte, a byte that
+        // cannot continue the sequence has the lead byte print as itself, the continuation bytes
+        // read so far dropped and the offending byte read afresh.
+        printByte(lead);
+        i += read;
     }
+    flush();
 }
 
 void Terminal::printByte(uint8_t byte)

@@ -13,6 +13,14 @@ const Attribute& defaultAttribute()
     return attribute;
 }
 
+// Out of line, so the cell the print path copies stays whole in registers.
+[[gnu::noinline]] CharData withPayload(CharData cell, TinyAtom payload, uint8_t semanticCode)
+{
+    cell.setPayload(payload);
+    cell.setSemanticContentCode(semanticCode);
+    return cell;
+}
+
 } // namespace
 
 Buffer::Buffer(int cols, int rows, int tabStopWidth, std::optional<int> scrollback, const BidiPresentationState& bidiState)
@@ -316,7 +324,22 @@ void Buffer::wrapCursor()
 
 void Buffer::insertCharacter(CharData character, const PayloadResolver& resolvePayload)
 {
+    placeCharacter(character, resolvePayload ? resolvePayload().value_or(TinyAtom {}) : TinyAtom {},
+                   semanticContent.code());
+}
+
+void Buffer::insertCharacters(std::span<const CharData> characters, const PayloadResolver& resolvePayload)
+{
+    if (characters.empty())
+        return;
+    const TinyAtom payload = resolvePayload ? resolvePayload().value_or(TinyAtom {}) : TinyAtom {};
     const uint8_t semanticCode = semanticContent.code();
+    for (const CharData& character : characters)
+        placeCharacter(character, payload, semanticCode);
+}
+
+void Buffer::placeCharacter(CharData character, TinyAtom payload, uint8_t semanticCode)
+{
     const int right = marginMode ? m_marginRight : m_cols - 1;
     const int width = character.width();
 
@@ -341,20 +364,16 @@ void Buffer::insertCharacter(CharData character, const PayloadResolver& resolveP
             row.setCell(m_cols - 1, fill);
     }
 
-    const TinyAtom payload = resolvePayload ? resolvePayload().value_or(TinyAtom {}) : TinyAtom {};
     m_x = std::min(m_x, m_cols - 1);
     // Only when they differ: rewriting part of the cell just before copying it stalls the copy.
-    if (!(character.payload() == payload))
-        character.setPayload(payload);
-    if (character.semanticContentCode() != semanticCode)
-        character.setSemanticContentCode(semanticCode);
+    if (!(character.payload() == payload) || character.semanticContentCode() != semanticCode)
+        character = withPayload(character, payload, semanticCode);
     row.setCell(m_x, character);
     m_x++;
 
     if (width > 1) {
         // The right half: no character, the same attribute, payload and semantic content.
-        CharData filler = character;
-        filler.setValue(0, 0);
+        const CharData filler = character.withValue(0, 0);
         for (int i = 1; i < width && m_x < m_cols; i++) {
             row.setCell(m_x, filler);
             m_x++;

@@ -128,6 +128,8 @@ public:
     // Writes one printed cell at the cursor, wrapping, clamping at the right margin and making room
     // in insert mode as the modes say; a wide character also writes its filler cells.
     void insertCharacter(CharData character, const PayloadResolver& resolvePayload);
+    // insertCharacter() for each character in turn, the payload looked up once.
+    void insertCharacters(std::span<const CharData> characters, const PayloadResolver& resolvePayload);
     // The fast path of plain ASCII: writes the bytes with one attribute and one payload lookup.
     // Returns the number written; fewer than given only when wraparound is off and the run reached
     // the right margin, and 0 in insert mode. The caller prints the rest through insertCharacter().
@@ -219,6 +221,7 @@ private:
     void shrinkRing(int capacity);
     // The cursor leaves the right margin for the start of the next row, scrolling at the bottom.
     void wrapCursor();
+    void placeCharacter(CharData character, TinyAtom payload, uint8_t semanticCode);
 
     int m_cols;
     int m_rows;

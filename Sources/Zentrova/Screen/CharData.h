@@ -5,6 +5,8 @@
 #include "Zentrova/Screen/TinyAtom.h"
 
 #include <any>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <type_traits>
@@ -43,12 +45,16 @@ public:
         m_width = uint8_t(int8_t(width < -128 ? -128 : width > 127 ? 127 : width));
     }
 
-    // A copy holding another code and width.
+    // A copy holding another code and width, clamped as setValue() does. Built on the cell's first
+    // 64 bits as a whole (the code is their low 24 bits, the width the 8 above): setting the fields of
+    // a copy leaves it half in memory, and the 16-byte copy into a row then waits for those stores.
     CharData withValue(int32_t code, int32_t width) const
     {
-        CharData cell = *this;
-        cell.setValue(code, width);
-        return cell;
+        auto words = std::bit_cast<std::array<uint64_t, 2>>(*this);
+        const uint64_t storedCode = uint32_t(code) <= maxCode ? uint32_t(code) : 0xFFFD;
+        const uint64_t storedWidth = uint8_t(int8_t(width < -128 ? -128 : width > 127 ? 127 : width));
+        words[0] = (words[0] & ~uint64_t(0xFFFFFFFF)) | storedCode | storedWidth << 24;
+        return std::bit_cast<CharData>(words);
     }
 
     TinyAtom payload() const { return { m_payload }; }

@@ -52,8 +52,8 @@ public:
     const T& operator[](int index)
     {
         auto& element = slot(index);
-        if (!element)
-            element = makeEmpty ? makeEmpty(slotNumber(index)) : T();
+        if (!element) [[unlikely]]
+            fillEmpty(element, index);
         return *element;
     }
 
@@ -189,6 +189,11 @@ protected:
         return (slot % slots + slots) % slots;
     }
     std::optional<T>& slot(int index) { return m_array[size_t(slotNumber(index))]; }
+    // Out of line: every row access passes through operator[], which should stay small.
+    [[gnu::noinline]] void fillEmpty(std::optional<T>& element, int index)
+    {
+        element = makeEmpty ? makeEmpty(slotNumber(index)) : T();
+    }
     void advanceStart(int by) { m_startIndex = (m_startIndex + by) % maxLength(); }
 
     int m_count = 0;

@@ -128,6 +128,25 @@ TEST(CharData, CodesAndWidthsOutsideTheCellsRangeAreKeptInRange)
     EXPECT_EQ(cell.width(), -128);
 }
 
+// withValue() works on the packed cell as a whole: it must agree with setValue() and leave every
+// other field as it was.
+TEST(CharData, WithValueChangesOnlyTheCodeAndWidth)
+{
+    const Attribute attribute { Color::trueColor(1, 2, 3), Color::ansi256(200), CharacterStyle { 0xFF },
+                                UnderlineStyle::curly, Color::trueColor(9, 8, 7) };
+    const CharData cell(attribute, 0x1F600, 2, TinyAtom { 0xFFFF }, 7);
+    const std::pair<int32_t, int32_t> values[] = {
+        { 'a', 1 }, { 0, 0 }, { 0x6F22, 2 }, { int32_t(CharData::maxCode), -1 }, { int32_t(CharData::maxCode + 1), 300 },
+        { -5, -200 },
+    };
+    for (const auto& [code, width] : values) {
+        SCOPED_TRACE(code);
+        CharData expected = cell;
+        expected.setValue(code, width);
+        EXPECT_EQ(cell.withValue(code, width), expected);
+    }
+}
+
 TEST(CharData, SemanticContentCodes)
 {
     struct Case {
