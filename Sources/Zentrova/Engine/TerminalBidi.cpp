@@ -4,13 +4,12 @@
 
 #include "Zentrova/Engine/Terminal.h"
 
+#include "Zentrova/Engine/CsiParameters.h"
+
 namespace zentrova {
 namespace {
 
-int parameter(std::span<const int> pars)
-{
-    return pars.empty() ? 0 : pars[0];
-}
+using csi::parameter;
 
 } // namespace
 

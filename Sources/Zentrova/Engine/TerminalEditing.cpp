@@ -4,6 +4,7 @@
 
 #include "Zentrova/Engine/Terminal.h"
 
+#include "Zentrova/Engine/CsiParameters.h"
 #include "Zentrova/Engine/TerminalDelegate.h"
 #include "Zentrova/Text/SelectionService.h"
 
@@ -12,15 +13,8 @@
 namespace zentrova {
 namespace {
 
-int parameter(std::span<const int> pars, size_t index)
-{
-    return index < pars.size() ? pars[index] : 0;
-}
-
-int count(std::span<const int> pars)
-{
-    return std::max(parameter(pars, 0), 1);
-}
+using csi::count;
+using csi::parameter;
 
 } // namespace
 

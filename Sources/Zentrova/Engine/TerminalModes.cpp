@@ -3,6 +3,7 @@
 
 #include "Zentrova/Engine/Terminal.h"
 
+#include "Zentrova/Engine/CsiParameters.h"
 #include "Zentrova/Engine/TerminalDelegate.h"
 
 #include <fmt/format.h>
@@ -11,10 +12,7 @@
 namespace zentrova {
 namespace {
 
-bool isCollect(std::span<const uint8_t> collect, std::string_view expected)
-{
-    return std::equal(collect.begin(), collect.end(), expected.begin(), expected.end());
-}
+using csi::isCollect;
 
 // DECRQM states.
 constexpr int notRecognized = 0;

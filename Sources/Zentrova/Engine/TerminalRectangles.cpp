@@ -3,30 +3,20 @@
 
 #include "Zentrova/Engine/Terminal.h"
 
+#include "Zentrova/Engine/CsiParameters.h"
+
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <string_view>
 
 namespace zentrova {
 namespace {
 
-int parameter(std::span<const int> pars, size_t index)
-{
-    return index < pars.size() ? pars[index] : 0;
-}
-
-int count(std::span<const int> pars)
-{
-    return std::max(parameter(pars, 0), 1);
-}
-
-bool isCollect(std::span<const uint8_t> collect, std::string_view expected)
-{
-    return std::equal(collect.begin(), collect.end(), expected.begin(), expected.end());
-}
+using csi::count;
+using csi::isCollect;
+using csi::parameter;
 
 bool isScalar(char32_t code)
 {
@@ -167,9 +157,10 @@ void Terminal::csiCloseBrace(std::span<const int> pars, std::span<const uint8_t>
     if ((marginMode && x < buffer.marginLeft()) || x > buffer.marginRight())
         return;
     const int right = marginMode ? buffer.marginRight() : cols - 1;
+    const int n = count(pars);
     const CharData erase = eraseCell();
     for (int y = buffer.scrollTop(); y <= buffer.scrollBottom(); y++)
-        buffer.line(y + buffer.yBase()).insertCells(x, count(pars), right, erase);
+        buffer.line(y + buffer.yBase()).insertCells(x, n, right, erase);
     updateRange(buffer.scrollTop());
     updateRange(buffer.scrollBottom());
 }
@@ -184,9 +175,10 @@ void Terminal::cmdDeleteColumns(std::span<const int> pars)
     if (marginMode && (x < buffer.marginLeft() || x > buffer.marginRight()))
         return;
     const int right = marginMode ? buffer.marginRight() : cols - 1;
+    const int n = count(pars);
     const CharData erase = eraseCell();
     for (int row = buffer.scrollTop(); row <= buffer.scrollBottom(); row++)
-        buffer.line(row + buffer.yBase()).deleteCells(x, count(pars), right, erase);
+        buffer.line(row + buffer.yBase()).deleteCells(x, n, right, erase);
     updateRange(buffer.scrollTop());
     updateRange(buffer.scrollBottom());
 }
