@@ -64,6 +64,21 @@ TEST_F(LinkFixture, ExplicitLinkCoversItsCellsOnTheRow)
     EXPECT_EQ(at(8, 0, LinkLookupMode::explicitOnly), std::nullopt);
 }
 
+TEST_F(LinkFixture, LinksWrittenWithOsc8)
+{
+    terminal.feed("see \x1b]8;;https://x.example\x1b\\here\x1b]8;;\x1b\\ and "
+                  "\x1b]8;id=7;https://y.example\x1b\\that\x1b]8;;\x1b\\");
+    const auto first = at(5, 0, LinkLookupMode::explicitOnly);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->text, "https://x.example");
+    EXPECT_EQ(first->range, (Range { 4, 8 }));
+    const auto second = at(14, 0, LinkLookupMode::explicitOnly);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->text, "https://y.example") << "parameters are not part of the URI";
+    EXPECT_EQ(second->range, (Range { 13, 17 }));
+    EXPECT_EQ(at(9, 0, LinkLookupMode::explicitOnly), std::nullopt) << "the link ended before the space";
+}
+
 TEST_F(LinkFixture, ExplicitLinkAcrossAWrappedRowIsTwoMatches)
 {
     terminal.feed("go ");
