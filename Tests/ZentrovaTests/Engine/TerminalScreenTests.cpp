@@ -38,6 +38,14 @@ struct Case {
     TerminalOptions options = {};
 };
 
+std::string repeated(const std::string& text, int count)
+{
+    std::string result;
+    for (int i = 0; i < count; i++)
+        result += text;
+    return result;
+}
+
 TerminalOptions size(int cols, int rows)
 {
     TerminalOptions options;
@@ -70,6 +78,14 @@ const Case cases[] = {
     { "combining mark joins the cell before", "e\u0301x", "e\u0301x", "2,0" },
     { "combining mark after a wide character skips its right half", "漢\u0301", "漢\u0301", "2,0" },
     { "combining mark with nothing before it is dropped", "\u0301a", "a", "1,0" },
+    { "combining mark after a run of wide characters joins the last", "漢字\u0301x", "漢字\u0301x", "5,0" },
+    { "run of wide characters wraps whole", "漢字漢字漢字", "漢字漢字漢|字", "2,1" },
+    { "run of wide characters scrolls at the bottom", "\n\n\n漢字漢字漢字", "||漢字漢字漢|字", "2,3" },
+    { "long run of wide characters", repeated("漢", 100), "漢漢漢漢漢|漢漢漢漢漢|漢漢漢漢漢|漢漢漢漢漢", "10,3" },
+    { "emoji after a zero-width joiner joins the sequence", "\U0001F468\u200D\u2764x",
+      "\U0001F468\u200D\u2764x", "3,0" },
+    { "insert mode pushes the row right for each wide character", "abcd\r漢字", "漢字abcd", "4,0", "",
+      insertModeOn },
     { "zero-width joiner sequence is one cell", "\U0001F468\u200D\U0001F469\u200D\U0001F467!",
       "\U0001F468\u200D\U0001F469\u200D\U0001F467!", "3,0" },
     { "skin-tone modifier joins", "\U0001F44D\U0001F3FD.", "\U0001F44D\U0001F3FD.", "3,0" },
