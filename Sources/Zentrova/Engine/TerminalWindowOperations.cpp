@@ -80,9 +80,9 @@ void Terminal::cmdWindowOptions(std::span<const int> pars)
     }
     if (pars.size() == 3 && (p0 == 3 || p0 == 4 || p0 == 8)) {
         // 4 (pixels) and 8 (characters) name the height first; the commands take the width first.
-        const WindowManipulationCommand command = p0 == 3 ? WindowManipulationCommand { Kind::moveWindowTo, pars[1], pars[2] }
-            : p0 == 4                                     ? WindowManipulationCommand { Kind::resizeWindowTo, pars[2], pars[1] }
-                                                          : WindowManipulationCommand { Kind::resizeTerminal, pars[2], pars[1] };
+        WindowManipulationCommand command { Kind::moveWindowTo, pars[1], pars[2] };
+        if (p0 != 3)
+            command = { p0 == 4 ? Kind::resizeWindowTo : Kind::resizeTerminal, pars[2], pars[1] };
         m_delegate->windowCommand(*this, command);
         return;
     }
