@@ -1,6 +1,7 @@
 #include "Bramblet/Pane/VisibleItems.h"
 
 #include "BrambletCore/Models/FilteredItems.h"
+#include "BrambletCore/Models/ParallelChunks.h"
 
 namespace bramblet {
 
@@ -8,12 +9,17 @@ VisibleItems VisibleItems::make(const QList<FileItem>& items, const TabSnapshot&
 {
     VisibleItems visible;
     visible.items = filteredItems(items, tab, showHidden);
-    visible.paths.reserve(visible.items.size());
-    visible.rows.reserve(visible.items.size());
-    for (const FileItem& item : std::as_const(visible.items)) {
-        const qsizetype row = visible.paths.size();
-        visible.rows.insert(visible.paths.emplaceBack(pathString(item.url)), row);
-    }
+    // Turning a path into text decodes and allocates; a hundred thousand of them are worth the cores.
+    const FileItem* const shown = visible.items.constData();
+    visible.paths.resize(visible.items.size());
+    QString* const paths = visible.paths.data();
+    forEachChunk(size_t(visible.items.size()), 2048, [&](size_t begin, size_t end) {
+        for (size_t row = begin; row < end; ++row)
+            paths[row] = pathString(shown[row].url);
+    });
+    visible.rows.reserve(visible.paths.size());
+    for (qsizetype row = 0; row < visible.paths.size(); ++row)
+        visible.rows.insert(paths[row], row);
     return visible;
 }
 

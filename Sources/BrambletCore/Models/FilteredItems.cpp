@@ -1,12 +1,13 @@
 #include "BrambletCore/Models/FilteredItems.h"
 
 #include "BrambletCore/Models/FilenameFilter.h"
+#include "BrambletCore/Models/NameCollator.h"
+#include "BrambletCore/Models/ParallelStableSort.h"
 
-#include <QCollator>
 #include <QCollatorSortKey>
 
-#include <algorithm>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 namespace bramblet {
@@ -39,6 +40,38 @@ int compareKeys(const FileItem& a, const FileItem& b, SortField sort)
     return 0;
 }
 
+// Each thread takes at least this many items: on shorter lists the hand-over costs more than it saves.
+constexpr size_t minimumRun = 2048;
+
+// The collation key of every name, in the order given, built in parallel runs. An empty name has
+// none and goes before all others, as in the collator's own comparison: its key would tie with
+// names made only of ignorable characters.
+std::vector<std::optional<QCollatorSortKey>> nameKeys(const std::vector<const FileItem*>& items)
+{
+    std::vector<std::optional<QCollatorSortKey>> keys(items.size());
+    const std::vector<size_t> bounds = chunkBounds(items.size(), minimumRun);
+    // A collator of its own for every run: a QCollator is not meant to be used on two threads.
+    std::vector<QCollator> collators;
+    for (size_t run = 1; run < bounds.size(); ++run)
+        collators.push_back(nameCollator());
+    forEachChunk(bounds, [&](size_t begin, size_t end) {
+        const auto run = std::lower_bound(bounds.begin(), bounds.end(), begin) - bounds.begin();
+        const QCollator& collator = collators[size_t(run)];
+        for (size_t index = begin; index < end; ++index) {
+            if (!items[index]->name.isEmpty())
+                keys[index] = collator.sortKey(items[index]->name);
+        }
+    });
+    return keys;
+}
+
+int compareNameKeys(const std::optional<QCollatorSortKey>& a, const std::optional<QCollatorSortKey>& b)
+{
+    if (!a || !b)
+        return int(a.has_value()) - int(b.has_value());
+    return a->compare(*b);
+}
+
 } // namespace
 
 QList<FileItem> filteredItems(const QList<FileItem>& items, const TabSnapshot& tab, bool showHidden)
@@ -51,40 +84,33 @@ QList<FileItem> filteredItems(const QList<FileItem>& items, const TabSnapshot& t
             kept.push_back(&item);
     }
 
-    // The file-browser name order: case ignored, digit runs compared by value (file2 < file10).
-    // Keys are built once, not per comparison.
-    std::vector<QCollatorSortKey> nameKeys;
-    if (tab.sort == SortField::name) {
-        // The C locale makes QCollator compare code units and ignore both settings; fall back
-        // to the root collation there so the order is the same on a bare system.
-        const auto locale = QLocale::system();
-        QCollator collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale);
-        collator.setNumericMode(true);
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        nameKeys.reserve(kept.size());
-        for (const auto* item : kept)
-            nameKeys.push_back(collator.sortKey(item->name));
-    }
-
-    std::vector<size_t> order(kept.size());
-    std::iota(order.begin(), order.end(), 0);
+    // Collation keys are built once per item, not per comparison.
+    const auto keys = tab.sort == SortField::name ? nameKeys(kept) : std::vector<std::optional<QCollatorSortKey>>();
     const auto ascending = [&](size_t a, size_t b) {
-        if (!nameKeys.empty())
-            return nameKeys[a].compare(nameKeys[b]);
+        if (tab.sort == SortField::name)
+            return compareNameKeys(keys[a], keys[b]);
         return compareKeys(*kept[a], *kept[b], tab.sort);
     };
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const bool aFolder = kept[a]->isDirectory;
-        if (aFolder != kept[b]->isDirectory)
-            return aFolder; // folders first, in both directions
-        const int c = ascending(a, b);
-        return tab.descending ? c > 0 : c < 0;
-    });
+    std::vector<size_t> order(kept.size());
+    std::iota(order.begin(), order.end(), 0);
+    parallelStableSort(
+        order,
+        [&](size_t a, size_t b) {
+            const bool aFolder = kept[a]->isDirectory;
+            if (aFolder != kept[b]->isDirectory)
+                return aFolder; // folders first, in both directions
+            const int c = ascending(a, b);
+            return tab.descending ? c > 0 : c < 0;
+        },
+        minimumRun);
 
-    QList<FileItem> result;
-    result.reserve(qsizetype(order.size()));
-    for (auto index : order)
-        result.append(*kept[index]);
+    // Copying an item copies its path, which allocates: the copies run in parallel too.
+    QList<FileItem> result(qsizetype(order.size()));
+    FileItem* const out = result.data();
+    forEachChunk(order.size(), minimumRun, [&](size_t begin, size_t end) {
+        for (size_t row = begin; row < end; ++row)
+            out[row] = *kept[order[row]];
+    });
     return result;
 }
 

@@ -1,6 +1,10 @@
 #include "BrambletCore/Models/FilteredItems.h"
 
+#include "BrambletCore/Models/NameCollator.h"
+
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace bramblet {
 namespace {
@@ -93,6 +97,70 @@ TEST(FilteredItems, TiesKeepTheirGivenOrder)
             ASSERT_EQ(sorted.size(), 2);
             EXPECT_EQ(sorted[0].url, first.url);
         }
+    }
+}
+
+// Names that stress the collation keys the name sort compares: digit runs, letter case, accents,
+// bytes that are not UTF-8 (as a listing shows them), the empty name, names made only of
+// characters the collation ignores, and dots.
+QStringList trickyNames()
+{
+    return {
+        "file2", "file10", "file02", "file-2", "File2", "0", "00", "007", "12", "\uFF11\uFF12",
+        "a", "A", "readme", "README", "Readme.md", "e", "E", "\u00E9", "\u00C9", "re\u0301sume\u0301",
+        "r\u00E9sum\u00E9", "resume", pathString("bad\xff\xfe"), pathString("\xc3"), "", "\u200B",
+        QString(QChar(1)), ".", "..", "...", ".hidden", "a.b", "a..b", "a.", "\u00DF", "ss",
+    };
+}
+
+// Whatever order the names come in, two of them keep the collator's own order: the earlier name
+// goes first, and names it ties keep their given order.
+TEST(FilteredItems, NameOrderIsTheCollatorsOrderForEveryPair)
+{
+    const QCollator collator = nameCollator();
+    const QStringList names = trickyNames();
+    for (const QString& first : names) {
+        for (const QString& second : names) {
+            auto a = item(first);
+            a.url = "/one/x";
+            auto b = item(second);
+            b.url = "/two/x";
+            const int order = collator.compare(first, second);
+            SCOPED_TRACE(("\"" + first + "\" vs \"" + second + "\"").toStdString());
+            const auto sorted = filteredItems({ a, b }, tab(SortField::name), true);
+            ASSERT_EQ(sorted.size(), 2);
+            EXPECT_EQ(sorted[0].url, order <= 0 ? a.url : b.url);
+        }
+    }
+}
+
+// Long lists are sorted in parallel runs; the result must be the serial stable sort by the
+// collator, in both directions, with folders first and many ties.
+TEST(FilteredItems, LongListsSortAsTheSerialStableSort)
+{
+    const QCollator collator = nameCollator();
+    const QStringList names = trickyNames();
+    std::mt19937 random(11);
+    QList<FileItem> items;
+    for (int index = 0; index < 20000; ++index) {
+        auto next = item(random() % 4 ? names[qsizetype(random() % names.size())] : QString("n%1").arg(random() % 3000),
+                         random() % 7 == 0);
+        next.url = pathFromString(QString("/t/%1").arg(index));
+        items.append(next);
+    }
+    for (bool descending : { false, true }) {
+        SCOPED_TRACE(descending ? "descending" : "ascending");
+        QList<FileItem> expected = items;
+        std::stable_sort(expected.begin(), expected.end(), [&](const FileItem& a, const FileItem& b) {
+            if (a.isDirectory != b.isDirectory)
+                return a.isDirectory;
+            const int order = collator.compare(a.name, b.name);
+            return descending ? order > 0 : order < 0;
+        });
+        const auto sorted = filteredItems(items, tab(SortField::name, descending), true);
+        ASSERT_EQ(sorted.size(), expected.size());
+        for (qsizetype row = 0; row < sorted.size(); ++row)
+            ASSERT_EQ(sorted[row].url, expected[row].url) << "row " << row;
     }
 }
 
