@@ -182,6 +182,10 @@ private:
     void listed(qint64 generation, const std::filesystem::path& folder, const QFuture<QList<FileItem>>& listing);
     void listingFailed(const std::exception_ptr& error);
     void present(const QList<FileItem>& items);
+    // `items` through the active tab's filter and sort, on the sorter.
+    QFuture<VisibleItems> sortVisible(const QList<FileItem>& items);
+    // Drops the sort started for a listing while its Git statuses load, if any.
+    void dropPresorted();
     void display(const VisibleItems& visible);
     // Shows `visible` in the list (or nothing); the previous rows are released in the background.
     void setVisible(const VisibleItems& visible);
@@ -221,6 +225,14 @@ private:
     std::optional<QList<FileItem>> m_searchResults;
     std::optional<QString> m_searchQuery;
     std::optional<bool> m_searchIncludesHidden;
+    // The sort of `m_items` started as the listing arrived, beside the Git status step, with the
+    // tab and hidden setting it sorts for; applyFilter() uses it while these are unchanged.
+    struct Presorted {
+        QFuture<VisibleItems> sorted;
+        TabSnapshot tab;
+        bool showHidden;
+    };
+    std::optional<Presorted> m_presorted;
     // A scroll offset the list cannot reach until more of its rows have arrived.
     std::optional<int> m_pendingScroll;
 

@@ -78,6 +78,7 @@ void PaneController::refresh()
     ++m_generation;
     // A sort still running belongs to the listing this one replaces.
     ++m_displayGeneration;
+    dropPresorted();
     m_pendingScroll.reset();
     const qint64 generation = m_generation;
     const std::filesystem::path folder = currentFolder();
@@ -105,7 +106,11 @@ void PaneController::listed(qint64 generation, const std::filesystem::path& fold
     }
     if (!hasResult(listing))
         return;
-    release(std::exchange(m_items, listing.result()));
+    QList<FileItem> previous = std::exchange(m_items, listing.result());
+    // The sort does not need the statuses: it runs while they load, and shows once they are in.
+    if (activeTab().filter.isEmpty())
+        m_presorted = Presorted { sortVisible(m_items), activeTab(), m_showHidden };
+    release(std::move(previous));
     // The listing shows only once the statuses are in, so its rows never appear without badges.
     whenFinished(GitStatus::loadGitStatuses(folder), this, [this, generation](const QFuture<QHash<QString, QString>>& done) {
         if (generation != m_generation || !hasResult(done))
@@ -120,6 +125,7 @@ void PaneController::listed(qint64 generation, const std::filesystem::path& fold
 
 void PaneController::listingFailed(const std::exception_ptr& error)
 {
+    dropPresorted();
     release(std::exchange(m_items, {}));
     setVisible({});
     const bool denied = isAccessDenied(error);
@@ -187,15 +193,38 @@ void PaneController::present(const QList<FileItem>& items)
     // Sorting a large folder takes longer than a frame, so it runs on the pane's sorter; only the
     // newest request is shown, and it fires `changed` once it is.
     const qint64 generation = ++m_displayGeneration;
-    const auto sorted = m_sorter.run([items, tab = activeTab(), showHidden = m_showHidden](const Cancellation&) {
-        return VisibleItems::make(items, tab, showHidden);
-    });
+    const TabSnapshot& tab = activeTab();
+    QFuture<VisibleItems> sorted;
+    if (m_presorted && items.constData() == m_items.constData() && m_presorted->showHidden == m_showHidden
+        && m_presorted->tab.sort == tab.sort && m_presorted->tab.descending == tab.descending
+        && m_presorted->tab.filter == tab.filter)
+        sorted = std::exchange(m_presorted, std::nullopt)->sorted;
+    else
+        sorted = sortVisible(items);
+    dropPresorted();
     whenFinished(sorted, this, [this, generation](const QFuture<VisibleItems>& done) {
         if (generation != m_displayGeneration || !hasResult(done))
             return;
         display(done.result());
         fire(changed);
     });
+}
+
+QFuture<VisibleItems> PaneController::sortVisible(const QList<FileItem>& items)
+{
+    return m_sorter.run([items, tab = activeTab(), showHidden = m_showHidden](const Cancellation&) {
+        return VisibleItems::make(items, tab, showHidden);
+    });
+}
+
+void PaneController::dropPresorted()
+{
+    if (!m_presorted)
+        return;
+    // A finished sort holds a whole list: its last reference goes on the sorter's thread.
+    QFuture<VisibleItems> sorted = std::exchange(m_presorted, std::nullopt)->sorted;
+    sorted.cancel();
+    release(std::move(sorted));
 }
 
 void PaneController::display(const VisibleItems& visible)
