@@ -30,6 +30,7 @@ BufferLine::BufferLine(int cols, std::optional<CharData> fillData, bool isWrappe
     allocate(std::max(cols, 0));
     m_dataSize = m_capacity;
     std::fill_n(m_data.get(), m_dataSize, m_fillCharacter);
+    m_blankCell = m_fillCharacter;
 }
 
 BufferLine::BufferLine(const BufferLine& from)
@@ -39,6 +40,8 @@ BufferLine::BufferLine(const BufferLine& from)
     , m_semanticMarks(from.m_semanticMarks)
     , m_semanticHardContinuationGroup(from.m_semanticHardContinuationGroup)
     , m_fillCharacter(from.m_fillCharacter)
+    , m_blankFrom(from.m_blankFrom)
+    , m_blankCell(from.m_blankCell)
     , m_images(from.m_images)
 {
     allocate(from.m_dataSize);
@@ -64,8 +67,24 @@ void BufferLine::setClampedCell(int col, const CharData& cell)
     printClampMessage();
     if (m_dataSize == 0)
         return;
-    m_data[size_t(std::clamp(col, 0, m_dataSize - 1))] = cell;
+    const int clamped = std::clamp(col, 0, m_dataSize - 1);
+    m_data[size_t(clamped)] = cell;
     m_generation++;
+    noteChanged(clamped + 1);
+}
+
+void BufferLine::noteFilled(int from, int end, const CharData& cell)
+{
+    if (from >= end)
+        return;
+    if (end >= m_dataSize && !(cell == m_blankCell)) {
+        m_blankFrom = from;
+        m_blankCell = cell;
+    } else if (cell == m_blankCell && end >= m_blankFrom) {
+        m_blankFrom = std::min(m_blankFrom, from);
+    } else {
+        noteChanged(end);
+    }
 }
 
 bool BufferLine::hasContent(int index) const
@@ -130,6 +149,8 @@ void BufferLine::fill(const CharData& cell)
 {
     std::fill_n(m_data.get(), m_capacity, cell);
     m_generation++;
+    m_blankFrom = 0;
+    m_blankCell = cell;
 }
 
 void BufferLine::fill(const CharData& cell, int atCol, int len)
@@ -138,13 +159,16 @@ void BufferLine::fill(const CharData& cell, int atCol, int len)
     int to = std::clamp(atCol + len, from, m_dataSize);
     std::fill(m_data.get() + from, m_data.get() + to, cell);
     m_generation++;
+    noteFilled(from, to, cell);
 }
 
 void BufferLine::replaceCells(int start, int end, const CharData& fillData)
 {
     int stop = std::min(end, m_dataSize);
-    if (start < stop)
+    if (start < stop) {
         std::fill(m_data.get() + std::max(start, 0), m_data.get() + stop, fillData);
+        noteFilled(std::max(start, 0), stop, fillData);
+    }
     m_generation++;
 }
 
@@ -161,6 +185,7 @@ void BufferLine::insertCells(int pos, int n, int rightMargin, const CharData& fi
         } else {
             std::fill(cells + pos, cells + len, fillData);
         }
+        noteChanged(len);
     }
     m_generation++;
     marksShift(pos, n, rightMargin);
@@ -178,6 +203,7 @@ void BufferLine::deleteCells(int pos, int n, int rightMargin, const CharData& fi
         } else {
             std::fill(cells + pos, cells + len, fillData);
         }
+        noteChanged(len);
     }
     m_generation++;
     marksShift(pos, -n, rightMargin);
@@ -191,6 +217,7 @@ void BufferLine::copyFrom(BufferLine& source, int srcCol, int dstCol, int len)
     if (len > 0 && srcCol >= 0 && dstCol >= 0) {
         std::memmove(static_cast<void*>(m_data.get() + dstCol), source.m_data.get() + srcCol,
                      size_t(len) * sizeof(CharData));
+        noteChanged(dstCol + len);
     }
     m_generation++;
 
@@ -248,6 +275,8 @@ void BufferLine::copyFrom(const BufferLine& line)
         allocate(line.m_dataSize);
     m_dataSize = line.m_dataSize;
     std::copy_n(line.m_data.get(), m_dataSize, m_data.get());
+    m_blankFrom = line.m_blankFrom;
+    m_blankCell = line.m_blankCell;
     m_isWrapped = line.m_isWrapped;
     m_semanticMarks = line.m_semanticMarks;
     m_semanticHardContinuationGroup = line.m_semanticHardContinuationGroup;
@@ -264,17 +293,37 @@ void BufferLine::resize(int cols, const CharData& fillData)
     allocate(std::max(cols, 0));
     m_dataSize = m_capacity;
     std::copy_n(old.get(), std::min(oldSize, m_dataSize), m_data.get());
-    if (m_dataSize > oldSize)
+    m_blankFrom = std::min(m_blankFrom, m_dataSize);
+    if (m_dataSize > oldSize) {
         std::fill(m_data.get() + oldSize, m_data.get() + m_dataSize, fillData);
-    else
+        noteFilled(oldSize, m_dataSize, fillData);
+    } else {
         marksClampTo(cols);
+    }
     m_generation++;
 }
 
 void BufferLine::clear(const Attribute& attribute)
 {
-    setImages(std::nullopt);
-    fill(blankCell(attribute));
+    clear(blankCell(attribute));
+}
+
+void BufferLine::clear(const CharData& blank)
+{
+    if (m_images)
+        setImages(std::nullopt);
+    std::fill_n(m_data.get(), blank == m_blankCell ? m_blankFrom : m_dataSize, blank);
+    m_generation++;
+    m_blankFrom = 0;
+    m_blankCell = blank;
+}
+
+void BufferLine::prefetchForClear() const
+{
+    const auto* bytes = reinterpret_cast<const char*>(m_data.get());
+    const size_t size = size_t(m_blankFrom) * sizeof(CharData);
+    for (size_t offset = 0; offset < size; offset += 64)
+        __builtin_prefetch(bytes + offset, 1);
 }
 
 void BufferLine::setIsWrapped(bool isWrapped)

@@ -4,6 +4,7 @@
 #include "Zentrova/Screen/SemanticMark.h"
 #include "Zentrova/Text/BidiPresentationState.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -52,6 +53,7 @@ public:
         }
         m_data[size_t(col)] = cell;
         m_generation++;
+        noteChanged(col + 1);
     }
 
     // Writes one cell per byte from `col` on, each `pattern` with the byte as its code and width 1.
@@ -63,10 +65,13 @@ public:
                 setCell(col + int(i), pattern.withValue(bytes[i], 1));
             return;
         }
+        // A local copy: the compiler cannot tell that the pattern is not among the cells written.
+        const CharData cell = pattern;
         CharData* cells = m_data.get() + col;
         for (size_t i = 0; i < bytes.size(); i++)
-            cells[i] = pattern.withValue(bytes[i], 1);
+            cells[i] = cell.withValue(bytes[i], 1);
         m_generation++;
+        noteChanged(col + int(bytes.size()));
     }
 
     int getWidth(int index) const { return (*this)[index].width(); }
@@ -102,6 +107,11 @@ public:
     void resize(int cols, const CharData& fillData);
     // Every cell blank (code 0, width 1) in `attribute`; images dropped.
     void clear(const Attribute& attribute);
+    // Every cell `blank`; images dropped. Only the cells written since the row was last all blank
+    // are cleared: a reused row of a wide screen mostly held a short line.
+    void clear(const CharData& blank);
+    // Asks for the cells clear() would write to be brought into the cache.
+    void prefetchForClear() const;
 
     bool isWrapped() const { return m_isWrapped; }
     void setIsWrapped(bool isWrapped);
@@ -135,6 +145,10 @@ public:
     void destroySemanticState();
 
 private:
+    // Cells before `end` may have changed: the blank tail starts after them.
+    void noteChanged(int end) { m_blankFrom = std::max(m_blankFrom, end); }
+    // Cells from...end all became `cell`.
+    void noteFilled(int from, int end, const CharData& cell);
     void setClampedCell(int col, const CharData& cell);
     void allocate(int capacity);
     void sortMarks();
@@ -151,6 +165,9 @@ private:
     int m_capacity = 0;
     int m_dataSize = 0;
     CharData m_fillCharacter;
+    // Every cell from m_blankFrom up to count() is m_blankCell.
+    int m_blankFrom = 0;
+    CharData m_blankCell;
     std::optional<Images> m_images;
     uint64_t m_generation = 0;
 };

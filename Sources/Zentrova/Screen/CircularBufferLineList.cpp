@@ -7,12 +7,19 @@ void CircularBufferLineList::recycle(const Attribute& clearAttribute)
     CircularList::recycle();
     const auto& line = (*this)[m_count - 1];
     bool hadImages = line->images().has_value();
-    line->clear(clearAttribute);
+    if (!(clearAttribute == m_blankAttribute)) {
+        m_blankAttribute = clearAttribute;
+        m_blank = CharData(clearAttribute, 0, 1);
+    }
+    line->clear(m_blank);
     line->destroySemanticState();
     line->setIsWrapped(false);
     line->setRecycleGeneration(line->recycleGeneration() + 1);
     if (onLineRecycled)
         onLineRecycled(hadImages);
+    // The next row to be reused was written a whole ring ago and has left the caches: it is fetched
+    // while the text for this one is read, not when the next line feed waits for it.
+    (*this)[0]->prefetchForClear();
 }
 
 void CircularBufferLineList::attached(const std::shared_ptr<BufferLine>& line)

@@ -29,6 +29,11 @@ public:
 protected:
     void attached(const std::shared_ptr<BufferLine>& line) override;
     void pushed(const std::shared_ptr<BufferLine>& line) override;
+
+private:
+    // The blank cell recycled rows were cleared with last, and its attribute.
+    Attribute m_blankAttribute = CharData::Null.attribute();
+    CharData m_blank = CharData::Null;
 };
 
 } // namespace zentrova

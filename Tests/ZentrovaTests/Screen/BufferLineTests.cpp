@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+#include <span>
 #include <string>
 
 namespace zentrova {
@@ -266,6 +269,62 @@ TEST(BufferLine, ClearBlanksEveryCellAndDropsImages)
     EXPECT_FALSE(row->images().has_value());
     for (int col = 0; col < 5; col++) {
         EXPECT_EQ(row->getData()[size_t(col)], CharData(blue, 0, 1)) << col;
+    }
+}
+
+// Clearing writes only the cells changed since the row was last all blank: whatever the edit, and
+// again after a row cleared with the same blank is edited once more, no cell may keep old content.
+TEST(BufferLine, ClearAfterAnyEditBlanksEveryCell)
+{
+    const CharData red(Attribute { Color::defaultColor, Color::ansi256(1), {}, UnderlineStyle::none, std::nullopt }, 0, 1);
+    const auto ascii = [](const char* text) { return std::span(reinterpret_cast<const uint8_t*>(text), strlen(text)); };
+    struct Case {
+        const char* name;
+        std::function<void(BufferLine&)> edit;
+    };
+    const Case cases[] = {
+        { "set the last cell", [](BufferLine& r) { r.setCell(9, cell('x')); } },
+        { "set past the end", [](BufferLine& r) {
+             testing::internal::CaptureStdout();
+             r.setCell(20, cell('x'));
+             EXPECT_EQ(testing::internal::GetCapturedStdout(), clampMessage);
+         } },
+        { "ASCII run", [&](BufferLine& r) { r.setAsciiCells(6, ascii("abcd"), cell(0)); } },
+        { "fill to the end with another cell", [&](BufferLine& r) { r.fill(red, 3, 7); } },
+        { "fill in the middle", [](BufferLine& r) { r.fill(cell('x'), 2, 3); } },
+        { "blank fill after a write", [](BufferLine& r) {
+             r.setCell(9, cell('x'));
+             r.fill(CharData::Null, 5, 5);
+         } },
+        { "replace cells", [](BufferLine& r) { r.replaceCells(7, 10, cell('x')); } },
+        { "insert", [](BufferLine& r) {
+             r.setCell(0, cell('a'));
+             r.insertCells(0, 5, 9, cell('x'));
+         } },
+        { "delete", [](BufferLine& r) { r.deleteCells(0, 1, 9, cell('x')); } },
+        { "copy cells", [](BufferLine& r) {
+             r.setCell(0, cell('a'));
+             r.copyFrom(r, 0, 8, 2);
+         } },
+        { "copy a row", [](BufferLine& r) { r.copyFrom(*makeRow(U"abcdefghij", 10)); } },
+        { "grow with another fill", [](BufferLine& r) { r.resize(12, cell('x')); } },
+        { "shrink, then grow", [](BufferLine& r) {
+             r.setCell(9, cell('x'));
+             r.resize(5, CharData::Null);
+             r.resize(10, cell('y'));
+         } },
+    };
+    for (const auto& c : cases) {
+        for (const CharData& blank : { CharData::Null, red }) {
+            SCOPED_TRACE(std::string(c.name) + (blank == red ? ", red blank" : ""));
+            BufferLine row(10, blank);
+            for (int round = 0; round < 2; round++) {
+                c.edit(row);
+                row.clear(blank);
+                for (int col = 0; col < row.count(); col++)
+                    EXPECT_EQ(row[col], blank) << "round " << round << ", column " << col;
+            }
+        }
     }
 }
 
