@@ -37,13 +37,16 @@ public:
         return index + 1 < count() && size_t(index) < m_separators.size() && m_separators[size_t(index)] == ':';
     }
 
-    struct Extended {
-        std::optional<CellColor> color;
+    struct ExtendedRead {
         int consumed = 0;
+        bool found = false;
     };
 
-    // The colour after a 38, 48 or 58 at start - 1, and how many parameters it took.
-    Extended extendedColor(int start, bool usesColon) const
+    // Reads the colour after a 38, 48 or 58 at start - 1 into `color`, when the parameters hold one,
+    // and says how many parameters it took. The colour is written in place: handed back in a struct
+    // beside the count it is put together in memory byte by byte and then read back whole, which
+    // stalls on every colour change.
+    ExtendedRead readExtendedColor(int start, bool usesColon, CellColor& color) const
     {
         if (start >= count())
             return {};
@@ -52,27 +55,31 @@ public:
             int length = 1;
             while (followedByColon(start + length - 1))
                 length++;
-            if (mode == 5 && length >= 2)
-                return { CellColor::ansi256(capped((*this)[start + 1])), length };
+            if (mode == 5 && length >= 2) {
+                color = CellColor::ansi256(capped((*this)[start + 1]));
+                return { length, true };
+            }
             // 2:colour-space:r:g:b, or 2:r:g:b without the colour space.
             const int red = length >= 5 ? start + 2 : start + 1;
-            if (mode == 2 && length >= 4)
-                return { CellColor::trueColor(capped((*this)[red]), capped((*this)[red + 1]), capped((*this)[red + 2])),
-                         length };
-            return { std::nullopt, length };
+            if (mode == 2 && length >= 4) {
+                color = CellColor::trueColor(capped((*this)[red]), capped((*this)[red + 1]), capped((*this)[red + 2]));
+                return { length, true };
+            }
+            return { length, false };
         }
         if (mode == 5) {
             if (start + 1 >= count())
-                return { std::nullopt, 1 };
-            return { CellColor::ansi256(capped((*this)[start + 1])), 2 };
+                return { 1, false };
+            color = CellColor::ansi256(capped((*this)[start + 1]));
+            return { 2, true };
         }
         if (mode == 2) {
             if (start + 3 >= count())
-                return { std::nullopt, 1 };
-            return { CellColor::trueColor(capped((*this)[start + 1]), capped((*this)[start + 2]), capped((*this)[start + 3])),
-                     4 };
+                return { 1, false };
+            color = CellColor::trueColor(capped((*this)[start + 1]), capped((*this)[start + 2]), capped((*this)[start + 3]));
+            return { 4, true };
         }
-        return { std::nullopt, 1 };
+        return { 1, false };
     }
 
 private:
@@ -82,7 +89,8 @@ private:
 
 void resetAttribute(Attribute& attribute)
 {
-    attribute = CharData::Null.attribute();
+    static const Attribute defaults = CharData::Null.attribute();
+    attribute = defaults;
 }
 
 void setUnderline(Attribute& attribute, UnderlineStyle style)
@@ -129,7 +137,7 @@ void Terminal::cmdCharAttributes(std::span<const int> pars)
         return;
     }
     const SgrParameters parameters(pars, m_parser->parsTxt());
-    Attribute attribute = curAttr;
+    Attribute& attribute = curAttr;
     for (int i = 0; i < parameters.count(); i++) {
         const int value = parameters[i];
         if (value >= 30 && value <= 37) {
@@ -140,17 +148,15 @@ void Terminal::cmdCharAttributes(std::span<const int> pars)
             attribute.fg = CellColor::ansi256(uint8_t(value - 82));
         } else if (value >= 100 && value <= 107) {
             attribute.bg = CellColor::ansi256(uint8_t(value - 92));
-        } else if (value == 38 || value == 48 || value == 58) {
-            const auto extended = parameters.extendedColor(i + 1, parameters.followedByColon(i));
-            i += extended.consumed;
-            if (!extended.color)
-                continue;
-            if (value == 38)
-                attribute.fg = *extended.color;
-            else if (value == 48)
-                attribute.bg = *extended.color;
-            else
-                attribute.underlineColor = *extended.color;
+        } else if (value == 38 || value == 48) {
+            i += parameters.readExtendedColor(i + 1, parameters.followedByColon(i), value == 38 ? attribute.fg : attribute.bg)
+                     .consumed;
+        } else if (value == 58) {
+            CellColor color;
+            const auto read = parameters.readExtendedColor(i + 1, parameters.followedByColon(i), color);
+            i += read.consumed;
+            if (read.found)
+                attribute.underlineColor = color;
         } else {
             switch (value) {
             case 0:
@@ -223,7 +229,6 @@ void Terminal::cmdCharAttributes(std::span<const int> pars)
             }
         }
     }
-    curAttr = attribute;
 }
 
 } // namespace zentrova
