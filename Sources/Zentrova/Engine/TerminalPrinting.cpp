@@ -58,29 +58,31 @@ bool acceptsPresentationSelector(char32_t scalar)
     return UnicodeUtil::bisearch(scalar, table, int(table.size()) - 1);
 }
 
-// Width and combining class of the basic plane, looked up once per process: CJK text would
-// otherwise search the width tables and ask ICU for every character.
-struct BasicPlaneProperties {
-    std::array<int8_t, 0x10000> widths;
-    std::bitset<0x10000> combining; // canonical combining class other than 0
+// Width and combining class of the basic and the supplementary multilingual plane (where the emoji
+// are), looked up once per process: CJK text and emoji would otherwise search the width tables and
+// ask ICU for every character.
+struct CommonPlaneProperties {
+    static constexpr char32_t end = 0x20000;
+    std::array<int8_t, end> widths;
+    std::bitset<end> combining; // canonical combining class other than 0
     // Takes a cell of its own after any cell but one that ends in a zero-width joiner.
-    std::bitset<0x10000> standalone;
+    std::bitset<end> standalone;
 
-    BasicPlaneProperties()
+    CommonPlaneProperties()
     {
-        for (char32_t scalar = 0; scalar < 0x10000; scalar++) {
+        for (char32_t scalar = 0; scalar < end; scalar++) {
             const int width = isUnicodeScalar(scalar) ? UnicodeUtil::computeColumnWidth(scalar) : -1;
             widths[scalar] = int8_t(width);
             combining[scalar] = u_getCombiningClass(UChar32(scalar)) != 0;
-            standalone[scalar]
-                = width > 0 && !alwaysJoins(scalar, width) && !(scalar >= 0x0300 && combining[scalar]);
+            standalone[scalar] = width > 0 && !alwaysJoins(scalar, width) && !isRegionalIndicator(scalar)
+                && !(scalar >= 0x0300 && combining[scalar]);
         }
     }
 };
 
-const BasicPlaneProperties& basicPlane()
+const CommonPlaneProperties& commonPlanes()
 {
-    static const BasicPlaneProperties properties;
+    static const CommonPlaneProperties properties;
     return properties;
 }
 
@@ -88,14 +90,15 @@ int scalarWidth(char32_t scalar)
 {
     if (scalar < 0x2000)
         return UnicodeUtil::lowPlaneWidths()[scalar];
-    if (scalar < 0x10000)
-        return basicPlane().widths[scalar];
+    if (scalar < CommonPlaneProperties::end)
+        return commonPlanes().widths[scalar];
     return UnicodeUtil::computeColumnWidth(scalar);
 }
 
 bool hasCombiningClass(char32_t scalar)
 {
-    return scalar < 0x10000 ? basicPlane().combining[scalar] : u_getCombiningClass(UChar32(scalar)) != 0;
+    return scalar < CommonPlaneProperties::end ? commonPlanes().combining[scalar]
+                                               : u_getCombiningClass(UChar32(scalar)) != 0;
 }
 
 // All bytes are printable ASCII (0x20...0x7E); eight at a time, as most output is. Per byte: the
@@ -165,7 +168,7 @@ void Terminal::handlePrint(std::span<const uint8_t> data)
 
 void Terminal::printRun(std::span<const uint8_t> run)
 {
-    const BasicPlaneProperties& plane = basicPlane();
+    const CommonPlaneProperties& planes = commonPlanes();
     // Characters that take a cell of their own, written together: with auto-wrap on each lands
     // right after the one before, so none of them can join the cell before it.
     std::array<CharData, 64> pending;
@@ -218,9 +221,9 @@ void Terminal::printRun(std::span<const uint8_t> run)
                 printByte(lead);
                 continue;
             }
-            const bool standalone = value < 0x10000 && plane.standalone[value];
+            const bool standalone = value < 0x10000 && planes.standalone[value];
             if (standalone && afterPlainCell) {
-                pending[pendingCount++] = printTemplate().withValue(int32_t(value), plane.widths[value]);
+                pending[pendingCount++] = printTemplate().withValue(int32_t(value), planes.widths[value]);
                 if (pendingCount == pending.size())
                     flush();
                 continue;
