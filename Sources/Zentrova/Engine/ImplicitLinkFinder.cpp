@@ -115,9 +115,9 @@ std::optional<ImplicitLinkFinder::ImplicitLineMap> ImplicitLinkFinder::buildImpl
 
     int first = at.row;
     int last = at.row;
-    while (first > 0 && m_buffer.line(first).isWrapped())
+    while (first > 0 && at.row - first < joinedRowsEachSide && m_buffer.line(first).isWrapped())
         first--;
-    while (isRowInBuffer(last + 1) && m_buffer.line(last + 1).isWrapped())
+    while (isRowInBuffer(last + 1) && last - at.row < joinedRowsEachSide && m_buffer.line(last + 1).isWrapped())
         last++;
     if (first == last) {
         if (auto group = heuristicImplicitGroup(at.row))
@@ -156,10 +156,10 @@ std::optional<ImplicitLinkFinder::ImplicitLineMap> ImplicitLinkFinder::buildImpl
 std::optional<std::pair<int, int>> ImplicitLinkFinder::heuristicImplicitGroup(int row)
 {
     int first = row;
-    while (first > 0 && canJoinImplicitRows(first - 1, first))
+    while (first > 0 && row - first < joinedRowsEachSide && canJoinImplicitRows(first - 1, first))
         first--;
     int last = row;
-    while (isRowInBuffer(last + 1) && canJoinImplicitRows(last, last + 1))
+    while (isRowInBuffer(last + 1) && last - row < joinedRowsEachSide && canJoinImplicitRows(last, last + 1))
         last++;
     if (first == row && last == row)
         return std::nullopt;

@@ -35,6 +35,10 @@ public:
 private:
     // Columns compared on each side of a break between two rows.
     static constexpr int seamWindow = 96;
+    // Rows joined above and below the asked one. A minified file printed without line breaks is one
+    // paragraph of thousands of rows; matching the link pattern over all of it on every hover took
+    // half a second. No real link runs this far.
+    static constexpr int joinedRowsEachSide = 32;
 
     // The cell behind one character of the joined text.
     struct ImplicitLinkCellRef {

@@ -205,6 +205,22 @@ TEST_F(LinkFixture, SoftWrappedLinkIsOneMatch)
     EXPECT_EQ(match->rowRanges, (RowRanges { { 0, Range { 3, 20 } }, { 1, Range { 0, 14 } } }));
 }
 
+// A minified file printed without line breaks is one paragraph of many rows; only the rows around the
+// asked one are searched, and a link there is still found whole.
+TEST_F(LinkFixture, LinkInsideAParagraphOfManyRows)
+{
+    std::string filler;
+    while (filler.size() < 40 * 20)
+        filler += "x ";
+    terminal.feed(filler + "https://example.com/a/long/path " + filler);
+
+    const auto match = at(3, 41);
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->text, "https://example.com/a/long/path");
+    EXPECT_EQ(match->rowRanges, (RowRanges { { 40, Range { 0, 20 } }, { 41, Range { 0, 11 } } }));
+    EXPECT_EQ(at(5, 81), std::nullopt);
+}
+
 // A program that wraps its own output breaks the row with a newline: the rows join when the upper
 // one reaches near the right edge (16 of 20 columns) and a link runs across the break.
 TEST_F(LinkFixture, LinkBrokenByTheProgramJoinsItsRows)
