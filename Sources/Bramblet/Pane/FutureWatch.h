@@ -23,6 +23,18 @@ void whenFinished(const QFuture<T>& future, QObject* context, Handler handler)
     watcher->setFuture(future);
 }
 
+// Calls `handler(future, index)` on `context`'s thread for each result `future` reports, those it
+// holds already included, unless `context` is gone by then.
+template <typename T, typename Handler>
+void whenResultReady(const QFuture<T>& future, QObject* context, Handler handler)
+{
+    auto* watcher = new QFutureWatcher<T>(context);
+    QObject::connect(watcher, &QFutureWatcherBase::resultReadyAt, context,
+                     [watcher, handler = std::move(handler)](int index) mutable { handler(watcher->future(), index); });
+    QObject::connect(watcher, &QFutureWatcherBase::finished, watcher, &QObject::deleteLater);
+    watcher->setFuture(future);
+}
+
 // The exception a finished future failed with; none for a result or a plain cancellation.
 template <typename T>
 std::exception_ptr failureOf(const QFuture<T>& future)

@@ -186,9 +186,14 @@ private:
     QFuture<VisibleItems> sortVisible(const QList<FileItem>& items);
     // Drops the sort started for a listing while its Git statuses load, if any.
     void dropPresorted();
-    void display(const VisibleItems& visible);
+    // Puts a finished list on screen; `extendsHead` when the list shows its head already.
+    void display(const VisibleItems& visible, bool extendsHead = false);
+    // Shows the first rows of a long list of display generation `generation` while the rest is
+    // sorted; display() follows with the whole list.
+    void displayHead(qint64 generation, const VisibleItems& head);
     // Shows `visible` in the list (or nothing); the previous rows are released in the background.
-    void setVisible(const VisibleItems& visible);
+    // With `extendsHead`, the rows shown are the head of `visible` and stay, the rest is appended.
+    void setVisible(const VisibleItems& visible, bool extendsHead = false);
     // Drops the last reference to a large listing on the sorter's thread: freeing a hundred
     // thousand items on the main thread would stall it for longer than a frame.
     template <typename T>
@@ -219,6 +224,7 @@ private:
     qint64 m_generation = 0;        // listings
     qint64 m_searchGeneration = 0;  // searches
     qint64 m_displayGeneration = 0; // background sorts of what to show
+    qint64 m_headGeneration = 0;    // the display generation whose head the list shows
     std::chrono::milliseconds m_searchDelay { 200 };
     QTimer m_searchTimer;
     QFuture<QList<FileItem>> m_searchTask;

@@ -65,6 +65,14 @@ void PaneListModel::setItems(const QList<FileItem>& items)
         m_chunkTimer.stop();
 }
 
+void PaneListModel::extendItems(const QList<FileItem>& items)
+{
+    Q_ASSERT(items.size() >= m_inserted);
+    m_items = items;
+    if (isPopulating())
+        m_chunkTimer.start();
+}
+
 void PaneListModel::insertChunk()
 {
     const int count = int(std::min<qsizetype>(m_items.size() - m_inserted, chunkSize));

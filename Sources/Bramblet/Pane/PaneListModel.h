@@ -34,6 +34,9 @@ public:
 
     // Replaces every row. O(1) for the list itself (shared); the view hears of the rows in chunks.
     void setItems(const QList<FileItem>& items);
+    // Replaces the rows with a longer list that begins with the rows inserted so far: those stay
+    // as they are (no reset), the rest is appended in chunks.
+    void extendItems(const QList<FileItem>& items);
     const QList<FileItem>& items() const { return m_items; }
     // True while rows are still being appended.
     bool isPopulating() const { return m_inserted < m_items.size(); }

@@ -12,9 +12,11 @@
 #include <QItemSelection>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPromise>
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <memory>
 #include <system_error>
 
 namespace bramblet {
@@ -202,19 +204,41 @@ void PaneController::present(const QList<FileItem>& items)
     else
         sorted = sortVisible(items);
     dropPresorted();
+    // The first screenful shows as soon as it is known, unless the whole list is there already.
+    whenResultReady(sorted, this, [this, generation](const QFuture<VisibleItems>& future, int index) {
+        if (generation != m_displayGeneration || future.isFinished())
+            return;
+        if (const VisibleItems rows = future.resultAt(index); rows.isHead)
+            displayHead(generation, rows);
+    });
     whenFinished(sorted, this, [this, generation](const QFuture<VisibleItems>& done) {
         if (generation != m_displayGeneration || !hasResult(done))
             return;
-        display(done.result());
+        const VisibleItems rows = done.resultAt(done.resultCount() - 1);
+        if (rows.isHead)
+            return; // cancelled before the whole list was in
+        display(rows, std::exchange(m_headGeneration, 0) == generation);
         fire(changed);
     });
 }
 
 QFuture<VisibleItems> PaneController::sortVisible(const QList<FileItem>& items)
 {
-    return m_sorter.run([items, tab = activeTab(), showHidden = m_showHidden](const Cancellation&) {
-        return VisibleItems::make(items, tab, showHidden);
+    // Two results for a long list, one for a short one: the head, then the whole list.
+    auto promise = std::make_shared<QPromise<VisibleItems>>();
+    promise->start();
+    m_sorter.run([promise, items, tab = activeTab(), showHidden = m_showHidden](const Cancellation&) {
+        if (!promise->isCanceled()) {
+            try {
+                const auto head = [&promise](const VisibleItems& rows) { promise->addResult(rows); };
+                promise->addResult(VisibleItems::make(items, tab, showHidden, PaneListModel::chunkSize, head));
+            } catch (...) {
+                promise->setException(std::current_exception());
+            }
+        }
+        promise->finish();
     });
+    return promise->future();
 }
 
 void PaneController::dropPresorted()
@@ -227,11 +251,11 @@ void PaneController::dropPresorted()
     release(std::move(sorted));
 }
 
-void PaneController::display(const VisibleItems& visible)
+void PaneController::display(const VisibleItems& visible, bool extendsHead)
 {
     m_searchIndicator->hide();
     m_restoringSelection = true;
-    setVisible(visible);
+    setVisible(visible, extendsHead);
     QSet<QString>& selection = currentTab().selectedPaths;
     for (auto path = selection.begin(); path != selection.end();) {
         if (m_visible.rows.contains(*path))
@@ -254,10 +278,26 @@ void PaneController::display(const VisibleItems& visible)
     updateHeader();
 }
 
-void PaneController::setVisible(const VisibleItems& visible)
+void PaneController::displayHead(qint64 generation, const VisibleItems& head)
+{
+    // The selection stays as it is: most of its paths are in rows that have not arrived yet.
+    m_searchIndicator->hide();
+    m_restoringSelection = true;
+    setVisible(head);
+    restoreSelection();
+    m_restoringSelection = false;
+    m_stateView->hide();
+    layOutStateView();
+    m_headGeneration = generation;
+}
+
+void PaneController::setVisible(const VisibleItems& visible, bool extendsHead)
 {
     VisibleItems previous = std::exchange(m_visible, visible);
-    m_model->setItems(m_visible.items);
+    if (extendsHead)
+        m_model->extendItems(m_visible.items);
+    else
+        m_model->setItems(m_visible.items);
     release(std::move(previous));
 }
 

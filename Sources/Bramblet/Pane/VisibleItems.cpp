@@ -5,10 +5,13 @@
 
 namespace bramblet {
 
-VisibleItems VisibleItems::make(const QList<FileItem>& items, const TabSnapshot& tab, bool showHidden)
+namespace {
+
+// `items` with their paths and the row of every path.
+VisibleItems indexed(const QList<FileItem>& items)
 {
     VisibleItems visible;
-    visible.items = filteredItems(items, tab, showHidden);
+    visible.items = items;
     // Turning a path into text decodes and allocates; a hundred thousand of them are worth the cores.
     const FileItem* const shown = visible.items.constData();
     visible.paths.resize(visible.items.size());
@@ -21,6 +24,22 @@ VisibleItems VisibleItems::make(const QList<FileItem>& items, const TabSnapshot&
     for (qsizetype row = 0; row < visible.paths.size(); ++row)
         visible.rows.insert(paths[row], row);
     return visible;
+}
+
+} // namespace
+
+VisibleItems VisibleItems::make(const QList<FileItem>& items, const TabSnapshot& tab, bool showHidden,
+                                qsizetype headCount, const std::function<void(const VisibleItems&)>& head)
+{
+    std::function<void(const QList<FileItem>&)> first;
+    if (head) {
+        first = [&head](const QList<FileItem>& rows) {
+            VisibleItems shown = indexed(rows);
+            shown.isHead = true;
+            head(shown);
+        };
+    }
+    return indexed(filteredItems(items, tab, showHidden, headCount, first));
 }
 
 } // namespace bramblet

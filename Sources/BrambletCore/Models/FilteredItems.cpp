@@ -6,6 +6,7 @@
 
 #include <QCollatorSortKey>
 
+#include <algorithm>
 #include <numeric>
 #include <optional>
 #include <vector>
@@ -72,9 +73,47 @@ int compareNameKeys(const std::optional<QCollatorSortKey>& a, const std::optiona
     return a->compare(*b);
 }
 
+// The first `count` items in the stable order of `before`, without sorting them all: each run
+// picks its own first ones, then the first of those are picked. Ties go by given position, which
+// makes the order total, so the picks agree with the stable sort.
+template <typename Before>
+QList<FileItem> firstRows(const std::vector<const FileItem*>& items, size_t count, const Before& before)
+{
+    const auto stablyBefore = [&](size_t a, size_t b) { return before(a, b) || (!before(b, a) && a < b); };
+    // Moves the first `count` of [begin, end) to its front, in order.
+    const auto pickFirst = [&](auto begin, auto end) {
+        const auto last = size_t(end - begin) > count ? begin + ptrdiff_t(count) : end;
+        std::nth_element(begin, last, end, stablyBefore);
+        std::sort(begin, last, stablyBefore);
+    };
+    std::vector<size_t> order(items.size());
+    std::iota(order.begin(), order.end(), 0);
+    const std::vector<size_t> bounds = chunkBounds(order.size(), minimumRun);
+    forEachChunk(bounds, [&](size_t begin, size_t end) {
+        pickFirst(order.begin() + ptrdiff_t(begin), order.begin() + ptrdiff_t(end));
+    });
+    std::vector<size_t> picked;
+    for (size_t run = 0; run + 1 < bounds.size(); ++run) {
+        const auto begin = order.begin() + ptrdiff_t(bounds[run]);
+        picked.insert(picked.end(), begin, begin + ptrdiff_t(std::min(count, bounds[run + 1] - bounds[run])));
+    }
+    pickFirst(picked.begin(), picked.end());
+    QList<FileItem> rows;
+    rows.reserve(qsizetype(count));
+    for (size_t index = 0; index < count; ++index)
+        rows.append(*items[picked[index]]);
+    return rows;
+}
+
 } // namespace
 
 QList<FileItem> filteredItems(const QList<FileItem>& items, const TabSnapshot& tab, bool showHidden)
+{
+    return filteredItems(items, tab, showHidden, 0, {});
+}
+
+QList<FileItem> filteredItems(const QList<FileItem>& items, const TabSnapshot& tab, bool showHidden,
+                              qsizetype headCount, const std::function<void(const QList<FileItem>&)>& head)
 {
     const FilenameFilter filter(tab.filter);
     std::vector<const FileItem*> kept;
@@ -91,18 +130,20 @@ QList<FileItem> filteredItems(const QList<FileItem>& items, const TabSnapshot& t
             return compareNameKeys(keys[a], keys[b]);
         return compareKeys(*kept[a], *kept[b], tab.sort);
     };
+    const auto before = [&](size_t a, size_t b) {
+        const bool aFolder = kept[a]->isDirectory;
+        if (aFolder != kept[b]->isDirectory)
+            return aFolder; // folders first, in both directions
+        const int c = ascending(a, b);
+        return tab.descending ? c > 0 : c < 0;
+    };
     std::vector<size_t> order(kept.size());
     std::iota(order.begin(), order.end(), 0);
-    parallelStableSort(
-        order,
-        [&](size_t a, size_t b) {
-            const bool aFolder = kept[a]->isDirectory;
-            if (aFolder != kept[b]->isDirectory)
-                return aFolder; // folders first, in both directions
-            const int c = ascending(a, b);
-            return tab.descending ? c > 0 : c < 0;
-        },
-        minimumRun);
+
+    if (head && headCount > 0 && kept.size() > size_t(headCount))
+        head(firstRows(kept, size_t(headCount), before));
+
+    parallelStableSort(order, before, minimumRun);
 
     // Copying an item copies its path, which allocates: the copies run in parallel too.
     QList<FileItem> result(qsizetype(order.size()));

@@ -10,11 +10,12 @@
 
 namespace bramblet {
 
-// The bounds of the runs that split [0, count): at most one run per core, each at least
-// `minimum` long (one run when count is below twice that). Run i is [bounds[i], bounds[i + 1]).
+// The bounds of the runs that split [0, count): one run per core but one, which stays free for the
+// user interface, each at least `minimum` long (one run when count is below twice that). Run i
+// is [bounds[i], bounds[i + 1]).
 inline std::vector<size_t> chunkBounds(size_t count, size_t minimum)
 {
-    const size_t cores = size_t(std::max(QThread::idealThreadCount(), 1));
+    const size_t cores = size_t(std::max(QThread::idealThreadCount() - 1, 1));
     const size_t parts = std::clamp<size_t>(count / std::max<size_t>(minimum, 1), 1, cores);
     std::vector<size_t> bounds;
     bounds.reserve(parts + 1);

@@ -164,5 +164,36 @@ TEST(FilteredItems, LongListsSortAsTheSerialStableSort)
     }
 }
 
+// The first rows handed out ahead of a long result are exactly its first rows, whatever the sort,
+// with folders, ties and items the filter drops; a result no longer than that has no head.
+TEST(FilteredItems, TheHeadIsTheStartOfTheWholeResult)
+{
+    std::mt19937 random(5);
+    QList<FileItem> items;
+    for (int index = 0; index < 9000; ++index) {
+        auto next = item(QString("%1n%2").arg(random() % 9 ? "" : ".").arg(random() % 500), random() % 5 == 0,
+                         qint64(random() % 40), random() % 3 ? std::optional<int>(int(random() % 60)) : std::nullopt);
+        next.url = pathFromString(QString("/t/%1").arg(index));
+        items.append(next);
+    }
+    for (auto sort : allSortFields) {
+        for (bool descending : { false, true }) {
+            SCOPED_TRACE(toString(sort).toStdString() + (descending ? " descending" : ""));
+            QList<FileItem> head;
+            int heads = 0;
+            const auto whole = filteredItems(items, tab(sort, descending), false, 700, [&](const QList<FileItem>& rows) {
+                head = rows;
+                ++heads;
+            });
+            ASSERT_EQ(heads, 1);
+            EXPECT_EQ(whole, filteredItems(items, tab(sort, descending), false));
+            ASSERT_EQ(head.size(), 700);
+            EXPECT_EQ(head, whole.first(700));
+            filteredItems(items, tab(sort, descending), false, whole.size(), [&](const QList<FileItem>&) { ++heads; });
+            EXPECT_EQ(heads, 1);
+        }
+    }
+}
+
 } // namespace
 } // namespace bramblet

@@ -35,6 +35,29 @@ TEST(PaneListModel, AppendsALargeListInChunksThatTheTesterAccepts)
     EXPECT_FALSE(model.isPopulating());
 }
 
+TEST(PaneListModel, ExtendingTheRowsShownKeepsThemAndAppendsTheRest)
+{
+    PaneListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QList<FileItem> items;
+    for (int i = 0; i < PaneListModel::chunkSize * 2 + 1; ++i)
+        items.append(makeItem(folder, QString::number(i)));
+    model.setItems(items.first(PaneListModel::chunkSize));
+    EXPECT_FALSE(model.isPopulating());
+
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    model.extendItems(items);
+    EXPECT_EQ(model.rowCount(), PaneListModel::chunkSize);
+    EXPECT_TRUE(model.isPopulating());
+    ASSERT_TRUE(eventually([&] { return !model.isPopulating(); }));
+    EXPECT_EQ(reset.count(), 0);
+    EXPECT_EQ(inserted.count(), 2);
+    EXPECT_EQ(inserted.first().at(1).toInt(), PaneListModel::chunkSize);
+    EXPECT_EQ(model.rowCount(), items.size());
+    EXPECT_EQ(model.index(PaneListModel::chunkSize * 2, 0).data().toString(), QString::number(PaneListModel::chunkSize * 2));
+}
+
 TEST(PaneListModel, ColumnTexts)
 {
     FileItem folderItem = makeItem(folder, QStringLiteral("sub"), true, 4096);
