@@ -118,15 +118,26 @@ void EscapeSequenceParser::parse(Bytes data)
                                         : state == S::csiEntry && (isDigit(code) || code == ';')) {
             // Parameters skip the table: they are most of the bytes of a CSI sequence.
             state = S::csiParam;
+            // The parameter being read stays in a register; the sequence gets it at each separator
+            // and at the end, and never once the parameter limit has been passed.
+            Sequence& sequence = m_sequence;
+            int value = sequence.pars[size_t(sequence.parameterCount - 1)];
             do {
-                if (isDigit(code))
-                    addDigit(code);
-                else
+                if (isDigit(code)) {
+                    const int digit = code - '0';
+                    value = value > (maxParameterValue - digit) / 10 ? maxParameterValue : value * 10 + digit;
+                } else {
+                    if (!sequence.parameterLimitExceeded)
+                        sequence.pars[size_t(sequence.parameterCount - 1)] = value;
                     addSeparator(code);
+                    value = 0;
+                }
                 if (++i == length)
                     break;
                 code = bytes[i];
             } while (isParameterByte(code));
+            if (!sequence.parameterLimitExceeded)
+                sequence.pars[size_t(sequence.parameterCount - 1)] = value;
             if (i == length)
                 break;
             if (code >= 0x40 && code <= 0x7E) {
