@@ -169,25 +169,18 @@ void Terminal::handlePrint(std::span<const uint8_t> data)
 void Terminal::printRun(std::span<const uint8_t> run)
 {
     const CommonPlaneProperties& planes = commonPlanes();
-    // Characters that take a cell of their own, written together: with auto-wrap on each lands
-    // right after the one before, so none of them can join the cell before it.
-    std::array<CharData, 64> pending;
-    size_t pendingCount = 0;
-    const auto flush = [&] {
-        if (pendingCount > 0)
-            m_buffer->insertCharacters(std::span(pending.data(), pendingCount), hyperlinkResolver());
-        pendingCount = 0;
-    };
     // The cell left of the cursor was written by this run and nothing but a combining mark or a
-    // joiner-like scalar can join it.
+    // joiner-like scalar can join it: with auto-wrap on, a character that takes a cell of its own
+    // lands right after it and needs no join checks.
     bool afterPlainCell = false;
+    // The link payload of such characters, looked up at the first of them.
+    std::optional<TinyAtom> payload;
 
     const size_t length = run.size();
     size_t i = 0;
     while (i < length) {
         const uint8_t lead = run[i];
         if (lead < 0x80) {
-            flush();
             afterPlainCell = false;
             if (!charset && !m_buffer->insertMode && isPrintableAscii(lead)) {
                 // A stretch of plain ASCII inside mixed text: it never joins a cell, so it can go
@@ -216,25 +209,24 @@ void Terminal::printRun(std::span<const uint8_t> run)
             static constexpr char32_t smallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
             i += size_t(needed);
             if (value < smallest[needed] || !isUnicodeScalar(value)) {
-                flush();
                 afterPlainCell = false;
                 printByte(lead);
                 continue;
             }
             const bool standalone = value < 0x10000 && planes.standalone[value];
             if (standalone && afterPlainCell) {
-                pending[pendingCount++] = printTemplate().withValue(int32_t(value), planes.widths[value]);
-                if (pendingCount == pending.size())
-                    flush();
+                if (!payload) {
+                    const auto resolve = hyperlinkResolver();
+                    payload = resolve ? resolve().value_or(TinyAtom {}) : TinyAtom {};
+                }
+                m_buffer->insertResolvedCharacter(printTemplate().withValue(int32_t(value), planes.widths[value]), *payload);
                 continue;
             }
-            flush();
             printScalar(value, scalarWidth(value));
             // With auto-wrap off a wide character may not have found room.
             afterPlainCell = standalone && m_buffer->wraparound;
             continue;
         }
-        flush();
         afterPlainCell = false;
         if (needed > 1 && i + read == length) {
             // The rest of the character is still to come.
@@ -247,7 +239,6 @@ void Terminal::printRun(std::span<const uint8_t> run)
         printByte(lead);
         i += read;
     }
-    flush();
 }
 
 void Terminal::printByte(uint8_t byte)

@@ -328,16 +328,6 @@ void Buffer::insertCharacter(CharData character, const PayloadResolver& resolveP
                    semanticContent.code());
 }
 
-void Buffer::insertCharacters(std::span<const CharData> characters, const PayloadResolver& resolvePayload)
-{
-    if (characters.empty())
-        return;
-    const TinyAtom payload = resolvePayload ? resolvePayload().value_or(TinyAtom {}) : TinyAtom {};
-    const uint8_t semanticCode = semanticContent.code();
-    for (const CharData& character : characters)
-        placeCharacter(character, payload, semanticCode);
-}
-
 void Buffer::placeCharacter(CharData character, TinyAtom payload, uint8_t semanticCode)
 {
     const int right = marginMode ? m_marginRight : m_cols - 1;

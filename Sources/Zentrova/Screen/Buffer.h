@@ -128,8 +128,24 @@ public:
     // Writes one printed cell at the cursor, wrapping, clamping at the right margin and making room
     // in insert mode as the modes say; a wide character also writes its filler cells.
     void insertCharacter(CharData character, const PayloadResolver& resolvePayload);
-    // insertCharacter() for each character in turn, the payload looked up once.
-    void insertCharacters(std::span<const CharData> characters, const PayloadResolver& resolvePayload);
+    // insertCharacter() with the payload looked up already. A character of width 1 or 2 that fits
+    // before the right margin, outside insert mode, is written here inline: the print path hands
+    // over cells it has just built in registers, and a call would pass them through memory.
+    void insertResolvedCharacter(CharData character, TinyAtom payload)
+    {
+        const int width = character.width();
+        const int right = marginMode ? m_marginRight : m_cols - 1;
+        const uint8_t semanticCode = semanticContent.code();
+        if (insertMode || width < 1 || width > 2 || m_x + width - 1 > right || !(character.payload() == payload)
+            || character.semanticContentCode() != semanticCode) [[unlikely]] {
+            placeCharacter(character, payload, semanticCode);
+            return;
+        }
+        BufferLine& row = line(m_y + m_yBase);
+        row.setCell(m_x++, character);
+        if (width == 2)
+            row.setCell(m_x++, character.withValue(0, 0));
+    }
     // The fast path of plain ASCII: writes the bytes with one attribute and one payload lookup.
     // Returns the number written; fewer than given only when wraparound is off and the run reached
     // the right margin, and 0 in insert mode. The caller prints the rest through insertCharacter().
