@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdlib>
 #include <mutex>
 #include <unordered_map>
@@ -135,12 +136,19 @@ std::optional<Color> unpackUnderlineColor(uint16_t code)
 
 } // namespace
 
+// Put together as the cell's two 64-bit words, in the order the bit-fields lay them out (the cell
+// tests read every field back): setting the fields one by one leaves the cell half-written in
+// memory, and the copy of the whole cell that follows waits for those small stores.
 CharData::CharData(const Attribute& attribute, uint32_t code, int width, TinyAtom payload, uint8_t semanticContentCode)
 {
-    setValue(int32_t(code), width);
-    setPayload(payload);
-    setSemanticContentCode(semanticContentCode);
-    setAttribute(attribute);
+    const uint64_t storedCode = code <= maxCode ? code : 0xFFFD;
+    const uint64_t storedWidth = uint8_t(int8_t(std::clamp(width, -128, 127)));
+    const uint64_t first = storedCode | storedWidth << 24 | uint64_t(payload.code) << 32
+        | uint64_t(packUnderlineColor(attribute.underlineColor)) << 48;
+    const uint64_t second = uint64_t(packColor(attribute.fg)) | uint64_t(packColor(attribute.bg)) << 25
+        | uint64_t(attribute.style.rawValue) << 50 | uint64_t(uint8_t(attribute.underlineStyle) & 7) << 58
+        | uint64_t(std::min<uint8_t>(semanticContentCode, 7)) << 61;
+    *this = std::bit_cast<CharData>(std::array { first, second });
 }
 
 Attribute CharData::attribute() const
