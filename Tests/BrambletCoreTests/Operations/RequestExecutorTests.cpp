@@ -5,6 +5,8 @@
 #include "BrambletCore/Operations/Manifest.h"
 #include "OperationsFixture.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -340,6 +342,23 @@ TEST_F(RequestExecutorTest, TrashMovesTheItemToTheTrashAndPassesOnTheSystemsErro
     } catch (const std::system_error& error) {
         EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
     }
+}
+
+// Without a usable Trash folder the item must stay where it was and the request fail, not land in
+// a "files" folder under whatever the current folder is.
+TEST_F(RequestExecutorTest, TrashWithoutATrashFolderLeavesTheItemInPlace)
+{
+    writeFile("work/a.txt", "a");
+    fs::create_directory(at("cwd"));
+    const QString savedCurrent = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(at("cwd").string())));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(at("missing/share").string()));
+
+    const std::string text = expectFailure(FileFailure::Kind::system, [&] { run(FileAction::trash, at("work/a.txt"), {}); });
+    QDir::setCurrent(savedCurrent);
+    EXPECT_NE(text.find("a.txt"), std::string::npos) << text;
+    EXPECT_EQ(readFile(at("work/a.txt")), "a");
+    EXPECT_TRUE(fs::is_empty(at("cwd")));
 }
 
 TEST_F(RequestExecutorTest, ACancelledRequestDoesNotStart)
