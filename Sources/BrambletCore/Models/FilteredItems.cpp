@@ -56,8 +56,7 @@ std::vector<std::optional<QCollatorSortKey>> nameKeys(const std::vector<const Fi
     for (size_t run = 1; run < bounds.size(); ++run)
         collators.push_back(nameCollator());
     forEachChunk(bounds, [&](size_t begin, size_t end) {
-        const auto run = std::lower_bound(bounds.begin(), bounds.end(), begin) - bounds.begin();
-        const QCollator& collator = collators[size_t(run)];
+        const QCollator& collator = collators[runOf(bounds, begin)];
         for (size_t index = begin; index < end; ++index) {
             if (!items[index]->name.isEmpty())
                 keys[index] = collator.sortKey(items[index]->name);
@@ -115,13 +114,24 @@ QList<FileItem> filteredItems(const QList<FileItem>& items, const TabSnapshot& t
 QList<FileItem> filteredItems(const QList<FileItem>& items, const TabSnapshot& tab, bool showHidden,
                               qsizetype headCount, const std::function<void(const QList<FileItem>&)>& head)
 {
+    // A wildcard match walks the name character by character: the runs match side by side, and
+    // their survivors are joined in the given order.
     const FilenameFilter filter(tab.filter);
+    const std::vector<size_t> bounds = chunkBounds(size_t(items.size()), minimumRun);
+    std::vector<std::vector<const FileItem*>> survivors(bounds.size() - 1);
+    forEachChunk(bounds, [&](size_t begin, size_t end) {
+        auto& run = survivors[runOf(bounds, begin)];
+        run.reserve(end - begin);
+        for (size_t index = begin; index < end; ++index) {
+            const FileItem& item = items[qsizetype(index)];
+            if ((showHidden || !item.isHidden) && filter.matches(item.name))
+                run.push_back(&item);
+        }
+    });
     std::vector<const FileItem*> kept;
     kept.reserve(size_t(items.size()));
-    for (const auto& item : items) {
-        if ((showHidden || !item.isHidden) && filter.matches(item.name))
-            kept.push_back(&item);
-    }
+    for (const auto& run : survivors)
+        kept.insert(kept.end(), run.begin(), run.end());
 
     // Collation keys are built once per item, not per comparison.
     const auto keys = tab.sort == SortField::name ? nameKeys(kept) : std::vector<std::optional<QCollatorSortKey>>();

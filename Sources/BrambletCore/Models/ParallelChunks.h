@@ -24,6 +24,12 @@ inline std::vector<size_t> chunkBounds(size_t count, size_t minimum)
     return bounds;
 }
 
+// The index of the run of `bounds` that starts at `begin`.
+inline size_t runOf(const std::vector<size_t>& bounds, size_t begin)
+{
+    return size_t(std::lower_bound(bounds.begin(), bounds.end(), begin) - bounds.begin());
+}
+
 // Calls `work(begin, end)` for every run of `bounds`, on the calling thread and on threads of the
 // global pool, and returns once all are done. One run is worked on the calling thread alone.
 // `work` must not throw.

@@ -1,5 +1,6 @@
 #include "BrambletCore/Models/FilteredItems.h"
 
+#include "BrambletCore/Models/FilenameFilter.h"
 #include "BrambletCore/Models/NameCollator.h"
 
 #include <gtest/gtest.h>
@@ -134,8 +135,8 @@ TEST(FilteredItems, NameOrderIsTheCollatorsOrderForEveryPair)
     }
 }
 
-// Long lists are sorted in parallel runs; the result must be the serial stable sort by the
-// collator, in both directions, with folders first and many ties.
+// Long lists are filtered and sorted in parallel runs; the result must be the serial filter and
+// stable sort by the collator, in both directions, with folders first and many ties.
 TEST(FilteredItems, LongListsSortAsTheSerialStableSort)
 {
     const QCollator collator = nameCollator();
@@ -148,16 +149,23 @@ TEST(FilteredItems, LongListsSortAsTheSerialStableSort)
         next.url = pathFromString(QString("/t/%1").arg(index));
         items.append(next);
     }
-    for (bool descending : { false, true }) {
-        SCOPED_TRACE(descending ? "descending" : "ascending");
-        QList<FileItem> expected = items;
+    const struct {
+        const char* filter;
+        bool descending;
+    } cases[] = { { "", false }, { "", true }, { "n1", false }, { "*1?*", true } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.filter) + (c.descending ? " descending" : " ascending"));
+        const FilenameFilter filter(c.filter);
+        QList<FileItem> expected;
+        std::copy_if(items.begin(), items.end(), std::back_inserter(expected),
+                     [&](const FileItem& item) { return filter.matches(item.name); });
         std::stable_sort(expected.begin(), expected.end(), [&](const FileItem& a, const FileItem& b) {
             if (a.isDirectory != b.isDirectory)
                 return a.isDirectory;
             const int order = collator.compare(a.name, b.name);
-            return descending ? order > 0 : order < 0;
+            return c.descending ? order > 0 : order < 0;
         });
-        const auto sorted = filteredItems(items, tab(SortField::name, descending), true);
+        const auto sorted = filteredItems(items, tab(SortField::name, c.descending, c.filter), true);
         ASSERT_EQ(sorted.size(), expected.size());
         for (qsizetype row = 0; row < sorted.size(); ++row)
             ASSERT_EQ(sorted[row].url, expected[row].url) << "row " << row;
