@@ -1,6 +1,7 @@
 #include "GoldenScreens.h"
 
 #include "RecordingTerminalDelegate.h"
+#include "ScreenSize.h"
 #include "ScreenText.h"
 
 #include "Zentrova/Engine/Terminal.h"
@@ -11,10 +12,7 @@ namespace zentrova {
 
 TerminalOptions tenByFiveScreen()
 {
-    TerminalOptions options;
-    options.cols = 10;
-    options.rows = 5;
-    return options;
+    return screenSize(10, 5);
 }
 
 void expectGoldenScreens(std::span<const GoldenScreenCase> cases)

@@ -1,4 +1,5 @@
 #include "RecordingTerminalDelegate.h"
+#include "ScreenSize.h"
 
 #include "Zentrova/Engine/ImplicitLinkRegex.h"
 #include "Zentrova/Engine/Terminal.h"
@@ -14,14 +15,6 @@ namespace {
 
 using Range = LinkMatch::ColumnRange;
 using RowRanges = std::vector<LinkMatch::RowRange>;
-
-TerminalOptions linkScreen()
-{
-    TerminalOptions options;
-    options.cols = 20;
-    options.rows = 5;
-    return options;
-}
 
 struct LinkFixture : testing::Test {
     std::optional<LinkMatch> at(int col, int row, LinkLookupMode mode = LinkLookupMode::explicitAndImplicit)
@@ -41,7 +34,7 @@ struct LinkFixture : testing::Test {
     }
 
     RecordingTerminalDelegate delegate;
-    Terminal terminal { &delegate, linkScreen() };
+    Terminal terminal { &delegate, screenSize(20, 5) };
 };
 
 TEST(ImplicitLinkRegexTests, PatternIsCompiledOnceAsWritten)

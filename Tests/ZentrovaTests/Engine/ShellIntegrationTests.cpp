@@ -1,4 +1,5 @@
 #include "RecordingTerminalDelegate.h"
+#include "ScreenSize.h"
 
 #include "Zentrova/Engine/Terminal.h"
 
@@ -8,14 +9,6 @@
 
 namespace zentrova {
 namespace {
-
-TerminalOptions promptScreen()
-{
-    TerminalOptions options;
-    options.cols = 20;
-    options.rows = 5;
-    return options;
-}
 
 std::string osc133(const std::string& payload)
 {
@@ -40,7 +33,7 @@ struct ShellIntegrationFixture : testing::Test {
     }
 
     RecordingTerminalDelegate delegate;
-    Terminal terminal { &delegate, promptScreen() };
+    Terminal terminal { &delegate, screenSize(20, 5) };
 };
 
 TEST_F(ShellIntegrationFixture, OptionParsing)
@@ -67,7 +60,7 @@ TEST_F(ShellIntegrationFixture, OptionParsing)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.payload);
         RecordingTerminalDelegate recorder;
-        Terminal fresh(&recorder, promptScreen());
+        Terminal fresh(&recorder, screenSize(20, 5));
         fresh.feed("abc" + osc133(c.payload));
         Buffer& active = fresh.buffer();
         EXPECT_EQ(active.line(active.y() + active.yBase()).semanticMarks(), c.marks);
@@ -119,7 +112,7 @@ TEST_F(ShellIntegrationFixture, UserInputScannerNoticesSubmission)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.input)));
         RecordingTerminalDelegate recorder;
-        Terminal fresh(&recorder, promptScreen());
+        Terminal fresh(&recorder, screenSize(20, 5));
         fresh.feed(osc133("A") + "$ " + osc133("B"));
         fresh.sendUserInput(bytes(c.input));
         EXPECT_EQ(fresh.buffer().semanticInput, c.submitted ? SemanticInputState::submitted : SemanticInputState::armed);
@@ -141,7 +134,7 @@ TEST_F(ShellIntegrationFixture, ClickMovesTheCursorWithKeysPerMode)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
         RecordingTerminalDelegate recorder;
-        Terminal fresh(&recorder, promptScreen());
+        Terminal fresh(&recorder, screenSize(20, 5));
         fresh.applicationCursor = c.applicationCursor;
         fresh.feed(osc133(std::string("A") + c.options) + "$ " + osc133("B") + "hello");
         recorder.sent.clear();
@@ -174,7 +167,7 @@ TEST_F(ShellIntegrationFixture, ClickAcrossLogicalLines)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
         RecordingTerminalDelegate recorder;
-        Terminal fresh(&recorder, promptScreen());
+        Terminal fresh(&recorder, screenSize(20, 5));
         fresh.feed(osc133(std::string("A;cl=") + c.mode) + "$ " + osc133("B") + "ab\r\n" + osc133("A;k=c") + "> "
                    + osc133("B") + "cd");
         recorder.sent.clear();
@@ -192,7 +185,7 @@ TEST_F(ShellIntegrationFixture, ClickEventsReportAbsoluteAndRelativeRows)
     EXPECT_EQ(delegate.sent, "\x1b[<0;5;3M");
 
     RecordingTerminalDelegate recorder;
-    Terminal relative(&recorder, promptScreen());
+    Terminal relative(&recorder, screenSize(20, 5));
     relative.feed("x\r\ny\r\n" + osc133("A;click_events=2") + "$ " + osc133("B") + "hello");
     recorder.sent.clear();
     EXPECT_TRUE(relative.handleSemanticPromptClick({ 4, 2 }, {}));

@@ -2,6 +2,7 @@
 // once whole and once split at every byte.
 
 #include "RecordingTerminalDelegate.h"
+#include "ScreenSize.h"
 #include "ScreenText.h"
 
 #include "Zentrova/Engine/Terminal.h"
@@ -46,17 +47,9 @@ std::string repeated(const std::string& text, int count)
     return result;
 }
 
-TerminalOptions size(int cols, int rows)
-{
-    TerminalOptions options;
-    options.cols = cols;
-    options.rows = rows;
-    return options;
-}
-
 TerminalOptions narrowRegionalIndicators()
 {
-    TerminalOptions options = size(10, 4);
+    TerminalOptions options = screenSize(10, 4);
     options.regionalIndicatorWidth = RegionalIndicatorWidth::narrow;
     return options;
 }
@@ -128,7 +121,7 @@ TEST(TerminalScreen, GoldenScreensFedWholeAndByteByByte)
 {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TerminalOptions options = c.options.cols == 80 ? size(10, 4) : c.options;
+        TerminalOptions options = c.options.cols == 80 ? screenSize(10, 4) : c.options;
         for (bool split : { false, true }) {
             SCOPED_TRACE(split ? "split at every byte" : "whole");
             RecordingTerminalDelegate delegate;

@@ -1,5 +1,6 @@
 #include "ManualMainQueue.h"
 #include "RecordingTerminalDelegate.h"
+#include "ScreenSize.h"
 #include "ScreenText.h"
 
 #include "Zentrova/Engine/Terminal.h"
@@ -11,18 +12,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TerminalOptions smallScreen()
-{
-    TerminalOptions options;
-    options.cols = 10;
-    options.rows = 4;
-    return options;
-}
-
 struct ScreensFixture : testing::Test {
     ManualMainQueue queue;
     RecordingTerminalDelegate delegate;
-    Terminal terminal { &delegate, smallScreen(), &queue };
+    Terminal terminal { &delegate, screenSize(10, 4), &queue };
 };
 
 TEST_F(ScreensFixture, SynchronizedOutputEndsOneSecondAfterTheLastBegin)
@@ -54,7 +47,7 @@ TEST(TerminalScreens, ATerminalGoneBeforeItsTimeOutIsNotTouched)
 {
     ManualMainQueue queue;
     {
-        Terminal terminal(nullptr, smallScreen(), &queue);
+        Terminal terminal(nullptr, screenSize(10, 4), &queue);
         terminal.beginSynchronizedOutput();
     }
     EXPECT_EQ(queue.pending(), 0u);

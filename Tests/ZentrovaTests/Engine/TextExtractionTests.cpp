@@ -1,4 +1,5 @@
 #include "RecordingTerminalDelegate.h"
+#include "ScreenSize.h"
 
 #include "Zentrova/Engine/Terminal.h"
 
@@ -9,14 +10,6 @@
 
 namespace zentrova {
 namespace {
-
-TerminalOptions extractionScreen()
-{
-    TerminalOptions options;
-    options.cols = 10;
-    options.rows = 5;
-    return options;
-}
 
 struct TextExtractionFixture : testing::Test {
     std::string data(Terminal::BufferKind kind = Terminal::BufferKind::active, TextEncoding encoding = TextEncoding::utf8)
@@ -30,7 +23,7 @@ struct TextExtractionFixture : testing::Test {
     }
 
     RecordingTerminalDelegate delegate;
-    Terminal terminal { &delegate, extractionScreen() };
+    Terminal terminal { &delegate, screenSize(10, 5) };
 };
 
 TEST_F(TextExtractionFixture, GetTextJoinsRowsAndCountsBlankRowsOnlyBetweenText)
