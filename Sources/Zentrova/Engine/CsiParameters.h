@@ -15,10 +15,10 @@ inline int parameter(std::span<const int> pars, size_t index = 0)
     return index < pars.size() ? pars[index] : 0;
 }
 
-// A count in the first parameter: 0 and a missing value both mean 1.
-inline int count(std::span<const int> pars)
+// A count or a 1-based position at `index`: 0 and a missing value both mean 1.
+inline int count(std::span<const int> pars, size_t index = 0)
 {
-    return std::max(parameter(pars), 1);
+    return std::max(parameter(pars, index), 1);
 }
 
 // The intermediate bytes are exactly `expected`.

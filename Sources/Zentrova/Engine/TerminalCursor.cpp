@@ -3,37 +3,27 @@
 
 #include "Zentrova/Engine/Terminal.h"
 
+#include "Zentrova/Engine/CsiParameters.h"
+
 #include <algorithm>
 
 namespace zentrova {
-namespace {
 
-int parameter(std::span<const int> pars, size_t index)
-{
-    return index < pars.size() ? pars[index] : 0;
-}
-
-// A count or a 1-based position: 0 and a missing value both mean 1.
-int atLeastOne(std::span<const int> pars, size_t index)
-{
-    return std::max(parameter(pars, index), 1);
-}
-
-} // namespace
+using csi::parameter;
 
 void Terminal::cmdCursorUp(std::span<const int> pars)
 {
     Buffer& buffer = *m_buffer;
     // Above the region the cursor may go up to the first row; inside, the top margin stops it.
     const int bound = buffer.y() < buffer.scrollTop() ? 0 : buffer.scrollTop();
-    buffer.setY(std::max(buffer.y() - atLeastOne(pars, 0), bound));
+    buffer.setY(std::max(buffer.y() - csi::count(pars), bound));
 }
 
 void Terminal::cmdCursorDown(std::span<const int> pars)
 {
     Buffer& buffer = *m_buffer;
     const int bound = buffer.y() > buffer.scrollBottom() ? rows - 1 : buffer.scrollBottom();
-    buffer.setY(std::min(buffer.y() + atLeastOne(pars, 0), bound));
+    buffer.setY(std::min(buffer.y() + csi::count(pars), bound));
     if (buffer.x() >= cols)
         buffer.setX(cols - 1);
 }
@@ -59,12 +49,12 @@ void Terminal::cursorBackward(int count)
 void Terminal::cmdCursorCharAbsolute(std::span<const int> pars)
 {
     const int base = originMode && marginMode ? m_buffer->marginLeft() : 0;
-    m_buffer->setX(std::min(cols - 1, base + std::min(cols - 1, atLeastOne(pars, 0) - 1)));
+    m_buffer->setX(std::min(cols - 1, base + std::min(cols - 1, csi::count(pars) - 1)));
 }
 
 void Terminal::cmdCursorPosition(std::span<const int> pars)
 {
-    setCursor(atLeastOne(pars, 1) - 1, atLeastOne(pars, 0) - 1);
+    setCursor(csi::count(pars, 1) - 1, csi::count(pars) - 1);
 }
 
 void Terminal::cmdHVPosition(std::span<const int> pars)
@@ -73,29 +63,29 @@ void Terminal::cmdHVPosition(std::span<const int> pars)
     Buffer& buffer = *m_buffer;
     const int rowBase = originMode ? buffer.scrollTop() : 0;
     const int colBase = originMode && marginMode ? buffer.marginLeft() : 0;
-    buffer.setY(std::min(rows - 1, atLeastOne(pars, 0) - 1 + rowBase));
-    buffer.setX(std::min(cols - 1, atLeastOne(pars, 1) - 1 + colBase));
+    buffer.setY(std::min(rows - 1, csi::count(pars) - 1 + rowBase));
+    buffer.setX(std::min(cols - 1, csi::count(pars, 1) - 1 + colBase));
 }
 
 void Terminal::cmdCharPosAbsolute(std::span<const int> pars)
 {
-    m_buffer->setX(std::min(atLeastOne(pars, 0), cols) - 1);
+    m_buffer->setX(std::min(csi::count(pars), cols) - 1);
 }
 
 void Terminal::cmdHPositionRelative(std::span<const int> pars)
 {
-    m_buffer->setX(std::min(m_buffer->x() + atLeastOne(pars, 0), cols - 1));
+    m_buffer->setX(std::min(m_buffer->x() + csi::count(pars), cols - 1));
 }
 
 void Terminal::cmdLinePosAbsolute(std::span<const int> pars)
 {
-    m_buffer->setY(std::min(atLeastOne(pars, 0), rows) - 1);
+    m_buffer->setY(std::min(csi::count(pars), rows) - 1);
 }
 
 void Terminal::cmdVPositionRelative(std::span<const int> pars)
 {
     Buffer& buffer = *m_buffer;
-    buffer.setY(std::min(buffer.y() + atLeastOne(pars, 0), rows - 1));
+    buffer.setY(std::min(buffer.y() + csi::count(pars), rows - 1));
     if (buffer.x() >= cols)
         buffer.setX(cols - 1);
 }
