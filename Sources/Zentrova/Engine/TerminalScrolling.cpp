@@ -154,13 +154,16 @@ void Terminal::cmdIndex()
     restrictCursor();
     Buffer& buffer = *m_buffer;
     bool moved = true;
-    if (buffer.y() + 1 > buffer.scrollBottom()) {
+    if (buffer.y() == buffer.scrollBottom()) {
         if (!marginMode || (buffer.x() >= buffer.marginLeft() && buffer.x() <= buffer.marginRight()))
             scroll(false);
         else
             moved = false;
-    } else {
+    } else if (buffer.y() < rows - 1) {
         buffer.setY(buffer.y() + 1);
+    } else {
+        // On the last row, below the region: nothing to scroll, the region's rows stay.
+        moved = false;
     }
     finishSemanticLineAdvance(moved);
 }
