@@ -19,6 +19,7 @@
 #include "Zentrova/Screen/PayloadCodes.h"
 #include "Zentrova/Screen/TerminalOptions.h"
 
+#include <algorithm>
 #include <any>
 #include <array>
 #include <climits>
@@ -518,6 +519,9 @@ private:
     void collectInternedCharacters();
     const CharData& printTemplate();
     void restrictCursor();
+    void endPendingWrap();
+    // The column the cursor stands on; a cursor waiting to wrap stands on the last one.
+    int cursorColumn() const { return std::min(m_buffer->x(), cols - 1); }
     void cursorForwardTabs(int count);
     void cursorBackwardTabs(int count);
 

@@ -11,8 +11,17 @@ namespace zentrova {
 
 using csi::parameter;
 
+// A character written in the last column leaves the cursor just past it, waiting to wrap; anything
+// but another character ends the wait and starts from the last column.
+void Terminal::endPendingWrap()
+{
+    if (m_buffer->x() >= cols)
+        m_buffer->setX(cols - 1);
+}
+
 void Terminal::cmdCursorUp(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     // Above the region the cursor may go up to the first row; inside, the top margin stops it.
     const int bound = buffer.y() < buffer.scrollTop() ? 0 : buffer.scrollTop();
@@ -21,15 +30,15 @@ void Terminal::cmdCursorUp(std::span<const int> pars)
 
 void Terminal::cmdCursorDown(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     const int bound = buffer.y() > buffer.scrollBottom() ? rows - 1 : buffer.scrollBottom();
     buffer.setY(std::min(buffer.y() + csi::count(pars), bound));
-    if (buffer.x() >= cols)
-        buffer.setX(cols - 1);
 }
 
 void Terminal::cursorForward(int count)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     int right = marginMode ? buffer.marginRight() : cols - 1;
     if (buffer.x() > right)
@@ -39,6 +48,7 @@ void Terminal::cursorForward(int count)
 
 void Terminal::cursorBackward(int count)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     int left = marginMode ? buffer.marginLeft() : 0;
     if (buffer.x() < buffer.marginLeft())
@@ -79,15 +89,15 @@ void Terminal::cmdHPositionRelative(std::span<const int> pars)
 
 void Terminal::cmdLinePosAbsolute(std::span<const int> pars)
 {
+    endPendingWrap();
     m_buffer->setY(std::min(csi::count(pars), rows) - 1);
 }
 
 void Terminal::cmdVPositionRelative(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     buffer.setY(std::min(buffer.y() + csi::count(pars), rows - 1));
-    if (buffer.x() >= cols)
-        buffer.setX(cols - 1);
 }
 
 void Terminal::cmdTabClear(std::span<const int> pars)
