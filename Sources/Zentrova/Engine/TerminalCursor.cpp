@@ -79,7 +79,7 @@ void Terminal::cmdHVPosition(std::span<const int> pars)
 
 void Terminal::cmdCharPosAbsolute(std::span<const int> pars)
 {
-    m_buffer->setX(std::min(csi::count(pars), cols) - 1);
+    cmdCursorCharAbsolute(pars);
 }
 
 void Terminal::cmdHPositionRelative(std::span<const int> pars)
@@ -90,7 +90,11 @@ void Terminal::cmdHPositionRelative(std::span<const int> pars)
 void Terminal::cmdLinePosAbsolute(std::span<const int> pars)
 {
     endPendingWrap();
-    m_buffer->setY(std::min(csi::count(pars), rows) - 1);
+    Buffer& buffer = *m_buffer;
+    // In origin mode rows count from the top margin and stop at the bottom one.
+    const int top = originMode ? buffer.scrollTop() : 0;
+    const int bottom = originMode ? buffer.scrollBottom() : rows - 1;
+    buffer.setY(std::min(top + csi::count(pars) - 1, bottom));
 }
 
 void Terminal::cmdVPositionRelative(std::span<const int> pars)

@@ -227,8 +227,7 @@ void Terminal::reverseIndex()
 
 void Terminal::cmdNextLine()
 {
-    Buffer& buffer = *m_buffer;
-    buffer.setX(originMode && marginMode ? buffer.marginLeft() : 0);
+    cmdCarriageReturn();
     cmdIndex();
 }
 
