@@ -142,6 +142,8 @@ public:
             return;
         }
         BufferLine& row = line(m_y + m_yBase);
+        row.breakWideCharacterAt(m_x);
+        row.breakWideCharacterAt(m_x + width);
         row.setCell(m_x++, character);
         if (width == 2)
             row.setCell(m_x++, character.withValue(0, 0));

@@ -89,6 +89,16 @@ public:
                                   const CharacterProvider& characterProvider = {}) const;
     std::string debugDescription() const;
 
+    // When the cells at col - 1 and col are the two halves of one wide character, about to be parted
+    // by a write or a shift that starts or ends at col, both become blank (in the character's
+    // attribute): a row never holds half a character. Inline: printing checks both ends of every
+    // character it writes.
+    void breakWideCharacterAt(int col)
+    {
+        if (col > 0 && col < m_dataSize && m_data[size_t(col)].width() == 0) [[unlikely]]
+            breakWideCharacter(col);
+    }
+
     void fill(const CharData& cell);
     void fill(const CharData& cell, int atCol, int len);
     // Cells start up to min(end, count()) become the fill.
@@ -150,6 +160,7 @@ private:
     // Cells from...end all became `cell`.
     void noteFilled(int from, int end, const CharData& cell);
     void setClampedCell(int col, const CharData& cell);
+    void breakWideCharacter(int col);
     void allocate(int capacity);
     void sortMarks();
     void removeMarks(int fromCol, int toCol);
