@@ -79,6 +79,7 @@ void Terminal::setup(bool isReset)
     gcharset = 0;
     gLevel = 0;
     curAttr = CharData::Null.attribute();
+    rememberPrinted(0, 1);
     setMouseMode(MouseMode::off);
     mouseShiftCapture = false;
     m_buffer->setScrollTop(0);

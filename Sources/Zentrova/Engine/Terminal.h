@@ -518,6 +518,12 @@ private:
     uint32_t internOrFallBack(std::u32string_view character);
     void collectInternedCharacters();
     const CharData& printTemplate();
+    // The last character printed, which REP repeats; code 0: none since the last full reset.
+    void rememberPrinted(uint32_t code, int width)
+    {
+        m_lastPrintedCode = code;
+        m_lastPrintedWidth = width;
+    }
     void restrictCursor();
     void endPendingWrap();
     // The column the cursor stands on; a cursor waiting to wrap stands on the last one.
@@ -592,6 +598,8 @@ private:
     // attribute into a cell costs more than comparing two.
     Attribute m_printTemplateAttr;
     CharData m_printTemplate;
+    uint32_t m_lastPrintedCode = 0;
+    int m_lastPrintedWidth = 1;
 
     // Rectangles and bidirectional text.
     void writeRectangleCell(BufferLine& row, int col, const CharData& cell);

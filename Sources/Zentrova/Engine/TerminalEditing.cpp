@@ -78,14 +78,13 @@ void Terminal::cmdEraseChars(std::span<const int> pars)
 
 void Terminal::cmdRepeatPrecedingCharacter(std::span<const int> pars)
 {
-    Buffer& buffer = *m_buffer;
+    // The last character printed, in the current attribute, wherever the cursor stands now.
+    if (m_lastPrintedCode == 0)
+        return;
     const int n = std::min(count(pars), 2 * cols * rows);
-    const BufferLine& row = buffer.line(buffer.y() + buffer.yBase());
-    const int x = buffer.x();
-    const CharData cell
-        = x > 0 && row.count() > 0 ? row[std::min(x - 1, row.count() - 1)] : CharData(CharData::Null.attribute(), 0, 1);
+    const CharData cell = printTemplate().withValue(int32_t(m_lastPrintedCode), m_lastPrintedWidth);
     for (int i = 0; i < n; i++)
-        buffer.insertCharacter(cell, hyperlinkResolver());
+        m_buffer->insertCharacter(cell, hyperlinkResolver());
 }
 
 void Terminal::shiftRegionRows(int top, int n, bool up)

@@ -145,6 +145,7 @@ void Terminal::handlePrint(std::span<const uint8_t> data)
         updateRange(buffer.y());
         const int written = buffer.insertAsciiRun(data, curAttr, hyperlinkResolver());
         if (size_t(written) == data.size()) {
+            rememberPrinted(data.back(), 1);
             updateRange(buffer.y());
             return;
         }
@@ -188,7 +189,11 @@ void Terminal::printRun(std::span<const uint8_t> run)
                 size_t end = i + 1;
                 while (end < length && isPrintableAscii(run[end]))
                     end++;
-                i += size_t(m_buffer->insertAsciiRun(run.subspan(i, end - i), curAttr, hyperlinkResolver()));
+                const size_t written
+                    = size_t(m_buffer->insertAsciiRun(run.subspan(i, end - i), curAttr, hyperlinkResolver()));
+                if (written > 0)
+                    rememberPrinted(run[i + written - 1], 1);
+                i += written;
                 afterPlainCell = i == end;
                 while (i < end)
                     printByte(run[i++]);
@@ -220,6 +225,7 @@ void Terminal::printRun(std::span<const uint8_t> run)
                     payload = resolve ? resolve().value_or(TinyAtom {}) : TinyAtom {};
                 }
                 m_buffer->insertResolvedCharacter(printTemplate().withValue(int32_t(value), planes.widths[value]), *payload);
+                rememberPrinted(value, planes.widths[value]);
                 continue;
             }
             printScalar(value, scalarWidth(value));
@@ -253,6 +259,7 @@ void Terminal::printByte(uint8_t byte)
                 CharData cell = printTemplate();
                 cell.setValue(int32_t(code(std::u32string(1, char32_t(scalar)))), 1);
                 m_buffer->insertCharacter(cell, hyperlinkResolver());
+                rememberPrinted(cell.code(), 1);
             }
             return;
         }
@@ -264,6 +271,7 @@ void Terminal::printByte(uint8_t byte)
     CharData cell = printTemplate();
     cell.setValue(byte, width);
     m_buffer->insertCharacter(cell, hyperlinkResolver());
+    rememberPrinted(byte, width);
 }
 
 void Terminal::printScalar(char32_t scalar, int width)
@@ -287,6 +295,7 @@ void Terminal::printScalar(char32_t scalar, int width)
     CharData cell = printTemplate();
     cell.setValue(int32_t(code(std::u32string_view(&scalar, 1))), width);
     buffer.insertCharacter(cell, hyperlinkResolver());
+    rememberPrinted(cell.code(), width);
 }
 
 // Glues `scalar` to the cell at (ringRow, col); false when the two do not make one character, so
@@ -318,6 +327,7 @@ bool Terminal::joinCluster(int ringRow, int col, char32_t scalar)
     } else {
         row.setCell(col, cell);
     }
+    rememberPrinted(row[col].code(), row[col].width());
     updateRange(ringRow - buffer.yBase());
     return true;
 }

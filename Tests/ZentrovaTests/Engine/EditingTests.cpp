@@ -28,11 +28,16 @@ TEST(Editing, GoldenScreens)
         // ECH blanks without moving anything; past the row end it stops there.
         { "ECH", "abcdef\x1b[1;2H\x1b[3X", "a   ef", "1,0" },
         { "ECH past the end", "abcdef\x1b[1;9H\x1b[99X", "abcdef", "8,0" },
-        // REP repeats the character before the cursor.
+        // REP repeats the last character printed, wherever the cursor stands, and nothing before one.
         { "REP", "ab\x1b[3b", "abbbb", "5,0" },
         { "REP wraps like printing", "abcdefgh\x1b[4b", "abcdefghhh|hh", "2,1" },
-        // Differs from xterm, which repeats the last printed character wherever the cursor stands.
-        { "REP at column 0 writes blanks", "xyz\r\x1b[2b", "  z", "2,0" },
+        { "REP after a carriage return", "xyz\r\x1b[2b", "zzz", "2,0" },
+        { "REP after a cursor movement", "ab\x1b[2;1H\x1b[2b", "ab|bb", "2,1" },
+        { "REP with nothing printed", "\x1b[3b", "", "0,0" },
+        { "REP of a wide character", "\u6f22\x1b[2b", "\u6f22\u6f22\u6f22", "6,0" },
+        { "REP of a character with a mark", "e\u0301\x1b[b", "e\u0301e\u0301", "2,0" },
+        { "REP of a character beyond the basic plane", "\U0001F600\x1b[b", "\U0001F600\U0001F600", "4,0" },
+        { "REP after a full reset", "ab\x1b" "c\x1b[3b", "", "0,0" },
         // IL, DL work inside the scroll region and only when the cursor is in it.
         { "IL", rows + "\x1b[2;1H\x1b[L", "abc||def|ghi|jkl", "0,1" },
         { "IL inside a region", rows + "\x1b[1;3r\x1b[2;1H\x1b[L", "abc||def|jkl", "0,1" },
