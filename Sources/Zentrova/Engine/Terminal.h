@@ -542,6 +542,7 @@ private:
     void resetBufferLine(int y, bool clearImages, const std::optional<BidiPresentationState>& bidiState);
     void shiftRegionRows(int top, int count, bool up);
     void shiftRegionColumns(int top, int count, bool up);
+    void finishLineShift(int y);
     void sendOscReply(const std::string& text);
     // Operating-system commands and window operations.
     static bool isValidUtf8(std::span<const uint8_t> bytes);

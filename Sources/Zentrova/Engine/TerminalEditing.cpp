@@ -148,10 +148,7 @@ void Terminal::cmdInsertLines(std::span<const int> pars)
                                       y + n <= bottom ? std::optional(buffer.yBase() + y + n) : std::nullopt,
                                       buffer.yBase() + bottom);
     }
-    updateRange(y);
-    updateRange(buffer.scrollBottom());
-    if (buffer.scrollTop() != 0 || buffer.scrollBottom() != rows - 1)
-        updateRange(buffer.scrollTop());
+    finishLineShift(y);
 }
 
 void Terminal::cmdDeleteLines(std::span<const int> pars)
@@ -171,6 +168,15 @@ void Terminal::cmdDeleteLines(std::span<const int> pars)
         shiftRegionRows(y, n, true);
         hardenBidiLineShiftBoundaries(buffer.yBase() + y, std::nullopt, buffer.yBase() + buffer.scrollBottom());
     }
+    finishLineShift(y);
+}
+
+// After IL or DL: the cursor returns to the left margin (the first column without margins) and the
+// rows that moved are redrawn.
+void Terminal::finishLineShift(int y)
+{
+    Buffer& buffer = *m_buffer;
+    buffer.setX(marginMode ? buffer.marginLeft() : 0);
     updateRange(y);
     updateRange(buffer.scrollBottom());
     if (buffer.scrollTop() != 0 || buffer.scrollBottom() != rows - 1)

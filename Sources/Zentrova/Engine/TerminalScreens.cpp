@@ -97,6 +97,9 @@ void Terminal::resetToInitialState()
     const bool hidden = cursorHidden;
     resetSemanticPromptState(true);
     setup(true);
+    // The alternate screen starts blank, with its own cursor, region and saved cursor reset.
+    m_altBuffer->clear();
+    m_altBuffer->softReset();
     cursorHidden = hidden;
     updateRange(0);
     updateRange(rows - 1);

@@ -44,6 +44,12 @@ TEST(Editing, GoldenScreens)
         { "IL below the region", rows + "\x1b[1;2r\x1b[4;1H\x1b[L", "abc|def|ghi|jkl", "0,3" },
         { "DL", rows + "\x1b[1;1H\x1b[M", "def|ghi|jkl", "0,0" },
         { "DL 2 inside a region", rows + "\x1b[1;3r\x1b[1;1H\x1b[2M", "ghi|||jkl", "0,0" },
+        // IL and DL return the cursor to the first column, or to the left margin.
+        { "IL returns to column 1", rows + "\x1b[2;3H\x1b[L", "abc||def|ghi|jkl", "0,1" },
+        { "DL returns to column 1", rows + "\x1b[2;3H\x1b[M", "abc|ghi|jkl", "0,1" },
+        { "IL returns to the left margin", rows + "\x1b[?69h\x1b[2;5s\x1b[2;3H\x1b[L", "abc|d|gef|jhi| kl", "1,1" },
+        { "DL returns to the left margin", rows + "\x1b[?69h\x1b[2;5s\x1b[1;3H\x1b[M", "aef|dhi|gkl|j", "1,0" },
+        { "IL below the region keeps the column", rows + "\x1b[1;2r\x1b[4;3H\x1b[L", "abc|def|ghi|jkl", "2,3" },
         // ED: below, above, all.
         { "ED 0", rows + "\x1b[2;2H\x1b[J", "abc|d", "1,1" },
         { "ED 1", rows + "\x1b[2;2H\x1b[1J", "|  f|ghi|jkl", "1,1" },
