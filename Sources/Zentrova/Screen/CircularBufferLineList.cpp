@@ -14,6 +14,8 @@ void CircularBufferLineList::recycle(const Attribute& clearAttribute)
     line->clear(m_blank);
     line->destroySemanticState();
     line->setIsWrapped(false);
+    // A double-size row reused for new output would otherwise show it double-size too.
+    line->setRenderMode(BufferLine::RenderLineMode::single);
     line->setRecycleGeneration(line->recycleGeneration() + 1);
     if (onLineRecycled)
         onLineRecycled(hadImages);
