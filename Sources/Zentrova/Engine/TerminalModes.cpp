@@ -165,15 +165,17 @@ void Terminal::setPrivateMode(int mode, bool on)
     case 3:
         if (allow80To132) {
             resize(on ? 132 : 80, rows);
-            if (on) {
-                resetToInitialState();
-                if (m_delegate)
-                    m_delegate->sizeChanged(*this);
-            } else {
-                if (m_delegate)
-                    m_delegate->sizeChanged(*this);
-                resetToInitialState();
-            }
+            // The screen is cleared and the margins and the cursor go home; every other mode stays,
+            // mode 40 too, so the width can be switched again.
+            static constexpr int entireScreen[] = { 2 };
+            cmdEraseInDisplay(entireScreen);
+            m_buffer->setScrollTop(0);
+            m_buffer->setScrollBottom(rows - 1);
+            m_buffer->setMarginLeft(0);
+            m_buffer->setMarginRight(cols - 1);
+            setCursor(0, 0);
+            if (m_delegate)
+                m_delegate->sizeChanged(*this);
         }
         return;
     case 4:

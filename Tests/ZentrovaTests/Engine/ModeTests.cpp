@@ -106,8 +106,17 @@ TEST_F(ModeFixture, SetAndResetChangeTheirFlags)
         { "other private markers change nothing", "\x1B[>4h\x1B[=1h",
           [](Terminal& t) { return !t.insertMode && !t.applicationCursor; } },
         { "132 columns need mode 40", "\x1B[?3h", [](Terminal& t) { return t.cols == 20; } },
-        { "132 columns with mode 40 reset the terminal", "\x1B[?40h\x1B[4h\x1B[?3h",
-          [](Terminal& t) { return t.cols == 132 && !t.insertMode && !t.allow80To132; } },
+        // DECCOLM clears the screen and homes the cursor, but leaves the other modes alone.
+        { "132 columns keep the other modes", "\x1B[?40h\x1B[4h\x1B[?1h\x1B[?3h",
+          [](Terminal& t) { return t.cols == 132 && t.insertMode && t.applicationCursor && t.allow80To132; } },
+        { "132 columns and back", "\x1B[?40h\x1B[?3h\x1B[?3l", [](Terminal& t) { return t.cols == 80; } },
+        { "132 columns clear the screen, the margins and the cursor",
+          "text\x1B[2;4r\x1B[?69h\x1B[3;9s\x1B[3;5H\x1B[?40h\x1B[?3h",
+          [](Terminal& t) {
+              const Buffer& b = t.buffer();
+              return b.x() == 0 && b.y() == 0 && b.scrollTop() == 0 && b.scrollBottom() == t.rows - 1
+                  && b.marginLeft() == 0 && b.marginRight() == 131 && !t.getLine(0)->hasAnyContent();
+          } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
