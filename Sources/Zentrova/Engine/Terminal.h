@@ -23,6 +23,7 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -314,8 +315,11 @@ public:
     void oscResetColor(std::span<const uint8_t> data);
     void resetAllColors();
 
-    // Writes diagnostics while false.
+    // Writes diagnostics while false: one line each to the log sink, or to standard error when the
+    // host set none. Never to standard output, which belongs to the host.
     bool silentLog = true;
+    using LogSink = std::function<void(std::string_view line)>;
+    void setLogSink(LogSink sink) { m_logSink = std::move(sink); }
 
     // ParserTerminal: the dispatch tables.
     void dispatchExecute(uint8_t code) override;
@@ -479,7 +483,10 @@ private:
     void setDefaultColor(Color& stored, bool& setting, const Color& color,
                          void (TerminalDelegate::*report)(Terminal&, const Color&));
     void setXtermTitleModes(std::span<const int> pars, bool on);
+    // "Info: " + message, through writeLog.
     void log(const std::string& message) const;
+    // The one way out for every diagnostic line of the terminal, its screens and rows.
+    void writeLog(std::string_view line) const;
     std::unique_ptr<Buffer> makeBuffer(std::optional<int> scrollback);
     void csiFallback(std::span<const int> pars, std::span<const uint8_t> collect, uint8_t code);
     void escFallback(std::span<const uint8_t> collect, uint8_t code);
@@ -561,6 +568,7 @@ private:
     bool m_settingCursorColor = false;
     std::vector<Color> m_installedColors;
     MouseMode m_mouseMode = MouseMode::off;
+    LogSink m_logSink;
 
     InternedCharacters m_interned;
     // (cell code << 32 | scalar) -> the code of the two joined (0: they are not one character);

@@ -100,8 +100,8 @@ public:
 
     // Sequences nobody serves: the terminal's dispatch tables call these for what they do not
     // know, and without a terminal the parser calls them itself. Until replaced,
-    // csiHandlerFallback prints "Cannot handle ESC-" and the final byte in decimal; the others
-    // do nothing.
+    // csiHandlerFallback writes "Cannot handle ESC-" and the final byte in decimal to standard
+    // error (a terminal replaces it with its own log); the others do nothing.
     std::function<void(Bytes collect, uint8_t code)> escHandlerFallback;
     std::function<void(Parameters pars, Bytes collect, uint8_t code)> csiHandlerFallback;
     std::function<void(int64_t code, Bytes data)> oscHandlerFallback;

@@ -162,12 +162,14 @@ TEST(EscapeSequenceParser, WithoutATerminalSequencesGoToTheFallbacks)
     EXPECT_EQ(recorder.log, expected);
 }
 
-TEST(EscapeSequenceParser, UnconfiguredParserReportsUnknownCsiOnStandardOutput)
+TEST(EscapeSequenceParser, UnconfiguredParserReportsUnknownCsiOnStandardError)
 {
     EscapeSequenceParser parser;
     ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
     parser.parse(bytesOf("\x1b[5A\x1b[z"));
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Cannot handle ESC-65\nCannot handle ESC-122\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot handle ESC-65\nCannot handle ESC-122\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
 TEST(EscapeSequenceParser, ErrorHandlerSeesTheOffendingByteAndItsSurroundings)
