@@ -97,6 +97,8 @@ void Terminal::setup(bool isReset)
 
 void Terminal::feed(std::span<const uint8_t> bytes)
 {
+    if (m_payloadCodes.needsCollection())
+        garbageCollectPayload();
     m_parser->parse(bytes);
 }
 

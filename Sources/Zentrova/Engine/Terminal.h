@@ -170,7 +170,8 @@ public:
     bool synchronizedOutputActive = false;
 
     // Payload codes (hyperlinks) this terminal created; codes no cell holds any more are released
-    // once enough have been taken.
+    // once enough have been taken, and when the process-wide table is full (found so here, or by
+    // another terminal: then at the next feed).
     void holdPayloadCode(uint16_t code);
     void garbageCollectPayload();
     const PayloadCodes& payloadCodes() const { return m_payloadCodes; }
