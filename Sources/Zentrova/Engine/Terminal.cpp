@@ -43,6 +43,7 @@ std::unique_ptr<Buffer> Terminal::makeBuffer(std::optional<int> scrollback)
     auto buffer = std::make_unique<Buffer>(cols, rows, tabStopWidth, scrollback, currentBidiState);
     // The terminal owns its buffers, so the closure cannot outlive it.
     buffer->scroll = [this](bool isWrapped) { scroll(isWrapped); };
+    buffer->log = [this](std::string_view line) { writeLog(line); };
     return buffer;
 }
 
@@ -96,6 +97,8 @@ void Terminal::setup(bool isReset)
 
 void Terminal::feed(std::span<const uint8_t> bytes)
 {
+    if (m_payloadCodes.needsCollection())
+        garbageCollectPayload();
     m_parser->parse(bytes);
 }
 
@@ -106,8 +109,18 @@ void Terminal::feed(std::string_view text)
 
 void Terminal::log(const std::string& message) const
 {
-    if (!silentLog)
-        std::printf("Info: %s\n", message.c_str());
+    writeLog("Info: " + message);
+}
+
+void Terminal::writeLog(std::string_view line) const
+{
+    if (silentLog)
+        return;
+    if (m_logSink) {
+        m_logSink(line);
+        return;
+    }
+    std::fprintf(stderr, "%.*s\n", int(line.size()), line.data());
 }
 
 void Terminal::setForegroundColor(const Color& color)

@@ -24,6 +24,7 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -170,7 +171,8 @@ public:
     bool synchronizedOutputActive = false;
 
     // Payload codes (hyperlinks) this terminal created; codes no cell holds any more are released
-    // once enough have been taken.
+    // once enough have been taken, and when the process-wide table is full (found so here, or by
+    // another terminal: then at the next feed).
     void holdPayloadCode(uint16_t code);
     void garbageCollectPayload();
     const PayloadCodes& payloadCodes() const { return m_payloadCodes; }
@@ -315,8 +317,11 @@ public:
     void oscResetColor(std::span<const uint8_t> data);
     void resetAllColors();
 
-    // Writes diagnostics while false.
+    // Writes diagnostics while false: one line each to the log sink, or to standard error when the
+    // host set none. Never to standard output, which belongs to the host.
     bool silentLog = true;
+    using LogSink = std::function<void(std::string_view line)>;
+    void setLogSink(LogSink sink) { m_logSink = std::move(sink); }
 
     // ParserTerminal: the dispatch tables.
     void dispatchExecute(uint8_t code) override;
@@ -480,7 +485,10 @@ private:
     void setDefaultColor(Color& stored, bool& setting, const Color& color,
                          void (TerminalDelegate::*report)(Terminal&, const Color&));
     void setXtermTitleModes(std::span<const int> pars, bool on);
+    // "Info: " + message, through writeLog.
     void log(const std::string& message) const;
+    // The one way out for every diagnostic line of the terminal, its screens and rows.
+    void writeLog(std::string_view line) const;
     std::unique_ptr<Buffer> makeBuffer(std::optional<int> scrollback);
     void csiFallback(std::span<const int> pars, std::span<const uint8_t> collect, uint8_t code);
     void escFallback(std::span<const uint8_t> collect, uint8_t code);
@@ -565,6 +573,7 @@ private:
     bool m_settingCursorColor = false;
     std::vector<Color> m_installedColors;
     MouseMode m_mouseMode = MouseMode::off;
+    LogSink m_logSink;
 
     InternedCharacters m_interned;
     // (cell code << 32 | scalar) -> the code of the two joined (0: they are not one character);

@@ -51,6 +51,10 @@ std::unique_ptr<CircularBufferLineList> Buffer::makeRing(int capacity)
             m_linesWithImagesCount++;
     };
     ring->onLineAttached = [this](BufferLine& line) { line.setOwningBuffer(this); };
+    ring->log = [this](std::string_view line) {
+        if (log)
+            log(line);
+    };
     return ring;
 }
 

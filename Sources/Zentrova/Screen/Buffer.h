@@ -3,6 +3,7 @@
 #include "Zentrova/Screen/BufferLine.h"
 #include "Zentrova/Screen/CharSets.h"
 #include "Zentrova/Screen/CircularBufferLineList.h"
+#include "Zentrova/Screen/DiagnosticLog.h"
 #include "Zentrova/Screen/Position.h"
 #include "Zentrova/Screen/SemanticContent.h"
 #include "Zentrova/Screen/SemanticInputState.h"
@@ -219,6 +220,8 @@ public:
     bool semanticUsesSpecialCursorKeys = false;
     BidiPresentationState defaultBidiState;
     ScrollCallback scroll;
+    // Set by the owner: where the diagnostics of this screen, its rows and its ring go.
+    DiagnosticLog log;
 
 private:
     std::unique_ptr<CircularBufferLineList> makeRing(int capacity);

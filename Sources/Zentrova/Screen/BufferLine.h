@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zentrova {
@@ -28,6 +29,8 @@ public:
     using Images = std::vector<std::shared_ptr<TerminalImage>>;
     // The text a cell stands for, where the row cannot tell (interned grapheme clusters).
     using CharacterProvider = std::function<std::string(const CharData&)>;
+    static constexpr std::string_view clampMessage =
+        "BufferLine: You passed an index out of range, adjusting to prevent crash, but you should debug";
 
     // `cols` cells, each the fill (CharData::Null when none is given).
     explicit BufferLine(int cols, std::optional<CharData> fillData = std::nullopt, bool isWrapped = false,
@@ -43,8 +46,8 @@ public:
 
     // A column at or beyond count() reads the last cell.
     const CharData& operator[](int col) const;
-    // A column at or beyond count() writes the last cell, after printing the clamp message. Inline:
-    // printing writes every cell through here.
+    // A column at or beyond count() writes the last cell, after logging clampMessage to the owning
+    // buffer's log. Inline: printing writes every cell through here.
     void setCell(int col, const CharData& cell)
     {
         if (col < 0 || col >= m_dataSize) [[unlikely]] {
