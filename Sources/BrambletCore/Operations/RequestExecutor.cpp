@@ -7,11 +7,9 @@
 #include "BrambletCore/Operations/FileNames.h"
 #include "BrambletCore/Operations/Manifest.h"
 #include "BrambletCore/Operations/StagingFolder.h"
+#include "BrambletCore/Operations/Trash.h"
 #include "BrambletCore/Operations/TreeCopier.h"
 #include "BrambletCore/Operations/TreeFlush.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -43,41 +41,6 @@ bool itemExists(const fs::path& path)
 {
     struct stat status;
     return ::lstat(path.c_str(), &status) == 0;
-}
-
-// Puts back an item that was "trashed" into the current folder (see moveToTrash), with the record
-// written beside it, and says why it is back.
-[[noreturn]] void undoStrayTrash(const QString& strayName, const fs::path& original)
-{
-    const fs::path stray = fs::absolute(fs::path(strayName.toStdString()));
-    if (::renameat2(AT_FDCWD, stray.c_str(), AT_FDCWD, original.c_str(), RENAME_NOREPLACE) != 0)
-        throw systemError(errno, QStringLiteral("Couldn’t put back what the Trash left"), stray);
-    const fs::path folder = stray.parent_path().parent_path();
-    std::error_code ignored;
-    fs::remove(folder / "info" / (stray.filename().string() + ".trashinfo"), ignored);
-    fs::remove(folder / "files", ignored);
-    fs::remove(folder / "info", ignored);
-    throw FileFailure::system(QStringLiteral("Couldn’t move “%1” to the Trash: no Trash folder could be made.")
-                                  .arg(pathString(original)));
-}
-
-void moveToTrash(const fs::path& path)
-{
-    QFile file(pathString(path));
-    if (file.moveToTrash()) {
-        // When no Trash folder can be made (its data folder is missing or unusable), Qt moves the
-        // item into "files" under the current folder and reports success: the user would find it
-        // neither in place nor in the Trash.
-        if (QFileInfo(file.fileName()).isRelative())
-            undoStrayTrash(file.fileName(), path);
-        return;
-    }
-    // The Trash reports only a sentence; an item that cannot even be looked at gets the system's
-    // own error for it.
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0)
-        throw systemError(errno, QStringLiteral("Couldn’t move to the Trash"), path);
-    throw FileFailure::system(file.errorString());
 }
 
 // Renames without ever replacing what may have taken the name since it was last checked: a clash
@@ -186,7 +149,11 @@ FileOutcome RequestExecutor::createFolder(const fs::path& target)
 
 FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path& source, fs::path target) const
 {
-    validateName(nameOf(target));
+    // Only a rename gives the item a name someone typed.
+    if (request.action == FileAction::rename)
+        validateName(nameOf(target));
+    else
+        validateFileSystemName(target.filename().native());
     if (!itemExists(source))
         throw FileFailure(FileFailure::Kind::missingSource);
     const fs::path resolvedSource = resolved(source);

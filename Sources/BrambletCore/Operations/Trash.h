@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace bramblet {
+
+// Moves `item` to the desktop's Trash, written as other file managers and the trash tools read
+// it: the item goes into the Trash's "files" folder and a record "<name>.trashinfo" into its
+// "info" folder, giving the place it came from and when it was trashed.
+//
+// Everything works on the path's bytes, so a name that is not UTF-8, or that holds "%", a line
+// break or a backslash, is trashed and later restored as it is. The record is created exclusively
+// and forced to disk before the item moves: a crash in between leaves an orphan record and the
+// item in place, never an item in the Trash that cannot be put back.
+//
+// Which Trash: the home Trash ($XDG_DATA_HOME/Trash) for an item on the same file system;
+// otherwise the one at the top of the item's own file system, "$topdir/.Trash/$uid" when an
+// administrator made ".Trash" (a sticky folder, not a link), else "$topdir/.Trash-$uid". Nothing is
+// ever copied across file systems. When no Trash folder can be made the item stays in place and
+// FileFailure::system says so; other failures are the system's errors, naming the item.
+void moveToTrash(const std::filesystem::path& item);
+
+// The same, for an item that was already taken out of its place: it now lies at `item`, and the
+// record says it came from `original`, so it is restored there.
+void moveToTrash(const std::filesystem::path& item, const std::filesystem::path& original);
+
+// A path as a record's "Path=" holds it: every byte outside the characters a path may show
+// plainly percent-encoded ("%" itself, line breaks, bytes that are not ASCII).
+std::string trashInfoPath(std::string_view path);
+
+} // namespace bramblet
