@@ -34,6 +34,11 @@ struct TrashFolder {
     fs::path topdir;
 };
 
+QString trashAction()
+{
+    return QStringLiteral("Couldn’t move to the Trash");
+}
+
 [[noreturn]] void noTrashFolder(const fs::path& original)
 {
     throw FileFailure::system(QStringLiteral("Couldn’t move “%1” to the Trash: no Trash folder could be made.")
@@ -161,7 +166,7 @@ fs::path realLocation(const fs::path& path)
     std::error_code error;
     const fs::path folder = fs::canonical(path.parent_path(), error);
     if (error)
-        throw systemError(error.value(), QStringLiteral("Couldn’t move to the Trash"), path);
+        throw systemError(error.value(), trashAction(), path);
     return folder / path.filename();
 }
 
@@ -188,15 +193,16 @@ std::string trashInfoPath(std::string_view path)
 
 void moveToTrash(const fs::path& item)
 {
-    moveToTrash(item, item);
+    TrashSlot slot(item);
+    slot.take(item);
 }
 
-void moveToTrash(const fs::path& item, const fs::path& original)
+TrashSlot::TrashSlot(const fs::path& original)
+    : m_original(original)
 {
-    const QString action = QStringLiteral("Couldn’t move to the Trash");
     struct stat status;
-    if (::lstat(item.c_str(), &status) != 0)
-        throw systemError(errno, action, original);
+    if (::lstat(original.c_str(), &status) != 0)
+        throw systemError(errno, trashAction(), original);
     const fs::path place = realLocation(original);
     const std::optional<TrashFolder> trash = trashFolderFor(place, status.st_dev);
     if (!trash)
@@ -217,7 +223,7 @@ void moveToTrash(const fs::path& item, const fs::path& original)
         if (recordFile.get() < 0) {
             if (errno == EEXIST)
                 continue;
-            throw systemError(errno, action, original);
+            throw systemError(errno, trashAction(), original);
         }
         struct stat taken;
         if (::fstatat(files.get(), trashed.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -227,18 +233,36 @@ void moveToTrash(const fs::path& item, const fs::path& original)
         if (!writeAll(recordFile.get(), record) || ::fsync(recordFile.get()) != 0 || ::fsync(info.get()) != 0) {
             const int error = errno;
             ::unlinkat(info.get(), recordName.c_str(), 0);
-            throw systemError(error, action, original);
+            throw systemError(error, trashAction(), original);
         }
-        if (::renameat2(AT_FDCWD, item.c_str(), files.get(), trashed.c_str(), RENAME_NOREPLACE) != 0) {
-            const int error = errno;
-            ::unlinkat(info.get(), recordName.c_str(), 0);
-            if (error == EEXIST)
-                continue;
-            throw systemError(error, action, original);
-        }
-        ::fsync(files.get());
+        m_record = trash->path / "info" / recordName;
+        m_path = trash->path / "files" / trashed;
         return;
     }
+}
+
+TrashSlot::~TrashSlot()
+{
+    if (!m_holdsItem)
+        ::unlink(m_record.c_str());
+}
+
+void TrashSlot::take(const fs::path& item)
+{
+    if (::renameat2(AT_FDCWD, item.c_str(), AT_FDCWD, m_path.c_str(), RENAME_NOREPLACE) != 0)
+        throw systemError(errno, trashAction(), m_original);
+    m_holdsItem = true;
+    // The item's new entry reaches the disk with its record, already there.
+    const FileDescriptor files(::open(m_path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (files.get() >= 0)
+        ::fsync(files.get());
+}
+
+void TrashSlot::giveBack(const fs::path& item)
+{
+    if (::renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, item.c_str(), RENAME_NOREPLACE) != 0)
+        throw systemError(errno, QStringLiteral("Couldn’t put back from the Trash"), item);
+    m_holdsItem = false;
 }
 
 } // namespace bramblet

@@ -22,9 +22,32 @@ namespace bramblet {
 // FileFailure::system says so; other failures are the system's errors, naming the item.
 void moveToTrash(const std::filesystem::path& item);
 
-// The same, for an item that was already taken out of its place: it now lies at `item`, and the
-// record says it came from `original`, so it is restored there.
-void moveToTrash(const std::filesystem::path& item, const std::filesystem::path& original);
+// A place in the Trash made ready for one item before it moves: its record is written and
+// flushed, its name in the Trash's "files" folder is free. The record goes again when the slot
+// ends without an item in it. Failures as for moveToTrash().
+class TrashSlot {
+public:
+    // For the item now at `original`, which must exist: its file system decides which Trash.
+    explicit TrashSlot(const std::filesystem::path& original);
+    ~TrashSlot();
+
+    TrashSlot(const TrashSlot&) = delete;
+    TrashSlot& operator=(const TrashSlot&) = delete;
+
+    // Where the item lies in the Trash once taken.
+    const std::filesystem::path& path() const { return m_path; }
+
+    // Moves `item` (on the same file system as the original) into the slot.
+    void take(const std::filesystem::path& item);
+    // Moves what the slot holds back to `item`, leaving the slot empty.
+    void giveBack(const std::filesystem::path& item);
+
+private:
+    std::filesystem::path m_original;
+    std::filesystem::path m_record;
+    std::filesystem::path m_path;
+    bool m_holdsItem = false;
+};
 
 // A path as a record's "Path=" holds it: every byte outside the characters a path may show
 // plainly percent-encoded ("%" itself, line breaks, bytes that are not ASCII).
