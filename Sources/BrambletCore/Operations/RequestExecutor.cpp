@@ -231,9 +231,9 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
 
     const StagingFolder staging(target.parent_path());
     reach(Step::staged);
-    const Manifest original = Manifest::of(source);
-    reach(Step::manifested);
-    namingDestination(staging.payload(), target, [&] { TreeCopier::copy(source, staging.payload()); });
+    // The source's manifest as it was read for the copy: the bytes written are the bytes hashed.
+    const Manifest original
+        = namingDestination(staging.payload(), target, [&] { return TreeCopier::copy(source, staging.payload()); });
     reach(Step::copied);
     const auto [copy, sourceNow] = [&] {
         auto attempts = Manifest::ofEach({ staging.payload(), source });
