@@ -18,6 +18,8 @@ packages=(
   openssl
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the desktop's trash tools, which read back what the Trash tests write
+  trash-cli
   # headless display and GL for widget and renderer tests
   xvfb xauth libgl1-mesa-dri libegl1 libgl-dev
   # tools the program calls
