@@ -26,6 +26,19 @@ public:
         return runAnswer;
     }
 
+    void chooseFolder(QWidget* window, FolderCompletion completion) override
+    {
+        folderChoosers.append({ window, std::move(completion) });
+    }
+
+    // Answers the last folder chooser: a folder, or nothing for Cancel.
+    void chooseFolderAnswer(const std::optional<QString>& folder)
+    {
+        auto completion = folderChoosers.last().completion;
+        if (completion)
+            completion(folder);
+    }
+
     // Answers the last window-modal alert.
     void answer(int button, const QString& text = {}, int selectedIndex = 0)
     {
@@ -34,7 +47,13 @@ public:
             completion({ button, text, selectedIndex });
     }
 
+    struct FolderChooser {
+        QWidget* window;
+        FolderCompletion completion;
+    };
+
     QList<Presented> presented;
+    QList<FolderChooser> folderChoosers;
     DialogAnswer runAnswer;
 };
 
