@@ -104,9 +104,9 @@ DialogAnswer AlertPresenter::run(QWidget* window, const DialogRequest& request)
     return dialog.answer();
 }
 
-void AlertPresenter::chooseFolder(QWidget* window, FolderCompletion completion)
+void AlertPresenter::chooseFolder(QWidget* window, const QString& startFolder, FolderCompletion completion)
 {
-    auto* dialog = new QFileDialog(window);
+    auto* dialog = new QFileDialog(window, {}, startFolder);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setFileMode(QFileDialog::Directory);

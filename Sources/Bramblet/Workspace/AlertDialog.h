@@ -35,7 +35,7 @@ class AlertPresenter : public DialogPresenter {
 public:
     void present(QWidget* window, const DialogRequest& request, Completion completion) override;
     DialogAnswer run(QWidget* window, const DialogRequest& request) override;
-    void chooseFolder(QWidget* window, FolderCompletion completion) override;
+    void chooseFolder(QWidget* window, const QString& startFolder, FolderCompletion completion) override;
 };
 
 } // namespace bramblet

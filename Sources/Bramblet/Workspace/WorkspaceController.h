@@ -142,7 +142,8 @@ public:
     void focusLeft() { focusSide(0); }
     void focusRight() { focusSide(1); }
     void focusSide(int index);
-    // The folder chooser; the side active when it closes goes to the chosen folder.
+    // The folder chooser, starting in the active folder; the side active when it closes goes to
+    // the chosen folder.
     void chooseFolder();
     // "Go to Folder": a typed path ("~" for the home folder, relative to the current directory).
     void enterPath();

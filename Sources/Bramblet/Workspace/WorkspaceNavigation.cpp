@@ -79,7 +79,7 @@ void WorkspaceController::chooseFolder()
     if (!m_window)
         return;
     QPointer<WorkspaceController> self(this);
-    m_dialogs.chooseFolder(m_window, [self](const std::optional<QString>& folder) {
+    m_dialogs.chooseFolder(m_window, activeTabPath(), [self](const std::optional<QString>& folder) {
         if (self && folder)
             self->activePane()->navigate(pathFromString(*folder));
     });
@@ -144,6 +144,7 @@ void WorkspaceController::showQuickLook()
         return;
     if (!m_quickLook) {
         m_quickLook = new QuickLookPanel(m_window);
+        m_quickLook->move(m_window->geometry().center() - m_quickLook->rect().center());
         QPointer<WorkspaceController> self(this);
         m_quickLook->arrowKey = [self](QKeyEvent* event) {
             if (self)

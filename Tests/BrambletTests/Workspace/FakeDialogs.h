@@ -26,9 +26,9 @@ public:
         return runAnswer;
     }
 
-    void chooseFolder(QWidget* window, FolderCompletion completion) override
+    void chooseFolder(QWidget* window, const QString& startFolder, FolderCompletion completion) override
     {
-        folderChoosers.append({ window, std::move(completion) });
+        folderChoosers.append({ window, startFolder, std::move(completion) });
     }
 
     // Answers the last folder chooser: a folder, or nothing for Cancel.
@@ -49,6 +49,7 @@ public:
 
     struct FolderChooser {
         QWidget* window;
+        QString startFolder;
         FolderCompletion completion;
     };
 

@@ -154,6 +154,7 @@ TEST_F(WorkspaceNavigationTest, ChooseFolderSendsTheSideActiveWhenTheChooserClos
     workspace->toolbarButton("chooseFolder")->click();
     ASSERT_EQ(dialogs.folderChoosers.size(), 1);
     EXPECT_EQ(dialogs.folderChoosers[0].window, workspace->window());
+    EXPECT_EQ(dialogs.folderChoosers[0].startFolder, folder("one"));
     workspace->activatePane(1);
     dialogs.chooseFolderAnswer(folder("Documents"));
     EXPECT_EQ(workspace->right()->activeTab().path, folder("Documents"));
