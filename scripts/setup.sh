@@ -22,8 +22,8 @@ packages=(
   trash-cli
   # headless display and GL for widget and renderer tests
   xvfb xauth libgl1-mesa-dri libegl1 libgl-dev
-  # tools the program calls
-  plocate xdg-utils
+  # tools the program calls (gio mounts network shares through the desktop's GVfs)
+  plocate xdg-utils libglib2.0-bin
   # fonts: Latin, CJK, Arabic and emoji coverage for fallback
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
 )
