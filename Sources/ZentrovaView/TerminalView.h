@@ -61,6 +61,8 @@ public:
     // Back to the system's fixed-pitch font; the selection stays.
     void resetFontSize();
     const FontSet& fontSet() const { return m_fontSet; }
+    // Empties the style and colour caches.
+    void resetCaches();
     // One cell in logical pixels, rounded to whole device pixels; nothing before setup measured it.
     std::optional<QSizeF> cellDimension() const { return m_cellDimension; }
     CellGeometry cellGeometry() const { return CellGeometry(m_cellDimension.value_or(QSizeF(1, 1))); }
@@ -213,7 +215,6 @@ private:
     void setup(QSize initialSize);
     void setupOptions(double width, double height);
     void resetFont();
-    void resetCaches();
     double usableWidth(double width) const;
     void setupScroller();
     void layoutScroller();
