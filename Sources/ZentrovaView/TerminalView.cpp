@@ -70,6 +70,22 @@ bool TerminalView::hasFocus() const
     return m_hasFocus && (!window() || window()->isActiveWindow());
 }
 
+void TerminalView::ensureCaretIsVisible()
+{
+    if (m_terminal->synchronizedOutputActive)
+        return;
+    Buffer& buffer = m_terminal->buffer();
+    const int cursorRow = buffer.y() + buffer.yBase();
+    if (cursorRow < buffer.yDisp() || cursorRow > buffer.yDisp() + m_terminal->rows - 1)
+        scrollTo(buffer.yBase());
+}
+
+void TerminalView::configureNativeColors()
+{
+    setNativeForegroundColor(QPalette().color(QPalette::Text));
+    setNativeBackgroundColor(QPalette().color(QPalette::Base));
+}
+
 void TerminalView::markFullScreenForRedraw()
 {
     m_terminal->updateFullScreen();

@@ -11,10 +11,12 @@
 #include "ZentrovaView/FontSet.h"
 #include "ZentrovaView/GlyphSlotFit.h"
 #include "ZentrovaView/QtMainQueue.h"
+#include "ZentrovaView/TerminalDebugView.h"
 #include "ZentrovaView/TerminalViewSettings.h"
 
 #include <QColor>
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -53,6 +55,9 @@ public:
     const std::shared_ptr<SelectionService>& selection() const { return m_selection; }
     void setSelection(std::shared_ptr<SelectionService> selection);
     const AccessibilityService& accessibility() const { return m_accessibility; }
+    // The developer overlay showing this view's buffer, when one was made.
+    TerminalDebugView* debug() const { return m_debug; }
+    void setDebug(TerminalDebugView* overlay) { m_debug = overlay; }
 
     // Fonts and cell geometry.
     QFont font() const { return m_fontSet.normal; }
@@ -182,6 +187,10 @@ public:
     void setAntiAliasCustomBlockGlyphs(bool on);
     bool hasFocus() const;
     void setHasFocus(bool focused) { m_hasFocus = focused; }
+    // Brings the cursor's row into view unless synchronized output holds the screen.
+    void ensureCaretIsVisible();
+    // The default colours become the desktop's text colours.
+    void configureNativeColors();
 
     // TerminalDelegate.
     void setTerminalTitle(Terminal& source, const std::string& title) override;
@@ -233,6 +242,7 @@ private:
     QtMainQueue m_mainQueue { this };
     TerminalViewDelegate* m_terminalDelegate = nullptr;
     AccessibilityService m_accessibility;
+    QPointer<TerminalDebugView> m_debug;
     std::optional<QSizeF> m_cellDimension;
     bool m_fontSmoothing = true;
     double m_lineSpacing = 1.0;

@@ -176,6 +176,9 @@ TEST(TerminalViewColors, HostColoursKeepTheirAlphaAndReachTheTerminal)
         view.setBackgroundOpacity(c.opacity);
         EXPECT_NEAR(view.backgroundOpacity(), c.stored, 0.01) << c.opacity;
     }
+    view.configureNativeColors();
+    EXPECT_EQ(view.nativeForegroundColor(), QPalette().color(QPalette::Text));
+    EXPECT_EQ(view.terminal().backgroundColor(), getTerminalColor(QPalette().color(QPalette::Base)));
     view.setScrollSensitivity(0);
     EXPECT_EQ(view.scrollSensitivity(), 0.05);
 }

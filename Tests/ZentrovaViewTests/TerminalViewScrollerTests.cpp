@@ -98,6 +98,20 @@ TEST(TerminalViewScroller, PagingOnTheAlternateScreenSendsKeysInsteadOfScrolling
     EXPECT_EQ(s.yDisp(), yDisp);
 }
 
+TEST(TerminalViewScroller, TheCaretIsBroughtIntoViewUnlessOutputIsSynchronized)
+{
+    ScrolledView s;
+    const int base = s.view->terminal().buffer().yBase();
+    s.view->scroll(0);
+    feed(*s.view, "\x1b[?2026h");
+    s.view->ensureCaretIsVisible();
+    EXPECT_EQ(s.yDisp(), 0);
+    feed(*s.view, "\x1b[?2026l");
+    s.view->ensureCaretIsVisible();
+    EXPECT_EQ(s.yDisp(), base);
+    EXPECT_FALSE(s.view->userScrolling());
+}
+
 TEST(TerminalViewScroller, SynchronizedOutputReportsThePositionOnlyWhenItEnds)
 {
     ScrolledView s;
