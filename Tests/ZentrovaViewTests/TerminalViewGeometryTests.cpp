@@ -73,6 +73,20 @@ TEST(TerminalViewGeometry, CellSizeIsWholeDevicePixelsAndHonoursLineSpacing)
     }
 }
 
+TEST(TerminalViewGeometry, CellSizeReportsAreInDevicePixels)
+{
+    TerminalView view(nullptr, testFont());
+    RecordingViewHost host;
+    view.setTerminalDelegate(&host);
+    const double ratio = view.devicePixelRatioF();
+    const QSizeF cell = *view.cellDimension();
+    const long width = std::lround(cell.width() * ratio);
+    const long height = std::lround(cell.height() * ratio);
+    feed(view, "\x1b[16t\x1b[14t");
+    EXPECT_EQ(host.sent, "\x1b[6;" + std::to_string(height) + ";" + std::to_string(width) + "t\x1b[4;"
+                  + std::to_string(height * 25) + ";" + std::to_string(width * 80) + "t");
+}
+
 TEST(TerminalViewGeometry, ColumnsAndRowsLeaveOutTheScrollBarAndPartialCells)
 {
     TerminalView view(nullptr, testFont());
