@@ -18,6 +18,8 @@ packages=(
   openssl
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # Unicode's data files: the bidi conformance cases and the tables shaping and mirroring check against
+  unicode-data
   # headless display and GL for widget and renderer tests
   xvfb xauth libgl1-mesa-dri libegl1 libgl-dev
   # tools the program calls

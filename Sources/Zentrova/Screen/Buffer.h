@@ -3,6 +3,7 @@
 #include "Zentrova/Screen/BufferLine.h"
 #include "Zentrova/Screen/CharSets.h"
 #include "Zentrova/Screen/CircularBufferLineList.h"
+#include "Zentrova/Screen/IdentityToken.h"
 #include "Zentrova/Screen/Position.h"
 #include "Zentrova/Screen/SemanticContent.h"
 #include "Zentrova/Screen/SemanticInputState.h"
@@ -38,6 +39,9 @@ public:
            const BidiPresentationState& bidiState = BidiPresentationState::Default);
     Buffer(const Buffer&) = delete;
     Buffer& operator=(const Buffer&) = delete;
+
+    // This buffer's identity token (a full reset makes a new buffer with a new one).
+    uint64_t id() const { return m_id; }
 
     CircularBufferLineList& lines() { return *m_lines; }
     const CircularBufferLineList& lines() const { return *m_lines; }
@@ -261,6 +265,7 @@ private:
     bool m_asciiCellValid = false;
     Attribute m_asciiAttribute;
     CharData m_asciiCell;
+    uint64_t m_id = nextIdentityToken();
 };
 
 } // namespace zentrova
