@@ -178,11 +178,18 @@ BidiRowLayout rowLayout(std::span<const Cell> cells, std::span<const int> order,
     layout.visualToLogicalCol.assign(size_t(cols), 0);
     layout.visualCells.reserve(size_t(cols));
     const int used = std::min(usedColumns, cols);
-    const auto blank = [&](int col) { layout.visualCells.push_back({ col, 1, std::nullopt }); };
+    int visual = 0;
+    // The blank columns take their place in the maps too, or the caret and clicks on a right-to-left
+    // row would land a tail's width away from the text drawn.
+    const auto blank = [&](int col) {
+        layout.visualCells.push_back({ col, 1, std::nullopt });
+        layout.logicalToVisualCol[size_t(col)] = visual;
+        layout.visualToLogicalCol[size_t(visual)] = col;
+        visual++;
+    };
     if (base == BidiDirection::rightToLeft)
         for (int col = cols - 1; col >= used; col--)
             blank(col);
-    int visual = 0;
     for (int index : order) {
         const Cell& cell = cells[size_t(index)];
         layout.visualCells.push_back({ cell.logicalCol, cell.width, displays[size_t(index)] });
