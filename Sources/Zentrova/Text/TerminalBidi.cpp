@@ -398,7 +398,7 @@ char16_t TerminalBidi::probeScalar(std::u32string_view text)
 TerminalBidi::SharedParagraphResult TerminalBidi::paragraphResult(int row, Buffer& buffer, int cols,
                                                                   const Terminal& terminal, uint64_t font)
 {
-    if (row < 0 || row >= buffer.lines().count()
+    if (cols < 1 || row < 0 || row >= buffer.lines().count()
         || buffer.line(row).bidiState().supportMode == BidiSupportMode::explicit_)
         return nullptr;
     const auto bounds = paragraphBounds(row, buffer, terminal.options.maximumBidiParagraphRows());
@@ -455,7 +455,7 @@ TerminalBidi::SharedParagraphResult TerminalBidi::paragraphResult(int row, Buffe
 std::optional<BidiRowLayout> TerminalBidi::explicitRightToLeftLayout(int row, Buffer& buffer, int cols,
                                                                      const Terminal& terminal)
 {
-    if (row < 0 || row >= buffer.lines().count())
+    if (cols < 1 || row < 0 || row >= buffer.lines().count())
         return std::nullopt;
     const BufferLine& line = buffer.line(row);
     std::vector<Cell> cells;

@@ -65,12 +65,12 @@ public:
     // False means the row holds no right-to-left trigger among its first `cols` columns.
     static bool mayNeedBidi(const BufferLine& line, int cols, const Terminal& terminal);
     // The layouts of the paragraph holding `row` in implicit mode; null for a row out of range, an
-    // explicit row or a paragraph longer than the terminal's maximumBidiParagraphRows. `font` is the
+    // explicit row, a paragraph longer than the terminal's maximumBidiParagraphRows, or no columns. `font` is the
     // identity token of the font the caller draws with (nextIdentityToken()).
     static SharedParagraphResult paragraphResult(int row, Buffer& buffer, int cols, const Terminal& terminal,
                                                  uint64_t font);
     // The row reversed and mirrored, without shaping, for explicit right-to-left mode; none for a row
-    // out of range.
+    // out of range or no columns.
     static std::optional<BidiRowLayout> explicitRightToLeftLayout(int row, Buffer& buffer, int cols,
                                                                   const Terminal& terminal);
     // Changed rows widened to the whole paragraphs that hold their ends.

@@ -113,7 +113,7 @@ std::vector<std::optional<std::u32string>> TerminalBidi::shapeArabic(std::span<c
             if (const LamAlef* ligature = lamAlef(scalarOf(cells[i + 1]))) {
                 shaped[i] = withMarks(previous ? ligature->final : ligature->isolated, cells.subspan(i, 2));
                 // The alef's column stays, blank: the ligature covers both letters.
-                shaped[i + 1] = U" ";
+                shaped[i + 1].emplace(1, U' ');
                 i += 2;
                 continue;
             }

@@ -97,6 +97,7 @@ TEST_F(BidiLayoutFixture, OrdersRowsByTheirDirection)
         SCOPED_TRACE(test.name);
         start(test.state);
         terminal->feed(test.text);
+        EXPECT_FALSE(TerminalBidi::paragraphResult(0, terminal->buffer(), 0, *terminal, font));
         const auto result = paragraph(0);
         ASSERT_TRUE(result);
         EXPECT_EQ(result->baseDirection, test.base);
@@ -229,6 +230,7 @@ TEST_F(BidiLayoutFixture, ExplicitRowsAreReversedAndMirroredWithoutShaping)
     EXPECT_EQ(laid->baseDirection, rtl);
     EXPECT_EQ(laid->paragraphRevision, terminal->buffer().line(0).generation());
     EXPECT_FALSE(TerminalBidi::explicitRightToLeftLayout(5, terminal->buffer(), 10, *terminal));
+    EXPECT_FALSE(TerminalBidi::explicitRightToLeftLayout(0, terminal->buffer(), 0, *terminal));
 }
 
 TEST_F(BidiLayoutFixture, QuickScanFindsRightToLeftTriggers)
