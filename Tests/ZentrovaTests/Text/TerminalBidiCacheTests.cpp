@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace zentrova {
 namespace {
@@ -97,6 +99,43 @@ TEST_F(BidiCacheFixture, TheEntryAfterTwoHundredFiftySixEmptiesTheCaches)
     // The first row's layout is gone with the rest: it is built again.
     EXPECT_TRUE(build(0));
     EXPECT_EQ(TerminalBidi::cacheStatistics().contentMisses, 258u);
+}
+
+TEST_F(BidiCacheFixture, CallersOnSeveralThreadsShareTheCaches)
+{
+    // Each thread lays out its own screen, three times over; together they fill the caches past their
+    // bound, so entries are emptied while other threads hold results taken from them.
+    constexpr int threads = 4;
+    constexpr int rows = 80;
+    std::vector<std::unique_ptr<Terminal>> screens;
+    std::vector<std::vector<std::vector<int>>> expected(threads);
+    for (int index = 0; index < threads; index++) {
+        screens.push_back(std::make_unique<Terminal>(&delegate, screenSize(12, rows)));
+        for (int row = 0; row < rows; row++)
+            screens.back()->feed("\u05D0" + std::to_string(index * 1000 + row) + " ab" + (row + 1 < rows ? "\r\n" : ""));
+        for (int row = 0; row < rows; row++) {
+            Terminal& screen = *screens.back();
+            expected[size_t(index)].push_back(
+                TerminalBidi::paragraphResult(row, screen.buffer(), 12, screen, font)->rows.at(row).visualToLogicalCol);
+        }
+    }
+    std::vector<int> mismatches(threads, 0);
+    std::vector<std::thread> workers;
+    for (int index = 0; index < threads; index++) {
+        workers.emplace_back([&, index] {
+            Terminal& screen = *screens[size_t(index)];
+            for (int pass = 0; pass < 3; pass++) {
+                for (int row = 0; row < rows; row++) {
+                    const auto result = TerminalBidi::paragraphResult(row, screen.buffer(), 12, screen, font);
+                    if (!result || result->rows.at(row).visualToLogicalCol != expected[size_t(index)][size_t(row)])
+                        mismatches[size_t(index)]++;
+                }
+            }
+        });
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    EXPECT_EQ(mismatches, std::vector<int>(threads, 0));
 }
 
 } // namespace
