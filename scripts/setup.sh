@@ -20,6 +20,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # the desktop's trash tools, which read back what the Trash tests write
   trash-cli
+  # Unicode's data files: the bidi conformance cases and the tables shaping and mirroring check against
+  unicode-data
   # headless display and GL for widget and renderer tests
   xvfb xauth libgl1-mesa-dri libegl1 libgl-dev
   # tools the program calls (gio mounts network shares through the desktop's GVfs)

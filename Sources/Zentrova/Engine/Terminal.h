@@ -457,7 +457,7 @@ public:
     void csiCloseBrace(std::span<const int> pars, std::span<const uint8_t> collect);
     void cmdDeleteColumns(std::span<const int> pars);
 
-    // Bidirectional-text sequences and the paragraph state of rows (TerminalBidi.cpp). A paragraph
+    // Bidirectional-text sequences and the paragraph state of rows (TerminalBidiSequences.cpp). A paragraph
     // is a row and the rows wrapped from it; rows are ring indexes of the active buffer.
     enum class BidiStateProperty : uint8_t { supportMode, autodetectDirection, fallbackDirection, boxMirroring };
     using BidiStateProperties = std::set<BidiStateProperty>;

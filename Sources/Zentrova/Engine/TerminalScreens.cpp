@@ -85,11 +85,11 @@ void Terminal::changeScrollback(std::optional<int> lines)
 
 void Terminal::resetToInitialState()
 {
+    // The initial state also reaches the cursor's paragraph: the alternate screen keeps its rows.
     currentBidiState = options.initialBidiState;
-    m_normalBuffer->defaultBidiState = currentBidiState;
-    m_altBuffer->defaultBidiState = currentBidiState;
-    updateFullScreen();
+    applyBidiState(allBidiStateProperties);
     bidiArrowKeySwap = options.initialBidiArrowKeySwap;
+    savedBidiPrivateModes.clear();
     endSynchronizedOutput();
     options.rows = rows;
     options.cols = cols;

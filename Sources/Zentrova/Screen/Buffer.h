@@ -4,6 +4,7 @@
 #include "Zentrova/Screen/CharSets.h"
 #include "Zentrova/Screen/CircularBufferLineList.h"
 #include "Zentrova/Screen/DiagnosticLog.h"
+#include "Zentrova/Screen/IdentityToken.h"
 #include "Zentrova/Screen/Position.h"
 #include "Zentrova/Screen/SemanticContent.h"
 #include "Zentrova/Screen/SemanticInputState.h"
@@ -39,6 +40,9 @@ public:
            const BidiPresentationState& bidiState = BidiPresentationState::Default);
     Buffer(const Buffer&) = delete;
     Buffer& operator=(const Buffer&) = delete;
+
+    // This buffer's identity token (a full reset makes a new buffer with a new one).
+    uint64_t id() const { return m_id; }
 
     CircularBufferLineList& lines() { return *m_lines; }
     const CircularBufferLineList& lines() const { return *m_lines; }
@@ -266,6 +270,7 @@ private:
     bool m_asciiCellValid = false;
     Attribute m_asciiAttribute;
     CharData m_asciiCell;
+    uint64_t m_id = nextIdentityToken();
 };
 
 } // namespace zentrova

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Zentrova/Screen/CharData.h"
+#include "Zentrova/Screen/IdentityToken.h"
 #include "Zentrova/Screen/SemanticMark.h"
 #include "Zentrova/Text/BidiPresentationState.h"
 
@@ -141,6 +142,8 @@ public:
     void setOwningBuffer(Buffer* buffer) { m_owningBuffer = buffer; }
 
     uint64_t generation() const { return m_generation; }
+    // This row object's identity token; a recycled row keeps it, a copy gets its own.
+    uint64_t id() const { return m_id; }
     // How often the ring has reused this row for a new one.
     uint64_t recycleGeneration() const { return m_recycleGeneration; }
     void setRecycleGeneration(uint64_t value) { m_recycleGeneration = value; }
@@ -184,6 +187,7 @@ private:
     CharData m_blankCell;
     std::optional<Images> m_images;
     uint64_t m_generation = 0;
+    uint64_t m_id = nextIdentityToken();
 };
 
 } // namespace zentrova
