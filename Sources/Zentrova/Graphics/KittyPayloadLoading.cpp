@@ -364,22 +364,19 @@ std::optional<std::vector<uint8_t>> readKittySharedMemory(const std::string& nam
     const uint64_t objectSize = uint64_t(info.st_size);
     if (uint64_t(offset) >= objectSize)
         return std::nullopt;
-    uint64_t end = objectSize;
-    if (expectedSize) {
-        if (*expectedSize > objectSize)
-            return std::nullopt;
-        end = *expectedSize;
-    }
-    // offset is below the object's size here, so the sum cannot overflow.
-    if (size > 0 && uint64_t(size) < end - std::min(end, uint64_t(offset)))
-        end = uint64_t(offset) + uint64_t(size);
-    if (uint64_t(offset) >= end)
+    // The offset and both sizes are below the cap from here on, so the sums cannot overflow. The
+    // announced pixels start at the offset and must lie inside the object.
+    const uint64_t start = uint64_t(offset);
+    uint64_t end = expectedSize ? start + std::min<uint64_t>(*expectedSize, kittyPayloadSizeCap) : objectSize;
+    if (size > 0)
+        end = std::min(end, start + std::min(uint64_t(size), objectSize));
+    if (end > objectSize || start >= end)
         return std::nullopt;
     void* mapped = ::mmap(nullptr, size_t(objectSize), PROT_READ, MAP_SHARED, object.fd, 0);
     if (mapped == MAP_FAILED)
         return std::nullopt;
     const uint8_t* bytes = static_cast<const uint8_t*>(mapped);
-    std::vector<uint8_t> data(bytes + offset, bytes + end);
+    std::vector<uint8_t> data(bytes + start, bytes + end);
     ::munmap(mapped, size_t(objectSize));
     return data;
 }

@@ -60,8 +60,9 @@ std::optional<std::string> resolveKittyRealPath(const std::string& path);
 // those checks pass it is deleted after the read when asked, whatever the read gave.
 std::optional<std::vector<uint8_t>> readKittyFileData(const std::string& path, int64_t offset, int64_t size,
                                                       bool deleteAfterRead);
-// Copies bytes from a shared-memory object and unlinks it once it was opened. The object must hold
-// `expectedSize` bytes when given; the range is offset ... offset + size (size 0: to the end).
+// Copies bytes from a shared-memory object and unlinks it once it was opened. The range starts at
+// `offset` and holds `expectedSize` bytes when given, else runs to the object's end; a non-zero
+// `size` shortens it. The range must lie inside the object.
 std::optional<std::vector<uint8_t>> readKittySharedMemory(const std::string& name, std::optional<size_t> expectedSize,
                                                           int64_t offset, int64_t size);
 // One leading "/", no other, and at most 255 bytes.
