@@ -489,9 +489,10 @@ public:
     int64_t kittyImageCacheLimit() const;
     size_t kittyPayloadCap() const;
     size_t kittyBase64Cap() const;
-    using KittyBase64Text = std::span<const std::span<const uint8_t>>;
-    void processKittyGraphics(const KittyGraphicsControl& control, KittyBase64Text base64Payload);
-    void handleKittyTransmit(const KittyGraphicsControl& control, KittyBase64Text base64Payload, bool display);
+    // Payloads arrive base64-decoded: nothing when the base64 did not decode.
+    using KittyDecodedPayload = std::optional<std::vector<uint8_t>>;
+    void processKittyGraphics(const KittyGraphicsControl& control, KittyDecodedPayload payload);
+    void handleKittyTransmit(const KittyGraphicsControl& control, KittyDecodedPayload payload, bool display);
     void handleKittyTransmitPayload(const KittyGraphicsControl& control, KittyGraphicsPayload payload, bool display);
     void handleKittyPut(const KittyGraphicsControl& control);
     void handleKittyDelete(const KittyGraphicsControl& control);

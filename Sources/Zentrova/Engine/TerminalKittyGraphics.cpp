@@ -55,7 +55,7 @@ void Terminal::handleKittyGraphics(std::span<const uint8_t> content)
     }
     if (!state.pending) {
         const std::span<const uint8_t> pieces[] = { payload };
-        processKittyGraphics(control, pieces);
+        processKittyGraphics(control, decodeKittyBase64(pieces));
         return;
     }
     KittyGraphicsPending pending = std::move(*state.pending);
@@ -65,23 +65,23 @@ void Terminal::handleKittyGraphics(std::span<const uint8_t> content)
         sendKittyError(pending.control(), "EINVAL: bad payload");
         return;
     }
-    processKittyGraphics(pending.control(), pending.pieces());
+    processKittyGraphics(pending.control(), pending.takeDecoded());
 }
 
-void Terminal::processKittyGraphics(const KittyGraphicsControl& control, KittyBase64Text base64Payload)
+void Terminal::processKittyGraphics(const KittyGraphicsControl& control, KittyDecodedPayload payload)
 {
     switch (control.action) {
     case 'q': {
         // Loaded through its medium and dropped, so a probe learns what a transmit would do.
-        const KittyPayloadLoad load = loadKittyPayload(control, base64Payload);
+        const KittyPayloadLoad load = loadKittyPayload(control, std::move(payload));
         if (load.payload)
             sendKittyOk(control, control.imageId, control.imageNumber, control.placementId);
         else
             sendKittyError(control, *load.errorMessage);
         break;
     }
-    case 't': handleKittyTransmit(control, base64Payload, false); break;
-    case 'T': handleKittyTransmit(control, base64Payload, true); break;
+    case 't': handleKittyTransmit(control, std::move(payload), false); break;
+    case 'T': handleKittyTransmit(control, std::move(payload), true); break;
     case 'p': handleKittyPut(control); break;
     case 'd':
     case 'D': handleKittyDelete(control); break;
@@ -89,13 +89,13 @@ void Terminal::processKittyGraphics(const KittyGraphicsControl& control, KittyBa
     }
 }
 
-void Terminal::handleKittyTransmit(const KittyGraphicsControl& control, KittyBase64Text base64Payload, bool display)
+void Terminal::handleKittyTransmit(const KittyGraphicsControl& control, KittyDecodedPayload payload, bool display)
 {
     if (control.imageId && control.imageNumber) {
         sendKittyError(control, "EINVAL: i and I are mutually exclusive");
         return;
     }
-    KittyPayloadLoad load = loadKittyPayload(control, base64Payload);
+    KittyPayloadLoad load = loadKittyPayload(control, std::move(payload));
     if (!load.payload) {
         sendKittyError(control, *load.errorMessage);
         return;

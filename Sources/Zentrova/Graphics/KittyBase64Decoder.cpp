@@ -21,13 +21,13 @@ constexpr std::array<uint8_t, 256> values = makeValues();
 
 } // namespace
 
-void KittyBase64Decoder::feed(std::span<const uint8_t> text)
+void KittyBase64Decoder::feed(std::span<const uint8_t> text, std::vector<uint8_t>& output)
 {
     const uint8_t* in = text.data();
     const uint8_t* const end = in + text.size();
-    const size_t start = m_output.size();
-    m_output.resize(start + maximumDecodedSize(text.size()) + 3);
-    uint8_t* out = m_output.data() + start;
+    const size_t start = output.size();
+    output.resize(start + maximumDecodedSize(text.size()) + 3);
+    uint8_t* out = output.data() + start;
     const auto write = [&](uint32_t group) {
         out[0] = uint8_t(group >> 16);
         out[1] = uint8_t(group >> 8);
@@ -63,17 +63,17 @@ void KittyBase64Decoder::feed(std::span<const uint8_t> text)
     }
     while (in < end)
         take(values[*in++]);
-    m_output.resize(size_t(out - m_output.data()));
+    output.resize(size_t(out - output.data()));
 }
 
-bool KittyBase64Decoder::finish()
+bool KittyBase64Decoder::finish(std::vector<uint8_t>& output)
 {
     switch (m_count) {
     case 0: break;
-    case 2: m_output.push_back(uint8_t(m_group >> 4)); break;
+    case 2: output.push_back(uint8_t(m_group >> 4)); break;
     case 3:
-        m_output.push_back(uint8_t(m_group >> 10));
-        m_output.push_back(uint8_t(m_group >> 2));
+        output.push_back(uint8_t(m_group >> 10));
+        output.push_back(uint8_t(m_group >> 2));
         break;
     default: return false;
     }
@@ -87,11 +87,11 @@ bool KittyBase64Decoder::decode(std::span<const std::span<const uint8_t>> pieces
     size_t total = 0;
     for (const auto& piece : pieces)
         total += piece.size();
-    output.reserve(output.size() + maximumDecodedSize(total) + 3);
-    KittyBase64Decoder decoder(output);
+    output.reserve(output.size() + maximumDecodedSize(total) + 16);
+    KittyBase64Decoder decoder;
     for (const auto& piece : pieces)
-        decoder.feed(piece);
-    return decoder.finish();
+        decoder.feed(piece, output);
+    return decoder.finish(output);
 }
 
 } // namespace zentrova

@@ -20,18 +20,9 @@ constexpr const char* badPath = "EINVAL: bad path";
 constexpr const char* badTempPath = "EINVAL: bad temp path";
 constexpr size_t inflateStep = 65536;
 
-std::optional<std::vector<uint8_t>> decodeBase64(KittyBase64Text text)
+// A path or object name: nothing when it is empty or holds a NUL byte.
+std::optional<std::string> decodeName(const KittyDecodedPayload& decoded)
 {
-    std::vector<uint8_t> decoded;
-    if (!KittyBase64Decoder::decode(text, decoded) || decoded.size() > kittyPayloadSizeCap)
-        return std::nullopt;
-    return decoded;
-}
-
-// A path or object name sent as base64: nothing when it is empty or holds a NUL byte.
-std::optional<std::string> decodeName(KittyBase64Text text)
-{
-    const auto decoded = decodeBase64(text);
     if (!decoded || decoded->empty() || decoded->size() > PATH_MAX
         || std::find(decoded->begin(), decoded->end(), 0) != decoded->end())
         return std::nullopt;
@@ -121,31 +112,35 @@ struct Descriptor {
 
 } // namespace
 
-KittyPayloadLoad loadKittyPayload(const KittyGraphicsControl& control, KittyBase64Text base64Payload)
+KittyDecodedPayload decodeKittyBase64(KittyBase64Text text)
+{
+    std::vector<uint8_t> decoded;
+    if (!KittyBase64Decoder::decode(text, decoded) || decoded.size() > kittyPayloadSizeCap)
+        return std::nullopt;
+    return decoded;
+}
+
+KittyPayloadLoad loadKittyPayload(const KittyGraphicsControl& control, KittyDecodedPayload payload)
 {
     switch (control.transmission) {
-    case 'd': return loaded(decodeKittyPayload(control, base64Payload));
-    case 'f': return loadKittyFilePayload(control, base64Payload, false);
-    case 't': return loadKittyFilePayload(control, base64Payload, true);
-    case 's': return loadKittySharedMemoryPayload(control, base64Payload);
+    case 'd': return loaded(decodeKittyPayload(control, std::move(payload)));
+    case 'f': return loadKittyFilePayload(control, payload, false);
+    case 't': return loadKittyFilePayload(control, payload, true);
+    case 's': return loadKittySharedMemoryPayload(control, payload);
     default: return KittyPayloadLoad::failure("ENOTSUP: unsupported transmission");
     }
 }
 
-std::optional<KittyGraphicsPayload> decodeKittyPayload(const KittyGraphicsControl& control, KittyBase64Text base64Payload)
+std::optional<KittyGraphicsPayload> decodeKittyPayload(const KittyGraphicsControl& control, KittyDecodedPayload payload)
 {
-    const bool empty = std::all_of(base64Payload.begin(), base64Payload.end(), [](auto piece) { return piece.empty(); });
-    if (empty)
+    if (!payload || payload->empty())
         return std::nullopt;
-    auto decoded = decodeBase64(base64Payload);
-    if (!decoded)
-        return std::nullopt;
-    return inflateAndDecode(control, std::move(*decoded));
+    return inflateAndDecode(control, std::move(*payload));
 }
 
-KittyPayloadLoad loadKittyFilePayload(const KittyGraphicsControl& control, KittyBase64Text base64Payload, bool temporary)
+KittyPayloadLoad loadKittyFilePayload(const KittyGraphicsControl& control, const KittyDecodedPayload& payload, bool temporary)
 {
-    const auto path = decodeName(base64Payload);
+    const auto path = decodeName(payload);
     if (!path)
         return KittyPayloadLoad::failure(badPayload);
     if (!isValidUtf8(*path))
@@ -164,9 +159,9 @@ KittyPayloadLoad loadKittyFilePayload(const KittyGraphicsControl& control, Kitty
     return loaded(inflateAndDecode(control, std::move(*data)));
 }
 
-KittyPayloadLoad loadKittySharedMemoryPayload(const KittyGraphicsControl& control, KittyBase64Text base64Payload)
+KittyPayloadLoad loadKittySharedMemoryPayload(const KittyGraphicsControl& control, const KittyDecodedPayload& payload)
 {
-    const auto name = decodeName(base64Payload);
+    const auto name = decodeName(payload);
     if (!name || !isValidUtf8(*name) || !isKittySharedMemoryName(*name))
         return KittyPayloadLoad::failure(badPayload);
     const auto expected = kittyExpectedDataSize(control);

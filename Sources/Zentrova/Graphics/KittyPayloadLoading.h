@@ -22,6 +22,10 @@ inline constexpr int kittyMaximumDimension = 10000;
 
 // Base64 text given in pieces (the chunks of a transfer).
 using KittyBase64Text = std::span<const std::span<const uint8_t>>;
+// A payload once its base64 is decoded: the image data, or the path or object name that holds it;
+// nothing when the base64 did not decode or decoded past the cap.
+using KittyDecodedPayload = std::optional<std::vector<uint8_t>>;
+KittyDecodedPayload decodeKittyBase64(KittyBase64Text text);
 
 // Exactly one of the two is present.
 struct KittyPayloadLoad {
@@ -32,11 +36,11 @@ struct KittyPayloadLoad {
 };
 
 // Chooses the medium by the control's transmission key.
-KittyPayloadLoad loadKittyPayload(const KittyGraphicsControl& control, KittyBase64Text base64Payload);
-// Direct data: base64, then compression, then the format.
-std::optional<KittyGraphicsPayload> decodeKittyPayload(const KittyGraphicsControl& control, KittyBase64Text base64Payload);
-KittyPayloadLoad loadKittyFilePayload(const KittyGraphicsControl& control, KittyBase64Text base64Payload, bool temporary);
-KittyPayloadLoad loadKittySharedMemoryPayload(const KittyGraphicsControl& control, KittyBase64Text base64Payload);
+KittyPayloadLoad loadKittyPayload(const KittyGraphicsControl& control, KittyDecodedPayload payload);
+// Direct data: compression, then the format.
+std::optional<KittyGraphicsPayload> decodeKittyPayload(const KittyGraphicsControl& control, KittyDecodedPayload payload);
+KittyPayloadLoad loadKittyFilePayload(const KittyGraphicsControl& control, const KittyDecodedPayload& path, bool temporary);
+KittyPayloadLoad loadKittySharedMemoryPayload(const KittyGraphicsControl& control, const KittyDecodedPayload& name);
 // The format decoding of raw (inflated) bytes: 24 (RGB), 32 (RGBA) or 100 (PNG).
 std::optional<KittyGraphicsPayload> decodeKittyPayloadData(const KittyGraphicsControl& control, std::vector<uint8_t> rawData);
 // No compression returns the data; "z" inflates it; anything else fails. `sizeHint` is the size the
