@@ -130,6 +130,28 @@ void scrollAllocations(benchmark::State& state)
     }
 }
 
+// One character of 1 MiB: a letter with combining marks, or emoji glued by zero-width joiners. A
+// cell keeps only so many scalars, so the time is linear and what feeding it adds to the heap (the
+// "heapGrowth" counter) small.
+void endlessCluster(benchmark::State& state)
+{
+    const std::string repeated = state.range(0) == 0 ? "\u0301" : "\U0001F468\u200D";
+    std::string data = "e";
+    while (data.size() < 1024 * 1024)
+        data += repeated;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+    for (auto _ : state) {
+        SilentHost host;
+        Terminal terminal(&host, TerminalOptions {});
+        const size_t before = mallinfo2().uordblks;
+        for (size_t offset = 0; offset < data.size(); offset += readSize)
+            terminal.feed(std::span(bytes + offset, std::min(readSize, data.size() - offset)));
+        state.counters["heapGrowth"] = double(int64_t(mallinfo2().uordblks) - int64_t(before));
+        benchmark::DoNotOptimize(terminal.getCursorLocation());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+}
+
 void screens(benchmark::internal::Benchmark* benchmark)
 {
     benchmark->Args({ 80, 24 })->Args({ 200, 50 });
@@ -142,6 +164,7 @@ BENCHMARK(cjk)->Apply(screens);
 BENCHMARK(emoji)->Apply(screens);
 BENCHMARK(cursorMotion)->Apply(screens);
 BENCHMARK(scrollAllocations)->Args({ 80, 24 })->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(endlessCluster)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(scrollbackMemory)->Args({ 200, 50 })->Iterations(1);
 
 } // namespace
