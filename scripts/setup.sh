@@ -26,6 +26,8 @@ packages=(
   xvfb xauth libgl1-mesa-dri libegl1 libgl-dev
   # tools the program calls (gio mounts network shares through the desktop's GVfs)
   plocate xdg-utils libglib2.0-bin
+  # the graphics protocol document whose examples the kitty image tests replay
+  kitty-doc
   # fonts: Latin, CJK, Arabic and emoji coverage for fallback
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
 )

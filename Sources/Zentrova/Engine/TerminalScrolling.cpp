@@ -126,6 +126,8 @@ void Terminal::scroll(bool isWrapped)
         = buffer.scrollTop() == 0 && buffer.hasScrollback() && buffer.scrollBottom() == rows - 1;
     updateRange(buffer.scrollTop(), intoScrollback);
     updateRange(buffer.scrollBottom(), intoScrollback);
+    if (buffer.hasAnyImages())
+        updateKittyRelativePlacementsForCurrentBuffer();
     if (m_delegate)
         m_delegate->scrolled(*this, buffer.yDisp());
 }

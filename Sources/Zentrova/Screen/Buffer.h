@@ -196,6 +196,10 @@ public:
 
     bool hasAnyImages() const { return m_linesWithImagesCount > 0; }
     void clearImagesFromLine(int ringIndex);
+    // Appends an image to the row at a ring index (nothing outside the ring).
+    void attachImage(std::shared_ptr<TerminalImage> image, int ringIndex);
+    // The row's images become `images`; an empty list leaves it without any.
+    void replaceImagesOnLine(int ringIndex, BufferLine::Images images);
     void recalculateLinesWithImagesCount();
 
     int xDisp = 0;
