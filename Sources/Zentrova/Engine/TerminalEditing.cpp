@@ -214,6 +214,7 @@ void Terminal::cmdEraseInDisplay(std::span<const int> pars)
         break;
     }
     case 2:
+        clearAllKittyImages();
         for (int row = rows - 1; row >= 0; row--)
             resetBufferLine(row, true, currentBidiState);
         updateRange(0);

@@ -9,7 +9,6 @@
 #include <fmt/ranges.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace zentrova {
 namespace {
@@ -27,14 +26,8 @@ bool isScalar(char32_t code)
 
 void Terminal::writeRectangleCell(BufferLine& row, int col, const CharData& cell)
 {
-    // A row can be shorter than the screen is wide; its last cell takes what lies beyond its end.
-    if (col >= row.count()) {
-        if (row.count() == 0)
-            return;
-        if (!silentLog)
-            log("BufferLine: You passed an index out of range, adjusting to prevent crash, but you should debug");
-        col = row.count() - 1;
-    }
+    // A row can be shorter than the screen is wide; its last cell takes what lies beyond its end, and
+    // the row logs the clamp.
     row.setCell(col, cell);
 }
 
@@ -92,7 +85,7 @@ void Terminal::csiZ(std::span<const int> pars, std::span<const uint8_t> collect)
     if (isCollect(collect, "$"))
         cmdDECERA(pars);
     else if (isCollect(collect, "'"))
-        std::puts("TODO: Enable Locator Reporting (DECELR)");
+        writeLog("TODO: Enable Locator Reporting (DECELR)");
 }
 
 void Terminal::csiOpenBrace(std::span<const int> pars, std::span<const uint8_t> collect)

@@ -172,8 +172,17 @@ void Terminal::cmdDECRQCRA(std::span<const int> pars)
 {
     const int pid = pars.empty() ? 0 : pars[0];
     std::string checksum = "0000";
-    if (m_delegate && m_delegate->isProcessTrusted(*this) && pars.size() >= 3) {
-        if (const auto rectangle = getRectangleFromRequest(pars.subspan(2))) {
+    // Top and left default to 1; a bottom or right that is missing or 0 means the last row or
+    // column, so CSI Pid ; Pp * y sums the whole screen.
+    std::array<int, 4> area { 1, 1, 0, 0 };
+    for (size_t i = 2; i < std::min(pars.size(), size_t(6)); i++)
+        area[i - 2] = pars[i];
+    if (area[2] == 0)
+        area[2] = rows;
+    if (area[3] == 0)
+        area[3] = cols;
+    if (m_delegate && m_delegate->isProcessTrusted(*this)) {
+        if (const auto rectangle = getRectangleFromRequest(area)) {
             const auto [top, left, bottom, right] = *rectangle;
             uint32_t sum = 0;
             for (int row = top; row <= bottom; row++) {

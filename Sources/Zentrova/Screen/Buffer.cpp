@@ -51,6 +51,10 @@ std::unique_ptr<CircularBufferLineList> Buffer::makeRing(int capacity)
             m_linesWithImagesCount++;
     };
     ring->onLineAttached = [this](BufferLine& line) { line.setOwningBuffer(this); };
+    ring->log = [this](std::string_view line) {
+        if (log)
+            log(line);
+    };
     return ring;
 }
 
@@ -440,6 +444,33 @@ void Buffer::clearImagesFromLine(int ringIndex)
         return;
     m_linesWithImagesCount--;
     row.setImages(std::nullopt);
+}
+
+void Buffer::attachImage(std::shared_ptr<TerminalImage> image, int ringIndex)
+{
+    if (ringIndex < 0 || ringIndex >= m_lines->count())
+        return;
+    BufferLine& row = line(ringIndex);
+    BufferLine::Images images = row.images().value_or(BufferLine::Images());
+    images.push_back(std::move(image));
+    replaceImagesOnLine(ringIndex, std::move(images));
+}
+
+void Buffer::replaceImagesOnLine(int ringIndex, BufferLine::Images images)
+{
+    if (ringIndex < 0 || ringIndex >= m_lines->count())
+        return;
+    BufferLine& row = line(ringIndex);
+    const bool had = row.images().has_value();
+    if (images.empty()) {
+        if (had)
+            m_linesWithImagesCount--;
+        row.setImages(std::nullopt);
+        return;
+    }
+    if (!had)
+        m_linesWithImagesCount++;
+    row.setImages(std::move(images));
 }
 
 void Buffer::recalculateLinesWithImagesCount()

@@ -4,16 +4,10 @@
 #include "Zentrova/Screen/Utf8.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace zentrova {
 namespace {
-
-void printClampMessage()
-{
-    std::puts("BufferLine: You passed an index out of range, adjusting to prevent crash, but you should debug");
-}
 
 CharData blankCell(const Attribute& attribute)
 {
@@ -64,7 +58,8 @@ const CharData& BufferLine::operator[](int col) const
 
 void BufferLine::setClampedCell(int col, const CharData& cell)
 {
-    printClampMessage();
+    if (m_owningBuffer && m_owningBuffer->log)
+        m_owningBuffer->log(clampMessage);
     if (m_dataSize == 0)
         return;
     const int clamped = std::clamp(col, 0, m_dataSize - 1);

@@ -4,6 +4,7 @@
 #include "GoldenScreens.h"
 #include "RecordingTerminalDelegate.h"
 #include "ScreenText.h"
+#include "TerminalLog.h"
 
 #include "Zentrova/Engine/Terminal.h"
 
@@ -156,13 +157,15 @@ TEST_F(RectangleFixture, EditsMarkTheTouchedRowsDirty)
     }
 }
 
-TEST_F(RectangleFixture, AShortRowTakesWritesBeyondItsEndOnItsLastCellWithoutPrinting)
+TEST_F(RectangleFixture, AShortRowTakesWritesBeyondItsEndOnItsLastCellAndLogsEachOne)
 {
     Buffer& buffer = terminal.buffer();
     buffer.line(buffer.yBase()).resize(4, CharData::Null);
-    testing::internal::CaptureStdout();
-    terminal.feed("\x1b[42;1;1;1;10$x");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    TerminalLog log(terminal);
+    std::string clamped;
+    for (int column = 5; column <= 10; column++)
+        clamped += std::string(BufferLine::clampMessage) + "\n";
+    EXPECT_EQ(log.of("\x1b[42;1;1;1;10$x"), clamped);
     EXPECT_EQ(screenText(terminal), "****");
     EXPECT_EQ(terminal.getLine(0)->count(), 4);
 }
@@ -179,17 +182,13 @@ TEST_F(RectangleFixture, CollectsThatAreNotServedAreLoggedWhenLoggingIsOn)
         { "\x1b[#}", "Info: CSI # } not implemented- XTPOPSGR with [35] and pars=[0]\n" },
         { "\x1b['z", "TODO: Enable Locator Reporting (DECELR)\n" },
     };
-    terminal.silentLog = false;
+    TerminalLog log(terminal);
     for (const Case& test : cases) {
         SCOPED_TRACE(test.script);
-        testing::internal::CaptureStdout();
-        terminal.feed(test.script);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), test.line);
+        EXPECT_EQ(log.of(test.script), test.line);
     }
     terminal.silentLog = true;
-    testing::internal::CaptureStdout();
-    terminal.feed("\x1b[1#x\x1b['z");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "TODO: Enable Locator Reporting (DECELR)\n");
+    EXPECT_EQ(log.of("\x1b[1#x\x1b['z"), "");
     EXPECT_EQ(screenText(terminal), "");
 }
 
