@@ -88,7 +88,7 @@ void Terminal::changeScrollback(std::optional<int> lines)
 
 void Terminal::resetToInitialState()
 {
-    // The initial state also reaches the cursor's paragraph: the alternate screen keeps its rows.
+    // The initial state also reaches the cursor's paragraph.
     currentBidiState = options.initialBidiState;
     applyBidiState(allBidiStateProperties);
     bidiArrowKeySwap = options.initialBidiArrowKeySwap;
