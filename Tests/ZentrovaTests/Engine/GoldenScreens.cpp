@@ -27,4 +27,22 @@ void expectGoldenScreens(std::span<const GoldenScreenCase> cases)
     }
 }
 
+void feedWholeOrByteByByte(Terminal& terminal, std::string_view bytes, bool byteByByte)
+{
+    if (!byteByByte) {
+        terminal.feed(bytes);
+        return;
+    }
+    for (char byte : bytes)
+        terminal.feed(std::string_view(&byte, 1));
+}
+
+std::string repliesTo(std::string_view bytes, bool byteByByte)
+{
+    RecordingTerminalDelegate delegate;
+    Terminal terminal(&delegate);
+    feedWholeOrByteByByte(terminal, bytes, byteByByte);
+    return delegate.sent;
+}
+
 } // namespace zentrova
