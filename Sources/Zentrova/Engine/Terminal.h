@@ -496,7 +496,8 @@ private:
     void log(const std::string& message) const;
     // The one way out for every diagnostic line of the terminal, its screens and rows.
     void writeLog(std::string_view line) const;
-    std::unique_ptr<Buffer> makeBuffer(std::optional<int> scrollback);
+    std::unique_ptr<Buffer> makeBuffer(std::optional<int> scrollback,
+                                       std::unique_ptr<CircularBufferLineList> reusedLines = nullptr);
     void csiFallback(std::span<const int> pars, std::span<const uint8_t> collect, uint8_t code);
     void escFallback(std::span<const uint8_t> collect, uint8_t code);
     void oscFallback(int64_t code, std::span<const uint8_t> data);
