@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <optional>
 #include <string>
 
@@ -271,6 +274,18 @@ TEST(EscapeSequenceParser, ParseDecimal)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(EscapeSequenceParser::parseDecimal(bytesOf(c.text)), c.value);
+    }
+}
+
+// The profiling interval is two static probes in the program, named in its probe notes as a tracer
+// reads them (provider, then probe name, each ended by NUL).
+TEST(EscapeSequenceParser, ParseIsWrappedInTheProfilingProbes)
+{
+    std::ifstream program("/proc/self/exe", std::ios::binary);
+    const std::string image((std::istreambuf_iterator<char>(program)), std::istreambuf_iterator<char>());
+    for (const std::string_view probe : { "Parser_Parse_begin", "Parser_Parse_end" }) {
+        SCOPED_TRACE(probe);
+        EXPECT_NE(image.find(std::string("ParserProfile") + '\0' + std::string(probe) + '\0'), std::string::npos);
     }
 }
 
