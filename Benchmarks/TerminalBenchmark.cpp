@@ -5,41 +5,14 @@
 #include "Zentrova/Engine/Terminal.h"
 #include "Zentrova/Engine/TerminalDelegate.h"
 
+#include "AllocationCounter.h"
 #include "TerminalWorkloads.h"
 
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
-
-// Counts every allocation of the benchmark program, so a benchmark can tell whether its loop
-// allocates. One relaxed increment per allocation; the other benchmarks do not notice.
-namespace {
-std::atomic<size_t> allocationCount { 0 };
-}
-
-// Not inlined: the compiler would otherwise pair the malloc here with the frees below and warn.
-[[gnu::noinline]] void* operator new(size_t size)
-{
-    allocationCount.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size == 0 ? 1 : size))
-        return block;
-    throw std::bad_alloc();
-}
-
-[[gnu::noinline]] void operator delete(void* block) noexcept
-{
-    std::free(block);
-}
-
-[[gnu::noinline]] void operator delete(void* block, size_t) noexcept
-{
-    std::free(block);
-}
 
 namespace {
 
@@ -179,11 +152,33 @@ void scrollAllocations(benchmark::State& state)
         Terminal terminal(&host, screen(state));
         for (int i = 0; i < 20; i++)
             terminal.feed(thousandLines);
-        const size_t before = allocationCount.load();
+        const size_t before = allocationcounter::count();
         for (int i = 0; i < 1000; i++)
             terminal.feed(thousandLines);
-        state.counters["allocationsPerLine"] = double(allocationCount.load() - before) / 1e6;
+        state.counters["allocationsPerLine"] = double(allocationcounter::count() - before) / 1e6;
     }
+}
+
+// One character of 1 MiB: a letter with combining marks, or emoji glued by zero-width joiners. A
+// cell keeps only so many scalars, so the time is linear and what feeding it adds to the heap (the
+// "heapGrowth" counter) small.
+void endlessCluster(benchmark::State& state)
+{
+    const std::string repeated = state.range(0) == 0 ? "\u0301" : "\U0001F468\u200D";
+    std::string data = "e";
+    while (data.size() < 1024 * 1024)
+        data += repeated;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+    for (auto _ : state) {
+        SilentHost host;
+        Terminal terminal(&host, TerminalOptions {});
+        const size_t before = mallinfo2().uordblks;
+        for (size_t offset = 0; offset < data.size(); offset += readSize)
+            terminal.feed(std::span(bytes + offset, std::min(readSize, data.size() - offset)));
+        state.counters["heapGrowth"] = double(int64_t(mallinfo2().uordblks) - int64_t(before));
+        benchmark::DoNotOptimize(terminal.getCursorLocation());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
 }
 
 void screens(benchmark::internal::Benchmark* benchmark)
@@ -200,6 +195,7 @@ BENCHMARK(cursorMotion)->Apply(screens);
 BENCHMARK(regionScroll)->Arg(0)->Arg(1000)->Arg(10000);
 BENCHMARK(resets)->Args({ 80, 24 });
 BENCHMARK(scrollAllocations)->Args({ 80, 24 })->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(endlessCluster)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(scrollbackMemory)->Args({ 200, 50 })->Iterations(1);
 
 } // namespace

@@ -4,8 +4,7 @@ namespace zentrova {
 
 std::optional<uint32_t> InternedCharacters::intern(std::u32string_view cluster)
 {
-    std::u32string key(cluster);
-    if (auto found = m_codes.find(key); found != m_codes.end())
+    if (auto found = m_codes.find(cluster); found != m_codes.end())
         return found->second;
     m_newClustersSinceCollection++;
     uint32_t code;
@@ -18,8 +17,9 @@ std::optional<uint32_t> InternedCharacters::intern(std::u32string_view cluster)
     } else {
         return std::nullopt;
     }
-    m_clusters[code - firstCode] = key;
-    m_codes.emplace(std::move(key), code);
+    std::u32string& text = m_clusters[code - firstCode];
+    text = cluster;
+    m_codes.emplace(text, code);
     return code;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,9 @@ class InternedCharacters {
 public:
     static constexpr uint32_t firstCode = 0x400001;
     static constexpr size_t capacity = 65536;
+    // The most scalars one cell's character holds: marks beyond it are dropped, as a program can
+    // send an endless cluster.
+    static constexpr size_t maxClusterLength = 16;
 
     static constexpr bool isInternedCode(uint32_t code) { return code >= firstCode && code < firstCode + capacity; }
 
@@ -39,9 +43,11 @@ public:
     size_t retainOnly(const std::vector<bool>& live);
 
 private:
-    std::unordered_map<std::u32string, uint32_t> m_codes;
-    // Indexed by code - firstCode; an empty string is a free code.
-    std::vector<std::u32string> m_clusters;
+    // Keys view the texts in m_clusters, so each cluster is stored once.
+    std::unordered_map<std::u32string_view, uint32_t> m_codes;
+    // Indexed by code - firstCode; an empty string is a free code. A deque: a text never moves
+    // while the table grows.
+    std::deque<std::u32string> m_clusters;
     std::vector<uint32_t> m_freeCodes;
     size_t m_newClustersSinceCollection = 0;
 };

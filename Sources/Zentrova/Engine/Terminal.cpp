@@ -1,6 +1,7 @@
 #include "Zentrova/Engine/Terminal.h"
 
 #include "Zentrova/Engine/TerminalDelegate.h"
+#include "Zentrova/Graphics/KittyGraphicsState.h"
 #include "Zentrova/Parser/EscapeSequenceParser.h"
 #include "Zentrova/Screen/Utf8.h"
 #include "Zentrova/Text/SelectionService.h"
@@ -23,7 +24,10 @@ Terminal::Terminal(TerminalDelegate* delegate, const TerminalOptions& terminalOp
     // The screens are made at the size setup() settles on, so it has nothing to resize.
     cols = std::max(options.cols, MINIMUM_COLS);
     rows = std::max(options.rows, MINIMUM_ROWS);
-    m_parser = std::make_unique<EscapeSequenceParser>(this);
+    // One APC string carries at most what the kitty image store can hold, and the keys before it.
+    EscapeSequenceParser::StringLimits limits;
+    limits.maxApcLength = kittyBase64Cap() + 4096;
+    m_parser = std::make_unique<EscapeSequenceParser>(this, limits);
     m_normalBuffer = makeBuffer(options.scrollback);
     m_normalBuffer->fillViewportRows(CharData::Null.attribute());
     m_altBuffer = makeBuffer(std::nullopt);

@@ -322,14 +322,20 @@ bool Terminal::joinCluster(int ringRow, int col, char32_t scalar)
     return true;
 }
 
-// The code of the cell's character followed by `scalar`, or 0 when the two are not one character.
-// Remembered per pair: emoji sequences repeat, and deciding needs the grapheme rules and the table.
+// The code of the cell's character followed by `scalar`, or 0 when the two are not one character
+// or the cell's character is as long as a cell's may be. Remembered per pair: emoji sequences repeat, and deciding needs the grapheme rules and the table.
 uint32_t Terminal::joinedCode(uint32_t targetCode, char32_t scalar)
 {
     const uint64_t key = uint64_t(targetCode) << 32 | scalar;
     if (const auto found = m_joinedCodes.find(key); found != m_joinedCodes.end())
         return found->second;
     std::u32string text = character(targetCode);
+    // A full cell takes no more: the scalar is dropped or takes a cell of its own, as after any
+    // character it does not belong to.
+    if (text.size() >= InternedCharacters::maxClusterLength) {
+        rememberCode(key, 0);
+        return 0;
+    }
     text.push_back(scalar);
     const uint32_t joined = isSingleGraphemeCluster(text) ? code(text) : 0;
     rememberCode(key, joined);

@@ -111,8 +111,11 @@ void Terminal::csiCopyRectangularArea(std::span<const int> pars, std::span<const
     if (!source)
         return;
     const auto [top, left, bottom, right] = *source;
-    const int dstTop = std::min(std::max(parameter(pars, 5), 1) - 1, rows - 1);
-    const int dstLeft = std::min(std::max(parameter(pars, 6), 1) - 1, cols - 1);
+    // The target counts from the margins in origin mode, as the source does.
+    const int topBase = originMode ? m_buffer->scrollTop() : 0;
+    const int leftBase = originMode ? m_buffer->marginLeft() : 0;
+    const int dstTop = std::min(topBase + std::max(parameter(pars, 5), 1) - 1, rows - 1);
+    const int dstLeft = std::min(leftBase + std::max(parameter(pars, 6), 1) - 1, cols - 1);
     const int width = std::min(right - left + 1, cols - dstLeft);
     const int height = bottom - top + 1;
 

@@ -46,7 +46,7 @@ void Terminal::cmdDeviceStatus(std::span<const int> pars, std::span<const uint8_
             sendResponse(csi, "0n");
         } else if (p0 == 6) {
             const int row = std::max(1, buffer.y() + 1 - (originMode ? buffer.scrollTop() : 0));
-            const int col = std::max(1, buffer.x() + 1 - (originMode ? buffer.marginLeft() : 0));
+            const int col = std::max(1, cursorColumn() + 1 - (originMode ? buffer.marginLeft() : 0));
             sendResponse(csi, fmt::format("{};{}R", row, col));
         }
         return;
@@ -56,7 +56,7 @@ void Terminal::cmdDeviceStatus(std::span<const int> pars, std::span<const uint8_
     switch (p0) {
     case 6: { // DECXCPR
         const int row = buffer.y() + 1 - (originMode ? buffer.scrollTop() : 0);
-        const int col = std::max(1, buffer.x() + 1 - (originMode && marginMode ? buffer.marginLeft() : 0));
+        const int col = std::max(1, cursorColumn() + 1 - (originMode && marginMode ? buffer.marginLeft() : 0));
         sendResponse(csi, fmt::format("?{};{};1R", row, col));
         return;
     }

@@ -133,6 +133,8 @@ void Terminal::scroll(bool isWrapped)
         = buffer.scrollTop() == 0 && buffer.hasScrollback() && buffer.scrollBottom() == rows - 1;
     updateRange(buffer.scrollTop(), intoScrollback);
     updateRange(buffer.scrollBottom(), intoScrollback);
+    if (buffer.hasAnyImages())
+        updateKittyRelativePlacementsForCurrentBuffer();
     if (m_delegate)
         m_delegate->scrolled(*this, buffer.yDisp());
 }
@@ -161,13 +163,16 @@ void Terminal::cmdIndex()
     restrictCursor();
     Buffer& buffer = *m_buffer;
     bool moved = true;
-    if (buffer.y() + 1 > buffer.scrollBottom()) {
+    if (buffer.y() == buffer.scrollBottom()) {
         if (!marginMode || (buffer.x() >= buffer.marginLeft() && buffer.x() <= buffer.marginRight()))
             scroll(false);
         else
             moved = false;
-    } else {
+    } else if (buffer.y() < rows - 1) {
         buffer.setY(buffer.y() + 1);
+    } else {
+        // On the last row, below the region: nothing to scroll, the region's rows stay.
+        moved = false;
     }
     finishSemanticLineAdvance(moved);
 }
@@ -231,8 +236,7 @@ void Terminal::reverseIndex()
 
 void Terminal::cmdNextLine()
 {
-    Buffer& buffer = *m_buffer;
-    buffer.setX(originMode && marginMode ? buffer.marginLeft() : 0);
+    cmdCarriageReturn();
     cmdIndex();
 }
 

@@ -48,9 +48,10 @@ public:
     struct StringLimits {
         // OSC strings carry base64 clipboard contents (52) and inline image files (1337).
         size_t maxOscLength = 16 * 1024 * 1024;
-        // Nothing keeps an APC string yet (kitty graphics commands are received and dropped), so
-        // one is held to the same cap rather than to the size of a whole image.
-        size_t maxApcLength = 16 * 1024 * 1024;
+        // A kitty graphics command may send a whole image in one APC string: room for the base64
+        // form of the largest image the kitty store holds under its default budget (320 MiB) plus
+        // its control keys. A terminal sets it from its own budget.
+        size_t maxApcLength = (335544320 + 2) / 3 * 4 + 4096;
         // DCS payload handed to one handler (sixel images are the large ones).
         size_t maxDcsLength = 16 * 1024 * 1024;
     };

@@ -33,7 +33,7 @@ TEST(Rectangles, GoldenScreens)
           "0,0" },
         { "erase in origin mode counts from the region and margins",
           full + "\x1b[2;4r\x1b[?69h\x1b[3;8s\x1b[?6h\x1b[1;1;1;1$z",
-          "abcdefghij|kl nopqrst|uvwxyz0123|456789ABCD|EFGHIJKLMN", "0,0" },
+          "abcdefghij|kl nopqrst|uvwxyz0123|456789ABCD|EFGHIJKLMN", "2,1" },
         // DECSERA
         { "selective erase", full + "\x1b[1;1;1;3${", "   defghij|klmnopqrst|uvwxyz0123|456789ABCD|EFGHIJKLMN",
           "0,0" },
@@ -52,8 +52,9 @@ TEST(Rectangles, GoldenScreens)
           "abcdefgabc|klmnopqrst|uvwxyz0123|456789ABCD|EFGHIJKLMN", "0,0" },
         { "copy is cut at the bottom", full + "\x1b[1;1;3;2;1;5;1$v",
           "abcdefghij|klmnopqrst|uvwxyz0123|456789ABCD|abGHIJKLMN", "0,0" },
-        { "copy in origin mode shifts only the source", full + "\x1b[2;4r\x1b[?6h\x1b[1;1;1;3;1;1;1;1$v",
-          "klmdefghij|klmnopqrst|uvwxyz0123|456789ABCD|EFGHIJKLMN", "0,0" },
+        { "copy in origin mode counts source and target from the region",
+          full + "\x1b[2;4r\x1b[?6h\x1b[1;1;1;3;1;2;1;1$v",
+          "abcdefghij|klmnopqrst|klmxyz0123|456789ABCD|EFGHIJKLMN", "0,1" },
         // DECIC inserts blank columns at the cursor across the scroll region.
         { "insert columns", full + "\x1b[2;3H\x1b[2'}", "ab  cdefgh|kl  mnopqr|uv  wxyz01|45  6789AB|EF  GHIJKL",
           "2,1" },

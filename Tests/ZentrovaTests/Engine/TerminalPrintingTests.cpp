@@ -184,5 +184,48 @@ TEST(TerminalPrinting, ClustersFallBackToTheirFirstScalarWhileTheTableIsFullOfLi
     EXPECT_EQ(terminal.getCursorLocation().first, 1);
 }
 
+// A cluster of thousands of marks (or joined emoji) keeps a bounded number of scalars and interns a
+// bounded number of codes, whether it arrives in one read or byte by byte.
+TEST(TerminalPrinting, EndlessClusterStaysBounded)
+{
+    constexpr size_t bound = InternedCharacters::maxClusterLength;
+    const struct {
+        const char* name;
+        std::u32string base;
+        std::u32string repeated;
+    } cases[] = {
+        { "combining acute", U"e", U"\u0301" },
+        { "joined men", U"", U"\U0001F468\u200D" },
+    };
+    for (const auto& each : cases) {
+        std::string bytes;
+        for (char32_t scalar : each.base)
+            appendUtf8(bytes, scalar);
+        for (int i = 0; i < 3000; i++)
+            for (char32_t scalar : each.repeated)
+                appendUtf8(bytes, scalar);
+        for (const bool byteByByte : { false, true }) {
+            SCOPED_TRACE(std::string(each.name) + (byteByByte ? ", byte by byte" : ", one read"));
+            RecordingTerminalDelegate delegate;
+            Terminal terminal(&delegate, smallScreen(80, 25, 100));
+            if (byteByByte) {
+                for (char byte : bytes)
+                    terminal.feed(std::string_view(&byte, 1));
+            } else {
+                terminal.feed(bytes);
+            }
+            const std::u32string first = terminal.character(terminal.getCharData(0, 0)->code());
+            EXPECT_EQ(first.size(), bound);
+            EXPECT_EQ(first.substr(0, 2), (each.base + each.repeated).substr(0, 2));
+            EXPECT_LE(terminal.internedCharacters().size(), bound) << "one code per length at most";
+            const auto [x, y] = terminal.getCursorLocation();
+            for (int row = 0; row <= y; row++) {
+                for (int col = 0; col < 80; col++)
+                    EXPECT_LE(terminal.character(terminal.getCharData(col, row)->code()).size(), bound);
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace zentrova
