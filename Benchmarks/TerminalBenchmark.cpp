@@ -38,10 +38,10 @@ TerminalOptions screen(const benchmark::State& state)
     return options;
 }
 
-void feed(benchmark::State& state, const std::string& data)
+void feed(benchmark::State& state, const std::string& data, const TerminalOptions& options)
 {
     SilentHost host;
-    Terminal terminal(&host, screen(state));
+    Terminal terminal(&host, options);
     const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
     const auto feedAll = [&] {
         for (size_t offset = 0; offset < data.size(); offset += readSize)
@@ -54,6 +54,11 @@ void feed(benchmark::State& state, const std::string& data)
         feedAll();
     benchmark::DoNotOptimize(terminal.getCursorLocation());
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+}
+
+void feed(benchmark::State& state, const std::string& data)
+{
+    feed(state, data, screen(state));
 }
 
 void plainAscii(benchmark::State& state)
@@ -90,6 +95,30 @@ void emoji(benchmark::State& state)
 void cursorMotion(benchmark::State& state)
 {
     feed(state, terminalworkloads::cursorMotion());
+}
+
+// A full-screen editor with a status line on an 80x24 screen: the scroll region is every row but
+// the last, and each new line is a line feed on the region's bottom row. The region starts at the
+// top, so the rows it scrolls out go to the scrollback, whose size (the argument) must not matter.
+void regionScroll(benchmark::State& state)
+{
+    static const std::string data = "\x1b[1;23r\x1b[23;1H" + workload([](int i) {
+        return "\r\n" + std::string(78, char('a' + i % 26));
+    });
+    TerminalOptions options;
+    options.cols = 80;
+    options.rows = 24;
+    options.scrollback = int(state.range(0));
+    feed(state, data, options);
+}
+
+// A stream of full resets (ESC c), as a program that clears the terminal in a loop sends.
+void resets(benchmark::State& state)
+{
+    std::string data;
+    for (int i = 0; i < 16 * 1024; i++)
+        data += "\x1b" "c";
+    feed(state, data);
 }
 
 // The heap a terminal with a full 10,000-row scrollback takes, in the "bytes" counter.
@@ -163,6 +192,8 @@ BENCHMARK(trueColour)->Apply(screens);
 BENCHMARK(cjk)->Apply(screens);
 BENCHMARK(emoji)->Apply(screens);
 BENCHMARK(cursorMotion)->Apply(screens);
+BENCHMARK(regionScroll)->Arg(0)->Arg(1000)->Arg(10000);
+BENCHMARK(resets)->Args({ 80, 24 });
 BENCHMARK(scrollAllocations)->Args({ 80, 24 })->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(endlessCluster)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(scrollbackMemory)->Args({ 200, 50 })->Iterations(1);

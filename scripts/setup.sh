@@ -12,6 +12,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-websockets-dev libqt6opengl6-dev libqt6svg6
   # engine and core libraries
   libicu-dev zlib1g-dev libpng-dev libssl-dev libfmt-dev libarchive-dev
+  # <sys/sdt.h>: the engine's profiling probes (ZENTROVA_PROFILE) for perf and bpftrace
+  systemtap-sdt-dev
   # keychain: libsecret against a real Secret Service in tests
   libsecret-1-dev gnome-keyring dbus
   # test certificates for the peer servers of the tests

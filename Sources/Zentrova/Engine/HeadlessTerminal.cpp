@@ -26,6 +26,11 @@ void HeadlessTerminal::send(std::string_view text)
     send(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
+void HeadlessTerminal::changeScrollback(std::optional<int> lines)
+{
+    m_terminal.changeScrollback(lines);
+}
+
 void HeadlessTerminal::processTerminated(LocalProcess&, std::optional<int32_t> exitCode)
 {
     if (m_onEnd)
@@ -51,6 +56,11 @@ void HeadlessTerminal::send(Terminal&, std::span<const uint8_t> data)
 void HeadlessTerminal::createImageFromBitmap(Terminal&, std::vector<uint8_t>& bytes, int width, int height)
 {
     m_images.push_back({ bytes, width, height });
+}
+
+void HeadlessTerminal::hostCurrentDirectoryUpdated(Terminal& source)
+{
+    m_dir = source.hostCurrentDirectory;
 }
 
 } // namespace zentrova

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,11 @@ public:
     MainQueue& queue() const { return m_queue; }
     // Every bitmap the terminal asked to show, in order; nothing is drawn.
     const std::vector<Image>& images() const { return m_images; }
+    // The current directory the child last reported (OSC 7), as it sent it; nothing until then.
+    const std::optional<std::string>& dir() const { return m_dir; }
+
+    // New scrollback for the main screen (none: no history), kept in the terminal's options.
+    void changeScrollback(std::optional<int> lines);
 
     // User input for the child, written behind earlier input; dropped while the child is not running.
     void send(std::span<const uint8_t> data);
@@ -54,11 +60,13 @@ public:
     // TerminalDelegate: the terminal's replies go to the child as they are.
     void send(Terminal& source, std::span<const uint8_t> data) override;
     void createImageFromBitmap(Terminal& source, std::vector<uint8_t>& bytes, int width, int height) override;
+    void hostCurrentDirectoryUpdated(Terminal& source) override;
 
 private:
     MainQueue& m_queue;
     std::function<void(std::optional<int32_t>)> m_onEnd;
     std::vector<Image> m_images;
+    std::optional<std::string> m_dir;
     // Declared after the terminal so that the child's output stops before the terminal goes.
     Terminal m_terminal;
     LocalProcess m_process;

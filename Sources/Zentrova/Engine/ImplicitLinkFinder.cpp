@@ -73,10 +73,20 @@ std::optional<LinkMatch> ImplicitLinkFinder::implicitLinkMatch(const Position& a
     auto matcher = matcherFor(map->text);
     if (!matcher)
         return std::nullopt;
+    // Only matches near the asked cell can cover it. The pattern tries every start in a run of
+    // link characters and may scan to the run's end from each, so over a whole screen of such text
+    // it took seconds; bounded to a window around the cell it takes a few milliseconds whatever the
+    // text. The bounds are opaque: look-ahead that could see past them would scan the run again.
+    const int32_t targetOffset = map->offsets[size_t(map->targetCell)];
     UErrorCode status = U_ZERO_ERROR;
-    while (matcher->find(status) && U_SUCCESS(status)) {
+    matcher->region(std::max(targetOffset - matchWindow, 0), std::min(targetOffset + matchWindow, map->text.length()),
+                    status);
+    matcher->useAnchoringBounds(false);
+    while (U_SUCCESS(status) && matcher->find(status) && U_SUCCESS(status)) {
         const int32_t start = matcher->start(status);
         const int32_t end = matcher->end(status);
+        if (start > targetOffset)
+            break;
         if (start == end || suppressImplicitMatch(start, map->text))
             continue;
         // The cells whose characters overlap the match, as column spans per row.
@@ -143,8 +153,11 @@ std::optional<ImplicitLinkFinder::ImplicitLineMap> ImplicitLinkFinder::buildImpl
                 continue;
             map.offsets.push_back(map.text.length());
             appendCharacter(map.text, cellCharacter(line[col]));
+            if (row == at.row && col == targetColumn) {
+                map.targetCell = int(map.cells.size());
+                includesTarget = true;
+            }
             map.cells.push_back({ row, col, std::max(1, line[col].width()) });
-            includesTarget |= row == at.row && col == targetColumn;
         }
     }
     map.offsets.push_back(map.text.length());

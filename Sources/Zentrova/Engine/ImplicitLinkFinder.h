@@ -34,7 +34,10 @@ public:
 
 private:
     // Columns compared on each side of a break between two rows.
-    static constexpr int seamWindow = 96;
+    static constexpr int seamWindow = 48;
+    // UTF-16 units of the joined text matched on each side of the asked cell: the longest link found
+    // whole runs this far before and after the cell.
+    static constexpr int32_t matchWindow = 256;
     // Rows joined above and below the asked one. A minified file printed without line breaks is one
     // paragraph of thousands of rows; matching the link pattern over all of it on every hover took
     // half a second. No real link runs this far.
@@ -53,6 +56,8 @@ private:
         std::vector<int32_t> offsets;
         int targetRow = 0;
         int targetColumn = 0;
+        // Index in `cells` of the asked cell.
+        int targetCell = 0;
     };
     // The first and last non-blank cells of a row.
     struct LinkRowEdgeInfo {

@@ -42,9 +42,10 @@ Terminal::~Terminal()
         m_synchronizedOutputTimeout->cancel();
 }
 
-std::unique_ptr<Buffer> Terminal::makeBuffer(std::optional<int> scrollback)
+std::unique_ptr<Buffer> Terminal::makeBuffer(std::optional<int> scrollback,
+                                             std::unique_ptr<CircularBufferLineList> reusedLines)
 {
-    auto buffer = std::make_unique<Buffer>(cols, rows, tabStopWidth, scrollback, currentBidiState);
+    auto buffer = std::make_unique<Buffer>(cols, rows, tabStopWidth, scrollback, currentBidiState, std::move(reusedLines));
     // The terminal owns its buffers, so the closure cannot outlive it.
     buffer->scroll = [this](bool isWrapped) { scroll(isWrapped); };
     buffer->log = [this](std::string_view line) { writeLog(line); };

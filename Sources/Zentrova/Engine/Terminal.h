@@ -322,6 +322,9 @@ public:
     void oscChangeOrQueryColorIndex(std::span<const uint8_t> data);
     void oscSetColors(std::span<const uint8_t> data, int startAt);
     void oscResetColor(std::span<const uint8_t> data);
+    // OSC 110 (0) and 111 (1): the default foreground or background from before the program first
+    // changed it with OSC 10 or 11; nothing when it did not.
+    void oscResetDefaultColor(int number);
     void resetAllColors();
 
     // Writes diagnostics while false: one line each to the log sink, or to standard error when the
@@ -550,11 +553,17 @@ private:
     void setDefaultColor(Color& stored, bool& setting, const Color& color,
                          void (TerminalDelegate::*report)(Terminal&, const Color&));
     void setXtermTitleModes(std::span<const int> pars, bool on);
+    // A title as OSC 0, 1 or 2 sends it (UTF-8, or its bytes in hexadecimal while XTSMTITLE 0 is
+    // on; invalid input gives the empty title), and as the title reports send it (hexadecimal while
+    // XTSMTITLE 1 is on). Titles are UTF-8 either way, so the UTF-8 title modes change nothing.
+    std::string titleFromPayload(std::span<const uint8_t> data) const;
+    std::string titleForReport(const std::string& title) const;
     // "Info: " + message, through writeLog.
     void log(const std::string& message) const;
     // The one way out for every diagnostic line of the terminal, its screens and rows.
     void writeLog(std::string_view line) const;
-    std::unique_ptr<Buffer> makeBuffer(std::optional<int> scrollback);
+    std::unique_ptr<Buffer> makeBuffer(std::optional<int> scrollback,
+                                       std::unique_ptr<CircularBufferLineList> reusedLines = nullptr);
     void csiFallback(std::span<const int> pars, std::span<const uint8_t> collect, uint8_t code);
     void escFallback(std::span<const uint8_t> collect, uint8_t code);
     void oscFallback(int64_t code, std::span<const uint8_t> data);
@@ -617,6 +626,8 @@ private:
     void shiftRegionColumns(int top, int count, bool up);
     void finishLineShift(int y);
     void sendOscReply(const std::string& text);
+    // Default foreground (0) or background (1), as OSC 10 and 11 set them.
+    void setDefaultColorFromProgram(int number, const Color& color);
     // Operating-system commands and window operations.
     static bool isValidUtf8(std::span<const uint8_t> bytes);
     static std::optional<std::string> decodeUtf8(std::span<const uint8_t> bytes);
@@ -641,6 +652,8 @@ private:
     Color m_foregroundColor = Color::defaultForeground;
     Color m_backgroundColor = Color::defaultBackground;
     std::optional<Color> m_cursorColor;
+    // The default foreground and background the host had when a program first changed them.
+    std::array<std::optional<Color>, 2> m_defaultColorsBeforeProgram;
     bool m_settingFgColor = false;
     bool m_settingBgColor = false;
     bool m_settingCursorColor = false;

@@ -1,5 +1,5 @@
 // The colour commands: palette entries (OSC 4, 104), the default foreground and background and the
-// cursor colour (OSC 10, 11, 12, 112). Queries are answered in xcolor form and always end with ST.
+// cursor colour (OSC 10, 11, 12, 110, 111, 112). Queries are answered in xcolor form and always end with ST.
 
 #include "Zentrova/Engine/Terminal.h"
 
@@ -97,20 +97,40 @@ void Terminal::oscSetColors(std::span<const uint8_t> data, int startAt)
         const auto color = Color::parseColor(items[k]);
         if (!color)
             continue;
-        if (number == 0) {
-            setForegroundColor(*color);
-            if (m_delegate)
-                m_delegate->setForegroundColor(*this, *color);
-        } else if (number == 1) {
-            setBackgroundColor(*color);
-            if (m_delegate)
-                m_delegate->setBackgroundColor(*this, *color);
+        if (number < 2) {
+            auto& before = m_defaultColorsBeforeProgram[size_t(number)];
+            if (!before)
+                before = number == 0 ? foreground : background;
+            setDefaultColorFromProgram(number, *color);
         } else {
             setCursorColor(*color);
             if (m_delegate)
                 m_delegate->setCursorColor(*this, *color);
         }
     }
+}
+
+void Terminal::setDefaultColorFromProgram(int number, const Color& color)
+{
+    if (number == 0) {
+        setForegroundColor(color);
+        if (m_delegate)
+            m_delegate->setForegroundColor(*this, color);
+    } else {
+        setBackgroundColor(color);
+        if (m_delegate)
+            m_delegate->setBackgroundColor(*this, color);
+    }
+}
+
+void Terminal::oscResetDefaultColor(int number)
+{
+    auto& before = m_defaultColorsBeforeProgram[size_t(number)];
+    if (!before)
+        return;
+    const Color color = *before;
+    before.reset();
+    setDefaultColorFromProgram(number, color);
 }
 
 void Terminal::oscResetColor(std::span<const uint8_t> data)

@@ -394,13 +394,16 @@ void Terminal::setXtermTitleModes(std::span<const int> pars, bool on)
 void Terminal::dispatchOsc(int64_t code, std::span<const uint8_t> data)
 {
     switch (code) {
-    case 0: // invalid UTF-8 gives the empty title
-    case 2:
-        setTitle(decodeUtf8(data).value_or(std::string()));
+    case 0: // both titles
+    case 1: // the icon title
+    case 2: { // the window title
+        const std::string title = titleFromPayload(data);
+        if (code != 1)
+            setTitle(title);
+        if (code != 2)
+            setIconTitle(title);
         return;
-    case 1:
-        setIconTitle(decodeUtf8(data).value_or(std::string()));
-        return;
+    }
     case 4:
         oscChangeOrQueryColorIndex(data);
         return;
@@ -426,6 +429,10 @@ void Terminal::dispatchOsc(int64_t code, std::span<const uint8_t> data)
         return;
     case 104:
         oscResetColor(data);
+        return;
+    case 110:
+    case 111:
+        oscResetDefaultColor(int(code - 110));
         return;
     case 112:
         if (m_delegate)

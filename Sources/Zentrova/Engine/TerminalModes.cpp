@@ -18,6 +18,7 @@ using csi::isCollect;
 constexpr int notRecognized = 0;
 constexpr int modeSet = 1;
 constexpr int modeReset = 2;
+constexpr int permanentlySet = 3;
 constexpr int permanentlyReset = 4;
 
 int stateOf(bool on)
@@ -378,9 +379,9 @@ void Terminal::cmdDecRqm(std::span<const int> pars, bool decMode)
 int Terminal::ansiModeState(int mode, bool insertMode, bool lineFeedMode, const BidiPresentationState& bidi)
 {
     switch (mode) {
-    case 2:
-    case 3:
-        return modeReset;
+    case 2: // keyboard action: the keyboard is never locked
+    case 3: // control representation: controls are always acted on
+        return permanentlyReset;
     case 4:
         return stateOf(insertMode);
     case 6:
@@ -388,8 +389,8 @@ int Terminal::ansiModeState(int mode, bool insertMode, bool lineFeedMode, const 
         return notRecognized;
     case 8:
         return stateOf(bidi.supportMode == BidiSupportMode::implicit);
-    case 12:
-        return modeSet;
+    case 12: // send/receive: the terminal never echoes locally
+        return permanentlySet;
     case 20:
         return stateOf(lineFeedMode);
     default:
@@ -436,20 +437,24 @@ int Terminal::privateModeState(int mode) const
         return stateOf(currentBidiState.autodetectDirection);
     case 25:
         return stateOf(!cursorHidden);
-    case 2:
-    case 8:
-    case 18:
-    case 19:
-    case 95:
-        return modeSet;
+    case 1047:
+    case 1049:
+        return stateOf(isCurrentBufferAlternate());
+    // Recognised, but fixed here: asking to change them changes nothing.
+    case 2: // ANSI mode, not VT52
+    case 8: // keys repeat
+    case 18: // print form feed
+    case 19: // print the full screen
+        return permanentlySet;
+    case 95: // changing the column count clears the screen
+    case 13: // start the cursor blinking
+    case 14: // blink by XOR
+    case 30: // scroll bar
+    case 41: // more(1) fix
+    case 1001: // highlight mouse tracking
+        return permanentlyReset;
     case 3:
         return stateOf(m_buffer->cols() == 132);
-    case 13:
-    case 14:
-    case 30:
-    case 41:
-    case 1001:
-        return modeReset;
     case 9:
         return stateOf(m_mouseMode == MouseMode::x10);
     case 1000:

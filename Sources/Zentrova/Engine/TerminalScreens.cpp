@@ -39,7 +39,9 @@ void Terminal::activateNormalBuffer(bool clearAlt)
 void Terminal::resetNormalBuffer()
 {
     m_blankLine.reset();
-    m_normalBuffer = makeBuffer(options.scrollback);
+    // The new main screen takes over the old one's ring: a stream of resets then allocates no ring
+    // of the scrollback's size each time.
+    m_normalBuffer = makeBuffer(options.scrollback, m_normalBuffer->takeLines());
     m_normalBuffer->fillViewportRows(CharData::Null.attribute());
     // A reset shows the new main screen with the cursor at home.
     m_buffer = m_normalBuffer.get();

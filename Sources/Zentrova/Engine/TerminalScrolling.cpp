@@ -89,13 +89,20 @@ void Terminal::scroll(bool isWrapped)
         } else if (bottomRow == lines.count() - 1) {
             lines.push(std::make_shared<BufferLine>(blank));
             grew();
+        } else if (wasFull) {
+            // A region at the top above rows that stay (an editor's status line): its top row goes to
+            // the scrollback, and the oldest row, reused, becomes its new bottom row. Only the rows
+            // below the region move, so the cost does not grow with the scrollback.
+            lines.recycle(eraseAttr());
+            lines.moveBack(lines.count() - 1, bottomRow);
+            BufferLine& newest = buffer.line(bottomRow);
+            newest.setIsWrapped(isWrapped);
+            newest.setBidiState(bidiState);
+            droppedOldest();
         } else {
             const std::shared_ptr<BufferLine> row = std::make_shared<BufferLine>(blank);
             lines.splice(bottomRow + 1, 0, std::span(&row, 1), {});
-            if (wasFull)
-                droppedOldest();
-            else
-                grew();
+            grew();
         }
     } else {
         // Only the columns between the left and right margins move.

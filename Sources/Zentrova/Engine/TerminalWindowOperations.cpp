@@ -4,6 +4,7 @@
 #include "Zentrova/Engine/Terminal.h"
 
 #include "Zentrova/Engine/TerminalDelegate.h"
+#include "Zentrova/Screen/HexDigit.h"
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
@@ -101,7 +102,7 @@ void Terminal::cmdWindowOptions(std::span<const int> pars)
         // printed be typed back as commands, so only a trusted process hears them.
         const bool trusted = m_delegate->isProcessTrusted(*this);
         const std::string& title = p0 == 20 ? iconTitle : terminalTitle;
-        sendOscReply((p0 == 20 ? "L" : "l") + (trusted ? title : std::string()));
+        sendOscReply((p0 == 20 ? "L" : "l") + (trusted ? titleForReport(title) : std::string()));
         return;
     }
     if ((p0 == 22 || p0 == 23) && (is({ p0, 0 }) || is({ p0, 0, 0 }) || is({ p0, 1 }) || is({ p0, 2 }))) {
@@ -143,6 +144,37 @@ bool Terminal::sendWindowCommandReply(WindowManipulationCommand::Kind kind)
         return false;
     sendResponse(std::span<const uint8_t>(*bytes));
     return true;
+}
+
+std::string Terminal::titleFromPayload(std::span<const uint8_t> data) const
+{
+    if (!xtermTitleSetHex)
+        return decodeUtf8(data).value_or(std::string());
+    // Two hexadecimal digits per byte of the UTF-8 title; anything else gives the empty title, as
+    // invalid UTF-8 does.
+    if (data.size() % 2 != 0)
+        return {};
+    std::vector<uint8_t> bytes;
+    bytes.reserve(data.size() / 2);
+    for (size_t i = 0; i < data.size(); i += 2) {
+        const int high = hexDigit(data[i]);
+        const int low = hexDigit(data[i + 1]);
+        if (high < 0 || low < 0)
+            return {};
+        bytes.push_back(uint8_t(high * 16 + low));
+    }
+    return decodeUtf8(bytes).value_or(std::string());
+}
+
+std::string Terminal::titleForReport(const std::string& title) const
+{
+    if (!xtermTitleQueryHex)
+        return title;
+    std::string hex;
+    hex.reserve(title.size() * 2);
+    for (unsigned char byte : title)
+        hex += fmt::format("{:02X}", byte);
+    return hex;
 }
 
 } // namespace zentrova

@@ -1,5 +1,6 @@
 #include "Zentrova/Parser/EscapeSequenceParser.h"
 
+#include "Zentrova/Parser/ParserProfile.h"
 #include "Zentrova/Parser/ParserTerminal.h"
 #include "Zentrova/Parser/TransitionTable.h"
 
@@ -76,6 +77,7 @@ EscapeSequenceParser::~EscapeSequenceParser() = default;
 
 void EscapeSequenceParser::parse(Bytes data)
 {
+    const ParserProfileInterval interval(data.size());
     const uint8_t* const bytes = data.data();
     const size_t length = data.size();
     const TransitionTable& table = *m_table;

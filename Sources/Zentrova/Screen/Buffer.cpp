@@ -23,7 +23,8 @@ const Attribute& defaultAttribute()
 
 } // namespace
 
-Buffer::Buffer(int cols, int rows, int tabStopWidth, std::optional<int> scrollback, const BidiPresentationState& bidiState)
+Buffer::Buffer(int cols, int rows, int tabStopWidth, std::optional<int> scrollback, const BidiPresentationState& bidiState,
+               std::unique_ptr<CircularBufferLineList> reusedLines)
     : defaultBidiState(bidiState)
     , m_cols(cols)
     , m_rows(rows)
@@ -33,13 +34,23 @@ Buffer::Buffer(int cols, int rows, int tabStopWidth, std::optional<int> scrollba
     , m_marginRight(cols - 1)
     , m_tabStops(size_t(std::max(cols, 0)), false)
 {
-    m_lines = makeRing(getCorrectBufferLength(rows));
+    const int capacity = getCorrectBufferLength(rows);
+    if (reusedLines && reusedLines->maxLength() == capacity) {
+        reusedLines->clear();
+        m_lines = adoptRing(std::move(reusedLines));
+    } else {
+        m_lines = makeRing(capacity);
+    }
     setupTabStops(-1, tabStopWidth);
 }
 
 std::unique_ptr<CircularBufferLineList> Buffer::makeRing(int capacity)
 {
-    auto ring = std::make_unique<CircularBufferLineList>(capacity);
+    return adoptRing(std::make_unique<CircularBufferLineList>(capacity));
+}
+
+std::unique_ptr<CircularBufferLineList> Buffer::adoptRing(std::unique_ptr<CircularBufferLineList> ring)
+{
     ring->makeEmpty = [this](int) { return getBlankLine(defaultAttribute()); };
     // The ring lives inside this buffer, so the callbacks cannot outlive it.
     ring->onLineRecycled = [this](bool hadImages) {

@@ -36,8 +36,11 @@ public:
     // last row of the scroll region. The argument says the new row continues a wrapped one.
     using ScrollCallback = std::function<void(bool isWrapped)>;
 
+    // `reusedLines`, the ring of a buffer being replaced, is emptied and taken over when its capacity
+    // is the one this buffer needs, so that a full reset does not allocate a ring the scrollback's size.
     Buffer(int cols, int rows, int tabStopWidth, std::optional<int> scrollback,
-           const BidiPresentationState& bidiState = BidiPresentationState::Default);
+           const BidiPresentationState& bidiState = BidiPresentationState::Default,
+           std::unique_ptr<CircularBufferLineList> reusedLines = nullptr);
     Buffer(const Buffer&) = delete;
     Buffer& operator=(const Buffer&) = delete;
 
@@ -45,6 +48,8 @@ public:
     uint64_t id() const { return m_id; }
 
     CircularBufferLineList& lines() { return *m_lines; }
+    // Gives the ring away; the buffer must not be used after that.
+    std::unique_ptr<CircularBufferLineList> takeLines() { return std::move(m_lines); }
     const CircularBufferLineList& lines() const { return *m_lines; }
     // The row at a ring index (below lines().count()).
     BufferLine& line(int ringIndex) { return *(*m_lines)[ringIndex]; }
@@ -233,6 +238,8 @@ public:
 
 private:
     std::unique_ptr<CircularBufferLineList> makeRing(int capacity);
+    // Installs this buffer's callbacks on a ring it takes over.
+    std::unique_ptr<CircularBufferLineList> adoptRing(std::unique_ptr<CircularBufferLineList> ring);
     // Reflow (Reflow.cpp).
     void reflowWider(int oldCols, int newCols, int newRows);
     void reflowNarrower(int oldCols, int newCols, int newRows);

@@ -125,6 +125,25 @@ public:
         m_count += n;
     }
 
+    // Moves the element at `from` back to `to` (not after `from`); the elements between move up one
+    // place each. Costs the distance, not the list's length.
+    void moveBack(int from, int to)
+    {
+        std::optional<T> moving = std::move(slot(from));
+        for (int i = from; i > to; i--)
+            slot(i) = std::move(slot(i - 1));
+        slot(to) = std::move(moving);
+    }
+
+    // Empties every slot; the slots themselves stay, so the list can be used again without allocating.
+    void clear()
+    {
+        for (auto& element : m_array)
+            element.reset();
+        m_count = 0;
+        m_startIndex = 0;
+    }
+
     // Drops the `count` oldest elements.
     void trimStart(int count)
     {

@@ -1,5 +1,7 @@
 #include "Zentrova/Screen/Color.h"
 
+#include "Zentrova/Screen/HexDigit.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -42,17 +44,6 @@ const std::vector<Color>& palette()
         return result;
     }();
     return colors;
-}
-
-int hexDigit(uint8_t byte)
-{
-    if (byte >= '0' && byte <= '9')
-        return byte - '0';
-    if (byte >= 'a' && byte <= 'f')
-        return byte - 'a' + 10;
-    if (byte >= 'A' && byte <= 'F')
-        return byte - 'A' + 10;
-    return -1;
 }
 
 bool allHex(std::string_view text)

@@ -1,6 +1,7 @@
 // The colour commands: palette entries, default colours and the cursor colour, set, queried and
 // reset; replies are compared byte for byte in their 7-bit and 8-bit forms.
 
+#include "GoldenScreens.h"
 #include "RecordingTerminalDelegate.h"
 
 #include "Zentrova/Engine/Terminal.h"
@@ -101,6 +102,44 @@ TEST_F(ColorCommandFixture, SettingDefaultColoursAndTheCursorColour)
     terminal.feed("\x1b]112\x07");
     EXPECT_FALSE(terminal.cursorColor());
     EXPECT_EQ(reply("\x1b]12;?\x07"), "\x1b]12;rgb:1111/2222/3333\x1b\\");
+}
+
+// The resets put back the colour the host had before the program changed it; each script ends in a
+// query whose reply is compared, fed whole and split at every byte.
+TEST(ColorCommandResets, EachResetPutsBackTheColourFromBeforeTheProgram)
+{
+    const std::string foreground = Color::defaultForeground.formatAsXcolor();
+    const std::string background = Color::defaultBackground.formatAsXcolor();
+    const std::vector<Color> palette = Terminal(nullptr).defaultAnsiColors;
+    const struct {
+        const char* name;
+        std::string script;
+        std::string reply;
+    } cases[] = {
+        { "110 resets the foreground", "\x1b]10;#aaaabbbbcccc\x07\x1b]110\x07\x1b]10;?\x07",
+          "\x1b]10;" + foreground + "\x1b\\" },
+        { "110 ended by ST", "\x1b]10;#aaaabbbbcccc\x1b\\\x1b]110\x1b\\\x1b]10;?\x1b\\",
+          "\x1b]10;" + foreground + "\x1b\\" },
+        { "110 leaves the background", "\x1b]11;#123456\x07\x1b]110\x07\x1b]11;?\x07",
+          "\x1b]11;rgb:1212/3434/5656\x1b\\" },
+        { "111 resets the background", "\x1b]11;#aaaabbbbcccc\x07\x1b]111\x07\x1b]11;?\x07",
+          "\x1b]11;" + background + "\x1b\\" },
+        { "two changes, one reset", "\x1b]10;#111\x07\x1b]10;#222\x07\x1b]110\x07\x1b]10;?\x07",
+          "\x1b]10;" + foreground + "\x1b\\" },
+        { "112 resets the cursor to the foreground", "\x1b]12;#aaaabbbbcccc\x07\x1b]112\x07\x1b]12;?\x07",
+          "\x1b]12;" + foreground + "\x1b\\" },
+        { "104 with several indexes",
+          "\x1b]4;1;#111;2;#222;3;#333\x07\x1b]104;1;2\x07\x1b]4;1;?;2;?;3;?\x07",
+          "\x1b]4;1;" + palette[1].formatAsXcolor() + "\x1b\\\x1b]4;2;" + palette[2].formatAsXcolor()
+              + "\x1b\\\x1b]4;3;rgb:3030/3030/3030\x1b\\" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (bool split : { false, true }) {
+            SCOPED_TRACE(split ? "split at every byte" : "whole");
+            EXPECT_EQ(repliesTo(c.script, split), c.reply);
+        }
+    }
 }
 
 } // namespace

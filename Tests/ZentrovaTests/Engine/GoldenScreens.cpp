@@ -24,12 +24,7 @@ void expectGoldenScreens(std::span<const GoldenScreenCase> cases, GoldenFeed fee
             SCOPED_TRACE(golden.name + (byteByByte ? " (byte by byte)" : ""));
             RecordingTerminalDelegate delegate;
             Terminal terminal(&delegate, screenSize(golden.cols, golden.rows));
-            if (byteByByte) {
-                for (const char& byte : golden.script)
-                    terminal.feed(std::string_view(&byte, 1));
-            } else {
-                terminal.feed(golden.script);
-            }
+            feedWholeOrByteByByte(terminal, golden.script, byteByByte);
             EXPECT_EQ(screenText(terminal), golden.screen);
             EXPECT_EQ(cursorText(terminal), golden.cursor);
             if (golden.reply) {
@@ -37,6 +32,24 @@ void expectGoldenScreens(std::span<const GoldenScreenCase> cases, GoldenFeed fee
             }
         }
     }
+}
+
+void feedWholeOrByteByByte(Terminal& terminal, std::string_view bytes, bool byteByByte)
+{
+    if (!byteByByte) {
+        terminal.feed(bytes);
+        return;
+    }
+    for (char byte : bytes)
+        terminal.feed(std::string_view(&byte, 1));
+}
+
+std::string repliesTo(std::string_view bytes, bool byteByByte)
+{
+    RecordingTerminalDelegate delegate;
+    Terminal terminal(&delegate);
+    feedWholeOrByteByByte(terminal, bytes, byteByByte);
+    return delegate.sent;
 }
 
 } // namespace zentrova

@@ -70,5 +70,35 @@ TEST_F(HeadlessTerminalTest, TypedInputIsSeenAsSubmittingThePromptsCommandLine)
     EXPECT_EQ(screenText(headless.terminal()), "$ ls|[ls]") << "the input still reaches the child";
 }
 
+TEST_F(HeadlessTerminalTest, KeepsTheDirectoryTheChildReports)
+{
+    EXPECT_EQ(headless.dir(), std::nullopt);
+    start("printf '\\033]7;file://host/tmp/a%%20b\\007'; printf '\\033]7;file://host/srv\\033\\\\'");
+    ASSERT_TRUE(pumpUntilExit());
+    queue.pumpFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(headless.dir(), "file://host/srv");
+    EXPECT_EQ(headless.dir(), headless.terminal().hostCurrentDirectory);
+}
+
+TEST_F(HeadlessTerminalTest, ChangingTheScrollbackKeepsItInTheOptions)
+{
+    Terminal& terminal = headless.terminal();
+    const struct {
+        std::optional<int> lines;
+        int stored;
+        int rowsKept; // after 50 lines on the 5-row screen
+    } cases[] = { { 1000, 1000, 51 }, { 10, 10, 15 }, { std::nullopt, 0, 5 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        terminal.resetToInitialState();
+        headless.changeScrollback(c.lines);
+        EXPECT_EQ(terminal.options.scrollback, c.stored);
+        for (int i = 0; i < 50; i++)
+            terminal.feed("line " + std::to_string(i) + "\r\n");
+        EXPECT_EQ(terminal.normalBuffer().lines().count(), c.rowsKept);
+        EXPECT_EQ(screenText(terminal), "line 46|line 47|line 48|line 49");
+    }
+}
+
 } // namespace
 } // namespace zentrova

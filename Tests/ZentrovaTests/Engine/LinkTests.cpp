@@ -284,5 +284,24 @@ TEST_F(LinkFixture, NoLinkInAnEmptyOrUnwrittenPlace)
     EXPECT_EQ(at(3, 2), std::nullopt);
 }
 
+// A lookup matches only a window of text around the asked cell, so a screen full of link-like text
+// (which took seconds) answers at once, and links inside such text are still found whole.
+TEST(ImplicitLinkWindow, LinksInsideLongRunsOfLinkCharactersAreFoundWhole)
+{
+    Terminal terminal(nullptr, screenSize(200, 20));
+    const std::string hex(1500, 'f');
+    const std::string url = "https://example.org/" + std::string(200, 'p') + "/end";
+    terminal.feed(hex + " " + url + " " + hex);
+    const auto lookup = [&](int offset) {
+        return terminal.link(LinkLookupLocation::buffer({ offset % 200, offset / 200 }),
+                             LinkLookupMode::explicitAndImplicit);
+    };
+    EXPECT_EQ(lookup(700), std::nullopt) << "hexadecimal digits are no link";
+    for (int offset : { 1501, 1600, 1501 + int(url.size()) - 1 }) {
+        SCOPED_TRACE(offset);
+        EXPECT_EQ(lookup(offset), url);
+    }
+}
+
 } // namespace
 } // namespace zentrova

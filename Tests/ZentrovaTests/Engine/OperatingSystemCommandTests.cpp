@@ -163,7 +163,7 @@ TEST_F(OscFixture, EachCommandCallsTheHostOrIsDropped)
         { "1337;File=inline=1;junk;width=5:aGk=", { "image:hi:auto:auto:true" } },
         { "1337;File=junk;inline=1:aGk=", { "content:File=junk;inline=1:aGk=" } },
         // Codes without a meaning here reach the fallback.
-        { "110;x", { "fallback:110:x" } },
+        { "113;x", { "fallback:113:x" } },
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.osc);

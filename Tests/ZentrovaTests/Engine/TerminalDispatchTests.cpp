@@ -98,7 +98,7 @@ TEST_F(DispatchFixture, TitlesReachTheDelegate)
     delegate.events.clear();
     terminal.feed("\x1b]0;both\x07\x1b]1;icon\x1b\\\x1b]2;window\x07\x1b]2;bad\xff\x07");
     EXPECT_EQ(delegate.events,
-              (std::vector<std::string> { "title:both", "iconTitle:icon", "title:window", "title:" }));
+              (std::vector<std::string> { "title:both", "iconTitle:both", "iconTitle:icon", "title:window", "title:" }));
     EXPECT_EQ(terminal.terminalTitle, "");
     EXPECT_EQ(terminal.iconTitle, "icon");
 }

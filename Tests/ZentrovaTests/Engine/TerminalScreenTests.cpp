@@ -1,6 +1,7 @@
 // Golden screens: byte scripts fed to a small terminal, compared as text, cursor and attributes,
 // once whole and once split at every byte.
 
+#include "GoldenScreens.h"
 #include "RecordingTerminalDelegate.h"
 #include "ScreenSize.h"
 #include "ScreenText.h"
@@ -128,12 +129,7 @@ TEST(TerminalScreen, GoldenScreensFedWholeAndByteByByte)
             Terminal terminal(&delegate, options);
             if (c.prepare)
                 c.prepare(terminal);
-            if (split) {
-                for (char byte : c.bytes)
-                    terminal.feed(std::string_view(&byte, 1));
-            } else {
-                terminal.feed(c.bytes);
-            }
+            feedWholeOrByteByByte(terminal, c.bytes, split);
             EXPECT_EQ(screenText(terminal), c.text);
             EXPECT_EQ(cursorText(terminal), c.cursor);
             EXPECT_EQ(screenAttributes(terminal), c.attributes);

@@ -188,5 +188,49 @@ TEST_F(ScreensFixture, FullScreenRangeEndsOnTheLastRow)
     EXPECT_EQ(terminal.getScrollInvariantUpdateRange(), std::pair(0, 3));
 }
 
+// Every row of the main screen's ring, scrollback first, as "|"-joined text without trailing blanks,
+// a row that continues a soft-wrapped one marked with a trailing "+".
+std::string ringText(Terminal& terminal)
+{
+    Buffer& buffer = terminal.normalBuffer();
+    std::string text;
+    for (int row = 0; row < buffer.lines().count(); row++) {
+        std::string line = terminal.translateBufferLineToString(buffer, row, 0, -1);
+        line.erase(line.find_last_not_of(' ') + 1);
+        text += (row ? "|" : "") + line + (buffer.line(row).isWrapped() ? "+" : "");
+    }
+    return text;
+}
+
+// A region that starts at the top scrolls its top row into the scrollback, above the rows below it
+// that stay (an editor's status line); once the ring is full its oldest row is reused.
+TEST(TerminalScreens, ARegionAtTheTopScrollsIntoTheScrollback)
+{
+    const std::string region = "\x1b[1;3r\x1b[4;1HS\x1b[3;1H";
+    const struct {
+        const char* name;
+        int scrollback;
+        std::string script;
+        std::string rows;
+        std::string cursor;
+    } cases[] = {
+        { "room left", 10, region + "a\r\nb\r\nc\r\nd\r\ne", "||a|b|c|d|e|S", "1,2" },
+        { "ring full", 2, region + "a\r\nb\r\nc\r\nd\r\ne\r\nf", "b|c|d|e|f|S", "1,2" },
+        { "no scrollback", 0, region + "a\r\nb\r\nc\r\nd", "b|c|d|S", "1,2" },
+        { "a wrapped row, ring full", 1, region + "a\r\nb\r\nc\r\nabcdefghijKL\x1b[31mx\x1b[41m\r\n",
+          "c|abcdefghij|KLx+||S", "0,2" },
+        { "two status rows", 1, "\x1b[1;2r\x1b[3;1HS\r\nT\x1b[2;1Ha\r\nb\r\nc", "a|b|c|S|T", "1,1" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto options = screenSize(10, 4);
+        options.scrollback = c.scrollback;
+        Terminal terminal(nullptr, options);
+        terminal.feed(c.script);
+        EXPECT_EQ(ringText(terminal), c.rows);
+        EXPECT_EQ(cursorText(terminal), c.cursor);
+    }
+}
+
 } // namespace
 } // namespace zentrova

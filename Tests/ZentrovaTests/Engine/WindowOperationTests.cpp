@@ -1,6 +1,7 @@
 // Window operations: which requests reach the host as commands, the size and title reports the
 // terminal answers itself, and the title stacks.
 
+#include "GoldenScreens.h"
 #include "RecordingTerminalDelegate.h"
 #include "TerminalLog.h"
 
@@ -147,6 +148,38 @@ TEST_F(WindowOperationFixture, UnhandledRequestsAreLoggedWithTheirParameters)
     TerminalLog log(*terminal);
     EXPECT_EQ(log.of("\x1b[9t\x1b[22;3t"),
               "Info: Unhandled Window command: [9]\nInfo: Unhandled Window command: [22, 3]\n");
+}
+
+// Each script is fed to a fresh terminal (whole and split at every byte) with both title reports
+// asked for at its end. OSC 0 used to leave the icon title alone, and the hexadecimal title modes were
+// stored but never applied.
+TEST(TitleCommands, TitlesAsSetAndReported)
+{
+    const struct {
+        const char* name;
+        std::string script;
+        std::string icon;
+        std::string window;
+    } cases[] = {
+        { "OSC 0 sets both titles", "\x1b]0;abc\x07", "abc", "abc" },
+        { "OSC 1 and 2 set one each", "\x1b]0;old\x07\x1b]1;i\x07\x1b]2;w\x1b\\", "i", "w" },
+        { "invalid UTF-8 gives the empty title", "\x1b]0;old\x07\x1b]0;\xff\x07", "", "" },
+        { "hexadecimal titles", "\x1b[>0t\x1b]2;616263\x07", "", "abc" },
+        { "hexadecimal UTF-8 of either case", "\x1b[>0t\x1b]0;c3A9\x07", "\xc3\xa9", "\xc3\xa9" },
+        { "bad hexadecimal gives the empty title", "\x1b]0;old\x07\x1b[>0t\x1b]0;6g\x07\x1b]1;616\x07", "", "" },
+        { "hexadecimal titles switched off again", "\x1b[>0t\x1b[>0T\x1b]2;41\x07", "", "41" },
+        { "hexadecimal reports", "\x1b]0;\xc3\xa9!\x07\x1b[>1t", "C3A921", "C3A921" },
+        { "the UTF-8 modes change nothing", "\x1b[>2;3t\x1b]0;\xc3\xa9\x07\x1b[>2;3T\x1b]1;x\x07", "x", "\xc3\xa9" },
+        { "a full reset ends the hexadecimal modes", "\x1b[>0;1t\x1b" "c\x1b]2;41\x07", "", "41" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (bool split : { false, true }) {
+            SCOPED_TRACE(split ? "split at every byte" : "whole");
+            EXPECT_EQ(repliesTo(c.script + "\x1b[20t\x1b[21t", split),
+                      "\x1b]L" + c.icon + "\x1b\\\x1b]l" + c.window + "\x1b\\");
+        }
+    }
 }
 
 TEST_F(WindowOperationFixture, PushAndPopMoveTheNamedTitles)
