@@ -130,7 +130,8 @@ public:
     void selectMatching(const QString& pattern);
     void selectWhere(const std::function<bool(const FileItem&)>& predicate);
     // Replace the tags (or permission bits) of each path in order; the first failure is thrown
-    // (std::system_error) and leaves the rest untouched and the pane unreloaded.
+    // (std::system_error) and leaves the rest untouched and the pane unreloaded. A tag name with a
+    // comma is refused (std::invalid_argument) before anything is written.
     void setTags(const QStringList& tags, const QList<std::filesystem::path>& paths);
     void setPermissions(int mode, const QList<std::filesystem::path>& paths);
     // Opens the first selected item: a folder (or a link to one) in this tab, a file through
