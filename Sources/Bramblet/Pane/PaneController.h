@@ -62,7 +62,6 @@ public:
     std::function<void()> changed;   // listing, selection, filter or mode changed
     std::function<void(const std::filesystem::path&)> openFile; // a file to open
     std::function<void()> previewSelection;                     // Space in the list
-    std::function<void()> renameSelection;                      // Return in the list
     // Files dropped on the pane: their paths, the destination folder, whether to move them.
     std::function<void(const QList<std::filesystem::path>&, const std::filesystem::path&, bool)> dropped;
     std::function<void(const QString&)> contextAction;           // a context-menu command identifier
@@ -90,6 +89,8 @@ public:
     void pathClicked(const QString& path);
     void addTab();
     void closeTab();
+    // Makes the tab `step` places after the active one active, wrapping around.
+    void cycleTab(int step);
     // Applies the mode control's segment (none selected counts as tree).
     void switchViewMode();
     void setMode(PaneMode mode);

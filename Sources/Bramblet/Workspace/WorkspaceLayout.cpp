@@ -134,10 +134,6 @@ void WorkspaceController::wirePane(PaneController* pane, int index)
         if (self)
             self->showQuickLook();
     };
-    pane->renameSelection = [self] {
-        if (self)
-            self->rename();
-    };
     pane->contextAction = [self](const QString& identifier) {
         if (self)
             self->contextAction(identifier);

@@ -150,11 +150,11 @@ TEST_F(WorkspaceNamingTest, RenameAndNewFolderQueueOnlyValidNames)
     select({ "a.txt", "b.txt" });
     workspace->rename();
     EXPECT_TRUE(dialogs.presented.isEmpty()) << "two items: nothing to rename";
-    workspace->left()->renameSelection();
+    workspace->contextAction("rename");
     EXPECT_TRUE(dialogs.presented.isEmpty());
 
     select({ "a.txt" });
-    workspace->left()->renameSelection();
+    workspace->contextAction("rename");
     ASSERT_EQ(dialogs.presented.size(), 1);
     EXPECT_EQ(dialogs.presented[0].request.informativeText, pathString(path("a.txt")));
     EXPECT_EQ(dialogs.presented[0].request.text, "a.txt");
