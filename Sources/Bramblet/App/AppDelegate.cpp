@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -151,27 +150,6 @@ void AppDelegate::terminate()
     // Leaves the event loop directly: the rules above have run, the window must not ask again.
     if (applicationShouldTerminate())
         QCoreApplication::exit(0);
-}
-
-void AppDelegate::makeMenu()
-{
-    auto* menuBar = new QMenuBar;
-    // The application menu, titled with the application's name as a Linux desktop shows it.
-    auto* application = menuBar->addMenu(QStringLiteral("Bramblet"));
-    application->addAction(QStringLiteral("About Bramblet"), this, &AppDelegate::showAbout);
-    application->addSeparator();
-    auto* quit = application->addAction(QStringLiteral("Quit Bramblet"), this, &AppDelegate::terminate);
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    auto* workspace = m_workspace.get();
-    auto* file = menuBar->addMenu(QStringLiteral("File"));
-    file->addAction(QStringLiteral("Choose Folder…"), QKeySequence(Qt::CTRL | Qt::Key_O), workspace,
-                    &WorkspaceController::chooseFolder);
-    file->addAction(QStringLiteral("Go to Folder…"), QKeySequence(Qt::CTRL | Qt::Key_L), workspace,
-                    &WorkspaceController::enterPath);
-    auto* go = menuBar->addMenu(QStringLiteral("Go"));
-    go->addAction(QStringLiteral("Connect to Server…"), workspace, [workspace] { workspace->connectToServer(); });
-    m_workspace->window()->setMenuBar(menuBar);
 }
 
 void AppDelegate::showAbout()

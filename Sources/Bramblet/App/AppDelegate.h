@@ -51,13 +51,25 @@ public:
     // Quits when the rules allow it.
     void terminate();
 
+    // Edit routing: a focused text field or text editor gets the command; otherwise copy, paste
+    // and select all act on the files of the active pane. Undo and cut reach text only.
+    void copy();
+    void paste();
+    void selectAll();
+    void undo();
+    void cut();
+
     // The resource path of the application icon for a look.
     static QString iconResource(Appearance appearance);
     // The plain arguments a desktop launcher passes as files or folders (paths or file URLs): every
     // argument after the executable that is neither an option nor the value of --left or --right.
     static QStringList handedPaths(const QStringList& arguments);
 
+    // The main menu of the workspace window; null before the launch.
+    QMenuBar* menuBar() const { return m_menuBar; }
+
 private:
+    // Builds the main menu and every keyboard shortcut (AppMenu.cpp).
     void makeMenu();
     void showAbout();
 
@@ -65,6 +77,7 @@ private:
     DialogPresenter& m_dialogs;
     std::unique_ptr<WorkspaceController> m_workspace;
     QString m_appearanceChoice;
+    QMenuBar* m_menuBar = nullptr; // owned by the workspace window
 };
 
 } // namespace bramblet

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <stdexcept>
 
 namespace bramblet {
 
@@ -101,6 +102,11 @@ void PaneController::selectMatching(const QString& pattern)
 
 void PaneController::setTags(const QStringList& tags, const QList<std::filesystem::path>& paths)
 {
+    // The attribute separates tags with commas: a name holding one would come back as two tags.
+    for (const QString& tag : tags) {
+        if (tag.contains(u','))
+            throw std::invalid_argument(QStringLiteral("The tag name “%1” contains a comma, which tags cannot hold.").arg(tag).toStdString());
+    }
     const QByteArray value = tags.join(u',').toUtf8();
     for (const auto& path : paths) {
         // Tags are read from the item itself, never from a link's target, so they are written

@@ -62,7 +62,6 @@ public:
     std::function<void()> changed;   // listing, selection, filter or mode changed
     std::function<void(const std::filesystem::path&)> openFile; // a file to open
     std::function<void()> previewSelection;                     // Space in the list
-    std::function<void()> renameSelection;                      // Return in the list
     // Files dropped on the pane: their paths, the destination folder, whether to move them.
     std::function<void(const QList<std::filesystem::path>&, const std::filesystem::path&, bool)> dropped;
     std::function<void(const QString&)> contextAction;           // a context-menu command identifier
@@ -90,6 +89,8 @@ public:
     void pathClicked(const QString& path);
     void addTab();
     void closeTab();
+    // Makes the tab `step` places after the active one active, wrapping around.
+    void cycleTab(int step);
     // Applies the mode control's segment (none selected counts as tree).
     void switchViewMode();
     void setMode(PaneMode mode);
@@ -130,7 +131,8 @@ public:
     void selectMatching(const QString& pattern);
     void selectWhere(const std::function<bool(const FileItem&)>& predicate);
     // Replace the tags (or permission bits) of each path in order; the first failure is thrown
-    // (std::system_error) and leaves the rest untouched and the pane unreloaded.
+    // (std::system_error) and leaves the rest untouched and the pane unreloaded. A tag name with a
+    // comma is refused (std::invalid_argument) before anything is written.
     void setTags(const QStringList& tags, const QList<std::filesystem::path>& paths);
     void setPermissions(int mode, const QList<std::filesystem::path>& paths);
     // Opens the first selected item: a folder (or a link to one) in this tab, a file through

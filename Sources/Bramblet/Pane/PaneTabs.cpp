@@ -78,6 +78,17 @@ void PaneController::closeTab()
     refresh();
 }
 
+void PaneController::cycleTab(int step)
+{
+    if (m_tabs.size() < 2)
+        return;
+    fire(activated);
+    saveScroll();
+    const int count = int(m_tabs.size());
+    m_activeTabIndex = ((m_activeTabIndex + step) % count + count) % count;
+    refresh();
+}
+
 void PaneController::switchViewMode()
 {
     fire(activated);

@@ -251,8 +251,10 @@ bool PaneController::handleKey(QKeyEvent* event)
     case Qt::Key_Space:
         fire(previewSelection);
         return true;
+    // Return opens, as in the desktop's other file managers; renaming is F2 (the main menu).
     case Qt::Key_Return:
-        fire(renameSelection);
+    case Qt::Key_Enter:
+        openSelected();
         return true;
     default:
         return false;

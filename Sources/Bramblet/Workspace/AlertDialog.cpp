@@ -39,6 +39,15 @@ AlertDialog::AlertDialog(const DialogRequest& request, QWidget* parent)
         m_textField = new QLineEdit(request.text, this);
         accessory = m_textField;
         break;
+    case DialogRequest::Accessory::twoTextFields:
+        m_textField = new QLineEdit(request.text, this);
+        m_secondTextField = new QLineEdit(this);
+        m_secondTextField->setPlaceholderText(request.secondPlaceholder);
+        m_secondTextField->setAccessibleName(request.secondName);
+        m_secondTextField->setToolTip(request.secondToolTip);
+        m_secondTextField->setFixedWidth(360);
+        accessory = m_textField;
+        break;
     case DialogRequest::Accessory::popUp:
         m_popUp = new QComboBox(this);
         m_popUp->addItems(request.items);
@@ -52,6 +61,10 @@ AlertDialog::AlertDialog(const DialogRequest& request, QWidget* parent)
         accessory->setToolTip(request.accessoryToolTip);
         layout->addWidget(accessory);
     }
+    if (m_textField)
+        m_textField->setPlaceholderText(request.placeholder);
+    if (m_secondTextField)
+        layout->addWidget(m_secondTextField);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -79,6 +92,8 @@ DialogAnswer AlertDialog::answer() const
     answer.button = m_button;
     if (m_textField)
         answer.text = m_textField->text();
+    if (m_secondTextField)
+        answer.secondText = m_secondTextField->text();
     if (m_popUp)
         answer.selectedIndex = m_popUp->currentIndex();
     return answer;

@@ -21,11 +21,13 @@ public:
     DialogAnswer answer() const;
 
     QLineEdit* textField() const { return m_textField; }
+    QLineEdit* secondTextField() const { return m_secondTextField; }
     QComboBox* popUp() const { return m_popUp; }
 
 private:
     int m_button = -1;
     QLineEdit* m_textField = nullptr;
+    QLineEdit* m_secondTextField = nullptr;
     QComboBox* m_popUp = nullptr;
 };
 

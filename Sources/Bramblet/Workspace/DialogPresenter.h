@@ -12,7 +12,7 @@ namespace bramblet {
 
 // One alert as the workspace asks it: texts, buttons, and at most one accessory control.
 struct DialogRequest {
-    enum class Accessory { none, textField, popUp };
+    enum class Accessory { none, textField, popUp, twoTextFields };
 
     QString message;
     QString informativeText;
@@ -23,6 +23,11 @@ struct DialogRequest {
     QStringList items; // the pop-up's entries; the first is preselected
     QString accessoryName;
     QString accessoryToolTip;
+    QString placeholder;
+    // The second text field of twoTextFields, below the first.
+    QString secondName;
+    QString secondToolTip;
+    QString secondPlaceholder;
 
     bool operator==(const DialogRequest&) const = default;
 };
@@ -32,6 +37,7 @@ struct DialogAnswer {
     int button = -1;       // index into DialogRequest::buttons; -1 when dismissed without a button
     QString text;          // the text field's text
     int selectedIndex = 0; // the pop-up's selected entry
+    QString secondText;    // the second text field's text
 };
 
 // Shows the workspace's alerts. The application shows real dialogs; tests answer them. Main

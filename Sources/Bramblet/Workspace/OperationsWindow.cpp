@@ -4,6 +4,7 @@
 #include "Bramblet/Theme/StackView.h"
 #include "Bramblet/Theme/Theme.h"
 
+#include <QAction>
 #include <QBoxLayout>
 #include <QPushButton>
 #include <QScrollArea>
@@ -24,6 +25,10 @@ OperationsWindow::OperationsWindow(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Operations"));
     resize(720, 460);
+    auto* close = new QAction(QStringLiteral("Close"), this);
+    close->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
 
     m_cancelButton = new QPushButton(QStringLiteral("Cancel pending items"));
     m_cancelButton->setToolTip(QStringLiteral("Stop all queued operations; the item currently running will finish"));

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 
 #include <filesystem>
@@ -174,6 +175,23 @@ public:
     void connectToServer(QWidget* presentingWindow = nullptr);
     // The mounting step of connectToServer() for the typed text.
     void mountServer(const QString& address);
+
+    // --- Selection, naming and tags (WorkspaceNaming.cpp) ---
+    // The Select by Kind entries before "Folders": a title and its lower-case file extensions.
+    static const QList<std::pair<QString, QSet<QString>>>& kindExtensions();
+    void selectByPattern();
+    void selectByKind();
+    void selectByTag();
+    // Set Tag: one tag (or none) replaces every tag of the selected items.
+    void manageTags();
+    // A permission box of the inspector was toggled: the item gets `mode` at once.
+    void changePermissions(const std::filesystem::path& item, int mode);
+    // Rename, Batch Rename and New Folder queue their requests once the name is valid.
+    void rename();
+    void batchRename();
+    void newFolder();
+    // A command of the panes' context menu by its identifier; others are ignored.
+    void contextAction(const QString& identifier);
 
     // --- Window rules (WorkspaceController.cpp) ---
     bool windowShouldClose();

@@ -39,6 +39,10 @@ void WorkspaceController::configure()
         self->activePane()->navigate(pathFromString(folder.toLocalFile()));
         self->activeContent()->focus();
     };
+    m_inspector->changePermissions = [self](const std::filesystem::path& item, int mode) {
+        if (self)
+            self->changePermissions(item, mode);
+    };
     m_sidebar->favoriteAction = [self](const QString& path, bool moveUp) {
         if (self)
             self->favoriteAction(path, moveUp);
@@ -129,6 +133,10 @@ void WorkspaceController::wirePane(PaneController* pane, int index)
     pane->previewSelection = [self] {
         if (self)
             self->showQuickLook();
+    };
+    pane->contextAction = [self](const QString& identifier) {
+        if (self)
+            self->contextAction(identifier);
     };
     pane->setShowHidden(m_showHidden);
 }

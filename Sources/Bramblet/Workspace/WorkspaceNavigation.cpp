@@ -36,6 +36,7 @@ void WorkspaceController::wireNavigationCommands()
     connectToolbarButton("refresh", &WorkspaceController::refresh);
     connectToolbarButton("toggleHidden", &WorkspaceController::toggleHidden);
     connectToolbarButton("toggleInspector", &WorkspaceController::toggleInspector);
+    connectToolbarButton("newFolder", &WorkspaceController::newFolder);
 }
 
 void WorkspaceController::refresh()

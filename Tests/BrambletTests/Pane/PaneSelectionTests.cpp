@@ -131,12 +131,12 @@ TEST_F(PaneSelectionTest, OpenSelectedOpensOnlyTheFirstItemInDisplayOrder)
     EXPECT_EQ(pane->activeTab().path, tree / QStringLiteral("sub"));
 }
 
-TEST_F(PaneSelectionTest, SpaceAndReturnAskTheOwnerAndNeverReachTheList)
+TEST_F(PaneSelectionTest, SpaceAsksForAPreviewAndReturnOpensNeitherReachingTheList)
 {
     int previews = 0;
-    int renames = 0;
+    QList<std::filesystem::path> opened;
     pane->previewSelection = [&] { ++previews; };
-    pane->renameSelection = [&] { ++renames; };
+    pane->openFile = [&](const std::filesystem::path& file) { opened.append(file); };
     FileTable* table = pane->table();
     table->setFocus();
     table->setCurrentIndex(table->model()->index(1, 0));
@@ -145,9 +145,14 @@ TEST_F(PaneSelectionTest, SpaceAndReturnAskTheOwnerAndNeverReachTheList)
     QTest::keyClick(table, Qt::Key_Space);
     EXPECT_EQ(previews, 1);
     QTest::keyClick(table, Qt::Key_Return);
-    EXPECT_EQ(renames, 1);
+    EXPECT_TRUE(opened.isEmpty()) << "nothing selected, nothing opened";
     // Neither key selected the current row, as the list would have.
     EXPECT_TRUE(pane->selected().isEmpty());
+    pane->selectWhere([](const FileItem& item) { return item.name == "banana.txt"; });
+    QTest::keyClick(table, Qt::Key_Enter);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.first().filename(), "banana.txt");
+    pane->selectWhere([](const FileItem&) { return false; });
 
     // Unset callbacks still consume the keys; other keys reach the list.
     pane->previewSelection = nullptr;

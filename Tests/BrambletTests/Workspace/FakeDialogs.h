@@ -40,11 +40,11 @@ public:
     }
 
     // Answers the last window-modal alert.
-    void answer(int button, const QString& text = {}, int selectedIndex = 0)
+    void answer(int button, const QString& text = {}, int selectedIndex = 0, const QString& secondText = {})
     {
         auto completion = presented.last().completion;
         if (completion)
-            completion({ button, text, selectedIndex });
+            completion({ button, text, selectedIndex, secondText });
     }
 
     struct FolderChooser {

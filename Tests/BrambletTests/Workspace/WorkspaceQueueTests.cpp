@@ -206,7 +206,7 @@ TEST_F(WorkspaceQueueTest, ClosingIsRefusedWhileARequestRuns)
     EXPECT_FALSE(workspace->windowShouldClose());
     EXPECT_EQ(dialogs.presented.last().request.informativeText,
               "An operation is running. Cancel pending items and let the current item finish before closing.");
-    dialogs.presented[0].completion({ 1, {}, 0 });
+    dialogs.presented[0].completion({ 1, {}, 0, {} });
     ASSERT_TRUE(waitIdle(*workspace));
     EXPECT_TRUE(workspace->windowShouldClose());
 }

@@ -1,0 +1,179 @@
+#include "Bramblet/App/AppDelegate.h"
+
+#include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Workspace/WorkspaceController.h"
+#include "Bramblet/Workspace/WorkspaceWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+#include <functional>
+
+namespace bramblet {
+
+namespace {
+
+// One line of the keyboard surface: an item of a menu (`menu` set) or a shortcut the window keeps
+// without an item (`menu` null), with the key the menu shows and the keys Linux file managers
+// use for the same command.
+struct MenuLine {
+    const char* menu;
+    const char* title; // null: a separator
+    QKeySequence key;
+    QList<QKeySequence> secondKeys;
+    std::function<void()> action;
+    // Works while another window of the application (the Operations window) is in front.
+    bool applicationWide = false;
+};
+
+// Runs `edit` on the focused text field or editor; false when the focus is in none. (A focused
+// terminal view will be asked before the files once the sides show terminals.)
+template <typename Edit>
+bool editFocusedText(Edit edit)
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* field = qobject_cast<QLineEdit*>(focus))
+        edit(field);
+    else if (auto* editor = qobject_cast<QTextEdit*>(focus))
+        edit(editor);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus))
+        edit(plain);
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+void AppDelegate::makeMenu()
+{
+    WorkspaceController* w = m_workspace.get();
+    auto* window = w->window();
+    using K = QKeySequence;
+    const auto pane = [w] { return w->activePane(); };
+    const MenuLine lines[] = {
+        { "Bramblet", "About Bramblet", {}, {}, [this] { showAbout(); } },
+        { "Bramblet", nullptr, {}, {}, {} },
+        // The desktop has no hiding of a whole application; its window is minimised instead.
+        { "Bramblet", "Hide Bramblet", {}, {}, [window] { window->showMinimized(); } },
+        { "Bramblet", "Quit Bramblet", K(Qt::CTRL | Qt::Key_Q), {}, [this] { terminate(); }, true },
+
+        { "File", "Choose Folder\u2026", K(Qt::CTRL | Qt::Key_O), {}, [w] { w->chooseFolder(); } },
+        { "File", "Go to Folder\u2026", K(Qt::CTRL | Qt::Key_L), {}, [w] { w->enterPath(); } },
+        { "File", "New Folder\u2026", K(Qt::CTRL | Qt::SHIFT | Qt::Key_N), {}, [w] { w->newFolder(); } },
+        { "File", "New Tab", K(Qt::CTRL | Qt::Key_T), {}, [w] { w->newTab(); } },
+        // Closes a tab, never the window.
+        { "File", "Close Tab", K(Qt::CTRL | Qt::Key_W), {}, [w] { w->closeTab(); } },
+        { "File", nullptr, {}, {}, {} },
+        { "File", "Open Selection", K(Qt::CTRL | Qt::Key_Down), {}, [w] { w->openSelection(); } },
+        { "File", "Parent Folder", K(Qt::CTRL | Qt::Key_Up), { K(Qt::Key_Backspace), K(Qt::ALT | Qt::Key_Up) },
+          [w] { w->parentFolder(); } },
+        { "File", "Rename\u2026", K(Qt::Key_F2), {}, [w] { w->rename(); } },
+        { "File", "Batch Rename\u2026", {}, {}, [w] { w->batchRename(); } },
+        { "File", "Set Tag\u2026", {}, {}, [w] { w->manageTags(); } },
+        { "File", "Move to Trash\u2026", K(Qt::Key_Delete), { K(Qt::CTRL | Qt::Key_Backspace) }, [w] { w->trashSelection(); } },
+
+        { "Edit", "Undo", K(Qt::CTRL | Qt::Key_Z), {}, [this] { undo(); } },
+        { "Edit", "Cut", K(Qt::CTRL | Qt::Key_X), {}, [this] { cut(); } },
+        { "Edit", "Copy", K(Qt::CTRL | Qt::Key_C), {}, [this] { copy(); } },
+        { "Edit", "Paste", K(Qt::CTRL | Qt::Key_V), {}, [this] { paste(); } },
+        { "Edit", "Move Copied Items Here", K(Qt::CTRL | Qt::ALT | Qt::Key_V), {}, [w] { w->pasteMoveFiles(); } },
+        { "Edit", "Select All", K(Qt::CTRL | Qt::Key_A), {}, [this] { selectAll(); } },
+
+        { "View", "Filter This Folder", K(Qt::CTRL | Qt::Key_F), {}, [w] { w->focusFilter(); } },
+        { "View", "Select by Pattern\u2026", {}, {}, [w] { w->selectByPattern(); } },
+        { "View", "Select by Kind\u2026", {}, {}, [w] { w->selectByKind(); } },
+        { "View", "Select by Tag\u2026", {}, {}, [w] { w->selectByTag(); } },
+        { "View", "Refresh", K(Qt::CTRL | Qt::Key_R), { K(Qt::Key_F5) }, [w] { w->refresh(); } },
+        { "View", "Show Hidden Files", K(Qt::CTRL | Qt::SHIFT | Qt::Key_Period), { K(Qt::CTRL | Qt::Key_H) },
+          [w] { w->toggleHidden(); } },
+        { "View", "Toggle Sidebar", K(Qt::CTRL | Qt::ALT | Qt::Key_S), {}, [w] { w->toggleSidebar(); } },
+        { "View", "Toggle Inspector", K(Qt::CTRL | Qt::ALT | Qt::Key_I), {}, [w] { w->toggleInspector(); } },
+        { "View", "Quick Look", K(Qt::CTRL | Qt::Key_Y), {}, [w] { w->showQuickLook(); } },
+
+        { "Go", "Focus Left Pane", K(Qt::CTRL | Qt::ALT | Qt::Key_Left), {}, [w] { w->focusLeft(); } },
+        { "Go", "Focus Right Pane", K(Qt::CTRL | Qt::ALT | Qt::Key_Right), {}, [w] { w->focusRight(); } },
+        { "Go", "Add to Favorites", K(Qt::CTRL | Qt::Key_D), {}, [w] { w->addFavorite(); } },
+        { "Go", "Connect to Server\u2026", {}, {}, [w] { w->connectToServer(); } },
+
+        { "Operations", "Copy to Other Pane\u2026", {}, {}, [w] { w->copyToOther(); } },
+        { "Operations", "Move to Other Pane\u2026", {}, {}, [w] { w->moveToOther(); } },
+        { "Operations", "Show Operations", K(Qt::CTRL | Qt::Key_J), {}, [w] { w->showOperations(); }, true },
+        { "Operations", "Show Drop Stack", {}, {}, [w] { w->showDropStack(); } },
+        { "Operations", "Compare Selected Files", {}, {}, [w] { w->compareSelected(); } },
+        { "Operations", "Share\u2026", {}, {}, [w] { w->shareSelected(); } },
+        { "Operations", "Cancel Pending Items", {}, {}, [w] { w->cancelOperations(); } },
+
+        // Keys of the desktop's file managers for commands that have no menu item.
+        { nullptr, "Back", K(Qt::ALT | Qt::Key_Left), {}, [pane] { pane()->back(); } },
+        { nullptr, "Forward", K(Qt::ALT | Qt::Key_Right), {}, [pane] { pane()->forward(); } },
+        { nullptr, "Next Tab", K(Qt::CTRL | Qt::Key_Tab), {}, [pane] { pane()->cycleTab(1); } },
+        { nullptr, "Previous Tab", K(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), {}, [pane] { pane()->cycleTab(-1); } },
+        { nullptr, "Other Pane", K(Qt::Key_Tab), {}, [w] { w->focusSide(1 - w->activeIndex()); } },
+    };
+
+    m_menuBar = new QMenuBar;
+    QHash<QString, QMenu*> menus;
+    for (const auto& line : lines) {
+        QAction* action = nullptr;
+        if (line.menu) {
+            const QString title = QString::fromUtf8(line.menu);
+            QMenu*& menu = menus[title];
+            if (!menu)
+                menu = m_menuBar->addMenu(title);
+            if (!line.title) {
+                menu->addSeparator();
+                continue;
+            }
+            action = menu->addAction(QString::fromUtf8(line.title));
+        } else {
+            action = new QAction(QString::fromUtf8(line.title), window);
+            window->addAction(action);
+        }
+        QList<QKeySequence> keys;
+        if (!line.key.isEmpty())
+            keys.append(line.key);
+        keys += line.secondKeys;
+        action->setShortcuts(keys);
+        action->setShortcutContext(line.applicationWide ? Qt::ApplicationShortcut : Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, line.action);
+        // Without a mail handler there is nothing to share with.
+        if (action->text() == QStringLiteral("Share\u2026"))
+            action->setEnabled(WorkspaceController::canShare());
+    }
+    window->setMenuBar(m_menuBar);
+}
+
+void AppDelegate::copy()
+{
+    if (!editFocusedText([](auto* text) { text->copy(); }) && m_workspace)
+        m_workspace->copyFiles();
+}
+
+void AppDelegate::paste()
+{
+    if (!editFocusedText([](auto* text) { text->paste(); }) && m_workspace)
+        m_workspace->pasteFiles();
+}
+
+void AppDelegate::selectAll()
+{
+    if (!editFocusedText([](auto* text) { text->selectAll(); }) && m_workspace)
+        m_workspace->selectAllFiles();
+}
+
+void AppDelegate::undo()
+{
+    editFocusedText([](auto* text) { text->undo(); });
+}
+
+void AppDelegate::cut()
+{
+    editFocusedText([](auto* text) { text->cut(); });
+}
+
+} // namespace bramblet

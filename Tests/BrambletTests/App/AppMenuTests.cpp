@@ -1,0 +1,175 @@
+#include "Bramblet/App/AppDelegate.h"
+
+#include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Workspace/WorkspaceController.h"
+#include "Bramblet/Workspace/WorkspaceWindow.h"
+#include "Pane/PaneTestSupport.h"
+#include "Workspace/FakeDialogs.h"
+#include "Workspace/WorkspaceTestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace bramblet {
+namespace {
+
+using testing::eventually;
+using testing::names;
+
+class AppMenuTest : public testing::SandboxedDefaultsTest {
+protected:
+    void SetUp() override
+    {
+        QDir root(m_folder.path());
+        ASSERT_TRUE(root.mkpath("sub"));
+        QFile file(root.filePath("a.txt"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        delegate.applicationDidFinishLaunching({ "bramblet", "--temporary", "--left", m_folder.path(), "--right", m_folder.path() });
+        workspace = delegate.workspace();
+        ASSERT_TRUE(eventually([this] { return workspace->left()->visible().size() == 2; }));
+    }
+    void TearDown() override { workspace->window()->hide(); }
+
+    // "Menu/Title" -> the action.
+    QAction* item(const QString& path) const
+    {
+        const QString menuTitle = path.section(u'/', 0, 0);
+        const QString title = path.section(u'/', 1);
+        for (QAction* top : delegate.menuBar()->actions()) {
+            if (top->text() != menuTitle)
+                continue;
+            for (QAction* action : top->menu()->actions()) {
+                if (action->text() == title)
+                    return action;
+            }
+        }
+        return nullptr;
+    }
+
+    QString folder() const { return m_folder.path(); }
+
+    testing::FakeDialogs dialogs;
+    AppDelegate delegate { defaults(), dialogs };
+    WorkspaceController* workspace = nullptr;
+
+private:
+    QTemporaryDir m_folder;
+};
+
+TEST_F(AppMenuTest, EveryItemHasItsMenuTitleAndKeys)
+{
+    QStringList menus;
+    for (QAction* top : delegate.menuBar()->actions())
+        menus.append(top->text());
+    EXPECT_EQ(menus, QStringList({ "Bramblet", "File", "Edit", "View", "Go", "Operations" }));
+
+    struct Case {
+        const char* path;
+        const char* keys; // every shortcut, the menu's first
+    };
+    const Case cases[] = {
+        { "Bramblet/About Bramblet", "" },
+        { "Bramblet/Hide Bramblet", "" },
+        { "Bramblet/Quit Bramblet", "Ctrl+Q" },
+        { "File/Choose Folder\u2026", "Ctrl+O" },
+        { "File/Go to Folder\u2026", "Ctrl+L" },
+        { "File/New Folder\u2026", "Ctrl+Shift+N" },
+        { "File/New Tab", "Ctrl+T" },
+        { "File/Close Tab", "Ctrl+W" },
+        { "File/Open Selection", "Ctrl+Down" },
+        { "File/Parent Folder", "Ctrl+Up; Backspace; Alt+Up" },
+        { "File/Rename\u2026", "F2" },
+        { "File/Batch Rename\u2026", "" },
+        { "File/Set Tag\u2026", "" },
+        { "File/Move to Trash\u2026", "Del; Ctrl+Backspace" },
+        { "Edit/Undo", "Ctrl+Z" },
+        { "Edit/Cut", "Ctrl+X" },
+        { "Edit/Copy", "Ctrl+C" },
+        { "Edit/Paste", "Ctrl+V" },
+        { "Edit/Move Copied Items Here", "Ctrl+Alt+V" },
+        { "Edit/Select All", "Ctrl+A" },
+        { "View/Filter This Folder", "Ctrl+F" },
+        { "View/Select by Pattern\u2026", "" },
+        { "View/Select by Kind\u2026", "" },
+        { "View/Select by Tag\u2026", "" },
+        { "View/Refresh", "Ctrl+R; F5" },
+        { "View/Show Hidden Files", "Ctrl+Shift+.; Ctrl+H" },
+        { "View/Toggle Sidebar", "Ctrl+Alt+S" },
+        { "View/Toggle Inspector", "Ctrl+Alt+I" },
+        { "View/Quick Look", "Ctrl+Y" },
+        { "Go/Focus Left Pane", "Ctrl+Alt+Left" },
+        { "Go/Focus Right Pane", "Ctrl+Alt+Right" },
+        { "Go/Add to Favorites", "Ctrl+D" },
+        { "Go/Connect to Server\u2026", "" },
+        { "Operations/Copy to Other Pane\u2026", "" },
+        { "Operations/Move to Other Pane\u2026", "" },
+        { "Operations/Show Operations", "Ctrl+J" },
+        { "Operations/Show Drop Stack", "" },
+        { "Operations/Compare Selected Files", "" },
+        { "Operations/Share\u2026", "" },
+        { "Operations/Cancel Pending Items", "" },
+    };
+    QSet<QKeySequence> bound;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        QAction* action = item(QString::fromUtf8(c.path));
+        ASSERT_NE(action, nullptr);
+        QStringList keys;
+        for (const auto& key : action->shortcuts()) {
+            keys.append(key.toString());
+            EXPECT_FALSE(bound.contains(key)) << "bound twice: " << key.toString().toStdString();
+            bound.insert(key);
+        }
+        EXPECT_EQ(keys.join("; ").toStdString(), c.keys);
+    }
+    EXPECT_EQ(item("Operations/Share\u2026")->isEnabled(), WorkspaceController::canShare());
+    EXPECT_EQ(item("Bramblet/Quit Bramblet")->shortcutContext(), Qt::ApplicationShortcut);
+    EXPECT_EQ(item("Operations/Show Operations")->shortcutContext(), Qt::ApplicationShortcut);
+}
+
+TEST_F(AppMenuTest, ItemsReachTheWorkspace)
+{
+    item("File/New Tab")->trigger();
+    EXPECT_EQ(workspace->left()->tabs().size(), 2);
+    item("File/Close Tab")->trigger();
+    EXPECT_EQ(workspace->left()->tabs().size(), 1);
+    EXPECT_TRUE(workspace->window()->isVisible()) << "Close Tab never closes the window";
+    item("View/Show Hidden Files")->trigger();
+    EXPECT_TRUE(workspace->showHidden());
+    item("File/New Folder\u2026")->trigger();
+    EXPECT_EQ(dialogs.presented.last().request.message, "New Folder");
+    item("Go/Connect to Server\u2026")->trigger();
+    EXPECT_EQ(dialogs.presented.last().request.message, "Connect to Server");
+    item("Go/Focus Right Pane")->trigger();
+    EXPECT_EQ(workspace->activeIndex(), 1);
+}
+
+TEST_F(AppMenuTest, EditCommandsGoToAFocusedTextFieldOtherwiseToTheFiles)
+{
+    auto* window = workspace->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    window->activateWindow();
+    workspace->filter()->setText("abc");
+    workspace->filter()->setFocus();
+    ASSERT_TRUE(eventually([this] { return QApplication::focusWidget() == workspace->filter(); }));
+    item("Edit/Select All")->trigger();
+    EXPECT_EQ(workspace->filter()->selectedText(), "abc");
+    EXPECT_TRUE(workspace->left()->selected().isEmpty()) << "the files are left alone";
+    item("Edit/Copy")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "abc");
+
+    workspace->left()->focus();
+    ASSERT_TRUE(eventually([this] { return QApplication::focusWidget() == workspace->left()->table(); }));
+    item("Edit/Select All")->trigger();
+    EXPECT_EQ(names(workspace->left()->selected()), QStringList({ "sub", "a.txt" }));
+    item("Edit/Copy")->trigger();
+    EXPECT_EQ(workspace->clipboard().size(), 2);
+}
+
+} // namespace
+} // namespace bramblet
