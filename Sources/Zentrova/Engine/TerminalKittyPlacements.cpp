@@ -270,6 +270,8 @@ bool Terminal::displayKittyImage(const KittyGraphicsPayload& payload, const Kitt
         record.row = buffer.y() + buffer.yBase();
         record.cols = columns;
         record.rows = rowCount;
+        record.pixelOffsetX = pixelOffsetX;
+        record.pixelOffsetY = pixelOffsetY;
         record.zIndex = clampToInt(control.zIndex);
         record.isVirtual = true;
         record.isAlternateBuffer = isCurrentBufferAlternate();
@@ -503,6 +505,12 @@ void Terminal::updateKittyRelativePlacementsForCurrentBuffer()
     KittyGraphicsState& state = *m_kittyGraphicsState;
     Buffer& buffer = *m_buffer;
     const bool alternate = isCurrentBufferAlternate();
+    // Every scroll comes here while rows hold images: without a record on this screen there is
+    // nothing to follow, and the rows are not searched.
+    const bool anyRecord = std::any_of(state.placementsByKey.begin(), state.placementsByKey.end(),
+                                       [&](const auto& entry) { return entry.second.isAlternateBuffer == alternate; });
+    if (!anyRecord)
+        return;
     const KittyPositions positions = collectKittyPlacementPositions(buffer);
     // Placements follow their images when rows scroll.
     for (auto& [key, record] : state.placementsByKey) {

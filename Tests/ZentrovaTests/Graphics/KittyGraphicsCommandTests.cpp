@@ -181,6 +181,22 @@ TEST_F(KittyCommands, EndlessChunksAreDroppedAtTheCapAndTheLastAnswersBadPayload
     EXPECT_EQ(delegate.sent, framed("i=6;OK"));
 }
 
+TEST_F(KittyCommands, OneApcStringCarriesNoMoreThanTheStoreAccepts)
+{
+    TerminalOptions small = options();
+    small.kittyImageCacheLimitBytes = 0; // the floor: 4096 letters of base64 and 4096 bytes of keys
+    Terminal capped(&delegate, small);
+    const std::vector<uint8_t> fits = pixels(32, 24); // 3072 bytes: 4096 letters
+    delegate.sent.clear();
+    capped.feed(apcWithData("a=t,i=1,s=32,v=24", fits));
+    EXPECT_EQ(delegate.sent, framed("i=1;OK"));
+    // Past the cap the string is dropped whole: no reply, nothing stored.
+    delegate.sent.clear();
+    capped.feed(apcWithData("a=t,i=2,s=64,v=48", pixels(64, 48)));
+    EXPECT_EQ(delegate.sent, "");
+    EXPECT_FALSE(capped.kittyGraphicsState().imagesById.contains(2));
+}
+
 TEST_F(KittyCommands, DeleteModesWithoutTheirKeyAnswerAndFreeNothing)
 {
     const std::pair<const char*, const char*> cases[] = {
