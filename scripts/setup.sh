@@ -18,6 +18,8 @@ packages=(
   openssl
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzz targets: clang and its libFuzzer and sanitizer runtimes (the corpus replay runs in the tests)
+  clang libclang-rt-14-dev
   # headless display and GL for widget and renderer tests
   xvfb xauth libgl1-mesa-dri libegl1 libgl-dev
   # tools the program calls
