@@ -103,9 +103,22 @@ void FileSearchWalk(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * entryCount);
 }
 
+// The same walk with a wildcard query, which matches every name as a whole.
+void FileSearchWalkWildcard(benchmark::State& state)
+{
+    const auto& folder = largeFolder();
+    const bramblet::NameIndex noIndex { "/nonexistent/plocate", std::nullopt };
+    const bramblet::Cancellation notCancelled({});
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            bramblet::searchFolder(noIndex, folder, QStringLiteral("*999.t?t"), false, notCancelled));
+    state.SetItemsProcessed(state.iterations() * entryCount);
+}
+
 } // namespace
 
 BENCHMARK(BareGetdentsAndStatx)->Unit(benchmark::kMillisecond)->UseRealTime();
 // Real time: the listing runs on the service's thread while this one waits.
 BENCHMARK(FileServiceList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FileSearchWalk)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(FileSearchWalkWildcard)->Unit(benchmark::kMillisecond)->UseRealTime();

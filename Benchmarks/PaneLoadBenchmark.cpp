@@ -6,11 +6,11 @@
 #include "Bramblet/Pane/PaneController.h"
 #include "Bramblet/Pane/PaneListModel.h"
 #include "BrambletCore/Files/FileService.h"
+#include "BenchmarkApplication.h"
 #include "LargeFolder.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -21,18 +21,6 @@ namespace {
 
 constexpr int entryCount = 100'000;
 using Clock = std::chrono::steady_clock;
-
-// Widgets need an application; the benchmarks run headless.
-void ensureApplication()
-{
-    if (QApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "bramblet_bench";
-    static char* argv[] = { name, nullptr };
-    new QApplication(argc, argv); // lives until the process ends
-}
 
 const std::filesystem::path& largeFolder()
 {
@@ -68,7 +56,7 @@ void spinUntil(const std::function<bool()>& done)
 struct Pane {
     Pane()
     {
-        ensureApplication();
+        bench::ensureApplication();
         auto timed = std::make_unique<TimedFileService>();
         service = timed.get();
         pane = std::make_unique<bramblet::PaneController>(bramblet::pathString(largeFolder()), bramblet::PaneMode::list,

@@ -5,41 +5,14 @@
 #include "Zentrova/Engine/Terminal.h"
 #include "Zentrova/Engine/TerminalDelegate.h"
 
+#include "AllocationCounter.h"
 #include "TerminalWorkloads.h"
 
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
-
-// Counts every allocation of the benchmark program, so a benchmark can tell whether its loop
-// allocates. One relaxed increment per allocation; the other benchmarks do not notice.
-namespace {
-std::atomic<size_t> allocationCount { 0 };
-}
-
-// Not inlined: the compiler would otherwise pair the malloc here with the frees below and warn.
-[[gnu::noinline]] void* operator new(size_t size)
-{
-    allocationCount.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size == 0 ? 1 : size))
-        return block;
-    throw std::bad_alloc();
-}
-
-[[gnu::noinline]] void operator delete(void* block) noexcept
-{
-    std::free(block);
-}
-
-[[gnu::noinline]] void operator delete(void* block, size_t) noexcept
-{
-    std::free(block);
-}
 
 namespace {
 
@@ -150,10 +123,10 @@ void scrollAllocations(benchmark::State& state)
         Terminal terminal(&host, screen(state));
         for (int i = 0; i < 20; i++)
             terminal.feed(thousandLines);
-        const size_t before = allocationCount.load();
+        const size_t before = allocationcounter::count();
         for (int i = 0; i < 1000; i++)
             terminal.feed(thousandLines);
-        state.counters["allocationsPerLine"] = double(allocationCount.load() - before) / 1e6;
+        state.counters["allocationsPerLine"] = double(allocationcounter::count() - before) / 1e6;
     }
 }
 

@@ -20,10 +20,16 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # fuzz targets: clang and its libFuzzer and sanitizer runtimes (the corpus replay runs in the tests)
   clang libclang-rt-14-dev
+  # the desktop's trash tools, which read back what the Trash tests write
+  trash-cli
+  # Unicode's data files: the bidi conformance cases and the tables shaping and mirroring check against
+  unicode-data
   # headless display and GL for widget and renderer tests
   xvfb xauth libgl1-mesa-dri libegl1 libgl-dev
-  # tools the program calls
-  plocate xdg-utils
+  # tools the program calls (gio mounts network shares through the desktop's GVfs)
+  plocate xdg-utils libglib2.0-bin
+  # the graphics protocol document whose examples the kitty image tests replay
+  kitty-doc
   # fonts: Latin, CJK, Arabic and emoji coverage for fallback
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
 )

@@ -162,6 +162,15 @@ void AppDelegate::makeMenu()
     application->addSeparator();
     auto* quit = application->addAction(QStringLiteral("Quit Bramblet"), this, &AppDelegate::terminate);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    auto* workspace = m_workspace.get();
+    auto* file = menuBar->addMenu(QStringLiteral("File"));
+    file->addAction(QStringLiteral("Choose Folder…"), QKeySequence(Qt::CTRL | Qt::Key_O), workspace,
+                    &WorkspaceController::chooseFolder);
+    file->addAction(QStringLiteral("Go to Folder…"), QKeySequence(Qt::CTRL | Qt::Key_L), workspace,
+                    &WorkspaceController::enterPath);
+    auto* go = menuBar->addMenu(QStringLiteral("Go"));
+    go->addAction(QStringLiteral("Connect to Server…"), workspace, [workspace] { workspace->connectToServer(); });
     m_workspace->window()->setMenuBar(menuBar);
 }
 

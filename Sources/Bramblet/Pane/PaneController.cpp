@@ -129,7 +129,10 @@ void PaneController::openSelected()
     if (items.isEmpty())
         return;
     const FileItem& first = items.first();
-    if (first.isDirectory)
+    // A link to a folder stays listed as a link, but opens here under its own path: handed to
+    // the desktop, a folder would open in another program.
+    std::error_code ignored;
+    if (first.isDirectory || (first.isSymbolicLink && std::filesystem::is_directory(first.url, ignored)))
         navigate(first.url);
     else if (openFile)
         openFile(first.url);

@@ -97,6 +97,9 @@ public:
     void saveScroll();
     // Gives the active view the keyboard focus, then reports `activated`.
     void focus();
+    // Hands a key to the active view as if it had been pressed there (the preview panel passes
+    // the arrow keys on, so they move the selection).
+    void passKey(QKeyEvent* event);
 
     // --- Loading, filter and search ---
     // Lists the current folder again (then Git statuses, then the filter).
@@ -130,7 +133,8 @@ public:
     // (std::system_error) and leaves the rest untouched and the pane unreloaded.
     void setTags(const QStringList& tags, const QList<std::filesystem::path>& paths);
     void setPermissions(int mode, const QList<std::filesystem::path>& paths);
-    // Opens the first selected item: a folder in this tab, a file through `openFile`.
+    // Opens the first selected item: a folder (or a link to one) in this tab, a file through
+    // `openFile`.
     void openSelected();
     void refreshAction();
     void chooseFolderAction();

@@ -129,6 +129,11 @@ int PaneListModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : columnCount_;
 }
 
+QIcon PaneListModel::icon(const FileItem& item)
+{
+    return item.isDirectory ? Theme::systemSymbol(QStringLiteral("folder.fill")) : fileIcon(item.name);
+}
+
 QString PaneListModel::sizeText(const FileItem& item)
 {
     if (item.isDirectory)
@@ -166,7 +171,7 @@ QVariant PaneListModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         if (index.column() != nameColumn)
             return {};
-        return item.isDirectory ? Theme::systemSymbol(QStringLiteral("folder.fill")) : fileIcon(item.name);
+        return icon(item);
     case Qt::TextAlignmentRole:
         return index.column() == sizeColumn ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                             : QVariant(Qt::AlignLeft | Qt::AlignVCenter);

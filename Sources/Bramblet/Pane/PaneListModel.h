@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QIcon>
 #include <QList>
 #include <QTimer>
 
@@ -53,6 +54,9 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+    // The icon of the name column: the folder symbol, or the desktop's icon for the file's type
+    // (chosen by its name alone).
+    static QIcon icon(const FileItem& item);
     // The texts of the size and date columns.
     static QString sizeText(const FileItem& item);
     static QString dateText(const FileItem& item);

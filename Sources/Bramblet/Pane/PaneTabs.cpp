@@ -3,6 +3,8 @@
 #include "Bramblet/Pane/ModeControl.h"
 #include "Bramblet/Theme/FileTable.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QScrollBar>
 
 namespace bramblet {
@@ -103,6 +105,13 @@ void PaneController::focus()
     if (window()->isVisible())
         activeScroll()->setFocus(Qt::OtherFocusReason);
     fire(activated);
+}
+
+void PaneController::passKey(QKeyEvent* event)
+{
+    QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
+                   ushort(event->count()));
+    QCoreApplication::sendEvent(activeScroll(), &copy);
 }
 
 } // namespace bramblet

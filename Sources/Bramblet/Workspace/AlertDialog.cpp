@@ -3,6 +3,7 @@
 #include "Bramblet/Theme/Theme.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -101,6 +102,25 @@ DialogAnswer AlertPresenter::run(QWidget* window, const DialogRequest& request)
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.exec();
     return dialog.answer();
+}
+
+void AlertPresenter::chooseFolder(QWidget* window, const QString& startFolder, FolderCompletion completion)
+{
+    auto* dialog = new QFileDialog(window, {}, startFolder);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
+        if (!completion)
+            return;
+        const QStringList chosen = dialog->selectedFiles();
+        if (result == QDialog::Accepted && !chosen.isEmpty())
+            completion(chosen.first());
+        else
+            completion(std::nullopt);
+    });
+    dialog->open();
 }
 
 } // namespace bramblet

@@ -30,11 +30,12 @@ private:
 };
 
 // Presents requests as AlertDialogs: window-modal ones as sheets of the window, run ones modal to
-// the application.
+// the application; folders are chosen in a window-modal file dialog.
 class AlertPresenter : public DialogPresenter {
 public:
     void present(QWidget* window, const DialogRequest& request, Completion completion) override;
     DialogAnswer run(QWidget* window, const DialogRequest& request) override;
+    void chooseFolder(QWidget* window, const QString& startFolder, FolderCompletion completion) override;
 };
 
 } // namespace bramblet

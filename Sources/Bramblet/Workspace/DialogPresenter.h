@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -47,6 +48,12 @@ public:
 
     // Modal to the whole application; returns the answer.
     virtual DialogAnswer run(QWidget* window, const DialogRequest& request) = 0;
+
+    // The folder chooser, attached to `window` and modal to it only: folders alone, one of them,
+    // starting in `startFolder`. Returns at once; `completion` gets the chosen folder's path, or
+    // nothing when the user cancelled.
+    using FolderCompletion = std::function<void(const std::optional<QString>& folder)>;
+    virtual void chooseFolder(QWidget* window, const QString& startFolder, FolderCompletion completion) = 0;
 };
 
 } // namespace bramblet

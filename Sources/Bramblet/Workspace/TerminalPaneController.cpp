@@ -52,4 +52,13 @@ void TerminalPaneController::focus()
     m_files->focus();
 }
 
+void TerminalPaneController::open(const std::filesystem::path&)
+{
+}
+
+void TerminalPaneController::showFiles()
+{
+    m_files->show();
+}
+
 } // namespace bramblet

@@ -2,6 +2,7 @@
 
 #include "Bramblet/Theme/ColorView.h"
 
+#include <filesystem>
 #include <functional>
 
 namespace bramblet {
@@ -32,6 +33,12 @@ public:
 
     // Gives the keyboard focus to what the side shows: its file pane.
     void focus();
+
+    // Opens a terminal session in `directory`. The side has no terminal sessions yet, so this
+    // does nothing until it does.
+    void open(const std::filesystem::path& directory);
+    // Shows the side's file pane (the side's only content so far).
+    void showFiles();
 
     ColorView* activeRule() const { return m_activeRule; }
     ActivatableStack* header() const { return m_header; }

@@ -7,6 +7,7 @@
 #include "Bramblet/Sidebar/SidebarController.h"
 #include "Bramblet/Theme/Theme.h"
 #include "Bramblet/Theme/ToolbarAccentButton.h"
+#include "Bramblet/Workspace/QuickLookPanel.h"
 #include "Bramblet/Workspace/TerminalPaneController.h"
 #include "Bramblet/Workspace/WorkspaceSplitter.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
@@ -69,6 +70,9 @@ void WorkspaceController::refreshChrome()
     updateStackButton();
     updateToolbarToggleAppearance();
     setFilterText(m_filter, pane->activeTab().filter);
+    // An open preview follows the selection.
+    if (m_quickLook && m_quickLook->isVisible() && !selected.isEmpty())
+        preview(selected);
     save();
     emit refreshed();
 }
@@ -91,6 +95,35 @@ void WorkspaceController::updateToolbarToggleAppearance()
     style("toggleSidebar", !m_split->isCollapsed(sidebarItem));
     style("toggleHidden", m_showHidden);
     style("toggleInspector", !m_split->isCollapsed(inspectorItem));
+}
+
+void WorkspaceController::toggleHidden()
+{
+    m_showHidden = !m_showHidden;
+    for (auto* pane : { m_left, m_right }) {
+        pane->setShowHidden(m_showHidden);
+        pane->applyFilter();
+    }
+    updateToolbarToggleAppearance();
+    scheduleUpdate();
+}
+
+void WorkspaceController::toggleSidebar()
+{
+    m_manualSidebarHidden = !m_split->isCollapsed(sidebarItem);
+    m_split->setCollapsed(sidebarItem, m_manualSidebarHidden);
+    updateToolbarToggleAppearance();
+}
+
+void WorkspaceController::toggleInspector()
+{
+    // The recorded choice flips, whatever the window shows: a narrow window has the inspector
+    // collapsed already, and the first toggle there only records that the user wants it hidden.
+    m_manualInspectorHidden = !m_manualInspectorHidden;
+    m_split->setCollapsed(inspectorItem, m_manualInspectorHidden);
+    if (!m_manualInspectorHidden)
+        m_inspector->update(activePane()->selected(), activeTabPath());
+    updateToolbarToggleAppearance();
 }
 
 void WorkspaceController::controlTextDidChange()

@@ -11,10 +11,12 @@
 #include "BrambletCore/Files/FileService.h"
 #include "BrambletCore/Sync/SyncService.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 
 namespace bramblet {
 
@@ -28,6 +30,8 @@ WorkspaceController::WorkspaceController(const std::optional<QString>& initialLe
     , m_sidebar(std::make_unique<SidebarController>())
     , m_fileService(std::make_unique<FileService>())
     , m_syncService(std::make_unique<SyncService>())
+    , m_opener([](const QUrl& file) { return QDesktopServices::openUrl(file); })
+    , m_serverConnection(gioServerConnection())
 {
     const QString home = QDir::homePath();
     m_left = new PaneController(initialLeft.value_or(home), PaneMode::list);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Bramblet/Workspace/SavedWorkspace.h"
+#include "Bramblet/Workspace/ServerConnection.h"
 #include "Bramblet/Workspace/SyncConfig.h"
 #include "BrambletCore/Models/ActivityRecord.h"
 #include "BrambletCore/Models/FileRequest.h"
@@ -19,16 +20,19 @@
 class QAbstractButton;
 class QLineEdit;
 class QPushButton;
+class QUrl;
 class QWidget;
 
 namespace bramblet {
 
 class DialogPresenter;
 class FileService;
+struct FileItem;
 struct FileOutcome;
 class InspectorController;
 class OperationsWindow;
 class PaneController;
+class QuickLookPanel;
 class SidebarController;
 class SyncService;
 class TerminalPaneController;
@@ -89,6 +93,13 @@ public:
     bool manualSidebarHidden() const { return m_manualSidebarHidden; }
     bool manualInspectorHidden() const { return m_manualInspectorHidden; }
 
+    // Hands a file to the desktop's default application; false when none took it.
+    using FileOpener = std::function<bool(const QUrl& file)>;
+    // What opens files (QDesktopServices::openUrl unless set) and mounts network shares
+    // (gioServerConnection() unless set); tests set fakes.
+    void setOpener(FileOpener opener) { m_opener = std::move(opener); }
+    void setServerConnectionRunner(ServerConnectionRunner runner) { m_serverConnection = std::move(runner); }
+
     // True while the operations queue runs a request; closing and quitting are refused meanwhile.
     bool processing() const { return m_processing; }
     void setProcessing(bool processing) { m_processing = processing; }
@@ -118,6 +129,51 @@ public:
     void rebuildSidebar();
     // Collapses the inspector on a narrow window or by the user's choice, the sidebar by choice.
     void windowDidResize();
+
+    // --- Navigation and location commands (WorkspaceNavigation.cpp) ---
+    // Forwarded to the active pane.
+    void refresh();
+    void newTab();
+    void closeTab();
+    void parentFolder();
+    void openSelection();
+    void selectAllFiles();
+    // Makes a side active and gives it the keyboard focus.
+    void focusLeft() { focusSide(0); }
+    void focusRight() { focusSide(1); }
+    void focusSide(int index);
+    // The folder chooser, starting in the active folder; the side active when it closes goes to
+    // the chosen folder.
+    void chooseFolder();
+    // "Go to Folder": a typed path ("~" for the home folder, relative to the current directory).
+    void enterPath();
+    // The active folder joins the favourites unless it is a built-in place or a favourite already.
+    void addFavorite();
+    // A favourite's "Move Up" (`moveUp`) or "Remove from Sidebar".
+    void favoriteAction(const QString& path, bool moveUp);
+    // Folders dropped on the sidebar's Favorites, appended in order when not favourites yet.
+    void foldersDropped(const QList<QUrl>& folders);
+    void toggleHidden();
+    void toggleSidebar();
+    void toggleInspector();
+    // Shows the selected items in the preview panel, or closes the panel when it is open.
+    void showQuickLook();
+    // The items last handed to the preview panel.
+    const QList<std::filesystem::path>& previewItems() const { return m_previewItems; }
+    // Made on first use of showQuickLook(); null before.
+    QuickLookPanel* quickLook() const { return m_quickLook; }
+
+    // --- Opening files, archives and servers (WorkspaceOpening.cpp) ---
+    // A file opened in the pane of side `index`: a .zip archive (in any case) opens in that pane,
+    // anything else in the desktop's default application.
+    void openFile(const std::filesystem::path& file, int index);
+    // Shows the archive's contents in `pane`, unpacking it first unless this run did already.
+    void openArchive(const std::filesystem::path& archive, PaneController* pane);
+    // Asks for a server address in a sheet on `presentingWindow` (the workspace window when null),
+    // mounts it and shows it in the active pane.
+    void connectToServer(QWidget* presentingWindow = nullptr);
+    // The mounting step of connectToServer() for the typed text.
+    void mountServer(const QString& address);
 
     // --- Window rules (WorkspaceController.cpp) ---
     bool windowShouldClose();
@@ -192,7 +248,13 @@ private:
     QWidget* makeFooter();
     ToolbarAccentButton* addToolbarButton(const QString& command, const QString& symbol, const QString& title,
                                           const QString& toolTip, bool labelled);
+    // A click on the toolbar button of `command` runs `action`.
+    void connectToolbarButton(const char* command, void (WorkspaceController::*action)());
     void wirePane(PaneController* pane, int index);
+    void wireNavigationCommands();
+    // Hands `items` to the preview panel, which exists.
+    void preview(const QList<FileItem>& items);
+    TerminalPaneController* content(int index) const { return index == 0 ? m_leftContent : m_rightContent; }
     void placeDividers();
     void refreshChrome();
     QString activeTabPath() const;
@@ -234,6 +296,10 @@ private:
     QList<std::filesystem::path> m_dropStack;
     QList<std::filesystem::path> m_clipboard;
     QList<std::pair<QUuid, FileRequest>> m_pending;
+    QList<std::filesystem::path> m_previewItems;
+    QuickLookPanel* m_quickLook = nullptr; // a tool window of m_window
+    FileOpener m_opener;
+    ServerConnectionRunner m_serverConnection;
     OperationsWindow* m_activityWindow = nullptr; // a child window of m_window
     QList<double> m_restoredWidths;
     int m_activeIndex = 0;

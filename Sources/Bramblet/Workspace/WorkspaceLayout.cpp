@@ -14,6 +14,7 @@
 #include <QBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QUrl>
 
 namespace bramblet {
 
@@ -31,13 +32,28 @@ void WorkspaceController::configure()
     auto* content = new ColorView(Theme::window());
     m_window->setCentralWidget(content);
 
+    QPointer<WorkspaceController> self(this);
+    m_sidebar->navigate = [self](const QUrl& folder) {
+        if (!self)
+            return;
+        self->activePane()->navigate(pathFromString(folder.toLocalFile()));
+        self->activeContent()->focus();
+    };
+    m_sidebar->favoriteAction = [self](const QString& path, bool moveUp) {
+        if (self)
+            self->favoriteAction(path, moveUp);
+    };
+    m_sidebar->foldersDropped = [self](const QList<QUrl>& folders) {
+        if (self)
+            self->foldersDropped(folders);
+    };
+
     m_split = new WorkspaceSplitter;
     auto* sidebarView = m_sidebar->view();
     sidebarView->setMinimumWidth(176);
     sidebarView->setMaximumWidth(280);
     m_split->addWidget(sidebarView);
 
-    QPointer<WorkspaceController> self(this);
     m_leftContent->activated = [self] {
         if (self)
             self->activatePane(0);
@@ -71,6 +87,7 @@ void WorkspaceController::configure()
     wirePane(m_left, 0);
     wirePane(m_right, 1);
     wireTransferCommands();
+    wireNavigationCommands();
 
     rebuildSidebar();
     activatePane(m_activeIndex);
@@ -82,6 +99,21 @@ void WorkspaceController::wirePane(PaneController* pane, int index)
 {
     pane->canExplore = index == 0;
     QPointer<WorkspaceController> self(this);
+    // Only the left pane offers Explore, and it always shows its folder on the right.
+    pane->explore = [self](const std::filesystem::path& folder) {
+        if (!self)
+            return;
+        self->m_rightContent->showFiles();
+        self->m_right->navigate(folder);
+    };
+    pane->terminalHere = [self, index](const std::filesystem::path& folder) {
+        if (self)
+            self->content(index)->open(folder);
+    };
+    pane->chooseFolder = [self] {
+        if (self)
+            self->chooseFolder();
+    };
     pane->activated = [self, index] {
         if (self)
             self->activatePane(index);
@@ -89,6 +121,14 @@ void WorkspaceController::wirePane(PaneController* pane, int index)
     pane->changed = [self] {
         if (self)
             self->scheduleUpdate();
+    };
+    pane->openFile = [self, index](const std::filesystem::path& file) {
+        if (self)
+            self->openFile(file, index);
+    };
+    pane->previewSelection = [self] {
+        if (self)
+            self->showQuickLook();
     };
     pane->setShowHidden(m_showHidden);
 }
@@ -101,6 +141,11 @@ void WorkspaceController::placeDividers()
         m_split->placeDividers(int(m_restoredWidths[0]), int(m_restoredWidths[3]));
     else
         m_split->placeDividers(defaultSidebarWidth, defaultInspectorWidth);
+}
+
+void WorkspaceController::connectToolbarButton(const char* command, void (WorkspaceController::*action)())
+{
+    connect(m_toolbarButtons.value(QString::fromUtf8(command)), &QAbstractButton::clicked, this, action);
 }
 
 ToolbarAccentButton* WorkspaceController::addToolbarButton(const QString& command, const QString& symbol,

@@ -33,13 +33,10 @@ const QString mailHandler = QStringLiteral("xdg-email");
 
 void WorkspaceController::wireTransferCommands()
 {
-    const auto command = [this](const char* name, void (WorkspaceController::*action)()) {
-        connect(m_toolbarButtons.value(QString::fromUtf8(name)), &QAbstractButton::clicked, this, action);
-    };
-    command("copyToOther", &WorkspaceController::copyToOther);
-    command("moveToOther", &WorkspaceController::moveToOther);
-    command("trashSelection", &WorkspaceController::trashSelection);
-    command("showDropStack", &WorkspaceController::showDropStack);
+    connectToolbarButton("copyToOther", &WorkspaceController::copyToOther);
+    connectToolbarButton("moveToOther", &WorkspaceController::moveToOther);
+    connectToolbarButton("trashSelection", &WorkspaceController::trashSelection);
+    connectToolbarButton("showDropStack", &WorkspaceController::showDropStack);
     QPointer<WorkspaceController> self(this);
     for (auto* pane : { m_left, m_right }) {
         pane->dropped = [self](const QList<std::filesystem::path>& urls, const std::filesystem::path& destination,

@@ -51,17 +51,18 @@ QList<FileItem> searchFolder(const NameIndex& index, const std::filesystem::path
         throw systemError(ENOTDIR, QStringLiteral("Couldn’t search in"), root);
 
     const std::string prefix = base.native() == "/" ? base.native() : base.native() + '/';
-    QString term = query;
-    term.remove(QLatin1Char('*')).remove(QLatin1Char('?'));
+    // The index is asked for the longest literal part and the whole query matched on what it
+    // gives; a query of wildcards alone would ask it for everything, which the walk does better.
+    const QString term = filter.longestLiteral();
     std::vector<std::filesystem::path> candidates;
-    const bool answered = index.find(term, [&](std::filesystem::path&& path) {
+    const bool answered = !term.isEmpty() && index.find(term, [&](std::filesystem::path&& path) {
         path = path.lexically_normal();
         const std::string& text = path.native();
         if (text.size() <= prefix.size() || text.compare(0, prefix.size(), prefix) != 0)
             return;
         if (!showHidden && hasHiddenComponent(text, prefix.size()))
             return;
-        if (filter.matches(lastComponentName(path)))
+        if (filter.matchesUtf8(path.filename().native()))
             candidates.push_back(std::move(path));
     });
     if (cancellation.isCancelled())

@@ -51,7 +51,7 @@ QList<FileItem> walkFolder(const std::filesystem::path& root, const FilenameFilt
             continue;
         const Level& level = levels.back();
         auto url = childPath(level.url, name);
-        if (filter.matches(QString::fromUtf8(name))) {
+        if (filter.matchesUtf8(name)) {
             try {
                 found.append(readItem(level.directory.fd(), name, url, listingKeys));
             } catch (const std::system_error& error) {

@@ -2,9 +2,51 @@
 
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <vector>
 
 namespace bramblet {
+
+namespace {
+
+bool isPrintableAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
+}
+
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// `pattern` (lower case, "*" any run, "?" one character) against the whole `name`, ignoring
+// case. Goes back only to the last "*", so it stays linear in practice and never allocates.
+bool wildcardMatches(std::string_view pattern, std::string_view name)
+{
+    size_t p = 0;
+    size_t n = 0;
+    size_t star = std::string_view::npos;
+    size_t resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == lowerAscii(name[n]))) {
+            ++p;
+            ++n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+} // namespace
 
 QStringList graphemeClusters(const QString& text)
 {
@@ -24,6 +66,41 @@ FilenameFilter::FilenameFilter(const QString& query)
 {
     if (query.contains(QLatin1Char('*')) || query.contains(QLatin1Char('?')))
         m_pattern = graphemeClusters(query.toLower());
+    const QByteArray bytes = query.toUtf8();
+    if (isPrintableAscii(bytes.toStdString())) {
+        std::string lower = bytes.toStdString();
+        std::transform(lower.begin(), lower.end(), lower.begin(), lowerAscii);
+        m_asciiQuery = std::move(lower);
+    }
+}
+
+bool FilenameFilter::matchesUtf8(std::string_view name) const
+{
+    if (!m_asciiQuery || !isPrintableAscii(name))
+        return matches(QString::fromUtf8(name.data(), qsizetype(name.size())));
+    if (m_pattern)
+        return wildcardMatches(*m_asciiQuery, name);
+    const std::string_view term = *m_asciiQuery;
+    return std::search(name.begin(), name.end(), term.begin(), term.end(),
+                       [](char a, char b) { return lowerAscii(a) == b; })
+        != name.end();
+}
+
+QString FilenameFilter::longestLiteral() const
+{
+    qsizetype bestStart = 0;
+    qsizetype bestLength = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= m_query.size(); ++i) {
+        if (i < m_query.size() && m_query[i] != u'*' && m_query[i] != u'?')
+            continue;
+        if (i - start > bestLength) {
+            bestStart = start;
+            bestLength = i - start;
+        }
+        start = i + 1;
+    }
+    return m_query.mid(bestStart, bestLength);
 }
 
 bool FilenameFilter::matches(const QString& name) const

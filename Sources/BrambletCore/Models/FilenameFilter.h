@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace bramblet {
 
@@ -14,6 +16,14 @@ public:
     explicit FilenameFilter(const QString& query);
 
     bool matches(const QString& name) const;
+    // The same for a name as the file system gives it (UTF-8; other bytes count as replacement
+    // characters). A printable ASCII name against a printable ASCII query is matched on its
+    // bytes as they are, without decoding it: a folder walk asks this for every entry.
+    bool matchesUtf8(std::string_view name) const;
+
+    // The longest run of the query without "*" or "?": every name the filter passes contains it
+    // (ignoring case), so an index can be asked for it. The whole query in plain mode.
+    QString longestLiteral() const;
 
     const QString& query() const { return m_query; }
     bool isWildcard() const { return m_pattern.has_value(); }
@@ -22,6 +32,8 @@ private:
     bool matchesPattern(const QString& name) const;
 
     QString m_query;
+    // The lower-cased query when it is printable ASCII.
+    std::optional<std::string> m_asciiQuery;
     // The lower-cased query split into user-perceived characters, in wildcard mode only.
     std::optional<QStringList> m_pattern;
 };

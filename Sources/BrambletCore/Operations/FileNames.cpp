@@ -1,7 +1,6 @@
 #include "BrambletCore/Operations/FileNames.h"
 
 #include "BrambletCore/Models/FileFailure.h"
-#include "BrambletCore/Models/FileItem.h"
 
 #include <QChar>
 #include <QList>
@@ -9,6 +8,8 @@
 #include <sys/stat.h>
 
 #include <limits>
+
+#include <fmt/format.h>
 
 namespace bramblet {
 
@@ -26,21 +27,27 @@ void validateName(const QString& name)
     }
 }
 
-QString numberedName(const QString& name, qint64 number)
+void validateFileSystemName(std::string_view name)
 {
-    const QString suffix = QStringLiteral("_%1").arg(number, 2, 10, QLatin1Char('0'));
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot <= 0 || dot == name.size() - 1)
-        return name + suffix;
-    return name.left(dot) + suffix + name.mid(dot);
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos)
+        throw FileFailure(FileFailure::Kind::invalidName);
+}
+
+std::string numberedName(std::string_view name, qint64 number)
+{
+    const std::string suffix = fmt::format("_{:02}", number);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || dot == name.size() - 1)
+        return std::string(name) + suffix;
+    return std::string(name.substr(0, dot)) + suffix + std::string(name.substr(dot));
 }
 
 std::filesystem::path firstFreeNumberedPath(const std::filesystem::path& path)
 {
-    const QString name = pathString(path.filename());
+    const std::string name = path.filename().native();
     const std::filesystem::path folder = path.parent_path();
     for (qint64 number = 2;; ++number) {
-        std::filesystem::path candidate = folder / pathFromString(numberedName(name, number));
+        std::filesystem::path candidate = folder / numberedName(name, number);
         struct stat status;
         if (::lstat(candidate.c_str(), &status) != 0)
             return candidate;

@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace bramblet {
 
@@ -11,10 +13,15 @@ namespace bramblet {
 // no length limit here.
 void validateName(const QString& name);
 
+// Throws FileFailure::invalidName for what no file system takes as a name: empty, "." or "..",
+// or holding "/". A copy or move keeps the name an item already has, so only this applies to it:
+// an existing name with a line break or bytes that are not UTF-8 is carried over as it is.
+void validateFileSystemName(std::string_view name);
+
 // `name` with "_" and `number` (at least two digits) put before its extension: report.pdf with 2
 // gives report_02.pdf, Photos gives Photos_02. A leading dot does not start an extension (.profile
-// gives .profile_02).
-QString numberedName(const QString& name, qint64 number);
+// gives .profile_02). Works on the name's bytes, so a name that is not UTF-8 keeps every byte.
+std::string numberedName(std::string_view name, qint64 number);
 
 // The first of path_02, path_03, ... (as numberedName forms them) that names no existing item.
 // Throws FileFailure::system("Too many duplicate names.") when the numbers run out.

@@ -3,11 +3,9 @@
 #include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
+#include "BrambletCore/Operations/LargestFirst.h"
 #include "BrambletCore/Operations/PosixFiles.h"
 
-#include <QThread>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <openssl/evp.h>
 
@@ -119,35 +117,18 @@ std::string sha256OfFile(const std::filesystem::path& path, std::span<unsigned c
     return hexadecimal({ digest, length });
 }
 
-// Hashes every job, largest files first so that one big file does not end the run alone; the
-// calling thread works too, so progress never depends on a free thread in the shared pool.
 void hashAll(std::vector<FileJob>& jobs)
 {
-    if (jobs.empty())
-        return;
-    std::vector<size_t> byBigness(jobs.size());
-    std::iota(byBigness.begin(), byBigness.end(), size_t { 0 });
-    std::stable_sort(byBigness.begin(), byBigness.end(),
-                     [&](size_t a, size_t b) { return jobs[a].size > jobs[b].size; });
-    std::atomic<size_t> next = 0;
-    const auto work = [&] {
-        const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(chunkSize);
-        for (size_t i = next++; i < jobs.size(); i = next++) {
-            FileJob& job = jobs[byBigness[i]];
-            try {
-                job.digest = sha256OfFile(job.path, { buffer.get(), chunkSize });
-            } catch (...) {
-                job.failure = std::current_exception();
-            }
+    std::vector<off_t> sizes;
+    for (const FileJob& job : jobs)
+        sizes.push_back(job.size);
+    forEachLargestFirst(sizes, chunkSize, [&](size_t i, std::span<unsigned char> buffer) {
+        try {
+            jobs[i].digest = sha256OfFile(jobs[i].path, buffer);
+        } catch (...) {
+            jobs[i].failure = std::current_exception();
         }
-    };
-    const size_t helpers = std::min<size_t>(static_cast<size_t>(QThread::idealThreadCount()), jobs.size());
-    QList<QFuture<void>> running;
-    for (size_t i = 1; i < helpers; ++i)
-        running << QtConcurrent::run(QThreadPool::globalInstance(), work);
-    work();
-    for (QFuture<void>& future : running)
-        future.waitForFinished();
+    });
 }
 
 } // namespace

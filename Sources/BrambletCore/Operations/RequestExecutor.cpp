@@ -7,18 +7,18 @@
 #include "BrambletCore/Operations/FileNames.h"
 #include "BrambletCore/Operations/Manifest.h"
 #include "BrambletCore/Operations/StagingFolder.h"
+#include "BrambletCore/Operations/Trash.h"
 #include "BrambletCore/Operations/TreeCopier.h"
 #include "BrambletCore/Operations/TreeFlush.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <optional>
 #include <system_error>
+#include <utility>
 
 namespace bramblet {
 
@@ -45,71 +45,91 @@ bool itemExists(const fs::path& path)
     return ::lstat(path.c_str(), &status) == 0;
 }
 
-// Puts back an item that was "trashed" into the current folder (see moveToTrash), with the record
-// written beside it, and says why it is back.
-[[noreturn]] void undoStrayTrash(const QString& strayName, const fs::path& original)
-{
-    const fs::path stray = fs::absolute(fs::path(strayName.toStdString()));
-    if (::renameat2(AT_FDCWD, stray.c_str(), AT_FDCWD, original.c_str(), RENAME_NOREPLACE) != 0)
-        throw systemError(errno, QStringLiteral("Couldn’t put back what the Trash left"), stray);
-    const fs::path folder = stray.parent_path().parent_path();
-    std::error_code ignored;
-    fs::remove(folder / "info" / (stray.filename().string() + ".trashinfo"), ignored);
-    fs::remove(folder / "files", ignored);
-    fs::remove(folder / "info", ignored);
-    throw FileFailure::system(QStringLiteral("Couldn’t move “%1” to the Trash: no Trash folder could be made.")
-                                  .arg(pathString(original)));
-}
-
-void moveToTrash(const fs::path& path)
-{
-    QFile file(pathString(path));
-    if (file.moveToTrash()) {
-        // When no Trash folder can be made (its data folder is missing or unusable), Qt moves the
-        // item into "files" under the current folder and reports success: the user would find it
-        // neither in place nor in the Trash.
-        if (QFileInfo(file.fileName()).isRelative())
-            undoStrayTrash(file.fileName(), path);
-        return;
-    }
-    // The Trash reports only a sentence; an item that cannot even be looked at gets the system's
-    // own error for it.
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0)
-        throw systemError(errno, QStringLiteral("Couldn’t move to the Trash"), path);
-    throw FileFailure::system(file.errorString());
-}
-
 // Renames without ever replacing what may have taken the name since it was last checked: a clash
-// is the system's "File exists".
-void renameWithoutReplacing(const fs::path& from, const fs::path& to, const QString& action)
+// is the system's "File exists". Errors name `shown`.
+void renameWithoutReplacing(const fs::path& from, const fs::path& to, const QString& action, const fs::path& shown)
 {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return;
     if (errno != EINVAL)
-        throw systemError(errno, action, to);
+        throw systemError(errno, action, shown);
     // A file system that cannot refuse to replace: check, then rename.
     if (itemExists(to))
-        throw systemError(EEXIST, action, to);
+        throw systemError(EEXIST, action, shown);
     if (::rename(from.c_str(), to.c_str()) != 0)
-        throw systemError(errno, action, to);
+        throw systemError(errno, action, shown);
 }
 
-// Gives the verified copy its name. Moving a folder to another parent rewrites its ".." entry,
-// which needs write access to the folder itself, so a read-only folder is opened for the owner
-// for the move and closed again once it is in place.
+// Moving a folder to another parent rewrites its ".." entry, which needs write access to the
+// folder itself: a read-only folder is opened for its owner while it moves, and closed again at
+// its new place (closeAt) or, when it did not move, where it is.
+class FolderOpenedForMove {
+public:
+    FolderOpenedForMove(const fs::path& folder, const fs::path& shown, const QString& action)
+        : m_folder(folder)
+    {
+        struct stat status;
+        if (::lstat(folder.c_str(), &status) != 0)
+            throw systemError(errno, action, shown);
+        if (!S_ISDIR(status.st_mode) || (status.st_mode & S_IWUSR))
+            return;
+        if (::chmod(folder.c_str(), (status.st_mode & 07777) | S_IWUSR) != 0)
+            throw systemError(errno, action, shown);
+        m_mode = status.st_mode & 07777;
+    }
+
+    ~FolderOpenedForMove()
+    {
+        if (m_mode)
+            ::chmod(m_folder.c_str(), *m_mode);
+    }
+    FolderOpenedForMove(const FolderOpenedForMove&) = delete;
+    FolderOpenedForMove& operator=(const FolderOpenedForMove&) = delete;
+
+    // Closes the folder again, now at `place`.
+    void closeAt(const fs::path& place)
+    {
+        if (m_mode && ::chmod(place.c_str(), *std::exchange(m_mode, std::nullopt)) != 0)
+            throw systemError(errno, QStringLiteral("Couldn’t set the permissions of"), place);
+    }
+
+private:
+    fs::path m_folder;
+    std::optional<mode_t> m_mode;
+};
+
+// Gives the verified copy its name.
 void place(const fs::path& payload, const fs::path& target)
 {
     const QString action = QStringLiteral("Couldn’t move the verified copy to");
-    struct stat status;
-    if (::lstat(payload.c_str(), &status) != 0)
-        throw systemError(errno, action, target);
-    const bool readOnlyFolder = S_ISDIR(status.st_mode) && !(status.st_mode & S_IWUSR);
-    if (readOnlyFolder && ::chmod(payload.c_str(), (status.st_mode & 07777) | S_IWUSR) != 0)
-        throw systemError(errno, action, target);
-    renameWithoutReplacing(payload, target, action);
-    if (readOnlyFolder && ::chmod(target.c_str(), status.st_mode & 07777) != 0)
-        throw systemError(errno, QStringLiteral("Couldn’t set the permissions of"), target);
+    FolderOpenedForMove folder(payload, target, action);
+    renameWithoutReplacing(payload, target, action, target);
+    folder.closeAt(target);
+}
+
+// A system error about something inside the staging folder, told about the destination the user
+// chose instead: the hidden folder means nothing to them.
+std::system_error atDestination(const std::system_error& error, const fs::path& payload, const fs::path& target)
+{
+    std::string text = error.what();
+    const std::string reason = ": " + error.code().message();
+    if (text.ends_with(reason))
+        text.resize(text.size() - reason.size());
+    const std::string staged = pathString(payload).toStdString();
+    const std::string chosen = pathString(target).toStdString();
+    for (size_t at = text.find(staged); at != std::string::npos; at = text.find(staged, at + chosen.size()))
+        text.replace(at, staged.size(), chosen);
+    return std::system_error(error.code(), text);
+}
+
+template <typename Work>
+auto namingDestination(const fs::path& payload, const fs::path& target, const Work& work)
+{
+    try {
+        return work();
+    } catch (const std::system_error& error) {
+        throw atDestination(error, payload, target);
+    }
 }
 
 // The path with the symbolic links in it resolved, as far as it exists.
@@ -120,14 +140,6 @@ fs::path resolved(const fs::path& path)
     if (error)
         throw systemError(error.value(), QStringLiteral("Couldn’t resolve"), path);
     return result;
-}
-
-void removeItem(const fs::path& path)
-{
-    std::error_code error;
-    fs::remove_all(path, error);
-    if (error)
-        throw systemError(error.value(), QStringLiteral("Couldn’t remove"), path);
 }
 
 QString nameOf(const fs::path& path)
@@ -186,7 +198,11 @@ FileOutcome RequestExecutor::createFolder(const fs::path& target)
 
 FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path& source, fs::path target) const
 {
-    validateName(nameOf(target));
+    // Only a rename gives the item a name someone typed.
+    if (request.action == FileAction::rename)
+        validateName(nameOf(target));
+    else
+        validateFileSystemName(target.filename().native());
     if (!itemExists(source))
         throw FileFailure(FileFailure::Kind::missingSource);
     const fs::path resolvedSource = resolved(source);
@@ -215,24 +231,26 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
 
     const StagingFolder staging(target.parent_path());
     reach(Step::staged);
-    const Manifest original = Manifest::of(source);
-    reach(Step::manifested);
-    TreeCopier::copy(source, staging.payload());
+    // The source's manifest as it was read for the copy: the bytes written are the bytes hashed.
+    const Manifest original
+        = namingDestination(staging.payload(), target, [&] { return TreeCopier::copy(source, staging.payload()); });
     reach(Step::copied);
     const auto [copy, sourceNow] = [&] {
         auto attempts = Manifest::ofEach({ staging.payload(), source });
         return std::pair { std::move(attempts[0]), std::move(attempts[1]) };
     }();
-    if (copy.get() != original || sourceNow.get() != original)
+    if (namingDestination(staging.payload(), target, [&] { return copy.get() != original; })
+        || sourceNow.get() != original)
         throw FileFailure(FileFailure::Kind::verificationFailed);
     reach(Step::verified);
 
     if (itemExists(target)) {
         if (request.conflict != ConflictPolicy::replace)
             return FileOutcome::conflict(target);
-        moveToTrash(target);
+        replace(staging.payload(), target);
+    } else {
+        place(staging.payload(), target);
     }
-    place(staging.payload(), target);
     reach(Step::placed);
 
     if (request.action != FileAction::copy) {
@@ -240,9 +258,44 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
         if (Manifest::of(source) != original)
             throw FileFailure::system(QStringLiteral(
                 "Destination was copied, but the source changed and was preserved. Review both locations."));
-        removeItem(source);
+        removeSource(source);
     }
     return FileOutcome::completed(target);
+}
+
+void RequestExecutor::replace(const fs::path& payload, const fs::path& target) const
+{
+    const QString action = QStringLiteral("Couldn’t replace");
+    FolderOpenedForMove folder(payload, target, action);
+    // The verified copy waits in the place the Trash keeps for the existing item, its record
+    // already written; one exchange then puts each where it belongs. At no moment is the name
+    // empty, and the displaced item is never anywhere but in place or in the Trash.
+    TrashSlot slot(target);
+    slot.take(payload);
+    reach(Step::readyToExchange);
+    if (::renameat2(AT_FDCWD, slot.path().c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+        const int error = errno;
+        slot.giveBack(payload);
+        if (error != EINVAL)
+            throw systemError(error, action, target);
+        // A file system that cannot exchange: trash the existing item, then place.
+        slot.take(target);
+        renameWithoutReplacing(payload, target, action, target);
+    }
+    folder.closeAt(target);
+}
+
+void RequestExecutor::removeSource(const fs::path& source) const
+{
+    // Out of sight in one rename, into a staging folder on the source's own volume; deleting it
+    // from there can be cut short without leaving a partial source where the whole one was. What
+    // a crash leaves there is swept by the next request in that folder.
+    const StagingFolder hidden(source.parent_path());
+    const QString action = QStringLiteral("Couldn’t remove");
+    FolderOpenedForMove folder(source, source, action);
+    renameWithoutReplacing(source, hidden.payload(), action, source);
+    folder.closeAt(hidden.payload());
+    reach(Step::sourceHidden);
 }
 
 } // namespace bramblet

@@ -12,11 +12,15 @@ class Cancellation;
 // Carries out one FileRequest: copy, move, rename, move to Trash or new folder.
 //
 // A copy, move or rename never writes under the final name before a complete copy exists and has
-// been verified: the item is copied into a hidden staging folder beside the destination, the
-// copy's SHA-256 manifest must equal the source's taken before the copy, and the source's
-// manifest must still be the same after it (a source that changed while it was copied fails the
+// been verified: the item is copied into a hidden staging folder beside the destination while
+// every byte written is hashed (the source's SHA-256 manifest as it was read), then the copy's
+// manifest must equal it, and the source's manifest must still be the same after it (a source that changed while it was copied fails the
 // request). Only then does the copy take its name. A move or rename removes its source only once
-// the new item is flushed to disk and the source is proven unchanged once more.
+// the new item is flushed to disk and the source is proven unchanged once more, and then takes
+// it out of sight in one rename before deleting it. Replace exchanges the copy with the existing
+// item in one step and leaves that in the Trash. A process killed at any point leaves every item
+// whole (under its name, or in the Trash) and at most a hidden staging folder, which the next
+// request in that folder removes.
 //
 // Failures: FileFailure for our own refusals; a failed system call as the file service reports it
 // (std::system_error made by systemError(), Files/SystemError.h). Runs on the calling thread from
@@ -26,10 +30,11 @@ public:
     // Points between the steps of a copy, move or rename, in the order they are reached.
     enum class Step {
         staged,     // the staging folder exists
-        manifested, // the source's manifest is taken
-        copied,     // the copy is in the staging folder
+        copied,     // the copy is in the staging folder, the source's manifest taken on the way
         verified,   // copy and source still match the manifest
+        readyToExchange, // Replace only: the copy waits in the Trash for the existing item's place
         placed,     // the copy has its final name
+        sourceHidden, // move and rename only: the source is out of sight, about to be deleted
     };
     using StepHook = std::function<void(Step)>;
 
@@ -43,6 +48,8 @@ private:
     static FileOutcome createFolder(const std::filesystem::path& target);
     FileOutcome transfer(const FileRequest& request, const std::filesystem::path& source,
                          std::filesystem::path target) const;
+    void replace(const std::filesystem::path& payload, const std::filesystem::path& target) const;
+    void removeSource(const std::filesystem::path& source) const;
     void reach(Step step) const;
 
     StepHook m_hook;

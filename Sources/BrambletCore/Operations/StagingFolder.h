@@ -1,16 +1,27 @@
 #pragma once
 
+#include "BrambletCore/Operations/FileDescriptor.h"
+
 #include <filesystem>
+#include <string_view>
+#include <utility>
 
 namespace bramblet {
 
 // The hidden folder ".bramblet-<UUID>" in which a copy is built beside its destination, on the
-// destination's own volume, before it takes its final name. It lives exactly as long as this
-// object: the destructor removes it with everything in it, on every way out of a request. A
-// removal that fails is written to the log and changes nothing else.
+// destination's own volume, before it takes its final name (and into which a moved source is
+// taken out of sight before it is deleted). It lives exactly as long as this object: the
+// destructor removes it with everything in it, on every way out of a request. A removal that
+// fails is written to the log and changes nothing else.
+//
+// While it lives, the folder is locked (an exclusive lock on the open folder, which the system
+// drops when the process ends, however it ends). Before a new one is made, the staging folders
+// left in the same place whose lock is free are removed: they belong to a request that was killed
+// or crashed, and can hold a whole copy. One another request still holds is never touched.
 class StagingFolder {
 public:
-    // Creates the folder in `parent` (missing parents are not created); system errors as they come.
+    // Sweeps the leftovers in `parent`, then creates and locks the folder there (missing parents
+    // are not created). A folder that cannot be written in is the system's error naming it.
     explicit StagingFolder(const std::filesystem::path& parent);
     ~StagingFolder();
 
@@ -21,10 +32,17 @@ public:
     // Where the copy under construction goes.
     std::filesystem::path payload() const { return m_path / "payload"; }
 
+    // Removes the staging folders in `parent` that no running request holds. Never throws: what
+    // cannot be read or removed is left for a later sweep.
+    static void sweepLeftovers(const std::filesystem::path& parent);
+
     static constexpr std::string_view namePrefix = ".bramblet-";
 
 private:
+    StagingFolder(std::pair<std::filesystem::path, FileDescriptor>&& created);
+
     std::filesystem::path m_path;
+    FileDescriptor m_lock;
 };
 
 } // namespace bramblet

@@ -3,7 +3,10 @@
 #include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
+#include "BrambletCore/Operations/LargestFirst.h"
 #include "BrambletCore/Operations/PosixFiles.h"
+#include "BrambletCore/Remote/Sha256.h"
+
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +15,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,7 +23,7 @@ namespace bramblet {
 
 namespace {
 
-constexpr size_t fallbackChunkSize = 1 << 20;
+constexpr size_t chunkSize = 1 << 20;
 
 FileDescriptor openOrThrow(const std::filesystem::path& path, int flags, mode_t mode = 0)
 {
@@ -43,36 +47,17 @@ void writeAll(int fd, const unsigned char* data, size_t size, const std::filesys
     }
 }
 
-// Where the kernel cannot copy between the two files (another file system on an older kernel,
-// a file system without support), read and write from the current offsets on.
-void copyByReadWrite(int in, int out, const std::filesystem::path& source, const std::filesystem::path& destination)
+// Reads the source to its end and writes what it read, hashing exactly those bytes; returns the
+// digest in lower-case hexadecimal.
+std::string copyContent(int in, int out, std::span<unsigned char> buffer, const std::filesystem::path& source,
+                        const std::filesystem::path& destination)
 {
-    const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(fallbackChunkSize);
-    while (const size_t count = readChunk(in, { buffer.get(), fallbackChunkSize }, source))
-        writeAll(out, buffer.get(), count, destination);
-}
-
-void copyContent(int in, int out, const std::filesystem::path& source, const std::filesystem::path& destination)
-{
-    for (;;) {
-        const ssize_t count = ::copy_file_range(in, nullptr, out, nullptr, size_t { 1 } << 30, 0);
-        if (count > 0)
-            continue;
-        if (count == 0)
-            return;
-        switch (errno) {
-        case EINTR:
-            continue;
-        case EXDEV:
-        case ENOSYS:
-        case EINVAL:
-        case EOPNOTSUPP:
-            copyByReadWrite(in, out, source, destination);
-            return;
-        default:
-            throw systemError(errno, QStringLiteral("Couldn’t copy to"), destination);
-        }
+    Sha256 hash;
+    while (const size_t count = readChunk(in, buffer, source)) {
+        writeAll(out, buffer.data(), count, destination);
+        hash.update(QByteArrayView(buffer.data(), qsizetype(count)));
     }
+    return hash.hexDigest().toStdString();
 }
 
 // Extended attributes are copied where the destination takes them; a namespace the destination
@@ -127,61 +112,111 @@ struct stat requireType(int fd, const std::filesystem::path& path, bool (*isExpe
     return status;
 }
 
-void copyFile(const std::filesystem::path& source, const std::filesystem::path& destination)
+std::string copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
+                     std::span<unsigned char> buffer)
 {
     // O_NONBLOCK keeps an item swapped for a named pipe from blocking the open.
     const FileDescriptor in = openOrThrow(source, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
     const struct stat status = requireType(in.get(), source, [](mode_t mode) { return S_ISREG(mode); });
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     const FileDescriptor out = openOrThrow(destination, O_WRONLY | O_CREAT | O_EXCL, 0600);
-    copyContent(in.get(), out.get(), source, destination);
+    std::string digest = copyContent(in.get(), out.get(), buffer, source, destination);
     copyMetadata(in.get(), out.get(), status, source, destination);
+    return digest;
 }
 
-void copyItem(const std::filesystem::path& source, const std::filesystem::path& destination);
-
-void copyFolder(const std::filesystem::path& source, const std::filesystem::path& destination)
+void copyFolderMetadata(const std::filesystem::path& source, const std::filesystem::path& destination)
 {
     const FileDescriptor in = openOrThrow(source, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
     const struct stat status = requireType(in.get(), source, [](mode_t mode) { return S_ISDIR(mode); });
-    // Owner-only until the contents are in, so that a read-only source folder can still be filled.
-    if (::mkdir(destination.c_str(), 0700) != 0)
-        throw systemError(errno, QStringLiteral("Couldn’t create the folder"), destination);
-    for (const std::string& name : folderEntryNames(source))
-        copyItem(source / name, destination / name);
     const FileDescriptor out = openOrThrow(destination, O_RDONLY | O_DIRECTORY);
     copyMetadata(in.get(), out.get(), status, source, destination);
 }
 
-void copyLink(const std::filesystem::path& source, const std::filesystem::path& destination, const struct stat& status)
+void copyLink(const std::filesystem::path& destination, const std::string& target, const struct stat& status)
 {
-    if (::symlink(readLinkTarget(source).c_str(), destination.c_str()) != 0)
+    if (::symlink(target.c_str(), destination.c_str()) != 0)
         throw systemError(errno, QStringLiteral("Couldn’t create the link"), destination);
     const timespec times[2] = { status.st_atim, status.st_mtim };
     if (::utimensat(AT_FDCWD, destination.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
         throw systemError(errno, QStringLiteral("Couldn’t set the dates of"), destination);
 }
 
-void copyItem(const std::filesystem::path& source, const std::filesystem::path& destination)
+struct Item {
+    std::filesystem::path source;
+    std::filesystem::path destination;
+    std::string key;
+};
+
+struct FileJob {
+    Item item;
+    off_t size = 0;
+    std::string digest;
+    std::exception_ptr failure;
+};
+
+// Copies every file on all cores; returns the first failure in walk order, if any.
+std::exception_ptr copyAll(std::vector<FileJob>& jobs)
 {
-    struct stat status;
-    if (::lstat(source.c_str(), &status) != 0)
-        throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), source);
-    if (S_ISLNK(status.st_mode))
-        copyLink(source, destination, status);
-    else if (S_ISDIR(status.st_mode))
-        copyFolder(source, destination);
-    else if (S_ISREG(status.st_mode))
-        copyFile(source, destination);
-    else
-        throw FileFailure(FileFailure::Kind::unsupportedItem);
+    std::vector<off_t> sizes;
+    for (const FileJob& job : jobs)
+        sizes.push_back(job.size);
+    forEachLargestFirst(sizes, chunkSize, [&](size_t i, std::span<unsigned char> buffer) {
+        FileJob& job = jobs[i];
+        try {
+            job.digest = copyFile(job.item.source, job.item.destination, buffer);
+        } catch (...) {
+            job.failure = std::current_exception();
+        }
+    });
+    for (const FileJob& job : jobs) {
+        if (job.failure)
+            return job.failure;
+    }
+    return nullptr;
 }
 
 } // namespace
 
-void TreeCopier::copy(const std::filesystem::path& source, const std::filesystem::path& destination)
+Manifest TreeCopier::copy(const std::filesystem::path& source, const std::filesystem::path& destination)
 {
-    copyItem(source, destination);
+    // Folders and links are made as the walk meets them, files are gathered and copied at once.
+    Manifest::Entries entries;
+    std::vector<FileJob> files;
+    std::vector<Item> folders;
+    std::vector<Item> stack { { source, destination, std::string() } };
+    while (!stack.empty()) {
+        Item item = std::move(stack.back());
+        stack.pop_back();
+        struct stat status;
+        if (::lstat(item.source.c_str(), &status) != 0)
+            throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), item.source);
+        if (S_ISLNK(status.st_mode)) {
+            const std::string target = readLinkTarget(item.source);
+            copyLink(item.destination, target, status);
+            entries[item.key] = "link:" + target;
+        } else if (S_ISDIR(status.st_mode)) {
+            // Owner-only until the contents are in, so that a read-only source folder can still be filled.
+            if (::mkdir(item.destination.c_str(), 0700) != 0)
+                throw systemError(errno, QStringLiteral("Couldn’t create the folder"), item.destination);
+            entries[item.key] = "directory";
+            for (const std::string& name : folderEntryNames(item.source))
+                stack.push_back({ item.source / name, item.destination / name, item.key + "/" + name });
+            folders.push_back(std::move(item));
+        } else if (S_ISREG(status.st_mode)) {
+            files.push_back({ std::move(item), status.st_size, {}, {} });
+        } else {
+            throw FileFailure(FileFailure::Kind::unsupportedItem);
+        }
+    }
+    if (const std::exception_ptr failure = copyAll(files))
+        std::rethrow_exception(failure);
+    for (FileJob& job : files)
+        entries[std::move(job.item.key)] = std::move(job.digest);
+    // Inner folders first: adding entries to a folder would change the dates just set.
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+        copyFolderMetadata(folder->source, folder->destination);
+    return Manifest(std::move(entries));
 }
 
 } // namespace bramblet

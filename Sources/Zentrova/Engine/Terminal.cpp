@@ -1,6 +1,7 @@
 #include "Zentrova/Engine/Terminal.h"
 
 #include "Zentrova/Engine/TerminalDelegate.h"
+#include "Zentrova/Graphics/KittyGraphicsState.h"
 #include "Zentrova/Parser/EscapeSequenceParser.h"
 #include "Zentrova/Screen/Utf8.h"
 #include "Zentrova/Text/SelectionService.h"
@@ -23,7 +24,10 @@ Terminal::Terminal(TerminalDelegate* delegate, const TerminalOptions& terminalOp
     // The screens are made at the size setup() settles on, so it has nothing to resize.
     cols = std::max(options.cols, MINIMUM_COLS);
     rows = std::max(options.rows, MINIMUM_ROWS);
-    m_parser = std::make_unique<EscapeSequenceParser>(this);
+    // One APC string carries at most what the kitty image store can hold, and the keys before it.
+    EscapeSequenceParser::StringLimits limits;
+    limits.maxApcLength = kittyBase64Cap() + 4096;
+    m_parser = std::make_unique<EscapeSequenceParser>(this, limits);
     m_normalBuffer = makeBuffer(options.scrollback);
     m_normalBuffer->fillViewportRows(CharData::Null.attribute());
     m_altBuffer = makeBuffer(std::nullopt);
@@ -43,6 +47,7 @@ std::unique_ptr<Buffer> Terminal::makeBuffer(std::optional<int> scrollback)
     auto buffer = std::make_unique<Buffer>(cols, rows, tabStopWidth, scrollback, currentBidiState);
     // The terminal owns its buffers, so the closure cannot outlive it.
     buffer->scroll = [this](bool isWrapped) { scroll(isWrapped); };
+    buffer->log = [this](std::string_view line) { writeLog(line); };
     return buffer;
 }
 
@@ -96,6 +101,8 @@ void Terminal::setup(bool isReset)
 
 void Terminal::feed(std::span<const uint8_t> bytes)
 {
+    if (m_payloadCodes.needsCollection())
+        garbageCollectPayload();
     m_parser->parse(bytes);
 }
 
@@ -106,8 +113,18 @@ void Terminal::feed(std::string_view text)
 
 void Terminal::log(const std::string& message) const
 {
-    if (!silentLog)
-        std::printf("Info: %s\n", message.c_str());
+    writeLog("Info: " + message);
+}
+
+void Terminal::writeLog(std::string_view line) const
+{
+    if (silentLog)
+        return;
+    if (m_logSink) {
+        m_logSink(line);
+        return;
+    }
+    std::fprintf(stderr, "%.*s\n", int(line.size()), line.data());
 }
 
 void Terminal::setForegroundColor(const Color& color)

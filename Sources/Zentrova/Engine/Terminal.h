@@ -9,6 +9,7 @@
 #include "Zentrova/Engine/ProgressReport.h"
 #include "Zentrova/Engine/TextEncoding.h"
 #include "Zentrova/Engine/WindowManipulationCommand.h"
+#include "Zentrova/Graphics/KittyPlacement.h"
 #include "Zentrova/Host/MainQueue.h"
 #include "Zentrova/Parser/EscapeSequences.h"
 #include "Zentrova/Parser/ParserTerminal.h"
@@ -19,10 +20,13 @@
 #include "Zentrova/Screen/PayloadCodes.h"
 #include "Zentrova/Screen/TerminalOptions.h"
 
+#include <algorithm>
 #include <any>
 #include <array>
 #include <climits>
+#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -37,7 +41,12 @@
 namespace zentrova {
 
 class EscapeSequenceParser;
+class KittyGraphicsState;
+class KittyPlacementImage;
 class SelectionService;
+struct KittyGraphicsControl;
+struct KittyGraphicsImage;
+struct KittyGraphicsPayload;
 class TerminalDelegate;
 
 // The terminal's state machine: it owns the main and alternate screens, the parser whose handlers
@@ -169,7 +178,8 @@ public:
     bool synchronizedOutputActive = false;
 
     // Payload codes (hyperlinks) this terminal created; codes no cell holds any more are released
-    // once enough have been taken.
+    // once enough have been taken, and when the process-wide table is full (found so here, or by
+    // another terminal: then at the next feed).
     void holdPayloadCode(uint16_t code);
     void garbageCollectPayload();
     const PayloadCodes& payloadCodes() const { return m_payloadCodes; }
@@ -314,8 +324,11 @@ public:
     void oscResetColor(std::span<const uint8_t> data);
     void resetAllColors();
 
-    // Writes diagnostics while false.
+    // Writes diagnostics while false: one line each to the log sink, or to standard error when the
+    // host set none. Never to standard output, which belongs to the host.
     bool silentLog = true;
+    using LogSink = std::function<void(std::string_view line)>;
+    void setLogSink(LogSink sink) { m_logSink = std::move(sink); }
 
     // ParserTerminal: the dispatch tables.
     void dispatchExecute(uint8_t code) override;
@@ -451,7 +464,7 @@ public:
     void csiCloseBrace(std::span<const int> pars, std::span<const uint8_t> collect);
     void cmdDeleteColumns(std::span<const int> pars);
 
-    // Bidirectional-text sequences and the paragraph state of rows (TerminalBidi.cpp). A paragraph
+    // Bidirectional-text sequences and the paragraph state of rows (TerminalBidiSequences.cpp). A paragraph
     // is a row and the rows wrapped from it; rows are ring indexes of the active buffer.
     enum class BidiStateProperty : uint8_t { supportMode, autodetectDirection, fallbackDirection, boxMirroring };
     using BidiStateProperties = std::set<BidiStateProperty>;
@@ -469,6 +482,64 @@ public:
     void hardenBidiScrollBoundaries(bool insertedAtTop, int count);
     void hardenBidiLineShiftBoundaries(int firstChangedRow, std::optional<int> firstMovedRow, int lastChangedRow);
 
+    // Kitty graphics (TerminalKittyGraphics.cpp: commands, chunked transfers and replies;
+    // TerminalKittyPlacements.cpp: the image store, placements, deletes and what scrolling, erasing and
+    // switching screens do to them). The store is made on first use.
+    KittyGraphicsState& kittyGraphicsState();
+    bool hasKittyGraphicsState() const { return m_kittyGraphicsState != nullptr; }
+    // Set only while the host creates the image object of a placement.
+    std::optional<KittyPlacementContext> kittyPlacementContext;
+    std::string_view apcIntroducer() const { return cc.send8bit ? "\x9F" : "\x1B_"; }
+    // The most a single image the store accepts decodes to, and the base64 text that carries it (the
+    // cap of one APC string, less room for its keys, and of a chunked transfer).
+    int64_t kittyImageCacheLimit() const;
+    size_t kittyPayloadCap() const;
+    size_t kittyBase64Cap() const;
+    // Payloads arrive base64-decoded: nothing when the base64 did not decode.
+    using KittyDecodedPayload = std::optional<std::vector<uint8_t>>;
+    void processKittyGraphics(const KittyGraphicsControl& control, KittyDecodedPayload payload);
+    void handleKittyTransmit(const KittyGraphicsControl& control, KittyDecodedPayload payload, bool display);
+    void handleKittyTransmitPayload(const KittyGraphicsControl& control, KittyGraphicsPayload payload, bool display);
+    void handleKittyPut(const KittyGraphicsControl& control);
+    void handleKittyDelete(const KittyGraphicsControl& control);
+    void sendKittyOk(const KittyGraphicsControl& control, std::optional<uint32_t> imageId,
+                     std::optional<uint32_t> imageNumber, std::optional<uint32_t> placementId);
+    void sendKittyError(const KittyGraphicsControl& control, std::string_view message);
+    void storeKittyImage(KittyGraphicsPayload payload, uint32_t imageId, std::optional<uint32_t> imageNumber);
+    const KittyGraphicsImage* updateKittyImageAccess(uint32_t imageId);
+    // False when it answered an error.
+    bool displayKittyImage(const KittyGraphicsPayload& payload, const KittyGraphicsControl& control,
+                           std::optional<uint32_t> imageId, std::optional<uint32_t> imageNumber);
+    using KittyImagePredicate = std::function<bool(const KittyPlacementImage&)>;
+    using KittyRecordPredicate = std::function<bool(const KittyPlacementRecord&)>;
+    void removeKittyPlacement(uint32_t imageId, uint32_t placementId);
+    // Takes matching kitty images off the lines first ... last (ring indexes, clamped) and returns the
+    // keys of those that had both ids.
+    std::set<KittyPlacementKey> removeKittyPlacements(Buffer& buffer, int first, int last, const KittyImagePredicate& predicate);
+    std::set<KittyPlacementKey> removePlacementRecords(const KittyRecordPredicate& predicate);
+    void removeKittyPlacementsByKey(const std::set<KittyPlacementKey>& keys);
+    // Cells, columns and rows are 1-based as sent.
+    void deletePlacementsVisibleOnScreen();
+    void deletePlacementsByImageId(uint32_t imageId, std::optional<uint32_t> placementId);
+    void deletePlacementsAtCell(int64_t col, int64_t row, std::optional<int64_t> zIndex);
+    void deletePlacementsInColumn(int64_t col);
+    void deletePlacementsInRow(int64_t row);
+    void deletePlacementsWithZIndex(int64_t zIndex);
+    void deletePlacementsByImageIdRange(uint32_t minId, uint32_t maxId);
+    void cleanupUnusedKittyImages();
+    void enforceKittyImageCacheLimit();
+    std::set<uint32_t> collectUsedKittyImageIds();
+    void updateKittyRelativePlacementsForCurrentBuffer();
+    // Moves every strip of a placement by deltaRow rows and gives it a new top row and left column;
+    // strips that would leave the buffer go.
+    void moveKittyPlacementImages(Buffer& buffer, KittyPlacementKey key, int deltaRow, int newTopRow, int newLeftCol);
+    void clearKittyImages(Buffer& buffer, bool isAlternateBuffer);
+    void clearAllKittyImages();
+    // One delete: matching strips leave the active screen's rows (or both screens'), matching records
+    // go, and the placements whose strips went without their record go everywhere.
+    void deleteKittyPlacements(bool bothBuffers, std::optional<std::pair<int, int>> lineRange,
+                               const KittyImagePredicate& imagePredicate, const KittyRecordPredicate& recordPredicate);
+
 private:
     // Bytes of a UTF-8 character split across two print runs, kept for the next run.
     struct ReadingBuffer {
@@ -479,7 +550,10 @@ private:
     void setDefaultColor(Color& stored, bool& setting, const Color& color,
                          void (TerminalDelegate::*report)(Terminal&, const Color&));
     void setXtermTitleModes(std::span<const int> pars, bool on);
+    // "Info: " + message, through writeLog.
     void log(const std::string& message) const;
+    // The one way out for every diagnostic line of the terminal, its screens and rows.
+    void writeLog(std::string_view line) const;
     std::unique_ptr<Buffer> makeBuffer(std::optional<int> scrollback);
     void csiFallback(std::span<const int> pars, std::span<const uint8_t> collect, uint8_t code);
     void escFallback(std::span<const uint8_t> collect, uint8_t code);
@@ -518,6 +592,9 @@ private:
     void collectInternedCharacters();
     const CharData& printTemplate();
     void restrictCursor();
+    void endPendingWrap();
+    // The column the cursor stands on; a cursor waiting to wrap stands on the last one.
+    int cursorColumn() const { return std::min(m_buffer->x(), cols - 1); }
     void cursorForwardTabs(int count);
     void cursorBackwardTabs(int count);
 
@@ -552,6 +629,7 @@ private:
     std::unique_ptr<Buffer> m_altBuffer;
     Buffer* m_buffer = nullptr;
     std::vector<std::weak_ptr<SelectionService>> m_selections;
+    std::unique_ptr<KittyGraphicsState> m_kittyGraphicsState;
 
     Color m_foregroundColor = Color::defaultForeground;
     Color m_backgroundColor = Color::defaultBackground;
@@ -561,6 +639,7 @@ private:
     bool m_settingCursorColor = false;
     std::vector<Color> m_installedColors;
     MouseMode m_mouseMode = MouseMode::off;
+    LogSink m_logSink;
 
     InternedCharacters m_interned;
     // (cell code << 32 | scalar) -> the code of the two joined (0: they are not one character);

@@ -223,8 +223,8 @@ void Terminal::cmdCharAttributes(std::span<const int> pars)
                 attribute.underlineColor.reset();
                 break;
             default:
-                // Written whatever silentLog says: a program asking for a rendition we lack is worth seeing.
-                std::printf("%s\n", fmt::format("Unknown SGR attribute: {} {}", value, pars).c_str());
+                if (!silentLog)
+                    writeLog(fmt::format("Unknown SGR attribute: {} {}", value, pars));
                 break;
             }
         }

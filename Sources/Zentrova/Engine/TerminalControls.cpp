@@ -123,12 +123,16 @@ void Terminal::cmdHorizontalTab()
 void Terminal::cursorForwardTabs(int count)
 {
     Buffer& buffer = *m_buffer;
+    // Past the last column there is no tab stop to reach, and the next character still wraps.
+    if (buffer.x() >= cols)
+        return;
     for (int i = 0; i < count; i++)
         buffer.setX(buffer.nextTabStop(marginMode));
 }
 
 void Terminal::cursorBackwardTabs(int count)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     for (int i = 0; i < count; i++)
         buffer.setX(buffer.previousTabStop());

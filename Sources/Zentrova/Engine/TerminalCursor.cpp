@@ -11,8 +11,17 @@ namespace zentrova {
 
 using csi::parameter;
 
+// A character written in the last column leaves the cursor just past it, waiting to wrap; anything
+// but another character ends the wait and starts from the last column.
+void Terminal::endPendingWrap()
+{
+    if (m_buffer->x() >= cols)
+        m_buffer->setX(cols - 1);
+}
+
 void Terminal::cmdCursorUp(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     // Above the region the cursor may go up to the first row; inside, the top margin stops it.
     const int bound = buffer.y() < buffer.scrollTop() ? 0 : buffer.scrollTop();
@@ -21,15 +30,15 @@ void Terminal::cmdCursorUp(std::span<const int> pars)
 
 void Terminal::cmdCursorDown(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     const int bound = buffer.y() > buffer.scrollBottom() ? rows - 1 : buffer.scrollBottom();
     buffer.setY(std::min(buffer.y() + csi::count(pars), bound));
-    if (buffer.x() >= cols)
-        buffer.setX(cols - 1);
 }
 
 void Terminal::cursorForward(int count)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     int right = marginMode ? buffer.marginRight() : cols - 1;
     if (buffer.x() > right)
@@ -39,6 +48,7 @@ void Terminal::cursorForward(int count)
 
 void Terminal::cursorBackward(int count)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     int left = marginMode ? buffer.marginLeft() : 0;
     if (buffer.x() < buffer.marginLeft())
@@ -69,7 +79,7 @@ void Terminal::cmdHVPosition(std::span<const int> pars)
 
 void Terminal::cmdCharPosAbsolute(std::span<const int> pars)
 {
-    m_buffer->setX(std::min(csi::count(pars), cols) - 1);
+    cmdCursorCharAbsolute(pars);
 }
 
 void Terminal::cmdHPositionRelative(std::span<const int> pars)
@@ -79,15 +89,19 @@ void Terminal::cmdHPositionRelative(std::span<const int> pars)
 
 void Terminal::cmdLinePosAbsolute(std::span<const int> pars)
 {
-    m_buffer->setY(std::min(csi::count(pars), rows) - 1);
+    endPendingWrap();
+    Buffer& buffer = *m_buffer;
+    // In origin mode rows count from the top margin and stop at the bottom one.
+    const int top = originMode ? buffer.scrollTop() : 0;
+    const int bottom = originMode ? buffer.scrollBottom() : rows - 1;
+    buffer.setY(std::min(top + csi::count(pars) - 1, bottom));
 }
 
 void Terminal::cmdVPositionRelative(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     buffer.setY(std::min(buffer.y() + csi::count(pars), rows - 1));
-    if (buffer.x() >= cols)
-        buffer.setX(cols - 1);
 }
 
 void Terminal::cmdTabClear(std::span<const int> pars)

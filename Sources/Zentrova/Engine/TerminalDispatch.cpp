@@ -446,12 +446,6 @@ void Terminal::dispatchOsc(int64_t code, std::span<const uint8_t> data)
     }
 }
 
-void Terminal::handleKittyGraphics(std::span<const uint8_t> content)
-{
-    if (m_parser->apcHandlerFallback)
-        m_parser->apcHandlerFallback('G', content);
-}
-
 std::unique_ptr<DcsHandler> Terminal::makeSixelDcsHandler()
 {
     return nullptr;

@@ -40,19 +40,18 @@ void Terminal::resetBufferLine(int y, bool clearImages, const std::optional<Bidi
 
 void Terminal::cmdInsertChars(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     if (marginMode && (buffer.x() < buffer.marginLeft() || buffer.x() > buffer.marginRight()))
         return;
     const int right = marginMode ? buffer.marginRight() : cols - 1;
-    // A cursor waiting to wrap stands on the last column; the row would otherwise take the
-    // position modulo its length and insert at its start.
-    const int x = std::min(buffer.x(), cols - 1);
-    buffer.line(buffer.y() + buffer.yBase()).insertCells(x, count(pars), right, eraseCell());
+    buffer.line(buffer.y() + buffer.yBase()).insertCells(buffer.x(), count(pars), right, eraseCell());
     updateRange(buffer.y());
 }
 
 void Terminal::cmdDeleteChars(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     int n = count(pars);
     if (marginMode) {
@@ -69,6 +68,7 @@ void Terminal::cmdDeleteChars(std::span<const int> pars)
 
 void Terminal::cmdEraseChars(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     BufferLine& row = buffer.line(buffer.y() + buffer.yBase());
     row.replaceCells(buffer.x(), std::min(buffer.x() + count(pars), row.count()), eraseCell());
@@ -209,6 +209,7 @@ void Terminal::cmdEraseInDisplay(std::span<const int> pars)
         break;
     }
     case 2:
+        clearAllKittyImages();
         for (int row = rows - 1; row >= 0; row--)
             resetBufferLine(row, true, currentBidiState);
         updateRange(0);

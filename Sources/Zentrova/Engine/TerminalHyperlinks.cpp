@@ -20,9 +20,24 @@ std::optional<TinyAtom> Terminal::resolveActiveHyperlink()
 
 std::optional<TinyAtom> Terminal::makePayload(std::any value)
 {
-    auto atom = TinyAtom::lookup(std::move(value));
-    if (atom)
-        holdPayloadCode(atom->code);
+    // Collect before the lookup, never between it and the write of the first cell: until then no
+    // cell holds the new code, and a collection would release it under the link.
+    if (m_payloadCodes.needsCollection())
+        garbageCollectPayload();
+    auto atom = TinyAtom::lookup(value);
+    if (!atom && m_payloadCodes.collectsAfterRefusal()) {
+        // The table is full: give back what this terminal's cells no longer hold, and have every
+        // other terminal do the same at its next feed.
+        TinyAtom::requestCollection();
+        garbageCollectPayload();
+        atom = TinyAtom::lookup(std::move(value));
+    }
+    if (!atom) {
+        m_payloadCodes.noteRefusal();
+        return std::nullopt;
+    }
+    m_payloadCodes.noteLookup();
+    holdPayloadCode(atom->code);
     return atom;
 }
 

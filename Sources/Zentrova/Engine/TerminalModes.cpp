@@ -188,7 +188,9 @@ void Terminal::setPrivateMode(int mode, bool on)
         }
         return;
     case 6:
+        // Home is the region's top-left corner in origin mode and the screen's otherwise.
         originMode = on;
+        setCursor(0, 0);
         return;
     case 7:
         setBufferFlag(&Buffer::wraparound, wraparound, on);
@@ -233,6 +235,13 @@ void Terminal::setPrivateMode(int mode, bool on)
         return;
     case 69:
         setBufferFlag(&Buffer::marginMode, marginMode, on);
+        // Margins switched off span the whole width again: nothing keeps applying the old ones.
+        if (!on) {
+            for (Buffer* each : { m_normalBuffer.get(), m_altBuffer.get() }) {
+                each->setMarginLeft(0);
+                each->setMarginRight(cols - 1);
+            }
+        }
         return;
     case 95:
     case 1034:

@@ -9,7 +9,6 @@
 #include <fmt/ranges.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace zentrova {
 namespace {
@@ -27,14 +26,8 @@ bool isScalar(char32_t code)
 
 void Terminal::writeRectangleCell(BufferLine& row, int col, const CharData& cell)
 {
-    // A row can be shorter than the screen is wide; its last cell takes what lies beyond its end.
-    if (col >= row.count()) {
-        if (row.count() == 0)
-            return;
-        if (!silentLog)
-            log("BufferLine: You passed an index out of range, adjusting to prevent crash, but you should debug");
-        col = row.count() - 1;
-    }
+    // A row can be shorter than the screen is wide; its last cell takes what lies beyond its end, and
+    // the row logs the clamp.
     row.setCell(col, cell);
 }
 
@@ -92,7 +85,7 @@ void Terminal::csiZ(std::span<const int> pars, std::span<const uint8_t> collect)
     if (isCollect(collect, "$"))
         cmdDECERA(pars);
     else if (isCollect(collect, "'"))
-        std::puts("TODO: Enable Locator Reporting (DECELR)");
+        writeLog("TODO: Enable Locator Reporting (DECELR)");
 }
 
 void Terminal::csiOpenBrace(std::span<const int> pars, std::span<const uint8_t> collect)
@@ -118,8 +111,11 @@ void Terminal::csiCopyRectangularArea(std::span<const int> pars, std::span<const
     if (!source)
         return;
     const auto [top, left, bottom, right] = *source;
-    const int dstTop = std::min(std::max(parameter(pars, 5), 1) - 1, rows - 1);
-    const int dstLeft = std::min(std::max(parameter(pars, 6), 1) - 1, cols - 1);
+    // The target counts from the margins in origin mode, as the source does.
+    const int topBase = originMode ? m_buffer->scrollTop() : 0;
+    const int leftBase = originMode ? m_buffer->marginLeft() : 0;
+    const int dstTop = std::min(topBase + std::max(parameter(pars, 5), 1) - 1, rows - 1);
+    const int dstLeft = std::min(leftBase + std::max(parameter(pars, 6), 1) - 1, cols - 1);
     const int width = std::min(right - left + 1, cols - dstLeft);
     const int height = bottom - top + 1;
 

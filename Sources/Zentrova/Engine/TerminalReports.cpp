@@ -46,7 +46,7 @@ void Terminal::cmdDeviceStatus(std::span<const int> pars, std::span<const uint8_
             sendResponse(csi, "0n");
         } else if (p0 == 6) {
             const int row = std::max(1, buffer.y() + 1 - (originMode ? buffer.scrollTop() : 0));
-            const int col = std::max(1, buffer.x() + 1 - (originMode ? buffer.marginLeft() : 0));
+            const int col = std::max(1, cursorColumn() + 1 - (originMode ? buffer.marginLeft() : 0));
             sendResponse(csi, fmt::format("{};{}R", row, col));
         }
         return;
@@ -56,7 +56,7 @@ void Terminal::cmdDeviceStatus(std::span<const int> pars, std::span<const uint8_
     switch (p0) {
     case 6: { // DECXCPR
         const int row = buffer.y() + 1 - (originMode ? buffer.scrollTop() : 0);
-        const int col = std::max(1, buffer.x() + 1 - (originMode && marginMode ? buffer.marginLeft() : 0));
+        const int col = std::max(1, cursorColumn() + 1 - (originMode && marginMode ? buffer.marginLeft() : 0));
         sendResponse(csi, fmt::format("?{};{};1R", row, col));
         return;
     }
@@ -172,8 +172,17 @@ void Terminal::cmdDECRQCRA(std::span<const int> pars)
 {
     const int pid = pars.empty() ? 0 : pars[0];
     std::string checksum = "0000";
-    if (m_delegate && m_delegate->isProcessTrusted(*this) && pars.size() >= 3) {
-        if (const auto rectangle = getRectangleFromRequest(pars.subspan(2))) {
+    // Top and left default to 1; a bottom or right that is missing or 0 means the last row or
+    // column, so CSI Pid ; Pp * y sums the whole screen.
+    std::array<int, 4> area { 1, 1, 0, 0 };
+    for (size_t i = 2; i < std::min(pars.size(), size_t(6)); i++)
+        area[i - 2] = pars[i];
+    if (area[2] == 0)
+        area[2] = rows;
+    if (area[3] == 0)
+        area[3] = cols;
+    if (m_delegate && m_delegate->isProcessTrusted(*this)) {
+        if (const auto rectangle = getRectangleFromRequest(area)) {
             const auto [top, left, bottom, right] = *rectangle;
             uint32_t sum = 0;
             for (int row = top; row <= bottom; row++) {

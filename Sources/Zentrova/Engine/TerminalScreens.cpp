@@ -19,6 +19,7 @@ void Terminal::activateAltBuffer(std::optional<Attribute> fillAttr)
     m_altBuffer->setY(m_normalBuffer->y());
     m_altBuffer->fillViewportRows(fillAttr.value_or(CharData::Null.attribute()));
     m_buffer = m_altBuffer.get();
+    clearKittyImages(*m_altBuffer, true);
 }
 
 void Terminal::activateNormalBuffer(bool clearAlt)
@@ -28,8 +29,10 @@ void Terminal::activateNormalBuffer(bool clearAlt)
     semanticNoteAlternateScreenSwitch();
     m_normalBuffer->setX(m_altBuffer->x());
     m_normalBuffer->setY(m_altBuffer->y());
-    if (clearAlt)
+    if (clearAlt) {
+        clearKittyImages(*m_altBuffer, true);
         m_altBuffer->clear();
+    }
     m_buffer = m_normalBuffer.get();
 }
 
@@ -85,17 +88,18 @@ void Terminal::changeScrollback(std::optional<int> lines)
 
 void Terminal::resetToInitialState()
 {
+    // The initial state also reaches the cursor's paragraph: the alternate screen keeps its rows.
     currentBidiState = options.initialBidiState;
-    m_normalBuffer->defaultBidiState = currentBidiState;
-    m_altBuffer->defaultBidiState = currentBidiState;
-    updateFullScreen();
+    applyBidiState(allBidiStateProperties);
     bidiArrowKeySwap = options.initialBidiArrowKeySwap;
+    savedBidiPrivateModes.clear();
     endSynchronizedOutput();
     options.rows = rows;
     options.cols = cols;
     // A reset does not show a cursor the program hid.
     const bool hidden = cursorHidden;
     resetSemanticPromptState(true);
+    clearAllKittyImages();
     setup(true);
     cursorHidden = hidden;
     updateRange(0);

@@ -6,8 +6,9 @@
 #include "Zentrova/Engine/TerminalDelegate.h"
 #include "Zentrova/Text/SelectionService.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
-#include <cstdio>
 
 namespace zentrova {
 
@@ -66,16 +67,15 @@ void Terminal::scroll(bool isWrapped)
     if (fullWidth && buffer.scrollTop() > 0) {
         // A region below the top of the screen: nothing goes to the scrollback.
         if (bottomRow >= lines.count()) {
-            std::printf("scroll: bottomRow %d >= lines.count %d, state: yBase=%d scrollTop=%d scrollBottom=%d "
-                        "isAlternate=%s\n",
-                        bottomRow, lines.count(), buffer.yBase(), buffer.scrollTop(), buffer.scrollBottom(),
-                        isCurrentBufferAlternate() ? "true" : "false");
+            writeLog(fmt::format("scroll: bottomRow {} >= lines.count {}, state: yBase={} scrollTop={} scrollBottom={} "
+                                 "isAlternate={}",
+                                 bottomRow, lines.count(), buffer.yBase(), buffer.scrollTop(), buffer.scrollBottom(),
+                                 isCurrentBufferAlternate()));
             return;
         }
         if (!lines.shiftElements(topRow + 1, bottomRow - topRow, -1))
-            std::printf("Assertion on scroll, state was: bottomRow=%d topRow=%d yDisp=%d linesTop=%d isAlternate=%s\n",
-                        bottomRow, topRow, buffer.yDisp(), buffer.linesTop,
-                        isCurrentBufferAlternate() ? "true" : "false");
+            writeLog(fmt::format("Assertion on scroll, state was: bottomRow={} topRow={} yDisp={} linesTop={} isAlternate={}",
+                                 bottomRow, topRow, buffer.yDisp(), buffer.linesTop, isCurrentBufferAlternate()));
         lines.set(bottomRow, std::make_shared<BufferLine>(blank));
         adjustSelections(topRow, bottomRow);
     } else if (fullWidth) {
@@ -126,6 +126,8 @@ void Terminal::scroll(bool isWrapped)
         = buffer.scrollTop() == 0 && buffer.hasScrollback() && buffer.scrollBottom() == rows - 1;
     updateRange(buffer.scrollTop(), intoScrollback);
     updateRange(buffer.scrollBottom(), intoScrollback);
+    if (buffer.hasAnyImages())
+        updateKittyRelativePlacementsForCurrentBuffer();
     if (m_delegate)
         m_delegate->scrolled(*this, buffer.yDisp());
 }
@@ -154,13 +156,16 @@ void Terminal::cmdIndex()
     restrictCursor();
     Buffer& buffer = *m_buffer;
     bool moved = true;
-    if (buffer.y() + 1 > buffer.scrollBottom()) {
+    if (buffer.y() == buffer.scrollBottom()) {
         if (!marginMode || (buffer.x() >= buffer.marginLeft() && buffer.x() <= buffer.marginRight()))
             scroll(false);
         else
             moved = false;
-    } else {
+    } else if (buffer.y() < rows - 1) {
         buffer.setY(buffer.y() + 1);
+    } else {
+        // On the last row, below the region: nothing to scroll, the region's rows stay.
+        moved = false;
     }
     finishSemanticLineAdvance(moved);
 }
@@ -189,17 +194,17 @@ void Terminal::reverseIndex()
     const int topRow = buffer.yBase() + buffer.scrollTop();
     const int bottomRow = buffer.yBase() + buffer.scrollBottom();
     if (topRow >= lines.count()) {
-        std::printf("reverseIndex: start index %d >= lines.count %d, state: y=%d yBase=%d scrollTop=%d "
-                    "scrollBottom=%d isAlternate=%s\n",
-                    topRow, lines.count(), y, buffer.yBase(), buffer.scrollTop(), buffer.scrollBottom(),
-                    isCurrentBufferAlternate() ? "true" : "false");
+        writeLog(fmt::format("reverseIndex: start index {} >= lines.count {}, state: y={} yBase={} scrollTop={} "
+                             "scrollBottom={} isAlternate={}",
+                             topRow, lines.count(), y, buffer.yBase(), buffer.scrollTop(), buffer.scrollBottom(),
+                             isCurrentBufferAlternate()));
         return;
     }
     const bool fullWidth = !marginMode || (buffer.marginLeft() < 1 && buffer.marginRight() >= cols - 1);
     if (fullWidth) {
         if (!lines.shiftElements(topRow, buffer.scrollBottom() - y, 1))
-            std::printf("Assertion on reverseIndex, state was: y=%d yBase=%d scrollTop=%d scrollBottom=%d\n", y,
-                        buffer.yBase(), buffer.scrollTop(), buffer.scrollBottom());
+            writeLog(fmt::format("Assertion on reverseIndex, state was: y={} yBase={} scrollTop={} scrollBottom={}", y,
+                                 buffer.yBase(), buffer.scrollTop(), buffer.scrollBottom()));
         lines.set(topRow, buffer.getBlankLine(eraseAttr()));
         for (const auto& entry : m_selections) {
             if (auto selection = entry.lock())
@@ -224,8 +229,7 @@ void Terminal::reverseIndex()
 
 void Terminal::cmdNextLine()
 {
-    Buffer& buffer = *m_buffer;
-    buffer.setX(originMode && marginMode ? buffer.marginLeft() : 0);
+    cmdCarriageReturn();
     cmdIndex();
 }
 

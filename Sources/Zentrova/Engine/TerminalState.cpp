@@ -106,8 +106,6 @@ void Terminal::endSynchronizedOutput()
 void Terminal::holdPayloadCode(uint16_t code)
 {
     m_payloadCodes.insert(code);
-    if (m_payloadCodes.needsCollection())
-        garbageCollectPayload();
 }
 
 void Terminal::garbageCollectPayload()

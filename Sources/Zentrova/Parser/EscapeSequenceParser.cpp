@@ -65,7 +65,7 @@ EscapeSequenceParser::EscapeSequenceParser(ParserTerminal* terminal)
 }
 
 EscapeSequenceParser::EscapeSequenceParser(ParserTerminal* terminal, StringLimits limits)
-    : csiHandlerFallback([](Parameters, Bytes, uint8_t code) { std::printf("Cannot handle ESC-%d\n", int(code)); })
+    : csiHandlerFallback([](Parameters, Bytes, uint8_t code) { std::fprintf(stderr, "Cannot handle ESC-%d\n", int(code)); })
     , m_terminal(terminal)
     , m_table(&sharedVt500Table())
     , m_limits(limits)

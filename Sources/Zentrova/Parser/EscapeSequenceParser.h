@@ -49,8 +49,9 @@ public:
         // OSC strings carry base64 clipboard contents (52) and inline image files (1337).
         size_t maxOscLength = 16 * 1024 * 1024;
         // A kitty graphics command may send a whole image in one APC string: room for the base64
-        // form of the largest payload the kitty code accepts (400 MiB) plus its control keys.
-        size_t maxApcLength = (419430400 + 2) / 3 * 4 + 4096;
+        // form of the largest image the kitty store holds under its default budget (320 MiB) plus
+        // its control keys. A terminal sets it from its own budget.
+        size_t maxApcLength = (335544320 + 2) / 3 * 4 + 4096;
         // DCS payload handed to one handler (sixel images are the large ones).
         size_t maxDcsLength = 16 * 1024 * 1024;
     };
@@ -100,8 +101,8 @@ public:
 
     // Sequences nobody serves: the terminal's dispatch tables call these for what they do not
     // know, and without a terminal the parser calls them itself. Until replaced,
-    // csiHandlerFallback prints "Cannot handle ESC-" and the final byte in decimal; the others
-    // do nothing.
+    // csiHandlerFallback writes "Cannot handle ESC-" and the final byte in decimal to standard
+    // error (a terminal replaces it with its own log); the others do nothing.
     std::function<void(Bytes collect, uint8_t code)> escHandlerFallback;
     std::function<void(Parameters pars, Bytes collect, uint8_t code)> csiHandlerFallback;
     std::function<void(int64_t code, Bytes data)> oscHandlerFallback;

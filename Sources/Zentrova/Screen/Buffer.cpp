@@ -51,6 +51,10 @@ std::unique_ptr<CircularBufferLineList> Buffer::makeRing(int capacity)
             m_linesWithImagesCount++;
     };
     ring->onLineAttached = [this](BufferLine& line) { line.setOwningBuffer(this); };
+    ring->log = [this](std::string_view line) {
+        if (log)
+            log(line);
+    };
     return ring;
 }
 
@@ -345,16 +349,20 @@ void Buffer::placeCharacter(CharData character, TinyAtom payload, uint8_t semant
         }
     }
 
+    m_x = std::min(m_x, m_cols - 1);
     BufferLine& row = line(m_y + m_yBase);
+    // The character replaces whole characters: halves left of and right of it are blanked.
+    row.breakWideCharacterAt(m_x);
     if (insertMode) {
         const CharData fill(curAttr, 0, 1);
         row.insertCells(m_x, width, right, fill);
         // A wide character pushed to the last column lost its right half.
         if (row[std::min(m_cols - 1, row.count() - 1)].width() == 2)
             row.setCell(m_cols - 1, fill);
+    } else {
+        row.breakWideCharacterAt(m_x + width);
     }
 
-    m_x = std::min(m_x, m_cols - 1);
     // Only when they differ: rewriting part of the cell just before copying it stalls the copy.
     if (!(character.payload() == payload) || character.semanticContentCode() != semanticCode)
         character = withPayload(character, payload, semanticCode);
@@ -394,7 +402,10 @@ int Buffer::insertAsciiRun(std::span<const uint8_t> bytes, const Attribute& attr
             wrapCursor();
         }
         const size_t chunk = std::min(bytes.size() - written, size_t(std::max(right - m_x + 1, 1)));
-        line(m_y + m_yBase).setAsciiCells(m_x, bytes.subspan(written, chunk), m_asciiCell);
+        BufferLine& row = line(m_y + m_yBase);
+        row.breakWideCharacterAt(m_x);
+        row.breakWideCharacterAt(m_x + int(chunk));
+        row.setAsciiCells(m_x, bytes.subspan(written, chunk), m_asciiCell);
         m_x += int(chunk);
         written += chunk;
     }
@@ -433,6 +444,33 @@ void Buffer::clearImagesFromLine(int ringIndex)
         return;
     m_linesWithImagesCount--;
     row.setImages(std::nullopt);
+}
+
+void Buffer::attachImage(std::shared_ptr<TerminalImage> image, int ringIndex)
+{
+    if (ringIndex < 0 || ringIndex >= m_lines->count())
+        return;
+    BufferLine& row = line(ringIndex);
+    BufferLine::Images images = row.images().value_or(BufferLine::Images());
+    images.push_back(std::move(image));
+    replaceImagesOnLine(ringIndex, std::move(images));
+}
+
+void Buffer::replaceImagesOnLine(int ringIndex, BufferLine::Images images)
+{
+    if (ringIndex < 0 || ringIndex >= m_lines->count())
+        return;
+    BufferLine& row = line(ringIndex);
+    const bool had = row.images().has_value();
+    if (images.empty()) {
+        if (had)
+            m_linesWithImagesCount--;
+        row.setImages(std::nullopt);
+        return;
+    }
+    if (!had)
+        m_linesWithImagesCount++;
+    row.setImages(std::move(images));
 }
 
 void Buffer::recalculateLinesWithImagesCount()

@@ -3,6 +3,8 @@
 #include "Zentrova/Screen/BufferLine.h"
 #include "Zentrova/Screen/CharSets.h"
 #include "Zentrova/Screen/CircularBufferLineList.h"
+#include "Zentrova/Screen/DiagnosticLog.h"
+#include "Zentrova/Screen/IdentityToken.h"
 #include "Zentrova/Screen/Position.h"
 #include "Zentrova/Screen/SemanticContent.h"
 #include "Zentrova/Screen/SemanticInputState.h"
@@ -38,6 +40,9 @@ public:
            const BidiPresentationState& bidiState = BidiPresentationState::Default);
     Buffer(const Buffer&) = delete;
     Buffer& operator=(const Buffer&) = delete;
+
+    // This buffer's identity token (a full reset makes a new buffer with a new one).
+    uint64_t id() const { return m_id; }
 
     CircularBufferLineList& lines() { return *m_lines; }
     const CircularBufferLineList& lines() const { return *m_lines; }
@@ -142,6 +147,8 @@ public:
             return;
         }
         BufferLine& row = line(m_y + m_yBase);
+        row.breakWideCharacterAt(m_x);
+        row.breakWideCharacterAt(m_x + width);
         row.setCell(m_x++, character);
         if (width == 2)
             row.setCell(m_x++, character.withValue(0, 0));
@@ -189,6 +196,10 @@ public:
 
     bool hasAnyImages() const { return m_linesWithImagesCount > 0; }
     void clearImagesFromLine(int ringIndex);
+    // Appends an image to the row at a ring index (nothing outside the ring).
+    void attachImage(std::shared_ptr<TerminalImage> image, int ringIndex);
+    // The row's images become `images`; an empty list leaves it without any.
+    void replaceImagesOnLine(int ringIndex, BufferLine::Images images);
     void recalculateLinesWithImagesCount();
 
     int xDisp = 0;
@@ -217,6 +228,8 @@ public:
     bool semanticUsesSpecialCursorKeys = false;
     BidiPresentationState defaultBidiState;
     ScrollCallback scroll;
+    // Set by the owner: where the diagnostics of this screen, its rows and its ring go.
+    DiagnosticLog log;
 
 private:
     std::unique_ptr<CircularBufferLineList> makeRing(int capacity);
@@ -261,6 +274,7 @@ private:
     bool m_asciiCellValid = false;
     Attribute m_asciiAttribute;
     CharData m_asciiCell;
+    uint64_t m_id = nextIdentityToken();
 };
 
 } // namespace zentrova

@@ -4,16 +4,10 @@
 #include "Zentrova/Screen/Utf8.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace zentrova {
 namespace {
-
-void printClampMessage()
-{
-    std::puts("BufferLine: You passed an index out of range, adjusting to prevent crash, but you should debug");
-}
 
 CharData blankCell(const Attribute& attribute)
 {
@@ -64,7 +58,8 @@ const CharData& BufferLine::operator[](int col) const
 
 void BufferLine::setClampedCell(int col, const CharData& cell)
 {
-    printClampMessage();
+    if (m_owningBuffer && m_owningBuffer->log)
+        m_owningBuffer->log(clampMessage);
     if (m_dataSize == 0)
         return;
     const int clamped = std::clamp(col, 0, m_dataSize - 1);
@@ -162,8 +157,22 @@ void BufferLine::fill(const CharData& cell, int atCol, int len)
     noteFilled(from, to, cell);
 }
 
+void BufferLine::breakWideCharacter(int col)
+{
+    CharData* cells = m_data.get();
+    if (cells[col - 1].width() != 2)
+        return;
+    const CharData blank(cells[col - 1].attribute(), 0, 1);
+    cells[col - 1] = blank;
+    cells[col] = blank;
+    m_generation++;
+    noteChanged(col + 1);
+}
+
 void BufferLine::replaceCells(int start, int end, const CharData& fillData)
 {
+    breakWideCharacterAt(start);
+    breakWideCharacterAt(end);
     int stop = std::min(end, m_dataSize);
     if (start < stop) {
         std::fill(m_data.get() + std::max(start, 0), m_data.get() + stop, fillData);
@@ -178,10 +187,15 @@ void BufferLine::insertCells(int pos, int n, int rightMargin, const CharData& fi
     int len = std::min(rightMargin + 1, m_dataSize);
     if (len > 0 && n > 0) {
         pos = pos % len;
+        breakWideCharacterAt(pos);
+        breakWideCharacterAt(len);
         CharData* cells = m_data.get();
         if (n < len - pos) {
             std::memmove(static_cast<void*>(cells + pos + n), cells + pos, size_t(len - n - pos) * sizeof(CharData));
             std::fill(cells + pos, cells + pos + n, fillData);
+            // A wide character pushed against the margin lost its right half.
+            if (cells[len - 1].width() == 2)
+                cells[len - 1] = CharData(cells[len - 1].attribute(), 0, 1);
         } else {
             std::fill(cells + pos, cells + len, fillData);
         }
@@ -196,6 +210,9 @@ void BufferLine::deleteCells(int pos, int n, int rightMargin, const CharData& fi
     int len = std::min(rightMargin + 1, m_dataSize);
     if (len > 0 && n > 0) {
         pos = std::clamp(pos, 0, len - 1);
+        breakWideCharacterAt(pos);
+        breakWideCharacterAt(std::min(pos + n, len));
+        breakWideCharacterAt(len);
         CharData* cells = m_data.get();
         if (n < len - pos) {
             std::memmove(static_cast<void*>(cells + pos), cells + pos + n, size_t(len - pos - n) * sizeof(CharData));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Zentrova/Screen/CharData.h"
+#include "Zentrova/Screen/IdentityToken.h"
 #include "Zentrova/Screen/SemanticMark.h"
 #include "Zentrova/Text/BidiPresentationState.h"
 
@@ -11,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zentrova {
@@ -28,6 +30,8 @@ public:
     using Images = std::vector<std::shared_ptr<TerminalImage>>;
     // The text a cell stands for, where the row cannot tell (interned grapheme clusters).
     using CharacterProvider = std::function<std::string(const CharData&)>;
+    static constexpr std::string_view clampMessage =
+        "BufferLine: You passed an index out of range, adjusting to prevent crash, but you should debug";
 
     // `cols` cells, each the fill (CharData::Null when none is given).
     explicit BufferLine(int cols, std::optional<CharData> fillData = std::nullopt, bool isWrapped = false,
@@ -43,8 +47,8 @@ public:
 
     // A column at or beyond count() reads the last cell.
     const CharData& operator[](int col) const;
-    // A column at or beyond count() writes the last cell, after printing the clamp message. Inline:
-    // printing writes every cell through here.
+    // A column at or beyond count() writes the last cell, after logging clampMessage to the owning
+    // buffer's log. Inline: printing writes every cell through here.
     void setCell(int col, const CharData& cell)
     {
         if (col < 0 || col >= m_dataSize) [[unlikely]] {
@@ -89,6 +93,16 @@ public:
                                   const CharacterProvider& characterProvider = {}) const;
     std::string debugDescription() const;
 
+    // When the cells at col - 1 and col are the two halves of one wide character, about to be parted
+    // by a write or a shift that starts or ends at col, both become blank (in the character's
+    // attribute): a row never holds half a character. Inline: printing checks both ends of every
+    // character it writes.
+    void breakWideCharacterAt(int col)
+    {
+        if (col > 0 && col < m_dataSize && m_data[size_t(col)].width() == 0) [[unlikely]]
+            breakWideCharacter(col);
+    }
+
     void fill(const CharData& cell);
     void fill(const CharData& cell, int atCol, int len);
     // Cells start up to min(end, count()) become the fill.
@@ -128,6 +142,8 @@ public:
     void setOwningBuffer(Buffer* buffer) { m_owningBuffer = buffer; }
 
     uint64_t generation() const { return m_generation; }
+    // This row object's identity token; a recycled row keeps it, a copy gets its own.
+    uint64_t id() const { return m_id; }
     // How often the ring has reused this row for a new one.
     uint64_t recycleGeneration() const { return m_recycleGeneration; }
     void setRecycleGeneration(uint64_t value) { m_recycleGeneration = value; }
@@ -150,6 +166,7 @@ private:
     // Cells from...end all became `cell`.
     void noteFilled(int from, int end, const CharData& cell);
     void setClampedCell(int col, const CharData& cell);
+    void breakWideCharacter(int col);
     void allocate(int capacity);
     void sortMarks();
     void removeMarks(int fromCol, int toCol);
@@ -170,6 +187,7 @@ private:
     CharData m_blankCell;
     std::optional<Images> m_images;
     uint64_t m_generation = 0;
+    uint64_t m_id = nextIdentityToken();
 };
 
 } // namespace zentrova

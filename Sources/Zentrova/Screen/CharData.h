@@ -13,6 +13,16 @@
 
 namespace zentrova {
 
+// A cell's attribute as the bits the cell stores: equal keys are equal attributes, so a host can key
+// what it derives from an attribute by this without unpacking one per cell. A 24-bit underline colour
+// is the index of its entry in the process-wide table, which never changes once handed out.
+struct AttributeKey {
+    uint64_t colorsAndStyle = 0;
+    uint16_t underlineColor = 0;
+
+    bool operator==(const AttributeKey&) const = default;
+};
+
 // One cell of the grid: the character, its display width, its payload handle, what the shell said it
 // holds, and its attribute, packed into two 64-bit words.
 //
@@ -70,6 +80,12 @@ public:
 
     Attribute attribute() const;
     void setAttribute(const Attribute& attribute);
+    // The attribute's packed form, without the cell's semantic content.
+    AttributeKey attributeKey() const
+    {
+        constexpr uint64_t semanticContentBits = uint64_t(7) << 61;
+        return { std::bit_cast<std::array<uint64_t, 2>>(*this)[1] & ~semanticContentBits, m_underlineColor };
+    }
     // The attribute has default colours, no style, no underline style and no underline colour.
     bool hasDefaultAttribute() const;
 
@@ -103,3 +119,12 @@ static_assert(std::is_trivially_copyable_v<CharData>, "cells are copied as plain
 inline constexpr CharData CharData::Null {};
 
 } // namespace zentrova
+
+template <>
+struct std::hash<zentrova::AttributeKey> {
+    size_t operator()(const zentrova::AttributeKey& key) const noexcept
+    {
+        // Palette and default colours sit in the low bits; a multiply spreads them over the word.
+        return size_t((key.colorsAndStyle ^ uint64_t(key.underlineColor) << 48) * 0x9E3779B97F4A7C15ull >> 16);
+    }
+};

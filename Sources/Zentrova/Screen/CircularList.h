@@ -1,10 +1,12 @@
 #pragma once
 
+#include "Zentrova/Screen/DiagnosticLog.h"
+
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -18,6 +20,8 @@ class CircularList {
 public:
     // Makes the element for an empty slot on its first read; receives the slot number.
     std::function<T(int)> makeEmpty;
+    // Told why shiftElements() refused a move.
+    DiagnosticLog log;
 
     explicit CircularList(int maxLength)
         : m_array(static_cast<size_t>(std::max(maxLength, 1)))
@@ -131,7 +135,7 @@ public:
 
     // Copies the run of `count` elements at `start` by `offset` places; the places it leaves keep
     // their elements. A run moved past the end extends the list, dropping the oldest elements when it
-    // no longer fits. Refuses (printing why) a negative count or start, a start at or past the end,
+    // no longer fits. Refuses (logging why) a negative count or start, a start at or past the end,
     // and a destination before index 0.
     bool shiftElements(int start, int count, int offset)
     {
@@ -141,7 +145,9 @@ public:
             : start + offset < 0        ? "start+offset <= 0"
                                         : nullptr;
         if (refusal) {
-            std::printf("Assertion at start=%d count=%d offset=%d: %s\n", start, count, offset, refusal);
+            if (log)
+                log("Assertion at start=" + std::to_string(start) + " count=" + std::to_string(count)
+                    + " offset=" + std::to_string(offset) + ": " + refusal);
             return false;
         }
         if (offset <= 0) {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstdio>
+#include <string>
 
 namespace zentrova {
 namespace {
@@ -299,7 +299,8 @@ void Buffer::ensureRowsCover(int newCols)
             continue;
         // The resize steps above keep every row at least as wide as the screen; a shorter row is a
         // fault here, never a reason to take the process down: widen it and go on.
-        std::printf("stop here newCols=%d but the element has: %d\n", newCols, row.count());
+        if (log)
+            log("stop here newCols=" + std::to_string(newCols) + " but the element has: " + std::to_string(row.count()));
         assert(row.count() >= newCols && "a row is narrower than the screen after a resize");
         row.resize(newCols, CharData::Null);
     }

@@ -1,5 +1,6 @@
 #include "Zentrova/Screen/TinyAtom.h"
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <unordered_map>
@@ -21,6 +22,9 @@ AtomTable& table()
     static AtomTable instance;
     return instance;
 }
+
+// Read by every terminal on every feed, so kept outside the table's lock.
+std::atomic<uint64_t> requestedCollections { 0 };
 
 void releaseLocked(AtomTable& atoms, uint16_t code)
 {
@@ -68,6 +72,16 @@ std::any TinyAtom::target() const
     std::lock_guard guard(atoms.lock);
     auto found = atoms.values.find(code);
     return found == atoms.values.end() ? std::any() : found->second;
+}
+
+void TinyAtom::requestCollection()
+{
+    requestedCollections.fetch_add(1, std::memory_order_relaxed);
+}
+
+uint64_t TinyAtom::collectionRequests()
+{
+    return requestedCollections.load(std::memory_order_relaxed);
 }
 
 size_t TinyAtom::usedCount()

@@ -31,6 +31,12 @@ struct TinyAtom {
     // Codes currently in use, for tests and diagnostics.
     static size_t usedCount();
 
+    // The table is shared by every terminal, and a terminal can only tell which of its own codes its
+    // cells still hold. A holder that found the table full asks all holders to give back their unused
+    // codes; each sees the request count change and collects at its next chance, on its own thread.
+    static void requestCollection();
+    static uint64_t collectionRequests();
+
     bool operator==(const TinyAtom&) const = default;
 };
 

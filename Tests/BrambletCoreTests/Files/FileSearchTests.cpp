@@ -47,7 +47,8 @@ protected:
         for (const char* name : { "photo.jpg", "photo.jpg.bak", "Trip/PHOTO.JPG", "Trip/notes.txt", "a[b].txt",
                                   "x\"y.txt", "back\\slash.txt", "-dash.txt", unicodeName,
                                   ".hidden.jpg", ".cache/thumb.jpg", "Trip/.secret/deep.jpg", "two\nlines.jpg",
-                                  "bad\xff.jpg", "gone.jpg" })
+                                  "bad\xff.jpg", "gone.jpg", "Reports/report.pdf", "Reports/report-2024.pdf",
+                                  "Reports/Report final.PDF", "Reports/ab.txt", "Reports/a-long-b.txt" })
             tree.file(name);
         tree.symlink("link-to-trip", "Trip");
 
@@ -85,6 +86,10 @@ TEST_F(FileSearch, FindsNamesThroughTheIndexOrTheWalkAlike)
           { "photo.jpg", "Trip/PHOTO.JPG", "two\nlines.jpg", "bad\xff.jpg", ".hidden.jpg", ".cache/thumb.jpg",
             "Trip/.secret/deep.jpg" },
           true },
+        // Literal runs apart: the index is asked for the longest, the pattern decides.
+        { "report*.pdf", false, { "Reports/report.pdf", "Reports/report-2024.pdf", "Reports/Report final.PDF" }, false },
+        { "a*b.txt", false, { "Reports/ab.txt", "Reports/a-long-b.txt" }, false },
+        { "?hoto.jp?", false, { "photo.jpg", "Trip/PHOTO.JPG" }, false },
         { "photo", false, { "photo.jpg", "photo.jpg.bak", "Trip/PHOTO.JPG" }, false },
         { "trip", false, { "Trip", "link-to-trip" }, false },
         // Text the tool could read as a pattern or an option is matched literally.

@@ -36,6 +36,12 @@ TEST(FilenameFilter, MatchTable)
         { "*n", "banana", false },
         { "b*a*a", "banana", true },
         { "report?", "report", false },
+        { "a*b.txt", "a-b-c-b.txt", true },
+        { "a*b.txt", "a-b.txt.b", false },
+        { "*x*y?", "XaXbYz", true },
+        { "*x*y?", "XaXbY", false },
+        { "line?break", "line\nbreak", true },
+        { "bad*", "bad\xff", true },
         // graphemes: "?" is one visible character even when it is several code points
         { "caf?", "cafe\u0301", true },
         { "flag-?", "flag-\U0001F1EB\U0001F1F7", true },
@@ -44,8 +50,20 @@ TEST(FilenameFilter, MatchTable)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.query) + " vs " + c.name);
-        EXPECT_EQ(FilenameFilter(QString::fromUtf8(c.query)).matches(QString::fromUtf8(c.name)), c.matches);
+        const FilenameFilter filter(QString::fromUtf8(c.query));
+        EXPECT_EQ(filter.matches(QString::fromUtf8(c.name)), c.matches);
+        // The walk's path, on the name's bytes, agrees.
+        EXPECT_EQ(filter.matchesUtf8(c.name), c.matches);
     }
+}
+
+TEST(FilenameFilter, LongestLiteralIsWhatEveryMatchContains)
+{
+    EXPECT_EQ(FilenameFilter("report*.pdf").longestLiteral(), "report");
+    EXPECT_EQ(FilenameFilter("a*b.txt").longestLiteral(), "b.txt");
+    EXPECT_EQ(FilenameFilter("?hoto.jp?").longestLiteral(), "hoto.jp");
+    EXPECT_EQ(FilenameFilter("plain text").longestLiteral(), "plain text");
+    EXPECT_EQ(FilenameFilter("*?*").longestLiteral(), "");
 }
 
 TEST(FilenameFilter, ModeFollowsTheQuery)

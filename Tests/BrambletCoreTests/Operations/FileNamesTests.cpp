@@ -55,22 +55,25 @@ TEST(FileNames, ValidateNameRejectsWhatCannotBeAFileName)
 TEST(FileNames, NumberedNamePutsTheNumberBeforeTheLastExtension)
 {
     struct Case {
-        QString name;
+        std::string name;
         qint64 number;
-        QString expected;
+        std::string expected;
     };
     const Case cases[] = {
-        { u"report.pdf"_s, 2, u"report_02.pdf"_s },
-        { u"report.pdf"_s, 99, u"report_99.pdf"_s },
-        { u"report.pdf"_s, 100, u"report_100.pdf"_s },
-        { u"Photos"_s, 2, u"Photos_02"_s },
-        { u"archive.tar.gz"_s, 3, u"archive.tar_03.gz"_s },
-        { u".profile"_s, 2, u".profile_02"_s },
-        { u"notes."_s, 2, u"notes._02"_s },
-        { u"big"_s, std::numeric_limits<qint64>::max(), u"big_9223372036854775807"_s },
+        { "report.pdf", 2, "report_02.pdf" },
+        { "report.pdf", 99, "report_99.pdf" },
+        { "report.pdf", 100, "report_100.pdf" },
+        { "Photos", 2, "Photos_02" },
+        { "archive.tar.gz", 3, "archive.tar_03.gz" },
+        { ".profile", 2, ".profile_02" },
+        { "notes.", 2, "notes._02" },
+        { "big", std::numeric_limits<qint64>::max(), "big_9223372036854775807" },
+        // Bytes that are not UTF-8 stay as they are, not replacement characters.
+        { "bad-\xff\xfe.bin", 2, "bad-\xff\xfe_02.bin" },
+        { "\xe9t\xe9", 3, "\xe9t\xe9_03" },
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name.toStdString());
+        SCOPED_TRACE(c.name);
         EXPECT_EQ(numberedName(c.name, c.number), c.expected);
     }
 }

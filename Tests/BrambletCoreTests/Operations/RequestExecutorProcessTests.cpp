@@ -1,4 +1,6 @@
+#include "BrambletCore/Concurrency/Cancellation.h"
 #include "BrambletCore/Operations/Manifest.h"
+#include "BrambletCore/Operations/RequestExecutor.h"
 #include "OperationsFixture.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 
 #include <csignal>
 #include <fstream>
+#include <set>
 
 namespace bramblet {
 namespace {
@@ -92,8 +95,13 @@ TEST_F(RequestExecutorProcessTest, AKilledCopyLeavesOnlyAHiddenStagingFolderAndT
     EXPECT_TRUE(staging.starts_with(".bramblet-")) << staging;
     EXPECT_FALSE(fs::exists(at("out/big")));
     EXPECT_EQ(Manifest::of(at("big")), sourceBefore);
-    // Nothing removes a staging folder left by a killed process; this test does.
-    fs::remove_all(at("out") / staging);
+
+    // The next request that writes into the folder removes what the killed one left.
+    writeFile("small.txt", "s");
+    RequestExecutor().execute({ FileAction::copy, at("small.txt"), at("out/small.txt"), ConflictPolicy::ask },
+                              Cancellation({}));
+    const std::vector<std::string> names = namesIn(at("out"));
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), (std::set<std::string> { "neighbour", "small.txt" }));
 }
 
 TEST_F(RequestExecutorProcessTest, AnUnwritableDestinationFolderGivesTheSystemsErrorAndNothingHalfWritten)
@@ -109,7 +117,10 @@ TEST_F(RequestExecutorProcessTest, AnUnwritableDestinationFolderGivesTheSystemsE
         GTEST_SKIP() << "running as root and no unprivileged user to run the copy as";
     const QString output = QString::fromUtf8(child.readAllStandardOutput());
     EXPECT_EQ(child.exitCode(), 1) << output.toStdString();
-    EXPECT_TRUE(output.startsWith(u"failure Couldn’t create the folder")) << output.toStdString();
+    // Named by the folder the user chose, not by the hidden staging folder.
+    EXPECT_TRUE(output.startsWith(QStringLiteral("failure Couldn’t write in the folder “%1”")
+                                      .arg(QString::fromStdString(at("out").string()))))
+        << output.toStdString();
     EXPECT_TRUE(output.contains(u": Permission denied")) << output.toStdString();
     EXPECT_TRUE(namesIn(at("out")).empty());
     EXPECT_EQ(readFile(at("source.txt")), "content");

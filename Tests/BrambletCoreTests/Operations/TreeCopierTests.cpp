@@ -44,9 +44,11 @@ TEST_F(TreeCopierTest, CopiesFoldersWholeAndLinksAsLinksWithTheirMetadata)
     // A read-only folder still receives its contents.
     ::chmod(at("src/sub/deep").c_str(), 0555);
 
-    TreeCopier::copy(at("src"), at("dst"));
+    const Manifest taken = TreeCopier::copy(at("src"), at("dst"));
 
-    EXPECT_EQ(Manifest::of(at("dst")), Manifest::of(at("src")));
+    // The manifest taken while copying is the source's, and the copy's.
+    EXPECT_EQ(taken, Manifest::of(at("src")));
+    EXPECT_EQ(Manifest::of(at("dst")), taken);
     EXPECT_EQ(readFile(at("dst/a.txt")), "alpha");
     const struct stat copied = statusOf(at("dst/a.txt"));
     EXPECT_EQ(copied.st_mode & 07777, 0751u);

@@ -26,6 +26,19 @@ public:
         return runAnswer;
     }
 
+    void chooseFolder(QWidget* window, const QString& startFolder, FolderCompletion completion) override
+    {
+        folderChoosers.append({ window, startFolder, std::move(completion) });
+    }
+
+    // Answers the last folder chooser: a folder, or nothing for Cancel.
+    void chooseFolderAnswer(const std::optional<QString>& folder)
+    {
+        auto completion = folderChoosers.last().completion;
+        if (completion)
+            completion(folder);
+    }
+
     // Answers the last window-modal alert.
     void answer(int button, const QString& text = {}, int selectedIndex = 0)
     {
@@ -34,7 +47,14 @@ public:
             completion({ button, text, selectedIndex });
     }
 
+    struct FolderChooser {
+        QWidget* window;
+        QString startFolder;
+        FolderCompletion completion;
+    };
+
     QList<Presented> presented;
+    QList<FolderChooser> folderChoosers;
     DialogAnswer runAnswer;
 };
 

@@ -192,5 +192,18 @@ TEST_F(BidiFixture, EraseDisplayResetsEveryRow)
     EXPECT_EQ(terminal.currentBidiState.fallbackDirection, rtl);
 }
 
+TEST_F(BidiFixture, FullResetReturnsTheCursorsParagraphToTheInitialState)
+{
+    // The alternate screen keeps its rows through a reset: its cursor row must not stay right-to-left.
+    terminal.feed("\x1b[?1049h\x1b[3 S\x1b[?2500h\x1b[?2500s");
+    ASSERT_EQ(terminal.altBuffer().line(0).bidiState().fallbackDirection, rtl);
+    terminal.feed("\x1b" "c");
+    EXPECT_EQ(terminal.altBuffer().line(0).bidiState(), BidiPresentationState::Default);
+    EXPECT_EQ(terminal.normalBuffer().line(0).bidiState(), BidiPresentationState::Default);
+    // Modes saved before the reset are forgotten with it.
+    terminal.feed("\x1b[?2500r");
+    EXPECT_FALSE(terminal.currentBidiState.boxMirroring);
+}
+
 } // namespace
 } // namespace zentrova

@@ -15,15 +15,27 @@ TerminalOptions tenByFiveScreen()
     return screenSize(10, 5);
 }
 
-void expectGoldenScreens(std::span<const GoldenScreenCase> cases)
+void expectGoldenScreens(std::span<const GoldenScreenCase> cases, GoldenFeed feed)
 {
     for (const GoldenScreenCase& golden : cases) {
-        SCOPED_TRACE(golden.name);
-        RecordingTerminalDelegate delegate;
-        Terminal terminal(&delegate, tenByFiveScreen());
-        terminal.feed(golden.script);
-        EXPECT_EQ(screenText(terminal), golden.screen);
-        EXPECT_EQ(cursorText(terminal), golden.cursor);
+        for (const bool byteByByte : { false, true }) {
+            if (byteByByte && feed == GoldenFeed::whole)
+                continue;
+            SCOPED_TRACE(golden.name + (byteByByte ? " (byte by byte)" : ""));
+            RecordingTerminalDelegate delegate;
+            Terminal terminal(&delegate, screenSize(golden.cols, golden.rows));
+            if (byteByByte) {
+                for (const char& byte : golden.script)
+                    terminal.feed(std::string_view(&byte, 1));
+            } else {
+                terminal.feed(golden.script);
+            }
+            EXPECT_EQ(screenText(terminal), golden.screen);
+            EXPECT_EQ(cursorText(terminal), golden.cursor);
+            if (golden.reply) {
+                EXPECT_EQ(delegate.sent, *golden.reply);
+            }
+        }
     }
 }
 

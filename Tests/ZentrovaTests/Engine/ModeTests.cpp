@@ -73,8 +73,8 @@ TEST_F(ModeFixture, SetAndResetChangeTheirFlags)
     const Case cases[] = {
         { "application cursor", "\x1B[?1h", [](Terminal& t) { return t.applicationCursor; } },
         { "smooth scroll", "\x1B[?4h", [](Terminal& t) { return t.smoothScroll; } },
-        { "origin mode keeps the cursor", "\x1B[3;3H\x1B[?6h",
-          [](Terminal& t) { return t.originMode && t.buffer().x() == 2; } },
+        { "origin mode homes the cursor to the region", "\x1B[2;5r\x1B[3;3H\x1B[?6h",
+          [](Terminal& t) { return t.originMode && t.buffer().x() == 0 && t.buffer().y() == 1; } },
         { "autowrap off on the terminal and both screens", "\x1B[?7l",
           [](Terminal& t) { return !t.wraparound && !t.normalBuffer().wraparound && !t.altBuffer().wraparound; } },
         { "cursor blink", "\x1B[?12h", [](Terminal& t) { return t.cursorBlink; } },

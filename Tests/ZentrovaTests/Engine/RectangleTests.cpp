@@ -4,6 +4,7 @@
 #include "GoldenScreens.h"
 #include "RecordingTerminalDelegate.h"
 #include "ScreenText.h"
+#include "TerminalLog.h"
 
 #include "Zentrova/Engine/Terminal.h"
 
@@ -32,7 +33,7 @@ TEST(Rectangles, GoldenScreens)
           "0,0" },
         { "erase in origin mode counts from the region and margins",
           full + "\x1b[2;4r\x1b[?69h\x1b[3;8s\x1b[?6h\x1b[1;1;1;1$z",
-          "abcdefghij|kl nopqrst|uvwxyz0123|456789ABCD|EFGHIJKLMN", "0,0" },
+          "abcdefghij|kl nopqrst|uvwxyz0123|456789ABCD|EFGHIJKLMN", "2,1" },
         // DECSERA
         { "selective erase", full + "\x1b[1;1;1;3${", "   defghij|klmnopqrst|uvwxyz0123|456789ABCD|EFGHIJKLMN",
           "0,0" },
@@ -51,8 +52,9 @@ TEST(Rectangles, GoldenScreens)
           "abcdefgabc|klmnopqrst|uvwxyz0123|456789ABCD|EFGHIJKLMN", "0,0" },
         { "copy is cut at the bottom", full + "\x1b[1;1;3;2;1;5;1$v",
           "abcdefghij|klmnopqrst|uvwxyz0123|456789ABCD|abGHIJKLMN", "0,0" },
-        { "copy in origin mode shifts only the source", full + "\x1b[2;4r\x1b[?6h\x1b[1;1;1;3;1;1;1;1$v",
-          "klmdefghij|klmnopqrst|uvwxyz0123|456789ABCD|EFGHIJKLMN", "0,0" },
+        { "copy in origin mode counts source and target from the region",
+          full + "\x1b[2;4r\x1b[?6h\x1b[1;1;1;3;1;2;1;1$v",
+          "abcdefghij|klmnopqrst|klmxyz0123|456789ABCD|EFGHIJKLMN", "0,1" },
         // DECIC inserts blank columns at the cursor across the scroll region.
         { "insert columns", full + "\x1b[2;3H\x1b[2'}", "ab  cdefgh|kl  mnopqr|uv  wxyz01|45  6789AB|EF  GHIJKL",
           "2,1" },
@@ -155,13 +157,15 @@ TEST_F(RectangleFixture, EditsMarkTheTouchedRowsDirty)
     }
 }
 
-TEST_F(RectangleFixture, AShortRowTakesWritesBeyondItsEndOnItsLastCellWithoutPrinting)
+TEST_F(RectangleFixture, AShortRowTakesWritesBeyondItsEndOnItsLastCellAndLogsEachOne)
 {
     Buffer& buffer = terminal.buffer();
     buffer.line(buffer.yBase()).resize(4, CharData::Null);
-    testing::internal::CaptureStdout();
-    terminal.feed("\x1b[42;1;1;1;10$x");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    TerminalLog log(terminal);
+    std::string clamped;
+    for (int column = 5; column <= 10; column++)
+        clamped += std::string(BufferLine::clampMessage) + "\n";
+    EXPECT_EQ(log.of("\x1b[42;1;1;1;10$x"), clamped);
     EXPECT_EQ(screenText(terminal), "****");
     EXPECT_EQ(terminal.getLine(0)->count(), 4);
 }
@@ -178,17 +182,13 @@ TEST_F(RectangleFixture, CollectsThatAreNotServedAreLoggedWhenLoggingIsOn)
         { "\x1b[#}", "Info: CSI # } not implemented- XTPOPSGR with [35] and pars=[0]\n" },
         { "\x1b['z", "TODO: Enable Locator Reporting (DECELR)\n" },
     };
-    terminal.silentLog = false;
+    TerminalLog log(terminal);
     for (const Case& test : cases) {
         SCOPED_TRACE(test.script);
-        testing::internal::CaptureStdout();
-        terminal.feed(test.script);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), test.line);
+        EXPECT_EQ(log.of(test.script), test.line);
     }
     terminal.silentLog = true;
-    testing::internal::CaptureStdout();
-    terminal.feed("\x1b[1#x\x1b['z");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "TODO: Enable Locator Reporting (DECELR)\n");
+    EXPECT_EQ(log.of("\x1b[1#x\x1b['z"), "");
     EXPECT_EQ(screenText(terminal), "");
 }
 

@@ -173,8 +173,13 @@ TEST_F(ReportFixture, RectangleChecksumsOfAKnownScreen)
           },
           "\x1B[7;1;1;1;1;1*y", "\x1BP7!~0043\x1B\\", "\x90" "7!~0043\x9C" },
         { "bottom above top is empty", nullptr, "\x1B[8;1;3;1;2;1*y", "\x1BP8!~0000\x1B\\", "\x90" "8!~0000\x9C" },
-        { "a zero bottom is empty", nullptr, "\x1B[9;1;1;1;0;5*y", "\x1BP9!~0000\x1B\\", "\x90" "9!~0000\x9C" },
-        { "fewer than three parameters", nullptr, "\x1B[10;1*y", "\x1BP10!~0000\x1B\\", "\x90" "10!~0000\x9C" },
+        // A missing or 0 bottom or right is the last row or column: the reply was 0000.
+        { "a zero bottom is the last row", nullptr, "\x1B[9;1;1;1;0;5*y", "\x1BP9!~076c\x1B\\", "\x90" "9!~076c\x9C" },
+        { "a zero right is the last column", nullptr, "\x1B[13;1;1;1;1;0*y", "\x1BP13!~02c3\x1B\\",
+          "\x90" "13!~02c3\x9C" },
+        { "no rectangle: the whole screen", nullptr, "\x1B[10;1*y", "\x1BP10!~12ac\x1B\\", "\x90" "10!~12ac\x9C" },
+        { "only the id", nullptr, "\x1B[11*y", "\x1BP11!~12ac\x1B\\", "\x90" "11!~12ac\x9C" },
+        { "every corner left empty", nullptr, "\x1B[12;1;;;;*y", "\x1BP12!~12ac\x1B\\", "\x90" "12!~12ac\x9C" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

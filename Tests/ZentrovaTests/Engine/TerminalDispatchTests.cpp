@@ -1,5 +1,6 @@
 #include "RecordingTerminalDelegate.h"
 #include "ScreenText.h"
+#include "TerminalLog.h"
 
 #include "Zentrova/Engine/Terminal.h"
 #include "Zentrova/Parser/EscapeSequenceParser.h"
@@ -10,15 +11,6 @@ namespace zentrova {
 namespace {
 
 struct DispatchFixture : testing::Test {
-    // What feeding `bytes` writes to standard output with logging on.
-    std::string logOf(const std::string& bytes)
-    {
-        terminal.silentLog = false;
-        testing::internal::CaptureStdout();
-        terminal.feed(bytes);
-        return testing::internal::GetCapturedStdout();
-    }
-
     RecordingTerminalDelegate delegate;
     Terminal terminal { &delegate };
 };
@@ -39,15 +31,46 @@ TEST_F(DispatchFixture, FallbacksLogUnservedSequences)
         { "\x1b[=k", "" },
         { "\x1b[>2s", "" },
     };
+    TerminalLog log(terminal);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes + 1);
-        EXPECT_EQ(logOf(c.bytes), c.log);
+        EXPECT_EQ(log.of(c.bytes), c.log);
     }
 
     terminal.silentLog = true;
-    testing::internal::CaptureStdout();
-    terminal.feed("\x1b[?1;2W\x1b,0\x1b]99;x\x07");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(log.of("\x1b[?1;2W\x1b,0\x1b]99;x\x07"), "");
+}
+
+// The engine lives inside other programs: its diagnostics must never land in the host's standard
+// output, and silentLog silences every one of them, the always-written ones included.
+TEST_F(DispatchFixture, DiagnosticsGoToStandardErrorOrTheSinkNeverToStandardOutput)
+{
+    const std::string bytes = "\x1b[6m\x1b['z\x1b[?1;2W";
+    const std::string lines = "Unknown SGR attribute: 6 [6]\nTODO: Enable Locator Reporting (DECELR)\n"
+                              "Info: Zentrova: Unknown CSI Code (collect=[63] code=W pars=[1, 2])\n";
+    struct Case {
+        const char* name;
+        bool silent;
+        const char* stderrText;
+    } const cases[] = {
+        { "logging on, no sink", false, lines.c_str() },
+        { "silent", true, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        terminal.silentLog = c.silent;
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        terminal.feed(bytes);
+        std::fflush(stdout);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.stderrText);
+    }
+
+    TerminalLog log(terminal);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(log.of(bytes), lines) << "a sink the host sets takes every line";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(DispatchFixture, ShiftEscapeAndTitleModes)

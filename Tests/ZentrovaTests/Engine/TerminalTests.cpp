@@ -138,7 +138,7 @@ TEST(Terminal, PayloadCodesNoCellHoldsAreReleased)
 
         // Enough codes taken collect by themselves.
         for (size_t i = 0; i < PayloadCodes::collectionThreshold; i++)
-            terminal.holdPayloadCode(TinyAtom::lookup(int(i))->code);
+            terminal.makePayload(int(i));
         EXPECT_LT(terminal.payloadCodes().size(), PayloadCodes::collectionThreshold);
         EXPECT_TRUE(terminal.payloadCodes().contains(kept->code));
     }

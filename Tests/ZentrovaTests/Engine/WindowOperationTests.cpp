@@ -2,6 +2,7 @@
 // terminal answers itself, and the title stacks.
 
 #include "RecordingTerminalDelegate.h"
+#include "TerminalLog.h"
 
 #include "Zentrova/Engine/Terminal.h"
 
@@ -143,10 +144,8 @@ TEST_F(WindowOperationFixture, TitleReportsToAnUntrustedProcessAreEmpty)
 
 TEST_F(WindowOperationFixture, UnhandledRequestsAreLoggedWithTheirParameters)
 {
-    terminal->silentLog = false;
-    testing::internal::CaptureStdout();
-    terminal->feed("\x1b[9t\x1b[22;3t");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    TerminalLog log(*terminal);
+    EXPECT_EQ(log.of("\x1b[9t\x1b[22;3t"),
               "Info: Unhandled Window command: [9]\nInfo: Unhandled Window command: [22, 3]\n");
 }
 
@@ -203,10 +202,8 @@ TEST_F(WindowOperationFixture, TheStacksKeepOnlyTheNewestPushes)
 TEST(WindowOperations, WithoutAHostNothingHappens)
 {
     Terminal terminal(nullptr);
-    terminal.silentLog = false;
-    testing::internal::CaptureStdout();
-    terminal.feed("\x1b]2;t\x07\x1b[22;0t\x1b[9t");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    TerminalLog log(terminal);
+    EXPECT_EQ(log.of("\x1b]2;t\x07\x1b[22;0t\x1b[9t"), "");
     EXPECT_TRUE(terminal.terminalTitleStack.empty());
 }
 

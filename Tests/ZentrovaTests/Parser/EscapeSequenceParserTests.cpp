@@ -80,6 +80,28 @@ TEST(EscapeSequenceParser, StringsPastTheirCapAreAbandonedAndTheOutputAfterThemS
     }
 }
 
+// An APC string used to be buffered up to about 560 MB before it was dropped.
+TEST(EscapeSequenceParser, DefaultApcCapHoldsLargeStringsAndStopsLarger)
+{
+    const size_t cap = EscapeSequenceParser::StringLimits().maxApcLength;
+    ASSERT_LE(cap, EscapeSequenceParser::StringLimits().maxOscLength);
+    for (const size_t length : { cap, cap + 1 }) {
+        SCOPED_TRACE(length);
+        ParserHarness harness;
+        std::string input = "\x1b_G";
+        input.resize(length + 2, 'A');
+        input += "\x1b\\z";
+        for (size_t offset = 0; offset < input.size(); offset += 128 * 1024)
+            harness.feed(std::string_view(input).substr(offset, 128 * 1024));
+        const auto& log = harness.terminal.log;
+        ASSERT_EQ(log.size(), length == cap ? 3u : 2u);
+        if (length == cap) {
+            EXPECT_EQ(log.front().size(), std::string("kitty ").size() + cap - 1);
+        }
+        EXPECT_EQ(log.back(), "print z");
+    }
+}
+
 TEST(EscapeSequenceParser, DefaultOscCapHoldsLargeStringsAndStopsLarger)
 {
     const size_t cap = EscapeSequenceParser::StringLimits().maxOscLength;
@@ -162,12 +184,14 @@ TEST(EscapeSequenceParser, WithoutATerminalSequencesGoToTheFallbacks)
     EXPECT_EQ(recorder.log, expected);
 }
 
-TEST(EscapeSequenceParser, UnconfiguredParserReportsUnknownCsiOnStandardOutput)
+TEST(EscapeSequenceParser, UnconfiguredParserReportsUnknownCsiOnStandardError)
 {
     EscapeSequenceParser parser;
     ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
     parser.parse(bytesOf("\x1b[5A\x1b[z"));
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Cannot handle ESC-65\nCannot handle ESC-122\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot handle ESC-65\nCannot handle ESC-122\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
 TEST(EscapeSequenceParser, ErrorHandlerSeesTheOffendingByteAndItsSurroundings)

@@ -49,6 +49,34 @@ TEST(CharData, EveryAttributeSurvivesPackingIntoTheCell)
     }
 }
 
+TEST(CharData, AttributeKeysAreEqualExactlyWhenTheAttributesAre)
+{
+    const Attribute attributes[] = {
+        CharData::Null.attribute(),
+        Attribute::empty,
+        { Color::ansi256(1), Color::defaultColor, CharacterStyle::bold, UnderlineStyle::none, std::nullopt },
+        { Color::ansi256(1), Color::defaultColor, CharacterStyle::bold | CharacterStyle::dim, UnderlineStyle::none,
+          std::nullopt },
+        { Color::trueColor(1, 2, 3), Color::trueColor(3, 2, 1), CharacterStyle::underline, UnderlineStyle::curly,
+          std::nullopt },
+        { Color::trueColor(1, 2, 3), Color::trueColor(3, 2, 1), CharacterStyle::underline, UnderlineStyle::curly,
+          Color::trueColor(9, 9, 9) },
+        { Color::trueColor(1, 2, 3), Color::trueColor(3, 2, 1), CharacterStyle::underline, UnderlineStyle::curly,
+          Color::trueColor(9, 9, 8) },
+        { Color::trueColor(1, 2, 3), Color::trueColor(3, 2, 1), CharacterStyle::underline, UnderlineStyle::curly,
+          Color::ansi256(8) },
+    };
+    for (size_t i = 0; i < std::size(attributes); i++) {
+        for (size_t j = 0; j < std::size(attributes); j++) {
+            SCOPED_TRACE(attributes[i].toSgr() + " vs " + attributes[j].toSgr());
+            // The character, width, payload and semantic content differ on purpose: none of them is the look.
+            const CharData first(attributes[i], 'a', 1, TinyAtom {}, 0);
+            const CharData second(attributes[j], 0x4E00, 2, TinyAtom { 5 }, 2);
+            EXPECT_EQ(first.attributeKey() == second.attributeKey(), i == j);
+        }
+    }
+}
+
 TEST(CharData, DistinctTrueColourUnderlinesKeepTheirValues)
 {
     // Each distinct 24-bit underline colour takes a slot of the shared table; the same colour shares it.

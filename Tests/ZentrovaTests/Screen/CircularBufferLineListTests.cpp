@@ -109,9 +109,10 @@ TEST(CircularBufferLineList, ShiftElementsRefusesRunsOutsideTheRing)
         for (char32_t name : U"ABCDE")
             if (name)
                 ring.push(row(name));
-        testing::internal::CaptureStdout();
+        std::string logged;
+        ring.log = [&](std::string_view line) { (logged += line) += '\n'; };
         EXPECT_FALSE(ring.shiftElements(c.start, c.count, c.offset));
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message);
+        EXPECT_EQ(logged, c.message);
         EXPECT_EQ(names(ring), "ABCDE");
     }
 }

@@ -1,0 +1,107 @@
+#include "ZentrovaView/TerminalView.h"
+
+#include "Zentrova/Text/SelectionService.h"
+#include "ZentrovaView/TerminalViewDelegate.h"
+
+#include <QFontDatabase>
+#include <QResizeEvent>
+#include <QScrollBar>
+
+namespace zentrova {
+
+TerminalView::TerminalView(QWidget* parent, const std::optional<QFont>& font, const TerminalOptions& options,
+                           QSize initialSize)
+    : QWidget(parent)
+    , m_fontSet(font.value_or(QFontDatabase::systemFont(QFontDatabase::FixedFont)))
+    , m_startupOptions(options)
+{
+    if (!initialSize.isEmpty())
+        resize(initialSize);
+    setup(initialSize);
+}
+
+TerminalView::~TerminalView() = default;
+
+void TerminalView::setup(QSize initialSize)
+{
+    // Only rows that changed are redrawn, and drawing never leaves the widget (Qt clips to it).
+    m_disableFullRedrawOnAnyChanges = true;
+    setupScroller();
+    const QSizeF size = initialSize.isEmpty() ? QSizeF(0, 0) : QSizeF(initialSize);
+    setupOptions(usableWidth(size.width()), size.height());
+    // The terminal reported its default colours while it was made, so the background is known here.
+    setAutoFillBackground(true);
+    applyBackgroundColor();
+}
+
+void TerminalView::setSelection(std::shared_ptr<SelectionService> selection)
+{
+    m_selection = std::move(selection);
+    if (m_selection)
+        m_terminal->registerSelection(m_selection);
+}
+
+void TerminalView::setLinkHighlightMode(LinkHighlightMode mode)
+{
+    m_linkHighlightMode = mode;
+    markFullScreenForRedraw();
+}
+
+void TerminalView::setBidiHostPolicy(BidiHostPolicy policy)
+{
+    m_bidiHostPolicy = policy;
+    markFullScreenForRedraw();
+}
+
+void TerminalView::setCustomBlockGlyphs(bool on)
+{
+    m_customBlockGlyphs = on;
+    markFullScreenForRedraw();
+}
+
+void TerminalView::setAntiAliasCustomBlockGlyphs(bool on)
+{
+    m_antiAliasCustomBlockGlyphs = on;
+    markFullScreenForRedraw();
+}
+
+bool TerminalView::hasFocus() const
+{
+    return m_hasFocus && (!window() || window()->isActiveWindow());
+}
+
+void TerminalView::ensureCaretIsVisible()
+{
+    if (m_terminal->synchronizedOutputActive)
+        return;
+    Buffer& buffer = m_terminal->buffer();
+    const int cursorRow = buffer.y() + buffer.yBase();
+    if (cursorRow < buffer.yDisp() || cursorRow > buffer.yDisp() + m_terminal->rows - 1)
+        scrollTo(buffer.yBase());
+}
+
+void TerminalView::configureNativeColors()
+{
+    setNativeForegroundColor(QPalette().color(QPalette::Text));
+    setNativeBackgroundColor(QPalette().color(QPalette::Base));
+}
+
+void TerminalView::markFullScreenForRedraw()
+{
+    m_terminal->updateFullScreen();
+    queuePendingDisplay();
+}
+
+void TerminalView::queuePendingDisplay()
+{
+    update();
+}
+
+void TerminalView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutScroller();
+    processSizeChange(event->size());
+}
+
+} // namespace zentrova

@@ -1,0 +1,288 @@
+#pragma once
+
+#include "Zentrova/Engine/Terminal.h"
+#include "Zentrova/Engine/TerminalDelegate.h"
+#include "Zentrova/Screen/BellStyle.h"
+#include "Zentrova/Screen/CharData.h"
+#include "Zentrova/Screen/TerminalOptions.h"
+#include "ZentrovaView/AccessibilityService.h"
+#include "ZentrovaView/CellGeometry.h"
+#include "ZentrovaView/CellStyle.h"
+#include "ZentrovaView/FontSet.h"
+#include "ZentrovaView/GlyphSlotFit.h"
+#include "ZentrovaView/QtMainQueue.h"
+#include "ZentrovaView/TerminalDebugView.h"
+#include "ZentrovaView/TerminalViewSettings.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+class QScrollBar;
+
+namespace zentrova {
+
+class SelectionService;
+class TerminalViewDelegate;
+
+// The widget that shows one Terminal: it owns the terminal, is its delegate, turns its cells into
+// styles and colours for drawing, and reports to its host only through a TerminalViewDelegate.
+//
+// Split by concern: construction and settings (TerminalView.cpp), fonts and cell geometry
+// (TerminalViewFonts.cpp), cell styles and colours (TerminalViewColors.cpp), the scroll bar and
+// scrolling (TerminalViewScrolling.cpp), the bell and bitmap images (TerminalViewBell.cpp,
+// TerminalViewImages.cpp) and the terminal's delegate calls (TerminalViewEvents.cpp).
+class TerminalView : public QWidget, public TerminalDelegate {
+    Q_OBJECT
+
+public:
+    // The font defaults to the system's fixed-pitch font. The terminal takes its size from the widget's
+    // initial size when that is not empty, else from the options.
+    explicit TerminalView(QWidget* parent = nullptr, const std::optional<QFont>& font = std::nullopt,
+                          const TerminalOptions& options = TerminalOptions::Default, QSize initialSize = {});
+    ~TerminalView() override;
+
+    Terminal& terminal() { return *m_terminal; }
+    TerminalViewDelegate* terminalDelegate() const { return m_terminalDelegate; }
+    void setTerminalDelegate(TerminalViewDelegate* delegate) { m_terminalDelegate = delegate; }
+    // The selection the view keeps; none until one is set.
+    const std::shared_ptr<SelectionService>& selection() const { return m_selection; }
+    void setSelection(std::shared_ptr<SelectionService> selection);
+    const AccessibilityService& accessibility() const { return m_accessibility; }
+    // The developer overlay showing this view's buffer, when one was made.
+    TerminalDebugView* debug() const { return m_debug; }
+    void setDebug(TerminalDebugView* overlay) { m_debug = overlay; }
+
+    // Fonts and cell geometry.
+    QFont font() const { return m_fontSet.normal; }
+    // Rebuilds the font set, measures the cells anew and clears the selection.
+    void setFont(const QFont& font);
+    // Back to the system's fixed-pitch font; the selection stays.
+    void resetFontSize();
+    const FontSet& fontSet() const { return m_fontSet; }
+    // Empties the style and colour caches.
+    void resetCaches();
+    // One cell in logical pixels, rounded to whole device pixels; nothing before setup measured it.
+    std::optional<QSizeF> cellDimension() const { return m_cellDimension; }
+    CellGeometry cellGeometry() const { return CellGeometry(m_cellDimension.value_or(QSizeF(1, 1))); }
+    bool fontSmoothing() const { return m_fontSmoothing; }
+    void setFontSmoothing(bool on) { m_fontSmoothing = on; }
+    double lineSpacing() const { return m_lineSpacing; }
+    void setLineSpacing(double spacing);
+    // The cell size for the font set and line spacing at the view's device-pixel ratio.
+    QSizeF computeFontDimensions() const;
+    // The font Qt's font merging draws `text` in on top of `base` (a fallback when `base` lacks it).
+    static QRawFont resolvedFont(const QString& text, const QFont& base);
+    GlyphSlotFit glyphSlotFit(const QRawFont& font, quint32 glyph, int columnWidth) const;
+    // Columns and rows for a widget size (the scroll bar's width taken off when it is shown).
+    QSize gridSizeFor(QSizeF size) const;
+    // The widget size that shows the whole grid beside the scroll bar.
+    QRect getOptimalFrameSize() const;
+    // The terminal follows a new widget size; false when the grid keeps its size.
+    bool processSizeChange(QSize newSize);
+
+    // Cell styles and colours.
+    // How a cell is drawn; link cells get a dashed underline in their foreground colour. The reference
+    // stays valid until the next call.
+    const CellStyle& getAttributes(const CharData& cell, bool withUrl);
+    // A style with the given colours (exchanged for inverse cells), not cached: the caret's character.
+    CellStyle getAttributedValue(const Attribute& attribute, const QColor& fg, const QColor& bg) const;
+    QColor mapColor(const Attribute::Color& color, bool isFg, bool isBold, bool useBrightColors);
+    // Takes 16 base colours (any other count keeps the terminal's) and redraws in them.
+    void installColors(std::span<const Color> colors);
+    void colorsChanged();
+    // A caret colour given by the program; nothing returns to the default.
+    void setCursorColor(const std::optional<QColor>& color, const std::optional<QColor>& textColor);
+    // The terminal's default colours; the terminal reports them while the view sets it up.
+    QColor nativeForegroundColor() const { return m_nativeFg.value_or(QColor()); }
+    void setNativeForegroundColor(const QColor& color);
+    QColor nativeBackgroundColor() const { return m_nativeBg.value_or(QColor()); }
+    void setNativeBackgroundColor(const QColor& color);
+    double backgroundOpacity() const { return nativeBackgroundColor().alphaF(); }
+    void setBackgroundOpacity(double opacity);
+    // The default colours as drawn: exchanged while the terminal shows reverse video.
+    QColor effectiveNativeForegroundColor() const;
+    QColor effectiveNativeBackgroundColor() const;
+    QColor caretColor() const { return m_caretColor; }
+    void setCaretColor(const QColor& color);
+    std::optional<QColor> caretTextColor() const { return m_caretTextColor; }
+    void setCaretTextColor(const std::optional<QColor>& color);
+    QColor effectiveCaretColor() const;
+    QColor effectiveCaretTextColor() const;
+    QColor selectedTextBackgroundColor() const { return m_selectedTextBackgroundColor; }
+    void setSelectedTextBackgroundColor(const QColor& color);
+    QColor selectedTextForegroundColor() const { return m_selectedTextForegroundColor; }
+    void setSelectedTextForegroundColor(const QColor& color);
+    // Entries in the style and true-colour caches, for diagnostics.
+    struct CacheSizes {
+        size_t attributes = 0;
+        size_t urlAttributes = 0;
+        size_t trueColors = 0;
+    };
+    CacheSizes cacheSizes() const { return { m_attributes.size(), m_urlAttributes.size(), m_trueColors.size() }; }
+    bool useBrightColors() const { return m_useBrightColors; }
+    // Cached styles were made under the old setting, so they are dropped.
+    void setUseBrightColors(bool on);
+
+    // Scrolling and the scroll bar.
+    QScrollBar* scroller() const { return m_scroller; }
+    ScrollerStyle scrollerStyle() const { return m_scrollerStyle; }
+    void setScrollerStyle(ScrollerStyle style);
+    // The width the scroll bar takes beside the text in either style.
+    int scrollerWidth() const;
+    double scrollSensitivity() const { return m_scrollSensitivity; }
+    void setScrollSensitivity(double sensitivity);
+    // 0 (oldest scrollback) to 1 (the live screen); 0 on the alternate screen.
+    double scrollPosition();
+    double scrollThumbsize();
+    bool canScroll();
+    void scroll(double toPosition);
+    void scrollTo(int row);
+    void scrollUp(int lines);
+    void scrollDown(int lines);
+    void pageUp();
+    void pageDown();
+    bool userScrolling() const { return m_userScrolling; }
+    // Bytes typed by the user, on their way to the host.
+    void send(std::span<const uint8_t> data);
+
+    // Bell and images.
+    BellStyle bellStyle() const { return m_bellStyle; }
+    void setBellStyle(BellStyle style) { m_bellStyle = style; }
+    void flashVisualBell();
+    // The image of straight (not premultiplied) RGBA bytes, 4 per pixel; nothing when the bytes are too
+    // few for the size or the size is empty.
+    static std::optional<QImage> imageFromBitmap(std::span<const uint8_t> bytes, int width, int height);
+    // The largest rectangle of the image's proportions centred in `rect`; `rect` itself when either size is empty.
+    static QRectF kittyAspectFitRect(QSizeF imageSize, const QRectF& rect);
+
+    // Plain settings, read where they act.
+    bool backspaceSendsControlH() const { return m_backspaceSendsControlH; }
+    void setBackspaceSendsControlH(bool on) { m_backspaceSendsControlH = on; }
+    bool optionAsMetaKey() const { return m_optionAsMetaKey; }
+    void setOptionAsMetaKey(bool on) { m_optionAsMetaKey = on; }
+    bool allowMouseReporting() const { return m_allowMouseReporting; }
+    void setAllowMouseReporting(bool on) { m_allowMouseReporting = on; }
+    LinkReporting linkReporting() const { return m_linkReporting; }
+    void setLinkReporting(LinkReporting reporting) { m_linkReporting = reporting; }
+    LinkHighlightMode linkHighlightMode() const { return m_linkHighlightMode; }
+    void setLinkHighlightMode(LinkHighlightMode mode);
+    bool notifyUpdateChanges() const { return m_notifyUpdateChanges; }
+    void setNotifyUpdateChanges(bool on) { m_notifyUpdateChanges = on; }
+    bool disableFullRedrawOnAnyChanges() const { return m_disableFullRedrawOnAnyChanges; }
+    void setDisableFullRedrawOnAnyChanges(bool on) { m_disableFullRedrawOnAnyChanges = on; }
+    MetalBufferingMode metalBufferingMode() const { return m_metalBufferingMode; }
+    void setMetalBufferingMode(MetalBufferingMode mode) { m_metalBufferingMode = mode; }
+    BidiHostPolicy bidiHostPolicy() const { return m_bidiHostPolicy; }
+    void setBidiHostPolicy(BidiHostPolicy policy);
+    bool customBlockGlyphs() const { return m_customBlockGlyphs; }
+    void setCustomBlockGlyphs(bool on);
+    bool antiAliasCustomBlockGlyphs() const { return m_antiAliasCustomBlockGlyphs; }
+    void setAntiAliasCustomBlockGlyphs(bool on);
+    bool hasFocus() const;
+    void setHasFocus(bool focused) { m_hasFocus = focused; }
+    // Brings the cursor's row into view unless synchronized output holds the screen.
+    void ensureCaretIsVisible();
+    // The default colours become the desktop's text colours.
+    void configureNativeColors();
+
+    // TerminalDelegate.
+    void setTerminalTitle(Terminal& source, const std::string& title) override;
+    void sizeChanged(Terminal& source) override;
+    void send(Terminal& source, std::span<const uint8_t> data) override;
+    void scrolled(Terminal& source, int yDisp) override;
+    void linefeed(Terminal& source) override;
+    void bufferActivated(Terminal& source) override;
+    void synchronizedOutputChanged(Terminal& source, bool active) override;
+    void bell(Terminal& source) override;
+    void selectionChanged(Terminal& source) override;
+    std::optional<std::pair<int, int>> cellSizeInPixels(Terminal& source) override;
+    void hostCurrentDirectoryUpdated(Terminal& source) override;
+    void colorChanged(Terminal& source, std::optional<int> idx) override;
+    void setForegroundColor(Terminal& source, const Color& color) override;
+    void setBackgroundColor(Terminal& source, const Color& color) override;
+    void iTermContent(Terminal& source, std::span<const uint8_t> content) override;
+    void clipboardCopy(Terminal& source, std::span<const uint8_t> content) override;
+    std::optional<std::vector<uint8_t>> clipboardRead(Terminal& source) override;
+    void createImageFromBitmap(Terminal& source, std::vector<uint8_t>& bytes, int width, int height) override;
+    void createImage(Terminal& source, std::span<const uint8_t> data, const ImageSizeRequest& width,
+                     const ImageSizeRequest& height, bool preserveAspectRatio) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    // Places an image at the cursor, cut into one strip per row.
+    virtual void insertImage(const QImage& image, const ImageSizeRequest& width, const ImageSizeRequest& height,
+                             bool preserveAspectRatio);
+
+private:
+    void setup(QSize initialSize);
+    void setupOptions(double width, double height);
+    void resetFont();
+    double usableWidth(double width) const;
+    void setupScroller();
+    void layoutScroller();
+    void updateScroller();
+    void scrollerActivated(int action);
+    void updateUserScrollingState(int row);
+    void markFullScreenForRedraw();
+    void queuePendingDisplay();
+    CellStyle makeStyle(const Attribute& attribute, bool withUrl);
+    void setNativeColor(std::optional<QColor>& stored, bool& setting, const QColor& color,
+                        void (Terminal::*report)(const Color&));
+    // The widget's background: the default background as drawn.
+    void applyBackgroundColor();
+
+    // Declared first: the terminal holds a pointer to it and is destroyed before it.
+    QtMainQueue m_mainQueue { this };
+    TerminalViewDelegate* m_terminalDelegate = nullptr;
+    AccessibilityService m_accessibility;
+    QPointer<TerminalDebugView> m_debug;
+    std::optional<QSizeF> m_cellDimension;
+    bool m_fontSmoothing = true;
+    double m_lineSpacing = 1.0;
+    std::unique_ptr<Terminal> m_terminal;
+    std::shared_ptr<SelectionService> m_selection;
+    QScrollBar* m_scroller = nullptr;
+    // Caches of what cells draw as, emptied whole when they reach their bound.
+    std::unordered_map<AttributeKey, CellStyle> m_attributes;
+    std::unordered_map<AttributeKey, CellStyle> m_urlAttributes;
+    std::array<std::optional<QColor>, 256> m_colors;
+    std::unordered_map<Attribute::Color, QColor> m_trueColors;
+    bool m_disableFullRedrawOnAnyChanges = false;
+    FontSet m_fontSet;
+    TerminalOptions m_startupOptions;
+    bool m_backspaceSendsControlH = false;
+    std::optional<QColor> m_nativeFg;
+    std::optional<QColor> m_nativeBg;
+    bool m_settingFg = false;
+    bool m_settingBg = false;
+    bool m_useBrightColors = true;
+    BidiHostPolicy m_bidiHostPolicy = BidiHostPolicy::respectTerminal;
+    bool m_customBlockGlyphs = true;
+    bool m_antiAliasCustomBlockGlyphs = false;
+    QColor m_selectedTextBackgroundColor = QColor::fromRgbF(0, 166 / 255.0f, 178 / 255.0f);
+    QColor m_selectedTextForegroundColor = Qt::black;
+    ScrollerStyle m_scrollerStyle = ScrollerStyle::overlay;
+    bool m_allowMouseReporting = true;
+    LinkReporting m_linkReporting = LinkReporting::implicit;
+    LinkHighlightMode m_linkHighlightMode = LinkHighlightMode::hoverWithModifier;
+    bool m_notifyUpdateChanges = false;
+    bool m_userScrolling = false;
+    bool m_hasFocus = false;
+    bool m_optionAsMetaKey = true;
+    double m_scrollSensitivity = 1.0;
+    BellStyle m_bellStyle = BellStyle::sound;
+    MetalBufferingMode m_metalBufferingMode = MetalBufferingMode::perRowPersistent;
+    bool m_cursorColorIsDefault = true;
+    bool m_cursorTextColorIsDefault = true;
+    QColor m_caretColor;
+    std::optional<QColor> m_caretTextColor;
+};
+
+} // namespace zentrova

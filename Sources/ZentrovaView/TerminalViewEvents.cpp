@@ -1,0 +1,104 @@
+// What the view does for each terminal event: most are passed on to the host, the rest keep the
+// scroll bar, the selection and the cell size in step.
+
+#include "ZentrovaView/TerminalView.h"
+
+#include "Zentrova/Text/SelectionService.h"
+#include "ZentrovaView/TerminalViewDelegate.h"
+
+#include <cmath>
+
+namespace zentrova {
+
+void TerminalView::setTerminalTitle(Terminal&, const std::string& title)
+{
+    if (m_terminalDelegate)
+        m_terminalDelegate->setTerminalTitle(*this, QString::fromStdString(title));
+}
+
+void TerminalView::sizeChanged(Terminal&)
+{
+    if (m_terminalDelegate)
+        m_terminalDelegate->sizeChanged(*this, m_terminal->cols, m_terminal->rows);
+    updateScroller();
+}
+
+void TerminalView::send(Terminal&, std::span<const uint8_t> data)
+{
+    if (m_terminalDelegate)
+        m_terminalDelegate->send(*this, data);
+}
+
+void TerminalView::scrolled(Terminal&, int)
+{
+    updateScroller();
+    if (m_terminalDelegate)
+        m_terminalDelegate->scrolled(*this, scrollPosition());
+}
+
+void TerminalView::linefeed(Terminal&)
+{
+    if (m_allowMouseReporting && m_selection && m_selection->active())
+        m_selection->selectNone();
+}
+
+void TerminalView::bufferActivated(Terminal&)
+{
+    updateScroller();
+}
+
+void TerminalView::synchronizedOutputChanged(Terminal&, bool active)
+{
+    if (active)
+        return;
+    updateScroller();
+    queuePendingDisplay();
+    if (m_terminalDelegate)
+        m_terminalDelegate->scrolled(*this, scrollPosition());
+}
+
+void TerminalView::selectionChanged(Terminal&)
+{
+    update();
+}
+
+std::optional<std::pair<int, int>> TerminalView::cellSizeInPixels(Terminal&)
+{
+    const QSizeF cell = m_cellDimension.value_or(computeFontDimensions());
+    const double scale = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1;
+    return std::pair(int(std::lround(cell.width() * scale)), int(std::lround(cell.height() * scale)));
+}
+
+void TerminalView::hostCurrentDirectoryUpdated(Terminal&)
+{
+    if (!m_terminalDelegate)
+        return;
+    std::optional<QString> directory;
+    if (m_terminal->hostCurrentDirectory)
+        directory = QString::fromStdString(*m_terminal->hostCurrentDirectory);
+    m_terminalDelegate->hostCurrentDirectoryUpdate(*this, directory);
+}
+
+void TerminalView::iTermContent(Terminal&, std::span<const uint8_t> content)
+{
+    if (m_terminalDelegate)
+        m_terminalDelegate->iTermContent(*this, content);
+}
+
+void TerminalView::clipboardCopy(Terminal&, std::span<const uint8_t> content)
+{
+    if (m_terminalDelegate)
+        m_terminalDelegate->clipboardCopy(*this, content);
+}
+
+std::optional<std::vector<uint8_t>> TerminalView::clipboardRead(Terminal&)
+{
+    if (!m_terminalDelegate)
+        return std::nullopt;
+    const auto content = m_terminalDelegate->clipboardRead(*this);
+    if (!content)
+        return std::nullopt;
+    return std::vector<uint8_t>(content->begin(), content->end());
+}
+
+} // namespace zentrova

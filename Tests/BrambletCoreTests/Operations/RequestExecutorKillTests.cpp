@@ -1,0 +1,157 @@
+// A request killed at each of its steps, in a process of its own: every item stays whole, under
+// its name or in the Trash, nothing partial ever has a final name, and the next request in the
+// folder sweeps what the killed one left.
+
+#include "BrambletCore/Concurrency/Cancellation.h"
+#include "BrambletCore/Operations/Manifest.h"
+#include "BrambletCore/Operations/RequestExecutor.h"
+#include "BrambletCore/Operations/StagingFolder.h"
+#include "BrambletCore/Operations/Trash.h"
+#include "OperationsFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+namespace bramblet {
+namespace {
+
+namespace fs = std::filesystem;
+using Step = RequestExecutor::Step;
+
+class RequestExecutorKillTest : public OperationsFixture {
+protected:
+    // Runs the request in the child, which kills itself on reaching `step`.
+    static void runKilledAt(Step step, FileAction action, const fs::path& source, const fs::path& destination,
+                            ConflictPolicy policy = ConflictPolicy::ask)
+    {
+        QProcess child;
+        child.start(QStringLiteral(BRAMBLET_COPY_CHILD),
+                    { QString::fromStdString(source.native()), QString::fromStdString(destination.native()),
+                      QStringLiteral("--action"), toString(action), QStringLiteral("--policy"), toString(policy),
+                      QStringLiteral("--kill-at"), QString::number(static_cast<int>(step)) });
+        ASSERT_TRUE(child.waitForStarted()) << child.errorString().toStdString();
+        ASSERT_TRUE(child.waitForFinished());
+        EXPECT_EQ(child.exitStatus(), QProcess::CrashExit) << "never reached the step; it printed "
+                                                          << child.readAllStandardOutput().toStdString();
+    }
+
+    // A request in-process that writes into `folder`, as the next one after a crash would.
+    void writeInto(const fs::path& folder) const
+    {
+        const fs::path note = writeFile("note.txt", "n");
+        RequestExecutor().execute({ FileAction::copy, note, folder / "note.txt", ConflictPolicy::replace },
+                                  Cancellation({}));
+    }
+
+    std::vector<std::string> namesIn(const fs::path& folder) const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().native());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // A folder with content enough to tell a whole copy from a partial one.
+    Manifest makeTree(const std::string& relative) const
+    {
+        for (int i = 0; i < 20; ++i)
+            writeFile(relative + "/sub/file-" + std::to_string(i), std::string(size_t(1000 + i), char('a' + i)));
+        writeFile(relative + "/top.txt", "top");
+        return Manifest::of(at(relative));
+    }
+
+    // The manifests of what the Trash holds.
+    std::vector<Manifest> trashed() const
+    {
+        std::vector<Manifest> manifests;
+        for (const std::string& name : trashedNames())
+            manifests.push_back(Manifest::of(at("data/Trash/files") / name));
+        return manifests;
+    }
+};
+
+TEST_F(RequestExecutorKillTest, AKilledCopyLeavesNothingUnderTheNameAndItsLeftoversAreSwept)
+{
+    const Manifest source = makeTree("in/tree");
+    fs::create_directory(at("out"));
+    for (const Step step : { Step::staged, Step::copied, Step::verified }) {
+        SCOPED_TRACE(static_cast<int>(step));
+        runKilledAt(step, FileAction::copy, at("in/tree"), at("out/tree"));
+        EXPECT_FALSE(fs::exists(at("out/tree")));
+        EXPECT_EQ(leftStagingFolders().size(), 1u);
+        EXPECT_EQ(Manifest::of(at("in/tree")), source);
+        writeInto(at("out"));
+        EXPECT_EQ(namesIn(at("out")), std::vector<std::string> { "note.txt" });
+    }
+}
+
+TEST_F(RequestExecutorKillTest, TheSweepLeavesAStagingFolderThatIsInUse)
+{
+    fs::create_directory(at("out"));
+    {
+        const StagingFolder running(at("out"));
+        fs::create_directory(running.payload());
+        writeInto(at("out"));
+        EXPECT_TRUE(fs::exists(running.payload()));
+    }
+    EXPECT_EQ(namesIn(at("out")), std::vector<std::string> { "note.txt" });
+}
+
+TEST_F(RequestExecutorKillTest, AKilledMoveLeavesTheWholeSourceOrNoneOfIt)
+{
+    fs::create_directory(at("out"));
+    for (const Step step : { Step::verified, Step::placed, Step::sourceHidden }) {
+        SCOPED_TRACE(static_cast<int>(step));
+        const Manifest source = makeTree("in/tree");
+        runKilledAt(step, FileAction::move, at("in/tree"), at("out/tree"));
+        if (fs::exists(at("in/tree"))) {
+            EXPECT_EQ(Manifest::of(at("in/tree")), source);
+        } else {
+            EXPECT_EQ(Manifest::of(at("out/tree")), source);
+        }
+        if (fs::exists(at("out/tree"))) {
+            EXPECT_EQ(Manifest::of(at("out/tree")), source);
+        }
+        writeInto(at("in"));
+        writeInto(at("out"));
+        EXPECT_TRUE(leftStagingFolders().empty());
+        fs::remove_all(at("in"));
+        fs::remove_all(at("out"));
+        fs::create_directory(at("out"));
+    }
+}
+
+TEST_F(RequestExecutorKillTest, AKilledReplaceKeepsTheOldItemInPlaceOrInTheTrash)
+{
+    fs::create_directory(at("out"));
+    for (const Step step : { Step::verified, Step::readyToExchange, Step::placed }) {
+        SCOPED_TRACE(static_cast<int>(step));
+        fs::remove_all(at("data/Trash"));
+        const Manifest incoming = makeTree("in/tree");
+        writeFile("out/tree/old.txt", "the old item");
+        const Manifest old = Manifest::of(at("out/tree"));
+        runKilledAt(step, FileAction::copy, at("in/tree"), at("out/tree"), ConflictPolicy::replace);
+
+        const Manifest now = Manifest::of(at("out/tree"));
+        const std::vector<Manifest> inTrash = trashed();
+        if (now == old) {
+            // Not exchanged yet; the verified copy may already wait in the Trash.
+            EXPECT_LE(inTrash.size(), 1u);
+            if (!inTrash.empty()) {
+                EXPECT_EQ(inTrash.front(), incoming);
+            }
+        } else {
+            EXPECT_EQ(now, incoming);
+            EXPECT_EQ(inTrash, std::vector<Manifest> { old });
+        }
+        writeInto(at("out"));
+        EXPECT_TRUE(leftStagingFolders().empty());
+        fs::remove_all(at("in"));
+        fs::remove_all(at("out/tree"));
+    }
+}
+
+} // namespace
+} // namespace bramblet

@@ -1,0 +1,108 @@
+#include "TerminalViewTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace zentrova {
+namespace {
+
+// A host that answers the clipboard and keeps what the terminal copies.
+class ClipboardHost : public RecordingViewHost {
+public:
+    void clipboardCopy(TerminalView&, std::span<const uint8_t> content) override
+    {
+        copied.assign(content.begin(), content.end());
+    }
+    std::optional<QByteArray> clipboardRead(TerminalView&) override { return QByteArray("pasted"); }
+
+    std::string copied;
+};
+
+TEST(TerminalViewHost, TerminalEventsReachTheHost)
+{
+    TerminalView view(nullptr, testFont());
+    ClipboardHost host;
+    view.setTerminalDelegate(&host);
+    feed(view, "\x1b]2;build log\x07");
+    feed(view, "\x1b]7;file:///tmp/work\x07");
+    feed(view, "\x1b[c");
+    EXPECT_EQ(host.calls, (std::vector<std::string> { "title build log", "directory file:///tmp/work" }));
+    EXPECT_FALSE(host.sent.empty()) << "the device-attributes reply goes to the child through the host";
+
+    view.clipboardCopy(view.terminal(), std::vector<uint8_t> { 'o', 'k' });
+    EXPECT_EQ(host.copied, "ok");
+    EXPECT_EQ(view.clipboardRead(view.terminal()), (std::vector<uint8_t> { 'p', 'a', 's', 't', 'e', 'd' }));
+
+    const uint8_t typed[] = { 'l', 's', '\r' };
+    host.sent.clear();
+    view.send(typed);
+    EXPECT_EQ(host.sent, "ls\r");
+}
+
+TEST(TerminalViewHost, WithoutAHostNothingIsForwarded)
+{
+    TerminalView view(nullptr, testFont());
+    feed(view, "\x1b]2;title\x07\x1b[c\x07");
+    EXPECT_EQ(view.clipboardRead(view.terminal()), std::nullopt);
+    view.setBellStyle(BellStyle::soundAndVisual);
+    view.bell(view.terminal());
+    EXPECT_NE(view.findChild<QWidget*>("visualBell"), nullptr) << "the flash needs no host";
+}
+
+TEST(TerminalViewHost, TheBellFollowsItsStyle)
+{
+    struct Case {
+        BellStyle style;
+        bool sound;
+        bool flash;
+    };
+    for (const Case c : { Case { BellStyle::none, false, false }, Case { BellStyle::sound, true, false },
+                          Case { BellStyle::visual, false, true }, Case { BellStyle::soundAndVisual, true, true } }) {
+        SCOPED_TRACE(std::string(tagName(c.style)));
+        TerminalView view(nullptr, testFont());
+        RecordingViewHost host;
+        view.setTerminalDelegate(&host);
+        view.setBellStyle(c.style);
+        feed(view, "\x07");
+        EXPECT_EQ(host.calls == std::vector<std::string> { "bell" }, c.sound);
+        QWidget* flash = view.findChild<QWidget*>("visualBell");
+        EXPECT_EQ(flash != nullptr, c.flash);
+        if (flash) {
+            EXPECT_EQ(flash->geometry(), view.rect());
+            // The flash fades out and goes away after 0.2 s.
+            QTRY_VERIFY_WITH_TIMEOUT(view.findChild<QWidget*>("visualBell") == nullptr, 2000);
+        }
+    }
+}
+
+TEST(TerminalViewHost, LinksOpenAsUrlsOrExistingFiles)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString file = folder.filePath("main.cpp");
+    QFile(file).open(QIODevice::WriteOnly);
+    const QString home = QDir::homePath();
+    struct Case {
+        QString link;
+        std::optional<QUrl> url;
+    };
+    const Case cases[] = {
+        { "https://example.org/a?b=1", QUrl("https://example.org/a?b=1") },
+        { file, QUrl::fromLocalFile(file) },
+        { file + ":12", QUrl::fromLocalFile(file) },
+        { file + ":12:7", QUrl::fromLocalFile(file) },
+        { file + ":x", std::nullopt },
+        { folder.filePath("missing.cpp:3"), std::nullopt },
+        { "~", QUrl::fromLocalFile(home) },
+        { "", std::nullopt },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(openableLinkUrl(c.link), c.url) << c.link.toStdString();
+}
+
+} // namespace
+} // namespace zentrova
