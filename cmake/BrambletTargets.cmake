@@ -11,6 +11,10 @@ function(bramblet_configure_target target)
                                              -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(BRAMBLET_FUZZ)
+    # Coverage for the fuzzer's guidance; the fuzz targets themselves link the libFuzzer runtime.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()
 
 # bramblet_add_test_executable(<name> <prefix> LIBS <libs...>) builds one GoogleTest executable with the

@@ -20,6 +20,8 @@ packages=(
   openssl
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzz targets: clang and its libFuzzer and sanitizer runtimes (the corpus replay runs in the tests)
+  clang libclang-rt-14-dev
   # the desktop's trash tools, which read back what the Trash tests write
   trash-cli
   # Unicode's data files: the bidi conformance cases and the tables shaping and mirroring check against

@@ -37,3 +37,11 @@ export QT_QPA_PLATFORM=offscreen
 cd build/asan
 # The keychain and S3 tests need their peers: a Secret Service and an S3-compatible server.
 bash "$root/scripts/with-test-services.sh" ctest --output-on-failure -j "$jobs" "$@"
+
+# Every input kept in the fuzz corpora runs once more through its fuzz target, so an input that
+# once found a fault fails the build if the fault comes back. A separate clang build of the fuzz
+# targets and the two libraries they read with.
+cd "$root"
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs"
+ctest --test-dir build/fuzz --output-on-failure -j "$jobs"

@@ -2,8 +2,6 @@
 
 #include "BrambletCore/Models/JsonDecoding.h"
 
-#include <cmath>
-
 namespace bramblet {
 
 namespace {
@@ -53,11 +51,11 @@ ActivityRecord ActivityRecord::fromJson(const QJsonValue& value)
     const QUuid id(json::requireString(object, "id"));
     if (id.isNull())
         json::fail("id", "is not a UUID");
-    const double seconds = json::requireDouble(object, "date");
-    if (!std::isfinite(seconds))
-        json::fail("date", "is not a finite number");
+    const auto date = dateFromSecondsSinceReferenceDate(json::requireDouble(object, "date"));
+    if (!date)
+        json::fail("date", "is not a date the clock can hold");
     ActivityRecord record(id, json::requireEnum<FileAction>(object, "action"), json::requireString(object, "source"),
-                          json::requireString(object, "destination"), dateFromSecondsSinceReferenceDate(seconds));
+                          json::requireString(object, "destination"), *date);
     record.status = json::requireEnum<Status>(object, "status");
     record.message = json::requireString(object, "message");
     return record;

@@ -1,5 +1,7 @@
 #include "BrambletCore/Models/Date.h"
 
+#include <cmath>
+
 namespace bramblet {
 
 namespace {
@@ -15,10 +17,15 @@ double secondsSinceReferenceDate(Date date)
     return std::chrono::duration<double>(sinceReference).count();
 }
 
-Date dateFromSecondsSinceReferenceDate(double seconds)
+std::optional<Date> dateFromSecondsSinceReferenceDate(double seconds)
 {
-    const auto sinceReference = std::chrono::duration_cast<Date::duration>(std::chrono::duration<double>(seconds));
-    return Date(referenceDateOffset + sinceReference);
+    // Whole seconds short of the clock's end on either side, so that the conversion to
+    // nanoseconds cannot round past it.
+    constexpr auto limit = double(std::chrono::duration_cast<std::chrono::seconds>(Date::duration::max()).count());
+    const double sinceEpoch = seconds + double(referenceDateOffset.count());
+    if (!(std::abs(sinceEpoch) < limit))
+        return std::nullopt;
+    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::duration<double>(sinceEpoch)));
 }
 
 } // namespace bramblet

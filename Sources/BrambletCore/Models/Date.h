@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 
 namespace bramblet {
 
@@ -9,8 +10,9 @@ namespace bramblet {
 using Date = std::chrono::system_clock::time_point;
 
 // Stored records write dates as seconds since 1 January 2001 00:00:00 UTC, the reference date
-// the saved state has always used.
+// the saved state has always used. A count the nanosecond clock cannot hold (roughly outside the
+// years 1677-2262), or one that is not finite, is no date.
 double secondsSinceReferenceDate(Date date);
-Date dateFromSecondsSinceReferenceDate(double seconds);
+std::optional<Date> dateFromSecondsSinceReferenceDate(double seconds);
 
 } // namespace bramblet

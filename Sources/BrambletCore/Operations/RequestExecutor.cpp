@@ -239,7 +239,7 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
         auto attempts = Manifest::ofEach({ staging.payload(), source });
         return std::pair { std::move(attempts[0]), std::move(attempts[1]) };
     }();
-    if (namingDestination(staging.payload(), target, [&] { return copy.get() != original; })
+    if (namingDestination(staging.payload(), target, [&, &copied = copy] { return copied.get() != original; })
         || sourceNow.get() != original)
         throw FileFailure(FileFailure::Kind::verificationFailed);
     reach(Step::verified);

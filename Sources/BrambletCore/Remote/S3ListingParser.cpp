@@ -97,12 +97,17 @@ std::optional<Date> S3ListingParser::parseModified(const QString& text)
     if (!date.ok() || hour > 23 || minute > 59 || second > 59 || zoneHours > 23 || zoneMinutes > 59)
         return std::nullopt;
 
+    // Whole seconds first: they cannot overflow for any four-digit year, while the nanosecond
+    // clock ends in 1677 and 2262. A date it cannot hold is refused like an unreadable one.
+    const auto offset = hours(zoneHours) + minutes(zoneMinutes);
+    const sys_seconds local = sys_days(date) + hours(hour) + minutes(minute) + seconds(second);
+    const sys_seconds utc = match.captured(8) == u"-" ? local + offset : local - offset;
+    if (utc <= floor<seconds>(Date::min()) || utc >= floor<seconds>(Date::max()))
+        return std::nullopt;
+
     // The fraction as nanoseconds: its first nine digits, padded on the right.
     const QString fraction = match.captured(7).left(9).leftJustified(9, u'0');
-    const auto offset = hours(zoneHours) + minutes(zoneMinutes);
-    const Date local = sys_days(date) + hours(hour) + minutes(minute) + seconds(second)
-        + duration_cast<Date::duration>(nanoseconds(fraction.toLongLong()));
-    return match.captured(8) == u"-" ? local + offset : local - offset;
+    return time_point_cast<Date::duration>(utc) + nanoseconds(fraction.toLongLong());
 }
 
 } // namespace bramblet

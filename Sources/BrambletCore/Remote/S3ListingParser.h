@@ -22,7 +22,8 @@ public:
     // Size text: decimal, optional leading "+" or "-"; empty, malformed or out of range is 0.
     static qint64 parseSize(const QString& text);
     // Internet date-time with a fractional part and a zone ("2024-05-01T10:20:30.000Z");
-    // anything else, including the same without a fraction, is absent.
+    // anything else, including the same without a fraction or a date outside the clock's years
+    // 1677-2262, is absent.
     static std::optional<Date> parseModified(const QString& text);
 };
 

@@ -3,6 +3,7 @@
 #include "BrambletCore/Remote/TrueNASService.h"
 
 #include "BrambletCore/Remote/TrueNASError.h"
+#include "BrambletCore/Remote/TrueNASReply.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,35 +11,7 @@
 #include <QTimer>
 #include <QWebSocket>
 
-#include <optional>
-
 namespace bramblet {
-
-namespace {
-
-// Parses one JSON text, a bare scalar included (QJsonDocument alone refuses those); throws the
-// parser's description of a text that is not JSON.
-QJsonValue parsed(const QByteArray& message)
-{
-    QJsonParseError error;
-    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + message + ']', &error);
-    if (error.error == QJsonParseError::NoError && wrapped.array().size() == 1)
-        return wrapped.array().first();
-    QJsonDocument::fromJson(message, &error);
-    throw TrueNASError::described(error.errorString());
-}
-
-std::optional<qint64> integerID(const QJsonValue& id)
-{
-    // toInteger() gives its default for anything but a whole number: two different defaults tell
-    // such a value from a real one.
-    const qint64 number = id.toInteger(0);
-    if (!id.isDouble() || number != id.toInteger(1))
-        return std::nullopt;
-    return number;
-}
-
-} // namespace
 
 struct TrueNASService::Call {
     QPromise<QJsonValue> promise;
@@ -124,26 +97,14 @@ void TrueNASService::transmit(qint64 id, const QByteArray& message)
 void TrueNASService::received(const QByteArray& message)
 {
     try {
-        const QJsonValue reply = parsed(message);
-        const QJsonObject object = reply.toObject();
-        const std::optional<qint64> id = integerID(object.value(u"id"));
-        if (!reply.isObject() || !id)
-            throw TrueNASError::invalidResponse();
-        if (!m_waiting.contains(*id)) {
+        const TrueNASReply reply = TrueNASReply::read(message);
+        if (!m_waiting.contains(reply.id)) {
             // The late answer to a call that timed out names a call that is over: drop it.
-            if (*id >= 1 && *id <= m_requestID)
+            if (reply.id >= 1 && reply.id <= m_requestID)
                 return;
             throw TrueNASError::invalidResponse();
         }
-        if (object.value(u"error").isObject()) {
-            const QJsonValue serverMessage = object.value(u"error").toObject().value(u"message");
-            settle(*id, std::make_exception_ptr(serverMessage.isString() ? TrueNASError::serverError(serverMessage.toString())
-                                                                         : TrueNASError::requestFailed()));
-        } else if (object.contains(u"result")) {
-            settle(*id, {}, object.value(u"result"));
-        } else {
-            settle(*id, std::make_exception_ptr(TrueNASError::noResult()));
-        }
+        settle(reply.id, reply.failure, reply.result);
     } catch (const TrueNASError&) {
         failOldest(std::current_exception());
     }

@@ -8,7 +8,8 @@ namespace zentrova {
 // Receives one device-control string. The parser creates a handler when the string's final byte
 // arrives, calls hook() once, put() for each slice of payload in order, and unhook() at the string
 // terminator. A string cancelled part-way (SUB, a C1 control, a byte with no place in it, or a
-// payload over the size cap) gets no unhook(), so a handler acts on its data only in unhook().
+// payload over the size cap) gets no unhook(), so a handler acts on its data only in unhook(); the
+// parser lets go of it then, after putting the payload that came before the cut.
 // The slices point into the caller's buffer and are valid only during the call.
 class DcsHandler {
 public:

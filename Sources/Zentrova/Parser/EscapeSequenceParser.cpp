@@ -166,6 +166,13 @@ void EscapeSequenceParser::parse(Bytes data)
 
         const auto [action, entryNext] = table.transition(state, code);
         ParserState next = entryNext;
+        if (state == S::dcsPassthrough && next != S::dcsPassthrough && action != A::dcsUnhook && code <= 0x9F) {
+            // A DCS string cut by anything but its terminator: the payload before the cut goes
+            // out as it would had a read ended there, so the handler sees the same bytes however
+            // the input was split, and the handler is let go without unhook().
+            flushDcs(i);
+            m_activeDcsHandler.reset();
+        }
         switch (action) {
         case A::ignore:
             if (printStart != none)
@@ -462,8 +469,10 @@ void EscapeSequenceParser::putDcs(Bytes payload)
     if (!m_activeDcsHandler)
         return;
     if (payload.size() > m_limits.maxDcsLength - m_sequence.dcsLength) {
-        // Abandoned: the handler and whatever it collected go now, and the rest of the string is
-        // read and dropped.
+        // Abandoned: the handler gets the payload up to the cap, as it would however the input
+        // was split, then it and whatever it collected go, and the rest of the string is read and
+        // dropped.
+        m_activeDcsHandler->put(payload.first(m_limits.maxDcsLength - m_sequence.dcsLength));
         m_activeDcsHandler.reset();
         return;
     }

@@ -57,6 +57,20 @@ TEST(ActivityRecord, DatesAreSecondsSinceTheReferenceDate)
     EXPECT_EQ(record.toJson(), object) << "re-encoding gives the same seven values";
 }
 
+TEST(ActivityRecord, ADateTheClockCannotHoldMakesTheRecordUnreadable)
+{
+    auto object = ActivityRecord(FileAction::copy, "/a", "/b").toJson();
+    // Seconds since 2001 of the clock's last years, 1677 and 2262, each side of its ends.
+    for (const double seconds : { -9.0e9, 8.0e9 }) {
+        object["date"] = seconds;
+        EXPECT_NO_THROW(ActivityRecord::fromJson(object)) << seconds;
+    }
+    for (const double seconds : { 1e30, -1e30, 1e300, 9.0e9, -1.05e10 }) {
+        object["date"] = seconds;
+        EXPECT_THROW(ActivityRecord::fromJson(object), JsonDecodeError) << seconds;
+    }
+}
+
 TEST(ActivityRecord, DecodingRejectsIncompleteOrUnknownValues)
 {
     const auto valid = ActivityRecord(FileAction::rename, "/a", "/b").toJson();

@@ -133,6 +133,14 @@ TEST(S3ListingParser, ReadsDatesWithFractionalSeconds)
         { "2024-05-01T24:00:00.000Z", std::nullopt },
         { "2024-05-01T10:20:30.000", std::nullopt },
         { "", std::nullopt },
+        // The clock counts nanoseconds from 1970 in 64 bits: it ends in 1677 and 2262.
+        { "2262-04-11T23:47:15.999999999Z", sys_days(2262y / April / 11) + 23h + 47min + 15s + 999999999ns },
+        { "1677-09-21T00:12:44.000Z", sys_days(1677y / September / 21) + 12min + 44s },
+        { "2262-04-11T23:47:17.000Z", std::nullopt },
+        { "2262-04-11T23:47:15.000-01:00", std::nullopt },
+        { "1677-09-21T00:12:42.000Z", std::nullopt },
+        { "9999-12-31T23:59:59.9Z", std::nullopt },
+        { "0000-01-01T00:00:00.000Z", std::nullopt },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.toStdString());

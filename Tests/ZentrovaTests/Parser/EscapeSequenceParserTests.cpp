@@ -36,10 +36,10 @@ TEST(EscapeSequenceParser, TwentyFourParametersAreKeptAndATwentyFifthDropsTheSeq
 
 TEST(EscapeSequenceParser, DcsWithTooManyParametersIsNotHookedAndReachesNoEarlierHandler)
 {
-    // The first string is abandoned by SUB and its handler left behind; the second has 25
-    // parameters and is dropped, so its payload must not reach that leftover handler.
+    // The first string is abandoned by SUB; the second has 25 parameters and is dropped, so its
+    // payload must reach no handler.
     expectLogForEverySplit("\x1bPqab\x1a\x1bP" + parameterList(25) + "qcd\x1b\\z",
-                           { "dcs sixel hook [0]q", "dcs sixel dropped", "esc \\", "print z" });
+                           { "dcs sixel hook [0]q", "dcs sixel dropped ab", "esc \\", "print z" });
 }
 
 TEST(EscapeSequenceParser, AFloodOfIntermediatesDropsTheSequence)
@@ -73,7 +73,7 @@ TEST(EscapeSequenceParser, StringsPastTheirCapAreAbandonedAndTheOutputAfterThemS
         { "DCS payload at the cap", "\x1bPqabcd\x1b\\z",
           { "dcs sixel hook [0]q", "dcs sixel unhook abcd", "esc \\", "print z" } },
         { "DCS payload one past the cap", "\x1bPqabcde\x1b\\z",
-          { "dcs sixel hook [0]q", "dcs sixel dropped", "esc \\", "print z" } },
+          { "dcs sixel hook [0]q", "dcs sixel dropped abcd", "esc \\", "print z" } },
         { "dropped DEL does not count", "\x1bPqab\x7f\x7f" "cd\x1b\\",
           { "dcs sixel hook [0]q", "dcs sixel unhook abcd", "esc \\" } },
     };
@@ -227,7 +227,7 @@ TEST(EscapeSequenceParser, ResetForgetsTheSequenceAndTheDcsHandler)
     harness.feed("cd\x1b[1;2");
     harness.parser.reset();
     harness.feed("m");
-    const std::vector<std::string> expected { "dcs sixel hook [0]q", "dcs sixel dropped", "print cdm" };
+    const std::vector<std::string> expected { "dcs sixel hook [0]q", "dcs sixel dropped ab", "print cdm" };
     EXPECT_EQ(harness.terminal.log, expected);
     EXPECT_EQ(harness.terminal.printStateResets, 6) << "two ESCs, P, [, and the two resets";
 }

@@ -17,7 +17,7 @@ public:
     ~RecordingDcsHandler() override
     {
         if (!m_unhooked)
-            m_terminal.record("dcs " + m_name + " dropped");
+            m_terminal.record("dcs " + m_name + " dropped " + show(m_data));
     }
 
     void hook(std::span<const uint8_t> collect, std::span<const int> parameters, uint8_t flag) override

@@ -13,7 +13,8 @@ std::string show(std::span<const uint8_t> bytes);
 
 // A terminal that writes down every call the parser makes, one line each, so a test compares
 // text. Adjacent print runs are joined into one line, and a DCS handler reports its payload at
-// unhook() as one line, so how the input was cut into parse() calls does not show.
+// unhook(), or when the parser lets it go without one, as one line, so how the input was cut into
+// parse() calls does not show.
 class RecordingTerminal : public ParserTerminal {
 public:
     // Installs the recording print handler, error handler and fallbacks on `parser`.
