@@ -55,4 +55,10 @@ std::shared_ptr<MainQueue::Handle> QtMainQueue::postAfter(std::chrono::milliseco
     return std::make_shared<TimerHandle>(timer);
 }
 
+std::chrono::nanoseconds QtMainQueue::now() const
+{
+    // QTimer runs on the monotonic clock, as does steady_clock on Linux.
+    return std::chrono::steady_clock::now().time_since_epoch();
+}
+
 } // namespace zentrova

@@ -15,6 +15,7 @@ public:
 
     void post(std::function<void()> work) override;
     std::shared_ptr<Handle> postAfter(std::chrono::milliseconds delay, std::function<void()> work) override;
+    std::chrono::nanoseconds now() const override;
 
 private:
     QPointer<QObject> m_context;

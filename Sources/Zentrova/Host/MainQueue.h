@@ -8,8 +8,9 @@ namespace zentrova {
 
 // The host's main queue, as far as the engine needs one. The engine is single-threaded and owns
 // no timers: the few delayed actions it needs (the synchronized-output time-out) are posted here
-// and run later on the thread that feeds the terminal. The Qt view implements it with QTimer,
-// tests with a manual clock.
+// and run later on the thread that feeds the terminal. The queue is also the one clock that
+// paced and time-limited work reads, so that tests can move time by hand. The Qt view implements
+// it with QTimer and the steady clock, tests with a manual clock.
 class MainQueue {
 public:
     // A delayed action that can be called off. Destroying the handle does not cancel it.
@@ -29,6 +30,10 @@ public:
     // Runs `work` on the queue's thread once `delay` has passed, unless cancelled first. Called
     // on the queue's own thread only.
     virtual std::shared_ptr<Handle> postAfter(std::chrono::milliseconds delay, std::function<void()> work) = 0;
+
+    // Monotonic time since an arbitrary origin, on the same clock as postAfter's delays. Safe to
+    // call from any thread.
+    virtual std::chrono::nanoseconds now() const = 0;
 };
 
 } // namespace zentrova

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ManualMainQueue.h"
+#include "Support/ManualMainQueue.h"
 #include "RecordingTerminalDelegate.h"
 
 #include "Zentrova/Engine/Terminal.h"

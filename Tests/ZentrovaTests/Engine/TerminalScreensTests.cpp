@@ -1,4 +1,4 @@
-#include "ManualMainQueue.h"
+#include "Support/ManualMainQueue.h"
 #include "RecordingTerminalDelegate.h"
 #include "ScreenSize.h"
 #include "ScreenText.h"

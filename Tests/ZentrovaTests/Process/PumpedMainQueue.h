@@ -20,6 +20,7 @@ public:
 
     void post(std::function<void()> work) override;
     std::shared_ptr<Handle> postAfter(std::chrono::milliseconds delay, std::function<void()> work) override;
+    std::chrono::nanoseconds now() const override { return Clock::now().time_since_epoch(); }
 
     // Runs work as it becomes due until `done` holds (checked after each item and before waiting);
     // false when `timeout` passes first.

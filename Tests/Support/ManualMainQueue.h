@@ -14,6 +14,7 @@ class ManualMainQueue final : public MainQueue {
 public:
     void post(std::function<void()> work) override;
     std::shared_ptr<Handle> postAfter(std::chrono::milliseconds delay, std::function<void()> work) override;
+    std::chrono::nanoseconds now() const override { return m_now; }
 
     // Moves the clock on, running what falls due in order of due time.
     void advance(std::chrono::milliseconds by);
