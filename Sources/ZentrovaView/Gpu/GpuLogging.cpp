@@ -1,0 +1,4 @@
+#include "ZentrovaView/Gpu/GpuLogging.h"
+
+Q_LOGGING_CATEGORY(lcMetalAtlas, "zentrova.MetalAtlas")
+Q_LOGGING_CATEGORY(lcMetalProfile, "zentrova.MetalProfile")
