@@ -23,7 +23,11 @@ cmake --build --preset asan -j "$jobs"
 
 # No test may touch the user's own settings, data or Trash.
 sandbox=$(mktemp -d -t bramblet-tests.XXXXXX)
-cleanup() { rm -rf "$sandbox"; }
+xvfb_pid=
+cleanup() {
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$sandbox"
+}
 trap cleanup EXIT
 mkdir -p "$sandbox"/{home,config,data,cache,runtime}
 chmod 700 "$sandbox/runtime"
@@ -33,6 +37,18 @@ export XDG_DATA_HOME="$sandbox/data"
 export XDG_CACHE_HOME="$sandbox/cache"
 export XDG_RUNTIME_DIR="$sandbox/runtime"
 export QT_QPA_PLATFORM=offscreen
+
+# The GL tests draw on a virtual X display with Mesa's software rasterizer; every other test stays
+# on the offscreen platform. Without Xvfb the GL tests skip.
+if command -v Xvfb >/dev/null; then
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$sandbox/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$sandbox/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$sandbox/display" ] && export BRAMBLET_TEST_GL_DISPLAY=":$(cat "$sandbox/display")"
+fi
 
 cd build/asan
 # The keychain and S3 tests need their peers: a Secret Service and an S3-compatible server.

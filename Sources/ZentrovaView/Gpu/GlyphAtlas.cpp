@@ -52,7 +52,10 @@ std::unique_ptr<GlyphAtlas> GlyphAtlas::make(GlyphAtlasDevice& device, int size,
     auto texture = device.makeTexture(side, format);
     if (!texture)
         return nullptr;
-    return std::unique_ptr<GlyphAtlas>(new GlyphAtlas(device, format, side, std::max(maxSize, side), std::move(texture)));
+    std::unique_ptr<GlyphAtlas> atlas(new GlyphAtlas(device, format, side, std::max(maxSize, side), std::move(texture)));
+    // A new texture's contents are undefined; the copy in main memory is the truth from the start.
+    atlas->m_texture->upload(0, 0, side, side, atlas->m_data.data(), side);
+    return atlas;
 }
 
 int GlyphAtlas::recommendedMaxSize(const GlyphAtlasDevice& device, GlyphAtlasFormat format)

@@ -23,7 +23,7 @@ class GlyphAtlasDevice {
 public:
     virtual ~GlyphAtlasDevice() = default;
 
-    // A `side` x `side` texture of `format`, every byte zero, or nothing when it cannot be made.
+    // A `side` x `side` texture of `format` (its contents undefined), or nothing when it cannot be made.
     virtual std::unique_ptr<GlyphAtlasTexture> makeTexture(int side, GlyphAtlasFormat format) = 0;
     // The largest texture side the device supports.
     virtual int maxTextureSize() const = 0;

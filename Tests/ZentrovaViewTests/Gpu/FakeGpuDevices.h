@@ -16,7 +16,7 @@ public:
     FakeAtlasTexture(int side, int bytesPerPixel)
         : side(side)
         , bpp(bytesPerPixel)
-        , pixels(size_t(side) * size_t(side) * size_t(bytesPerPixel), 0)
+        , pixels(size_t(side) * size_t(side) * size_t(bytesPerPixel), 0xEE)
     {
     }
 

@@ -1,0 +1,26 @@
+// The main of the GL tests.
+//
+// GL needs a window system: the tests run on the xcb platform on the display named by
+// BRAMBLET_TEST_GL_DISPLAY (the test script starts a virtual one) or DISPLAY. Without a display they
+// run on the offscreen platform, which has no GL, and skip.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    const QByteArray display = qEnvironmentVariableIsEmpty("BRAMBLET_TEST_GL_DISPLAY") ? qgetenv("DISPLAY")
+                                                                                      : qgetenv("BRAMBLET_TEST_GL_DISPLAY");
+    if (display.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else {
+        qputenv("DISPLAY", display);
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
