@@ -36,7 +36,7 @@ void GlGlyphAtlasTexture::upload(int x, int y, int width, int height, const uint
     m_gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
-std::unique_ptr<GlyphAtlasTexture> GlGlyphAtlasDevice::makeTexture(int side, GlyphAtlasFormat format)
+std::unique_ptr<GlyphAtlasTexture> GlGlyphAtlasDevice::makeTexture(int side, GlyphAtlasFormat format, const uint8_t* pixels)
 {
     if (side < 1 || side > maxTextureSize())
         return nullptr;
@@ -51,7 +51,9 @@ std::unique_ptr<GlyphAtlasTexture> GlGlyphAtlasDevice::makeTexture(int side, Gly
     m_gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     m_gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     const GLint internalFormat = format == GlyphAtlasFormat::grayscale ? GL_R8 : GL_RGBA8;
-    m_gl.glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, side, side, 0, pixelFormat(format), GL_UNSIGNED_BYTE, nullptr);
+    m_gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    m_gl.glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, side, side, 0, pixelFormat(format), GL_UNSIGNED_BYTE, pixels);
+    m_gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     if (id == 0 || m_gl.glGetError() != GL_NO_ERROR) {
         m_gl.glDeleteTextures(1, &id);
         return nullptr;

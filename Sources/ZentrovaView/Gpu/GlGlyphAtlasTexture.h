@@ -30,7 +30,7 @@ class GlGlyphAtlasDevice final : public GlyphAtlasDevice {
 public:
     explicit GlGlyphAtlasDevice(QOpenGLFunctions_3_3_Core& gl) : m_gl(gl) { }
 
-    std::unique_ptr<GlyphAtlasTexture> makeTexture(int side, GlyphAtlasFormat format) override;
+    std::unique_ptr<GlyphAtlasTexture> makeTexture(int side, GlyphAtlasFormat format, const uint8_t* pixels) override;
     int maxTextureSize() const override;
 
 private:

@@ -34,7 +34,7 @@ std::optional<long long> parseDecimal(std::string_view text)
 
 } // namespace
 
-GlyphAtlas::GlyphAtlas(GlyphAtlasDevice& device, GlyphAtlasFormat format, int side, int maxSize,
+GlyphAtlas::GlyphAtlas(GlyphAtlasDevice& device, GlyphAtlasFormat format, int side, int maxSize, Bytes data,
                        std::unique_ptr<GlyphAtlasTexture> texture)
     : m_device(device)
     , m_format(format)
@@ -42,20 +42,19 @@ GlyphAtlas::GlyphAtlas(GlyphAtlasDevice& device, GlyphAtlasFormat format, int si
     , m_maxSize(maxSize)
     , m_size(side)
     , m_texture(std::move(texture))
-    , m_data(size_t(side) * size_t(side) * size_t(m_bytesPerPixel), 0)
+    , m_data(std::move(data))
 {
 }
 
 std::unique_ptr<GlyphAtlas> GlyphAtlas::make(GlyphAtlasDevice& device, int size, int maxSize, GlyphAtlasFormat format)
 {
     const int side = std::max(std::min(size, maxSize), minimumSide);
-    auto texture = device.makeTexture(side, format);
+    Bytes data(size_t(side) * size_t(side) * size_t(zentrova::bytesPerPixel(format)));
+    auto texture = device.makeTexture(side, format, data.data());
     if (!texture)
         return nullptr;
-    std::unique_ptr<GlyphAtlas> atlas(new GlyphAtlas(device, format, side, std::max(maxSize, side), std::move(texture)));
-    // A new texture's contents are undefined; the copy in main memory is the truth from the start.
-    atlas->m_texture->upload(0, 0, side, side, atlas->m_data.data(), side);
-    return atlas;
+    return std::unique_ptr<GlyphAtlas>(
+        new GlyphAtlas(device, format, side, std::max(maxSize, side), std::move(data), std::move(texture)));
 }
 
 int GlyphAtlas::recommendedMaxSize(const GlyphAtlasDevice& device, GlyphAtlasFormat format)
@@ -137,26 +136,24 @@ void GlyphAtlas::grow(int side)
 {
     if (m_size >= side)
         return;
-    auto texture = m_device.makeTexture(side, m_format);
+    // Old pixels keep their coordinates: rows are copied, not glyphs, and the packer stays as it is.
+    const size_t oldRowBytes = size_t(m_size) * size_t(m_bytesPerPixel);
+    const size_t newRowBytes = size_t(side) * size_t(m_bytesPerPixel);
+    Bytes data(newRowBytes * size_t(side));
+    for (int row = 0; row < m_size; ++row)
+        std::memcpy(data.data() + size_t(row) * newRowBytes, m_data.data() + size_t(row) * oldRowBytes, oldRowBytes);
+    auto texture = m_device.makeTexture(side, m_format, data.data());
     if (!texture) {
         qCCritical(lcMetalAtlas, "glyph atlas (%s) grow to %ld failed: texture allocation",
                    glyphAtlasFormatName(m_format), long(side));
         return;
     }
     qCInfo(lcMetalAtlas, "glyph atlas (%s) grow: %ld -> %ld", glyphAtlasFormatName(m_format), long(m_size), long(side));
-
-    const size_t oldRowBytes = size_t(m_size) * size_t(m_bytesPerPixel);
-    const size_t newRowBytes = size_t(side) * size_t(m_bytesPerPixel);
-    std::vector<uint8_t> data(newRowBytes * size_t(side), 0);
-    for (int row = 0; row < m_size; ++row)
-        std::memcpy(data.data() + size_t(row) * newRowBytes, m_data.data() + size_t(row) * oldRowBytes, oldRowBytes);
-
     m_size = side;
     m_data = std::move(data);
     m_texture = std::move(texture);
     m_loggedFrozenMiss = false;
     m_loggedResetOverflow = false;
-    m_texture->upload(0, 0, m_size, m_size, m_data.data(), m_size);
 }
 
 void GlyphAtlas::reset()
@@ -164,7 +161,7 @@ void GlyphAtlas::reset()
     m_nextX = 0;
     m_nextY = 0;
     m_rowHeight = 0;
-    std::fill(m_data.begin(), m_data.end(), 0);
+    m_data = Bytes(m_data.size());
     m_texture->upload(0, 0, m_size, m_size, m_data.data(), m_size);
 }
 

@@ -3,6 +3,7 @@
 #include "ZentrovaView/Gpu/AtlasRegion.h"
 #include "ZentrovaView/Gpu/GlyphAtlasFormat.h"
 #include "ZentrovaView/Gpu/GlyphAtlasTexture.h"
+#include "ZentrovaView/Gpu/ZeroedAllocator.h"
 
 #include <cstdint>
 #include <memory>
@@ -38,14 +39,17 @@ public:
     int maxSize() const { return m_maxSize; }
     int size() const { return m_size; }
     GlyphAtlasTexture& texture() const { return *m_texture; }
-    const std::vector<uint8_t>& data() const { return m_data; }
+    // The copy in main memory, row by row in texture row order.
+    std::span<const uint8_t> data() const { return m_data; }
     bool didReset() const { return m_didReset; }
     bool frozen() const { return m_frozen; }
     // Set while the renderer builds a frame's last pass: a frozen atlas neither grows nor resets.
     void setFrozen(bool frozen) { m_frozen = frozen; }
 
 private:
-    GlyphAtlas(GlyphAtlasDevice& device, GlyphAtlasFormat format, int side, int maxSize,
+    using Bytes = std::vector<uint8_t, ZeroedAllocator<uint8_t>>;
+
+    GlyphAtlas(GlyphAtlasDevice& device, GlyphAtlasFormat format, int side, int maxSize, Bytes data,
                std::unique_ptr<GlyphAtlasTexture> texture);
 
     std::optional<AtlasRegion> reserve(int width, int height);
@@ -60,7 +64,7 @@ private:
     int m_maxSize;
     int m_size;
     std::unique_ptr<GlyphAtlasTexture> m_texture;
-    std::vector<uint8_t> m_data;
+    Bytes m_data;
     int m_nextX = 0;
     int m_nextY = 0;
     int m_rowHeight = 0;

@@ -23,8 +23,9 @@ class GlyphAtlasDevice {
 public:
     virtual ~GlyphAtlasDevice() = default;
 
-    // A `side` x `side` texture of `format` (its contents undefined), or nothing when it cannot be made.
-    virtual std::unique_ptr<GlyphAtlasTexture> makeTexture(int side, GlyphAtlasFormat format) = 0;
+    // A `side` x `side` texture of `format` holding `pixels` (rows `side` pixels apart), or nothing
+    // when it cannot be made.
+    virtual std::unique_ptr<GlyphAtlasTexture> makeTexture(int side, GlyphAtlasFormat format, const uint8_t* pixels) = 0;
     // The largest texture side the device supports.
     virtual int maxTextureSize() const = 0;
 };

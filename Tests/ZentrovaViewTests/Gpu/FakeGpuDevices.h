@@ -5,12 +5,13 @@
 #include "ZentrovaView/Gpu/GpuFence.h"
 
 #include <cstring>
+#include <span>
 #include <vector>
 
 namespace zentrova {
 
 // A texture in main memory that applies uploads the way GL does, so a test can compare it with the
-// atlas's own copy.
+// atlas's own copy. Bytes no upload reached read 0xEE.
 class FakeAtlasTexture final : public GlyphAtlasTexture {
 public:
     FakeAtlasTexture(int side, int bytesPerPixel)
@@ -38,14 +39,21 @@ public:
     std::vector<Rect> uploads;
 };
 
+// The bytes of an atlas's copy, for comparing with a texture's.
+inline std::vector<uint8_t> bytes(std::span<const uint8_t> data)
+{
+    return { data.begin(), data.end() };
+}
+
 class FakeAtlasDevice final : public GlyphAtlasDevice {
 public:
-    std::unique_ptr<GlyphAtlasTexture> makeTexture(int side, GlyphAtlasFormat format) override
+    std::unique_ptr<GlyphAtlasTexture> makeTexture(int side, GlyphAtlasFormat format, const uint8_t* pixels) override
     {
         sidesMade.push_back(side);
         if (failAbove && side > failAbove)
             return nullptr;
         auto texture = std::make_unique<FakeAtlasTexture>(side, bytesPerPixel(format));
+        texture->pixels.assign(pixels, pixels + texture->pixels.size());
         last = texture.get();
         return texture;
     }
