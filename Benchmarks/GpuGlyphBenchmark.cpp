@@ -3,6 +3,9 @@
 // on a warm buffer pool, which should make no new buffers.
 //
 // Needs a display: DISPLAY or BRAMBLET_TEST_GL_DISPLAY (e.g. Xvfb :14). Without one it reports an error.
+// Each pass makes a fresh atlas that grows to 4096 pixels a side. Depending on its heap's history, glibc
+// may hand the freed atlas memory back to the kernel between passes, and a pass then pays page faults
+// for tens of megabytes; MALLOC_TRIM_THRESHOLD_ and MALLOC_MMAP_THRESHOLD_ set high keep that out.
 
 #include "ZentrovaView/Gpu/BufferPool.h"
 #include "ZentrovaView/Gpu/CoreTextGlyphRasterizer.h"
