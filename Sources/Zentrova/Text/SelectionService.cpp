@@ -433,7 +433,14 @@ void SelectionService::adjustForInPlaceScroll(int top, int bottom, int lines)
 
 std::string SelectionService::getSelectedText() const
 {
-    return m_terminal.getText(m_start, m_end);
+    if (m_selectionMode != SelectionMode::row)
+        return m_terminal.getText(m_start, m_end);
+    // Whole rows: the end column (the last one) is part of the selection, and the text extraction
+    // leaves its end column out.
+    const bool inOrder = !isBefore(m_end, m_start);
+    const Position first = inOrder ? m_start : m_end;
+    const Position last = inOrder ? m_end : m_start;
+    return m_terminal.getText(first, { std::max(last.col + 1, m_terminal.cols), last.row });
 }
 
 std::string SelectionService::debugDescription() const

@@ -90,6 +90,15 @@ TEST_F(SelectionFixture, TripleClickThenDragSelectsWholeRows)
     EXPECT_EQ(ends(), std::pair(Position { 0, 1 }, Position { 19, 2 }));
 }
 
+TEST_F(SelectionFixture, WholeRowsCopyTheirLastColumn)
+{
+    terminal.feed("abcdefghijklmnopqrst\r\nuvw");
+    selection->select(0);
+    EXPECT_EQ(selection->getSelectedText(), "abcdefghijklmnopqrst");
+    selection->dragExtend(Position { 0, 1 });
+    EXPECT_EQ(selection->getSelectedText(), "abcdefghijklmnopqrst\nuvw");
+}
+
 TEST_F(SelectionFixture, WordDragsExtendByWholeWords)
 {
     terminal.feed("alpha beta gamma");
