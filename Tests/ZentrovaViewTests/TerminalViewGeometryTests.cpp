@@ -127,7 +127,7 @@ TEST(TerminalViewGeometry, ResizesReachTheTerminalAndHostButSubCellOnesDoNot)
     TerminalView view(nullptr, testFont());
     RecordingViewHost host;
     view.setTerminalDelegate(&host);
-    auto selection = std::make_shared<CountingSelection>();
+    auto selection = std::make_shared<CountingSelection>(view.terminal());
     view.setSelection(selection);
     const QSizeF cell = *view.cellDimension();
     const QSize frame = sizeForGrid(view, 40, 12);
@@ -163,7 +163,7 @@ TEST(TerminalViewGeometry, AShownViewFollowsItsWidgetSize)
 TEST(TerminalViewGeometry, FontChangesMeasureAgainWithoutResettingTheProgram)
 {
     TerminalView view(nullptr, testFont(), TerminalOptions::Default, QSize(600, 400));
-    auto selection = std::make_shared<CountingSelection>();
+    auto selection = std::make_shared<CountingSelection>(view.terminal());
     view.setSelection(selection);
     // A full-screen program's state that a soft reset would throw away.
     feed(view, "\x1b[?1049h\x1b[?1h\x1b[?25l\x1b[1;31m\x1b[4h");

@@ -48,6 +48,7 @@ public:
 // A selection that only counts how often it was cleared.
 class CountingSelection : public SelectionService {
 public:
+    using SelectionService::SelectionService;
     bool active() const override { return isActive; }
     Position start() const override { return {}; }
     Position end() const override { return {}; }

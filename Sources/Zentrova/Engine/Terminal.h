@@ -82,6 +82,8 @@ public:
     void setup(bool isReset);
 
     TerminalDelegate* delegate() const { return m_delegate; }
+    // The host's queue and clock; null when the terminal was made without one.
+    MainQueue* mainQueue() const { return m_mainQueue; }
     void setDelegate(TerminalDelegate* delegate) { m_delegate = delegate; }
     EscapeSequenceParser& parser() { return *m_parser; }
 
