@@ -1,6 +1,6 @@
 #include "Bramblet/Workspace/WrappedText.h"
 
-#include <QAbstractTextDocumentLayout>
+#include <QFontMetrics>
 #include <QResizeEvent>
 
 #include <cmath>
@@ -60,8 +60,12 @@ int WrappedText::heightForWidth(int width) const
 
 QSize WrappedText::sizeHint() const
 {
-    const std::unique_ptr<QTextDocument> copy(document()->clone());
-    const int width = std::min(preferredWidth, int(std::ceil(copy->idealWidth())) + 1);
+    // The longest line unwrapped, as far as the preferred width.
+    const QFontMetrics metrics(font());
+    int longest = 0;
+    for (const QString& line : toPlainText().split(u'\n'))
+        longest = std::max(longest, metrics.horizontalAdvance(line));
+    const int width = std::min(preferredWidth, longest + 1);
     return { width, heightForWidth(width) };
 }
 
