@@ -32,6 +32,8 @@ packages=(
   plocate xdg-utils libglib2.0-bin
   # the graphics protocol document whose examples the kitty image tests replay
   kitty-doc
+  # file type icons where the session has no icon theme of its own (Qt's fallback theme)
+  adwaita-icon-theme
   # fonts: Latin, CJK, Arabic and emoji coverage for fallback
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
 )

@@ -3,6 +3,7 @@
 #include "Bramblet/Workspace/WorkspaceDefaults.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 
 int main(int argc, char** argv)
@@ -11,6 +12,8 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Bramblet"));
     QApplication::setApplicationName(QStringLiteral("Bramblet"));
     QApplication::setApplicationVersion(QStringLiteral(BRAMBLET_VERSION));
+    // A session without a desktop icon theme (a bare X session) still shows each file type's icon.
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     // Closing the window quits through the delegate's rules, not on its own.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -3,6 +3,7 @@
 #include "Bramblet/Inspector/ThemedLabel.h"
 #include "Bramblet/Inspector/ThumbnailReader.h"
 #include "Bramblet/Theme/ColorView.h"
+#include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Theme/ImageView.h"
 #include "Bramblet/Theme/StackView.h"
 #include "Bramblet/Theme/Theme.h"
@@ -36,11 +37,6 @@ QString modificationText(const std::optional<Date>& date)
         --seconds;
     }
     return QStringLiteral("%1.%2").arg(seconds).arg(fraction, 9, 10, QChar(u'0'));
-}
-
-QString byteCount(qint64 bytes)
-{
-    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
 QString dateText(const std::optional<Date>& date)
@@ -169,10 +165,10 @@ void InspectorController::showItem(const FileItem& item)
         requestThumbnail(item, picture);
     }
 
-    addTitle(item.name);
+    addTitle(DisplayText::visibleName(item.name));
     addText(item.kind(), Theme::muted());
     addHeading(QStringLiteral("GENERAL"));
-    row(QStringLiteral("Size"), item.isDirectory ? QStringLiteral("Not calculated") : byteCount(item.size));
+    row(QStringLiteral("Size"), item.isDirectory ? QStringLiteral("Not calculated") : DisplayText::fileSizeText(item.size));
     row(QStringLiteral("Modified"), dateText(item.modified));
     row(QStringLiteral("Created"), dateText(item.created));
     row(QStringLiteral("Hidden"), item.isHidden ? QStringLiteral("Yes") : QStringLiteral("No"));
@@ -197,8 +193,8 @@ void InspectorController::showItems(const QList<FileItem>& items)
         if (!item.isDirectory)
             total += item.size;
     }
-    addTitle(QString::number(items.size()) + QStringLiteral(" items selected"));
-    addText(byteCount(total));
+    addTitle(QLocale().toString(items.size()) + QStringLiteral(" items selected"));
+    addText(DisplayText::fileSizeText(total));
     addText(QStringLiteral("Combined file size. Folder contents are not included."), Theme::muted());
 }
 

@@ -1,5 +1,6 @@
 #include "Bramblet/Pane/PaneListModel.h"
 
+#include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Theme/Theme.h"
 
 #include <QFileIconProvider>
@@ -138,8 +139,7 @@ QString PaneListModel::sizeText(const FileItem& item)
 {
     if (item.isDirectory)
         return emDash;
-    // Decimal units, as file managers on this desktop count them.
-    return QLocale().formattedDataSize(item.size, 1, QLocale::DataSizeSIFormat);
+    return DisplayText::fileSizeText(item.size);
 }
 
 QString PaneListModel::dateText(const FileItem& item)
@@ -160,14 +160,16 @@ QVariant PaneListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case nameColumn:
-            return item.name;
+            return DisplayText::visibleName(item.name);
         case sizeColumn:
             return sizeText(item);
         default:
             return dateText(item);
         }
     case Qt::ToolTipRole:
-        return index.column() == nameColumn ? QVariant(item.name) : QVariant();
+        // The whole path: results of a search below the folder may share a name.
+        return index.column() == nameColumn ? QVariant(DisplayText::visibleName(QString::fromStdString(item.url.string())))
+                                            : QVariant();
     case Qt::DecorationRole:
         if (index.column() != nameColumn)
             return {};

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -239,9 +240,9 @@ void PaneController::updateHeader()
         if (QAbstractScrollArea* view = scrollView(mode))
             view->setVisible(view == shown);
     }
-    QString count = QStringLiteral("%1 items").arg(m_visible.size());
+    QString count = QLocale().toString(m_visible.size()) + QStringLiteral(" items");
     if (const qsizetype selectedCount = selected().size(); selectedCount > 0)
-        count += QStringLiteral(" \u00B7 %1 selected").arg(selectedCount);
+        count += QStringLiteral(" \u00B7 %1 selected").arg(QLocale().toString(selectedCount));
     m_countLabel->setText(count);
 }
 

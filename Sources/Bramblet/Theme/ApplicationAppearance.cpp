@@ -21,7 +21,9 @@ Appearance platformAppearance()
 QPalette paletteFor(Appearance appearance)
 {
     const auto color = [appearance](const AdaptiveColor& c) { return c.resolved(appearance); };
-    const QColor window = color(Theme::window());
+    // Windows without painted chrome of their own (alerts, the Operations window, menus) take the
+    // surface the panes show, not the bare window colour, which is black in the dark look.
+    const QColor window = color(Theme::pane());
     const QColor primary = color(Theme::primary());
     const QColor muted = color(Theme::muted());
     QPalette palette(color(Theme::sidebar()), window); // derives the bevel shades from the button colour

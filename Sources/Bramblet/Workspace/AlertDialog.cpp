@@ -1,13 +1,16 @@
 #include "Bramblet/Workspace/AlertDialog.h"
 
+#include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Theme/Theme.h"
+#include "Bramblet/Workspace/WrappedText.h"
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace bramblet {
@@ -15,19 +18,21 @@ namespace bramblet {
 AlertDialog::AlertDialog(const DialogRequest& request, QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(request.message);
+    setWindowTitle(DisplayText::middleElided(request.message, 80));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 16);
     layout->setSpacing(10);
 
-    auto* message = new QLabel(request.message, this);
+    // Texts wrap inside long names and paths: the alert is never wider than its screen.
+    auto* message = new WrappedText(request.message, false, this);
     message->setFont(Theme::font(14, QFont::DemiBold));
-    message->setWordWrap(true);
     layout->addWidget(message);
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     if (!request.informativeText.isEmpty()) {
-        auto* informative = new QLabel(request.informativeText, this);
-        informative->setWordWrap(true);
-        informative->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        auto* informative = new WrappedText(request.informativeText, true, this);
+        // A long list (the Drop Stack's paths) scrolls within half the screen.
+        if (screen)
+            informative->setTallest(screen->availableGeometry().height() / 2);
         layout->addWidget(informative);
     }
 
@@ -80,6 +85,8 @@ AlertDialog::AlertDialog(const DialogRequest& request, QWidget* parent)
         buttons->addWidget(button);
     }
     layout->addLayout(buttons);
+    if (screen)
+        setMaximumWidth(screen->availableGeometry().width());
     if (m_textField) {
         m_textField->selectAll();
         m_textField->setFocus();

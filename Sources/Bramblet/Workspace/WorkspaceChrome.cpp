@@ -13,6 +13,7 @@
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 
 #include <QLineEdit>
+#include <QLocale>
 #include <QTimer>
 
 namespace bramblet {
@@ -64,7 +65,8 @@ void WorkspaceController::refreshChrome()
     const auto selected = pane->selected();
     m_sidebar->select(path);
     m_inspector->update(selected, path);
-    m_statusLabel->setFullText(QStringLiteral("%1  \u00b7  %2 selected").arg(path).arg(selected.size()));
+    m_statusLabel->setFullText(
+        QStringLiteral("%1  \u00b7  %2 selected").arg(path, QLocale().toString(selected.size())));
     for (int index = 0; index < 3; ++index)
         m_selectionButtons[index]->setEnabled(!selected.isEmpty());
     updateStackButton();

@@ -14,6 +14,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -54,6 +55,8 @@ WorkspaceController::WorkspaceController(const std::optional<QString>& initialLe
     if (!m_transient)
         restore();
     configure();
+    // The footer counts the restored log from the start.
+    m_operationsButton->setText(operationsTitle());
     // Only now: resizing during construction would collapse items before their widths are known.
     m_window->didResize = [self] {
         if (self)

@@ -283,6 +283,10 @@ private:
     void resolveConflict(const std::filesystem::path& source, const std::filesystem::path& destination,
                          std::function<void(std::optional<ConflictPolicy>)> answer);
     void stopProcessing();
+    // "Operations · running", or "Operations · " and the number of records.
+    QString operationsTitle() const;
+    // Once the queue has stopped: an alert for the requests that failed while it ran.
+    void reportFailures();
     // Connects the toolbar's transfer buttons and the panes' drops (WorkspaceTransfers.cpp).
     void wireTransferCommands();
     QList<std::filesystem::path> selectedPaths() const;
@@ -314,6 +318,7 @@ private:
     QList<std::filesystem::path> m_dropStack;
     QList<std::filesystem::path> m_clipboard;
     QList<std::pair<QUuid, FileRequest>> m_pending;
+    QList<QUuid> m_failedWhileProcessing;
     QList<std::filesystem::path> m_previewItems;
     QuickLookPanel* m_quickLook = nullptr; // a tool window of m_window
     FileOpener m_opener;

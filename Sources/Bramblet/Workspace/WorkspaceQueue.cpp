@@ -2,6 +2,7 @@
 
 #include "Bramblet/Pane/FutureWatch.h"
 #include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/OperationsWindow.h"
 #include "Bramblet/Workspace/WorkspaceDefaults.h"
@@ -9,6 +10,7 @@
 #include "BrambletCore/Files/FileService.h"
 #include "BrambletCore/Models/FileFailure.h"
 
+#include <QLocale>
 #include <QPushButton>
 #include <QTimer>
 
@@ -19,6 +21,12 @@ namespace {
 QString pathText(const std::filesystem::path& path)
 {
     return QString::fromStdString(path.string());
+}
+
+// A name in an alert's one-line message: long ones lose their middle, the paths below show them whole.
+QString shownName(const std::filesystem::path& path)
+{
+    return DisplayText::middleElided(DisplayText::visibleName(QString::fromStdString(path.filename().string())), 60);
 }
 
 // What the user reads of a failed request: the failure's own sentence.
@@ -122,8 +130,7 @@ void WorkspaceController::resolveConflict(const std::filesystem::path& source, c
         return;
     }
     DialogRequest request;
-    request.message = QStringLiteral("An item named \u201c%1\u201d already exists.")
-                          .arg(QString::fromStdString(destination.filename().string()));
+    request.message = QStringLiteral("An item named \u201c%1\u201d already exists.").arg(shownName(destination));
     request.informativeText =
         QStringLiteral("Source: %1\nDestination: %2\n\nReplace moves the existing destination to Trash after the new "
                        "copy is verified.")
@@ -156,6 +163,27 @@ void WorkspaceController::stopProcessing()
     m_right->refresh();
     m_processing = false;
     renderActivities();
+    reportFailures();
+}
+
+void WorkspaceController::reportFailures()
+{
+    const auto failed = std::exchange(m_failedWhileProcessing, {});
+    if (failed.isEmpty())
+        return;
+    if (failed.size() > 1) {
+        showError(QStringLiteral("%1 operations failed. Show Operations lists each one with its reason.")
+                      .arg(QLocale().toString(failed.size())));
+        return;
+    }
+    const auto record = std::find_if(m_records.cbegin(), m_records.cend(),
+                                     [&failed](const ActivityRecord& each) { return each.id() == failed.first(); });
+    if (record == m_records.cend())
+        return;
+    // A new folder has no source; its name is the destination's.
+    const QString& item = record->action() == FileAction::createFolder ? record->destination() : record->source();
+    showError(QStringLiteral("%1 \u201c%2\u201d failed: %3")
+                  .arg(title(record->action()), shownName(item.toStdString()), record->message));
 }
 
 void WorkspaceController::updateRecord(const QUuid& id, ActivityRecord::Status status, const QString& message)
@@ -167,6 +195,8 @@ void WorkspaceController::updateRecord(const QUuid& id, ActivityRecord::Status s
             break;
         }
     }
+    if (status == ActivityRecord::Status::failed && m_processing)
+        m_failedWhileProcessing.append(id);
     renderActivities();
 }
 
@@ -225,10 +255,15 @@ void WorkspaceController::showOperations()
     m_activityWindow->activateWindow();
 }
 
+QString WorkspaceController::operationsTitle() const
+{
+    return m_processing ? QStringLiteral("Operations \u00b7 running")
+                        : QStringLiteral("Operations \u00b7 %1").arg(QLocale().toString(m_records.size()));
+}
+
 void WorkspaceController::renderActivities()
 {
-    m_operationsButton->setText(m_processing ? QStringLiteral("Operations \u00b7 running")
-                                             : QStringLiteral("Operations \u00b7 %1").arg(m_records.size()));
+    m_operationsButton->setText(operationsTitle());
     if (m_activityWindow)
         m_activityWindow->showRecords(m_records);
     if (m_transient)

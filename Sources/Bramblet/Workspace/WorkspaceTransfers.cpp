@@ -2,6 +2,7 @@
 
 #include "Bramblet/Inspector/ThemedLabel.h"
 #include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 QString countedItems(qsizetype count)
 {
-    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("item") : QStringLiteral("items"));
+    return DisplayText::countText(count, QStringLiteral("item"), QStringLiteral("items"));
 }
 
 QString pathText(const std::filesystem::path& path)

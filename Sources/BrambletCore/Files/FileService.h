@@ -64,8 +64,8 @@ public:
     // request from starting; one that has begun runs to its end and holds this service until then.
     virtual QFuture<FileOutcome> execute(const FileRequest& request);
 
-    // Throws FileFailure::invalidName for a name no item may have: empty, "." or "..", or holding
-    // "/", ":" or a control character.
+    // Throws FileFailure::invalidName for a typed name no item may have: empty, "." or "..", or
+    // holding "/" or a control character.
     static void validateName(const QString& name);
 
 private:

@@ -8,9 +8,9 @@
 
 namespace bramblet {
 
-// Throws FileFailure::invalidName for a name that is empty, "." or "..", or holds "/", ":" or a
-// control or format character (Unicode categories Cc and Cf). Any other name is accepted; there is
-// no length limit here.
+// Throws FileFailure::invalidName for a typed name that is empty, "." or "..", or holds "/" or a
+// control character (Unicode category Cc, NUL included). Any other name is accepted, ":" and
+// format characters such as zero-width joiners too; there is no length limit here.
 void validateName(const QString& name);
 
 // Throws FileFailure::invalidName for what no file system takes as a name: empty, "." or "..",
@@ -24,7 +24,9 @@ void validateFileSystemName(std::string_view name);
 std::string numberedName(std::string_view name, qint64 number);
 
 // The first of path_02, path_03, ... (as numberedName forms them) that names no existing item.
-// Throws FileFailure::system("Too many duplicate names.") when the numbers run out.
+// Throws FileFailure::system("Too many duplicate names.") when the numbers run out, and a
+// FileFailure::system that says so when the numbered name is longer than the folder's file system
+// takes.
 std::filesystem::path firstFreeNumberedPath(const std::filesystem::path& path);
 
 } // namespace bramblet

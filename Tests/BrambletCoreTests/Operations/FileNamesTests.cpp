@@ -12,7 +12,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-TEST(FileNames, ValidateNameRejectsWhatCannotBeAFileName)
+TEST(FileNames, ValidateNameRefusesSlashesAndControlCharactersOnly)
 {
     struct Case {
         QString name;
@@ -24,12 +24,18 @@ TEST(FileNames, ValidateNameRejectsWhatCannotBeAFileName)
         { u".."_s, false },
         { u"a/b"_s, false },
         { u"/"_s, false },
-        { u"report:final"_s, false },
+        { u"nul\0inside"_s, false },
         { u"line\nbreak"_s, false },
         { u"tab\there"_s, false },
         { u"del\x7f"_s, false },
-        { QStringLiteral("zero\u200Bwidth"), false }, // format character (Cf)
-        { QStringLiteral("bidi\u202Eoverride"), false },
+        { QStringLiteral("c1\u0085next line"), false },
+        // What Linux allows and people write: colons, and format characters inside ordinary text.
+        { u"backup 2024-01-01T10:00:00.log"_s, true },
+        { u":"_s, true },
+        { QStringLiteral("\u0645\u06CC\u200C\u062E\u0648\u0627\u0647\u0645.txt"), true }, // zero-width non-joiner
+        { QStringLiteral("family-\U0001F468\u200D\U0001F469\u200D\U0001F467.jpg"), true }, // zero-width joiners
+        { QStringLiteral("zero\u200Bwidth"), true },
+        { QStringLiteral("bidi\u202Eoverride"), true },
         { u"..."_s, true },
         { u".hidden"_s, true },
         { u" leading space"_s, true },

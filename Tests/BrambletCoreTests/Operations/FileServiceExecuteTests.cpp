@@ -42,8 +42,8 @@ TEST_F(FileServiceExecute, RunsRequestsOnTheServicesExecutorAndAnswersOnTheCalle
 
 TEST_F(FileServiceExecute, ValidateNameIsTheServicesNameCheck)
 {
-    EXPECT_NO_THROW(FileService::validateName(QStringLiteral("Report 2024.pdf")));
-    EXPECT_THROW(FileService::validateName(QStringLiteral("a:b")), FileFailure);
+    EXPECT_NO_THROW(FileService::validateName(QStringLiteral("Report 2024-01-01T10:00.pdf")));
+    EXPECT_THROW(FileService::validateName(QStringLiteral("a/b")), FileFailure);
 }
 
 } // namespace

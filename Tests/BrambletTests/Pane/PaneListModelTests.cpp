@@ -77,8 +77,19 @@ TEST(PaneListModel, ColumnTexts)
     EXPECT_TRUE(date.contains(QStringLiteral("26")) && date.contains(QLocale().monthName(12, QLocale::ShortFormat)))
         << date.toStdString();
     EXPECT_EQ(model.index(0, PaneListModel::sizeColumn).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight);
-    EXPECT_EQ(model.index(2, PaneListModel::nameColumn).data(Qt::ToolTipRole).toString(), QStringLiteral("dated.txt"));
+    // The whole path, so that search results of the same name from different folders differ.
+    EXPECT_EQ(model.index(2, PaneListModel::nameColumn).data(Qt::ToolTipRole).toString(), folder + QStringLiteral("/dated.txt"));
     EXPECT_EQ(model.headerData(PaneListModel::modifiedColumn, Qt::Horizontal).toString(), QStringLiteral("Date Modified"));
+}
+
+TEST(PaneListModel, ANameWithControlCharactersShowsOnOneLine)
+{
+    PaneListModel model;
+    model.setItems({ makeItem(folder, QStringLiteral("two\nlines\tand tab")) });
+    const QModelIndex name = model.index(0, PaneListModel::nameColumn);
+    EXPECT_EQ(name.data().toString(), QStringLiteral("two\u240Alines\u2409and tab"));
+    EXPECT_EQ(name.data(Qt::ToolTipRole).toString(), folder + QStringLiteral("/two\u240Alines\u2409and tab"));
+    EXPECT_EQ(model.items().first().name, QStringLiteral("two\nlines\tand tab"));
 }
 
 TEST(PaneListModel, TagDotsAndGitCodesBelongToTheNameColumn)

@@ -8,6 +8,7 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -289,7 +290,7 @@ TEST_F(PaneLoadingTest, ALargeListingArrivesInChunksWithItsSelectionAndScroll)
     EXPECT_EQ(selectedRowNames(*pane), QStringList({ "file000001", last.section(u'/', -1) }));
     EXPECT_EQ(pane->activeTab().selectedPaths.size(), 2);
     EXPECT_EQ(pane->table()->verticalScrollBar()->value(), int(28.0 * (count - 20)));
-    EXPECT_EQ(pane->countLabel()->text(), QStringLiteral("%1 items \u00B7 2 selected").arg(count));
+    EXPECT_EQ(pane->countLabel()->text(), QStringLiteral("%1 items \u00B7 2 selected").arg(QLocale().toString(count)));
 }
 
 } // namespace

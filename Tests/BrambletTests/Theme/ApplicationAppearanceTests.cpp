@@ -31,7 +31,8 @@ TEST_F(ApplicationAppearanceTest, ExplicitChoicesInstallTheirPaletteAndAnnounceT
     appearance.setAppearance(Appearance::dark);
     EXPECT_EQ(appearance.appearance(), Appearance::dark);
     EXPECT_EQ(appearance.effectiveAppearance(), Appearance::dark);
-    EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(Qt::black));
+    // Alerts and the Operations window are the panes' deep blue, not black.
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), Theme::deepBlue().light());
     EXPECT_EQ(QApplication::palette().color(QPalette::WindowText), QColor(Qt::white));
     EXPECT_EQ(QApplication::palette().color(QPalette::Base), Theme::deepBlue().light());
     ASSERT_EQ(changed.count(), 1);

@@ -1,7 +1,9 @@
 #include "Bramblet/Workspace/WorkspaceController.h"
 
 #include "Bramblet/Theme/StackView.h"
+#include "Bramblet/Workspace/AlertDialog.h"
 #include "Bramblet/Workspace/OperationsWindow.h"
+#include "Bramblet/Workspace/WorkspaceWindow.h"
 #include "Workspace/FakeDialogs.h"
 #include "Workspace/WorkspaceTestSupport.h"
 
@@ -9,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace bramblet {
@@ -183,6 +186,58 @@ TEST_F(WorkspaceQueueTest, AFailedRequestKeepsTheSystemsMessageAndLaterOnesStill
     EXPECT_TRUE(failed.message.contains(QString::fromUtf8(std::strerror(ENOTDIR)))) << failed.message.toStdString();
     EXPECT_EQ(workspace->records()[1].status, Status::completed);
     EXPECT_EQ(contents(path("two/a.txt")), "alpha");
+    // Shown once the queue has stopped, not only counted.
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    EXPECT_EQ(dialogs.presented[0].request.informativeText, "Copy \u201ca.txt\u201d failed: " + failed.message);
+}
+
+TEST_F(WorkspaceQueueTest, SeveralFailuresMakeOneAlert)
+{
+    const auto workspace = make(true);
+    workspace->enqueue({ copy("gone-1"), copy("gone-2"), copy("gone-3") });
+    ASSERT_TRUE(waitIdle(*workspace));
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    EXPECT_EQ(dialogs.presented[0].request.message, "Bramblet couldn\u2019t complete that action");
+    EXPECT_EQ(dialogs.presented[0].request.informativeText,
+              "3 operations failed. Show Operations lists each one with its reason.");
+    // A later run that succeeds shows nothing more.
+    write("one/a.txt", "alpha");
+    workspace->enqueue({ copy("a.txt") });
+    ASSERT_TRUE(waitIdle(*workspace));
+    EXPECT_EQ(dialogs.presented.size(), 1);
+}
+
+TEST_F(WorkspaceQueueTest, KeepBothOnTheLongestNameAsksInAnAlertThatFitsTheScreenAndSaysWhyItFailed)
+{
+    const QString name = QString(251, u'n') + ".txt"; // 255 bytes
+    write("one/" + name, "new");
+    write("two/" + name, "old");
+    const auto workspace = make(true);
+    workspace->enqueue({ copy(name) });
+    ASSERT_TRUE(waitForDialog(1));
+    const DialogRequest conflict = dialogs.presented.last().request;
+    EXPECT_LT(conflict.message.size(), 100);
+    EXPECT_TRUE(conflict.message.contains(u'\u2026'));
+    EXPECT_TRUE(conflict.informativeText.contains(text(path("two/" + name))));
+
+    AlertDialog alert(conflict, workspace->window());
+    alert.show();
+    const QRect screen = alert.screen()->availableGeometry();
+    EXPECT_LE(alert.frameGeometry().width(), screen.width());
+    EXPECT_LE(alert.frameGeometry().height(), screen.height());
+    for (auto* button : alert.findChildren<QPushButton*>())
+        EXPECT_TRUE(alert.rect().contains(button->geometry())) << button->text().toStdString();
+    alert.close();
+
+    dialogs.answer(0);
+    ASSERT_TRUE(waitIdle(*workspace));
+    EXPECT_EQ(workspace->records()[0].status, Status::failed);
+    EXPECT_EQ(workspace->records()[0].message,
+              "The numbered name for Keep Both is longer than this file system allows. Rename the item, or choose "
+              "Replace or Skip.");
+    ASSERT_EQ(dialogs.presented.size(), 2);
+    EXPECT_TRUE(dialogs.presented[1].request.informativeText.endsWith(workspace->records()[0].message));
+    EXPECT_EQ(contents(path("two/" + name)), "old");
 }
 
 TEST_F(WorkspaceQueueTest, ANewFolderWhoseNameExistsFailsWithoutAsking)
@@ -192,7 +247,10 @@ TEST_F(WorkspaceQueueTest, ANewFolderWhoseNameExistsFailsWithoutAsking)
     ASSERT_TRUE(waitIdle(*workspace));
     EXPECT_EQ(workspace->records()[0].status, Status::failed);
     EXPECT_EQ(workspace->records()[0].message, "An item with this name already exists. Choose another name.");
-    EXPECT_TRUE(dialogs.presented.isEmpty());
+    // No conflict sheet: only the failure, named by the folder it would have made.
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    EXPECT_EQ(dialogs.presented[0].request.informativeText,
+              "New Folder \u201ctwo\u201d failed: An item with this name already exists. Choose another name.");
 }
 
 TEST_F(WorkspaceQueueTest, ClosingIsRefusedWhileARequestRuns)
@@ -278,6 +336,7 @@ TEST_F(WorkspaceQueueTest, TheLogIsStoredNewestHundredAndRestoredAfterARestart)
 
     const auto again = make();
     EXPECT_EQ(again->records(), *stored);
+    EXPECT_EQ(again->operationsButton()->text(), "Operations \u00b7 100");
 }
 
 TEST_F(WorkspaceQueueTest, ATransientWorkspaceShowsButNeverStoresItsLog)

@@ -2,6 +2,8 @@
 
 #include "Bramblet/Inspector/ThemedLabel.h"
 #include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Workspace/WorkspaceWindow.h"
+#include "BrambletCore/Operations/StagingFolder.h"
 #include "Workspace/FakeDialogs.h"
 #include "Workspace/WorkspaceTestSupport.h"
 
@@ -10,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -78,6 +81,27 @@ TEST_F(WorkspaceTransfersTest, CopyToOtherPaneAsksThenCopiesEachSelectedItem)
     // The copy appears in the other pane once the queue has drained.
     ASSERT_TRUE(QTest::qWaitFor([this] { return workspace->right()->items().size() == 3; }, idleTimeoutMs));
     EXPECT_TRUE(QFile::exists(folder("one/a.txt")));
+}
+
+TEST_F(WorkspaceTransfersTest, CopyIntoAFolderTheOtherPaneCouldNotListFailsNamingThatFolder)
+{
+    ASSERT_TRUE(QDir(folder("two")).removeRecursively());
+    workspace->right()->refresh();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return workspace->right()->stateLabel()->isVisibleTo(workspace->window()); },
+                                idleTimeoutMs));
+    select({ "a.txt" });
+    workspace->copyToOther();
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    dialogs.answer(0);
+    ASSERT_TRUE(waitIdle());
+    ASSERT_EQ(workspace->records().size(), 1);
+    const QString message = workspace->records()[0].message;
+    EXPECT_EQ(workspace->records()[0].status, ActivityRecord::Status::failed);
+    // The folder the user sees, never the hidden one the copy is built in.
+    EXPECT_TRUE(message.contains(u'\u201c' + folder("two") + u'\u201d')) << message.toStdString();
+    EXPECT_FALSE(message.contains(QString::fromUtf8(StagingFolder::namePrefix.data(), StagingFolder::namePrefix.size()))) << message.toStdString();
+    ASSERT_EQ(dialogs.presented.size(), 2);
+    EXPECT_TRUE(dialogs.presented[1].request.informativeText.endsWith(message));
 }
 
 TEST_F(WorkspaceTransfersTest, CancelAndAnEmptySelectionQueueNothing)
