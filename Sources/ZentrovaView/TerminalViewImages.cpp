@@ -34,7 +34,12 @@ void TerminalView::createImageFromBitmap(Terminal&, std::vector<uint8_t>& bytes,
     const auto image = imageFromBitmap(bytes, width, height);
     if (!image)
         return;
-    // Wider than the view: shown at the view's width; otherwise at its own size.
+    // A kitty placement asks for its own size; other images wider than the view are shown at the view's
+    // width, the rest at their own size.
+    if (const auto& context = m_terminal->kittyPlacementContext) {
+        insertImage(*image, context->widthRequest, context->heightRequest, context->preserveAspectRatio);
+        return;
+    }
     const bool narrowerView = this->width() < image->width();
     insertImage(*image, narrowerView ? ImageSizeRequest::percent(100) : ImageSizeRequest {}, ImageSizeRequest {}, true);
 }
