@@ -2,8 +2,10 @@
 // (a new foreground and background in every cell), at ratios 1 and 2, and the row layout's share. The
 // last group compares ways of tying glyphs to cells on one row of text.
 
-#include "ZentrovaView/CellGlyphShaper.h"
+// The engine's headers first: Qt makes "slots" a macro.
 #include "ZentrovaView/TerminalView.h"
+
+#include "ZentrovaView/CellGlyphShaper.h"
 
 #include "BenchmarkApplication.h"
 

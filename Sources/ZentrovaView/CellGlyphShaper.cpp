@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QTextLayout>
 
+#include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace zentrova {
@@ -41,19 +43,22 @@ std::vector<ShapedCell> shapeText(const QString& text, const QFont& font, bool l
     if (!line.isValid())
         return shaped;
     const double ascent = line.ascent();
-    std::optional<double> firstX;
-    for (const QGlyphRun& run : layout.glyphRuns()) {
-        const QList<quint32> glyphs = run.glyphIndexes();
+    // Qt lists the runs by face, not in visual order: the cell's origin is its leftmost glyph.
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    double originX = std::numeric_limits<double>::infinity();
+    for (const QGlyphRun& run : runs) {
+        for (const QPointF& position : run.positions())
+            originX = std::min(originX, position.x());
+    }
+    for (const QGlyphRun& run : runs) {
         const QList<QPointF> positions = run.positions();
-        ShapedCell piece { run.rawFont(), glyphs, {} };
+        if (positions.isEmpty())
+            continue;
+        ShapedCell piece { run.rawFont(), run.glyphIndexes(), {} };
         piece.offsets.reserve(positions.size());
-        for (const QPointF& position : positions) {
-            if (!firstX)
-                firstX = position.x();
-            piece.offsets.push_back({ position.x() - *firstX, position.y() - ascent });
-        }
-        if (!glyphs.isEmpty())
-            shaped.push_back(std::move(piece));
+        for (const QPointF& position : positions)
+            piece.offsets.push_back({ position.x() - originX, position.y() - ascent });
+        shaped.push_back(std::move(piece));
     }
     return shaped;
 }

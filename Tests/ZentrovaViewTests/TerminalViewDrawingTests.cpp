@@ -162,6 +162,17 @@ TEST(TerminalViewDrawing, TextIsDrawnInItsColourInItsOwnCells)
     EXPECT_EQ(inkWellInside(image, fixture.cell(0, 1, 20)), 0u);
 }
 
+TEST(TerminalViewDrawing, ClusterShapedFromSeveralFacesStartsInItsCell)
+{
+    DrawingFixture fixture;
+    // Thumbs up with a skin tone: the fonts here draw it as two glyphs from two faces, which the shaper
+    // may list in either order.
+    feed(fixture.view, "\x1b[3G\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd");
+    const QImage image = fixture.grab();
+    EXPECT_GT(inkIn(image, fixture.cell(2, 0, 2)), 10u);
+    EXPECT_EQ(inkWellInside(image, fixture.cell(0, 0, 2)), 0u) << "nothing left of the cell";
+}
+
 TEST(TerminalViewDrawing, GlyphTallerThanItsSlotIsScaledIntoIt)
 {
     DrawingFixture fixture;
