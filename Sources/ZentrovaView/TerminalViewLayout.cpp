@@ -193,6 +193,17 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
             segment.emplace(visualColumn, width);
         }
 
+        const uint32_t code = cell.code();
+        if (!display && (hidden || code < 0xD800) && !layout) {
+            // The common case: one unit, no presentation selector (only scalars above U+00FF may take one).
+            const char16_t unit = hidden || code == 0 ? u' ' : char16_t(code);
+            if (unit <= 0xFF || !UnicodeUtil::prefersTextPresentation(QString(QChar(unit)).toStdString())) {
+                pendingText += QChar(unit);
+                pendingLengths.push_back(1);
+                visualColumn += width;
+                return;
+            }
+        }
         std::u32string scalars;
         if (display)
             scalars = *display;
