@@ -194,25 +194,22 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
         }
 
         const uint32_t code = cell.code();
-        if (!display && (hidden || code < 0xD800) && !layout) {
-            // The common case: one unit, no presentation selector (only scalars above U+00FF may take one).
-            const char16_t unit = hidden || code == 0 ? u' ' : char16_t(code);
-            if (unit <= 0xFF || !UnicodeUtil::prefersTextPresentation(QString(QChar(unit)).toStdString())) {
-                pendingText += QChar(unit);
-                pendingLengths.push_back(1);
-                visualColumn += width;
-                return;
-            }
+        if (!display && !layout && (hidden || code < 0x100)) {
+            // The common case, one unit: no scalar up to U+00FF takes a presentation selector.
+            pendingText += QChar(hidden || code == 0 ? u' ' : char16_t(code));
+            pendingLengths.push_back(1);
+            visualColumn += width;
+            return;
         }
         std::u32string scalars;
         if (display)
             scalars = *display;
-        else if (cell.code() == 0)
+        else if (code == 0)
             scalars = U" ";
         else if (cell.isSimpleRune())
             scalars = std::u32string(1, cell.getCharacter());
         else
-            scalars = m_terminal->character(cell.code());
+            scalars = m_terminal->character(code);
 
         if (layout && (scalars.size() > 1 || (scalars.size() == 1 && isArabicScalar(scalars[0])))) {
             // Shaped and clustered text of a reordered row is measured on its own, in its own slot.

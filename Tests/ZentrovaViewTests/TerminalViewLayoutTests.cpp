@@ -254,6 +254,18 @@ TEST(TerminalViewLayout, RightToLeftRowsFollowTheHostPolicy)
     EXPECT_FALSE(info.segments.at(0).runs.at(0).style.directionOverride);
 }
 
+TEST(TerminalViewLayout, ExplicitRightToLeftRowsAreReversedAndMirrored)
+{
+    LayoutFixture fixture;
+    // Explicit mode (BDSM reset), right-to-left presentation (SPD 3).
+    feed(fixture.view, "\x1b[8l\x1b[3 Sab(");
+    const ViewLineInfo info = fixture.row(0);
+    ASSERT_EQ(info.segments.size(), 1u);
+    EXPECT_EQ(info.segments[0].text.size(), 20);
+    EXPECT_TRUE(info.segments[0].text.endsWith(")ba")) << info.segments[0].text.toStdString();
+    EXPECT_EQ(info.segments[0].runs.at(0).style.directionOverride, Qt::LeftToRight);
+}
+
 TEST(TerminalViewLayout, ArabicCellsOfAReorderedRowStandAlone)
 {
     LayoutFixture fixture;
