@@ -53,6 +53,12 @@ void TerminalView::setBidiHostPolicy(BidiHostPolicy policy)
     markFullScreenForRedraw();
 }
 
+void TerminalView::setTextBlinkVisible(bool visible)
+{
+    m_textBlinkVisible = visible;
+    markFullScreenForRedraw();
+}
+
 void TerminalView::setCustomBlockGlyphs(bool on)
 {
     m_customBlockGlyphs = on;

@@ -13,10 +13,12 @@
 #include "ZentrovaView/QtMainQueue.h"
 #include "ZentrovaView/TerminalDebugView.h"
 #include "ZentrovaView/TerminalViewSettings.h"
+#include "ZentrovaView/ViewLineInfo.h"
 
 #include <QColor>
 #include <QImage>
 #include <QPointer>
+#include <QRawFont>
 #include <QWidget>
 
 #include <array>
@@ -24,10 +26,12 @@
 #include <optional>
 #include <unordered_map>
 
+class QPainter;
 class QScrollBar;
 
 namespace zentrova {
 
+class AppleImage;
 class SelectionService;
 class TerminalViewDelegate;
 
@@ -37,7 +41,8 @@ class TerminalViewDelegate;
 // Split by concern: construction and settings (TerminalView.cpp), fonts and cell geometry
 // (TerminalViewFonts.cpp), cell styles and colours (TerminalViewColors.cpp), the scroll bar and
 // scrolling (TerminalViewScrolling.cpp), the bell and bitmap images (TerminalViewBell.cpp,
-// TerminalViewImages.cpp) and the terminal's delegate calls (TerminalViewEvents.cpp).
+// TerminalViewImages.cpp), the terminal's delegate calls (TerminalViewEvents.cpp), row layout
+// (TerminalViewLayout.cpp) and drawing (TerminalViewDrawing.cpp, TerminalViewDecorations.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 
@@ -162,6 +167,22 @@ public:
     // The largest rectangle of the image's proportions centred in `rect`; `rect` itself when either size is empty.
     static QRectF kittyAspectFitRect(QSizeF imageSize, const QRectF& rect);
 
+    // Row layout and drawing.
+    // One row of the buffer (`row` its ring index) laid out over `cols` columns: its segments in visual
+    // order with their styles, selection and direction override, and its images.
+    ViewLineInfo buildAttributedString(int row, const BufferLine& line, int cols);
+    // The selected columns [first, past) of a ring row; none without an active selection there.
+    std::optional<std::pair<int, int>> selectedColumnsRange(int row, int cols) const;
+    // Paints the rows under `dirtyRect` (logical pixels), the top one being ring row `bufferOffset`.
+    void drawTerminalContents(const QRectF& dirtyRect, QPainter& painter, int bufferOffset);
+    // False while blinking text is in its hidden phase.
+    bool textBlinkVisible() const { return m_textBlinkVisible; }
+    void setTextBlinkVisible(bool visible);
+    // The face a font variant draws with, as a raw font for glyph lookups.
+    const QRawFont& rawFont(FontVariant variant);
+    // Device pixels per logical pixel.
+    double backingScale() const;
+
     // Plain settings, read where they act.
     bool backspaceSendsControlH() const { return m_backspaceSendsControlH; }
     void setBackspaceSendsControlH(bool on) { m_backspaceSendsControlH = on; }
@@ -216,6 +237,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     // Places an image at the cursor, cut into one strip per row.
     virtual void insertImage(const QImage& image, const ImageSizeRequest& width, const ImageSizeRequest& height,
                              bool preserveAspectRatio);
@@ -237,6 +259,18 @@ private:
                         void (Terminal::*report)(const Color&));
     // The widget's background: the default background as drawn.
     void applyBackgroundColor();
+    // The raw faces and the font identity follow a new font set.
+    void fontSetChanged();
+    bool linkHighlighted(const CharData& cell) const;
+    void drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect);
+    void drawRun(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline);
+    // Underline and strike-through for the cells of one run.
+    void drawRunAttributes(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline);
+    void drawImages(QPainter& painter, const std::vector<const AppleImage*>& images, const QRectF& rowRect);
+    // The size in logical pixels an inline image is drawn at; none when it is empty or would pass the
+    // largest image side in device pixels.
+    std::optional<QSizeF> inlineImageSize(QSize imageSize, const ImageSizeRequest& widthRequest,
+                                          const ImageSizeRequest& heightRequest, bool preserveAspectRatio) const;
 
     // Declared first: the terminal holds a pointer to it and is destroyed before it.
     QtMainQueue m_mainQueue { this };
@@ -256,6 +290,11 @@ private:
     std::unordered_map<Attribute::Color, QColor> m_trueColors;
     bool m_disableFullRedrawOnAnyChanges = false;
     FontSet m_fontSet;
+    // Raw faces of the font set, made when first drawn with.
+    std::array<std::optional<QRawFont>, 4> m_rawFonts;
+    // Names the font set for the bidi caches; a new font set gets a new one.
+    uint64_t m_fontIdentity = nextIdentityToken();
+    bool m_textBlinkVisible = true;
     TerminalOptions m_startupOptions;
     bool m_backspaceSendsControlH = false;
     std::optional<QColor> m_nativeFg;

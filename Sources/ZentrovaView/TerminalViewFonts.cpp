@@ -57,9 +57,16 @@ void TerminalView::setLineSpacing(double spacing)
     resetFont();
 }
 
+void TerminalView::fontSetChanged()
+{
+    m_rawFonts.fill(std::nullopt);
+    m_fontIdentity = nextIdentityToken();
+}
+
 void TerminalView::resetFont()
 {
     resetCaches();
+    fontSetChanged();
     m_cellDimension = computeFontDimensions();
     // Only the grid follows the new cell size: a soft reset here would take a full-screen program's
     // scroll region, cursor-key mode, cursor visibility and rendition away under it.
@@ -93,6 +100,7 @@ QRect TerminalView::getOptimalFrameSize() const
 void TerminalView::setupOptions(double width, double height)
 {
     resetCaches();
+    fontSetChanged();
     m_cellDimension = computeFontDimensions();
     TerminalOptions options = m_terminal ? m_terminal->options : m_startupOptions;
     if (width != 0 || height != 0) {

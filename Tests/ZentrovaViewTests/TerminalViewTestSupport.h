@@ -45,13 +45,13 @@ public:
     std::string sent;
 };
 
-// A selection that only counts how often it was cleared.
+// A selection between two fixed ends that counts how often it was cleared.
 class CountingSelection : public SelectionService {
 public:
     using SelectionService::SelectionService;
     bool active() const override { return isActive; }
-    Position start() const override { return {}; }
-    Position end() const override { return {}; }
+    Position start() const override { return startPosition; }
+    Position end() const override { return endPosition; }
     void adjustForInPlaceScroll(int, int, int) override { }
     void selectNone() override
     {
@@ -61,6 +61,8 @@ public:
 
     bool isActive = true;
     int cleared = 0;
+    Position startPosition;
+    Position endPosition;
 };
 
 inline void feed(TerminalView& view, std::string_view bytes)

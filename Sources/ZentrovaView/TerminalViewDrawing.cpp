@@ -1,0 +1,219 @@
+// Drawing: the rows under a dirty rectangle painted with their backgrounds, images, text and
+// decorations, and the partial strip below the last whole row.
+
+#include "ZentrovaView/TerminalView.h"
+
+#include "ZentrovaView/AppleImage.h"
+#include "ZentrovaView/CellGlyphShaper.h"
+
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zentrova {
+namespace {
+
+using Images = std::vector<const AppleImage*>;
+
+// Kitty strips draw in z-order, ties by image id (a missing id counting as 0), otherwise as listed.
+void sortByZIndex(Images& images)
+{
+    std::stable_sort(images.begin(), images.end(), [](const AppleImage* a, const AppleImage* b) {
+        if (a->kittyZIndex != b->kittyZIndex)
+            return a->kittyZIndex < b->kittyZIndex;
+        return a->kittyImageId.value_or(0) < b->kittyImageId.value_or(0);
+    });
+}
+
+// Double-width rows stretch sideways; double-height rows show one half of text drawn twice as large,
+// scaled about the row's top (upper half) or bottom edge (lower half) and clipped to the row.
+void applyRenderMode(QPainter& painter, BufferLine::RenderLineMode mode, const QRectF& rowRect)
+{
+    using Mode = BufferLine::RenderLineMode;
+    switch (mode) {
+    case Mode::single:
+        return;
+    case Mode::doubleWidth:
+        painter.scale(2, 1);
+        return;
+    case Mode::doubledTop:
+    case Mode::doubledDown: {
+        painter.setClipRect(rowRect, Qt::IntersectClip);
+        const double edge = mode == Mode::doubledTop ? rowRect.top() : rowRect.bottom();
+        painter.translate(0, edge);
+        painter.scale(2, 2);
+        painter.translate(0, -edge);
+        return;
+    }
+    }
+}
+
+} // namespace
+
+void TerminalView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    drawTerminalContents(event->rect(), painter, m_terminal->buffer().yDisp());
+}
+
+const QRawFont& TerminalView::rawFont(FontVariant variant)
+{
+    auto& cached = m_rawFonts[size_t(variant)];
+    if (!cached)
+        cached = QRawFont::fromFont(m_fontSet.font(variant));
+    return *cached;
+}
+
+double TerminalView::backingScale() const
+{
+    const double scale = devicePixelRatioF();
+    return scale > 0 ? scale : 1;
+}
+
+void TerminalView::drawTerminalContents(const QRectF& dirtyRect, QPainter& painter, int bufferOffset)
+{
+    if (!m_cellDimension)
+        return;
+    const CellGeometry cells = cellGeometry();
+    Buffer& buffer = m_terminal->buffer();
+    const int lineCount = buffer.lines().count();
+    const int first = bufferOffset + std::max(cells.rowAt(dirtyRect.top()), 0);
+    const int last = bufferOffset + cells.rowAt(dirtyRect.bottom());
+    for (int row = std::max(first, 0); row <= last && row < lineCount; row++) {
+        const BufferLine& line = buffer.line(row);
+        const QRectF rowRect(0, cells.rowTop(row - bufferOffset), width(), cells.cellSize().height());
+        painter.save();
+        applyRenderMode(painter, line.renderMode(), rowRect);
+        drawRow(painter, row, line, rowRect);
+        painter.restore();
+    }
+    const double cellHeight = cells.cellSize().height();
+    const double strip = std::fmod(double(height()), cellHeight);
+    const QRectF bottomStrip(0, height() - strip, width(), strip);
+    if (strip > 0 && dirtyRect.intersects(bottomStrip))
+        painter.fillRect(bottomStrip, effectiveNativeBackgroundColor());
+}
+
+void TerminalView::drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect)
+{
+    const ViewLineInfo info = buildAttributedString(row, line, m_terminal->cols);
+    const double cellWidth = m_cellDimension->width();
+    const QFontMetricsF metrics(m_fontSet.normal);
+    const double baseline = rowRect.bottom() - std::ceil(metrics.descent() + metrics.leading());
+
+    Images kittyBelow;
+    Images kittyAbove;
+    Images others;
+    if (info.images) {
+        for (const auto& image : *info.images) {
+            const auto* strip = dynamic_cast<const AppleImage*>(image.get());
+            if (!strip)
+                continue;
+            if (!strip->kittyIsKitty)
+                others.push_back(strip);
+            else
+                (strip->kittyZIndex < 0 ? kittyBelow : kittyAbove).push_back(strip);
+        }
+        sortByZIndex(kittyBelow);
+        sortByZIndex(kittyAbove);
+    }
+
+    // Backgrounds: only what differs from the default background, which the widget already shows.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QColor defaultBackground = effectiveNativeBackgroundColor();
+    for (const ViewLineSegment& segment : info.segments) {
+        for (const ViewLineRun& run : segment.runs) {
+            const QColor& background = run.style.selectionBackground ? *run.style.selectionBackground
+                                                                     : run.style.background;
+            if (run.length < 1 || background == defaultBackground)
+                continue;
+            const int firstColumn = segment.cellColumn(segment.cellOrdinal(run.start));
+            const int lastColumn = segment.cellColumn(segment.cellOrdinal(run.start + run.length - 1));
+            // A wide cell's background covers both its columns.
+            painter.fillRect(QRectF(cellWidth * firstColumn, rowRect.top(),
+                                    cellWidth * (lastColumn + segment.columnWidth - firstColumn), rowRect.height()),
+                             background);
+        }
+    }
+
+    drawImages(painter, kittyBelow, rowRect);
+
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    for (const ViewLineSegment& segment : info.segments) {
+        for (const ViewLineRun& run : segment.runs)
+            drawRun(painter, segment, run, baseline);
+    }
+
+    drawImages(painter, kittyAbove, rowRect);
+    drawImages(painter, others, rowRect);
+}
+
+void TerminalView::drawRun(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline)
+{
+    const CellStyle& style = run.style;
+    if (style.foreground.alpha() == 0 && !style.underlineStyle && !style.strikethroughStyle)
+        return;
+    const double cellWidth = m_cellDimension->width();
+    const QRawFont& primary = rawFont(style.font);
+    const auto glyphRuns = CellGlyphShaper::shape(segment, run.start, run.length, m_fontSet.font(style.font), primary,
+                                                  style.directionOverride.has_value());
+    painter.setPen(style.foreground);
+    for (const CellGlyphRun& glyphs : glyphRuns) {
+        QList<QPointF> positions;
+        positions.reserve(glyphs.glyphs.size());
+        QList<GlyphSlotFit> fits;
+        bool allFit = true;
+        for (qsizetype i = 0; i < glyphs.glyphs.size(); i++) {
+            const GlyphSlotFit fit = segment.columnWidth > 1
+                ? glyphSlotFit(glyphs.font, glyphs.glyphs[i], segment.columnWidth)
+                : GlyphSlotFit {};
+            allFit = allFit && fit.scale == 1;
+            fits.push_back(fit);
+            const double x = cellWidth * segment.cellColumn(glyphs.ordinals[i]) + glyphs.offsets[i].x() + fit.dx;
+            positions.push_back({ x, baseline + glyphs.offsets[i].y() + fit.dy });
+        }
+        if (style.foreground.alpha() == 0)
+            continue;
+        if (allFit) {
+            QGlyphRun drawn;
+            drawn.setRawFont(glyphs.font);
+            drawn.setGlyphIndexes(glyphs.glyphs);
+            drawn.setPositions(positions);
+            painter.drawGlyphRun(QPointF(), drawn);
+            continue;
+        }
+        // A glyph that overflows its slot is drawn alone, from a smaller copy of its face.
+        for (qsizetype i = 0; i < glyphs.glyphs.size(); i++) {
+            QGlyphRun drawn;
+            QRawFont font = glyphs.font;
+            if (fits[i].scale != 1)
+                font.setPixelSize(font.pixelSize() * fits[i].scale);
+            drawn.setRawFont(font);
+            drawn.setGlyphIndexes({ glyphs.glyphs[i] });
+            drawn.setPositions({ positions[i] });
+            painter.drawGlyphRun(QPointF(), drawn);
+        }
+    }
+    if (style.underlineStyle || style.strikethroughStyle)
+        drawRunAttributes(painter, segment, run, baseline);
+}
+
+void TerminalView::drawImages(QPainter& painter, const std::vector<const AppleImage*>& images, const QRectF& rowRect)
+{
+    const double cellWidth = m_cellDimension->width();
+    const double scale = backingScale();
+    for (const AppleImage* strip : images) {
+        QPointF origin(cellWidth * strip->col(), rowRect.top());
+        if (strip->kittyIsKitty)
+            origin += QPointF(strip->kittyPixelOffsetX / scale, strip->kittyPixelOffsetY / scale);
+        painter.drawImage(QRectF(origin, QSizeF(strip->pixelWidth(), strip->pixelHeight())), strip->image);
+    }
+}
+
+} // namespace zentrova

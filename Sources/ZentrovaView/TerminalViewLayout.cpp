@@ -1,0 +1,258 @@
+// Row layout: one line of the screen turned into segments of styled text in visual order, the form
+// both the painter and the GPU renderer draw from.
+
+#include "ZentrovaView/TerminalView.h"
+
+#include "Zentrova/Screen/UnicodeUtil.h"
+#include "Zentrova/Text/SelectionService.h"
+#include "Zentrova/Text/TerminalBidi.h"
+
+#include <algorithm>
+
+namespace zentrova {
+namespace {
+
+// One segment under construction.
+class ViewLineSegmentBuilder {
+public:
+    ViewLineSegmentBuilder(int column, int columnWidth)
+    {
+        m_segment.column = column;
+        m_segment.columnWidth = columnWidth;
+    }
+
+    int columnWidth() const { return m_segment.columnWidth; }
+
+    // `text` in `style`, covering one cell per entry of `cellUtf16Lengths` (each that many units).
+    void append(const QString& text, const CellStyle& style, std::span<const int> cellUtf16Lengths)
+    {
+        const int start = int(m_segment.text.size());
+        m_segment.text += text;
+        m_segment.characterCount++;
+        auto& runs = m_segment.runs;
+        if (!runs.empty() && runs.back().style == style && runs.back().start + runs.back().length == start)
+            runs.back().length += int(text.size());
+        else
+            runs.push_back({ start, int(text.size()), style });
+        for (const int units : cellUtf16Lengths) {
+            if (units > 1)
+                m_segment.utf16IsCellIdentity = false;
+            m_segment.utf16ToCellOrdinal.insert(m_segment.utf16ToCellOrdinal.end(), size_t(std::max(units, 1)),
+                                                m_nextOrdinal);
+            m_nextOrdinal++;
+        }
+    }
+
+    ViewLineSegment take() { return std::move(m_segment); }
+
+private:
+    ViewLineSegment m_segment;
+    int m_nextOrdinal = 0;
+};
+
+bool isArabicScalar(char32_t scalar)
+{
+    return (scalar >= 0x0600 && scalar <= 0x06FF) || (scalar >= 0x0750 && scalar <= 0x077F)
+        || (scalar >= 0x0870 && scalar <= 0x08FF) || (scalar >= 0xFB50 && scalar <= 0xFDFF)
+        || (scalar >= 0xFE70 && scalar <= 0xFEFC);
+}
+
+QString textOf(std::u32string_view scalars)
+{
+    return QString::fromUcs4(scalars.data(), qsizetype(scalars.size()));
+}
+
+} // namespace
+
+std::optional<std::pair<int, int>> TerminalView::selectedColumnsRange(int row, int cols) const
+{
+    if (!m_selection || !m_selection->active())
+        return std::nullopt;
+    const Position start = m_selection->start();
+    const Position end = m_selection->end();
+    const int last = m_terminal->cols - 1;
+    // The columns of a row holding one end: from `from` to the row's end, or up to `to` (which is
+    // itself selected only when it is the last column).
+    const auto upTo = [last](int to) { return to == last ? to + 1 : to; };
+    int first = 0;
+    int past = 0;
+    if (start.row == row && end.row == row) {
+        if (start.col < end.col) {
+            first = start.col;
+            past = upTo(end.col);
+        } else if (end.col < start.col) {
+            first = end.col;
+            past = start.col;
+        } else {
+            return std::nullopt;
+        }
+    } else {
+        const bool forward = start.row < end.row;
+        const Position& top = forward ? start : end;
+        const Position& bottom = forward ? end : start;
+        if (row < top.row || row > bottom.row)
+            return std::nullopt;
+        first = row == top.row ? top.col : 0;
+        past = row == bottom.row ? upTo(bottom.col) : cols;
+    }
+    first = std::clamp(first, 0, cols);
+    past = std::clamp(past, 0, cols);
+    if (first >= past)
+        return std::nullopt;
+    return std::pair(first, past);
+}
+
+ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line, int cols)
+{
+    ViewLineInfo info;
+    info.images = line.images();
+    Buffer& buffer = m_terminal->buffer();
+
+    std::optional<BidiRowLayout> layout;
+    if (m_bidiHostPolicy != BidiHostPolicy::legacyLeftToRight && row >= 0 && row < buffer.lines().count()) {
+        const BidiPresentationState& state = line.bidiState();
+        if (state.supportMode == BidiSupportMode::implicit) {
+            const auto paragraph = TerminalBidi::paragraphResult(row, buffer, cols, *m_terminal, m_fontIdentity);
+            if (paragraph) {
+                if (const auto found = paragraph->rows.find(row); found != paragraph->rows.end())
+                    layout = found->second;
+            }
+        } else if (state.fallbackDirection == BidiDirection::rightToLeft) {
+            layout = TerminalBidi::explicitRightToLeftLayout(row, buffer, cols, *m_terminal);
+        }
+    }
+    // The painter must never reorder what is already in visual order.
+    const bool directionForced = layout || TerminalBidi::mayNeedBidi(line, cols, *m_terminal);
+
+    const auto selected = selectedColumnsRange(row, cols);
+    std::optional<ViewLineSegmentBuilder> segment;
+    QString pendingText;
+    std::vector<int> pendingLengths;
+    CellStyle runStyle;
+    bool haveRun = false;
+    AttributeKey runKey;
+    bool runLink = false;
+    bool runSelected = false;
+    bool runHidden = false;
+
+    const auto flushPending = [&] {
+        if (pendingLengths.empty())
+            return;
+        segment->append(pendingText, runStyle, pendingLengths);
+        pendingText.clear();
+        pendingLengths.clear();
+    };
+    const auto closeSegment = [&] {
+        flushPending();
+        if (!segment)
+            return;
+        ViewLineSegment done = segment->take();
+        if (done.characterCount > 0)
+            info.segments.push_back(std::move(done));
+        segment.reset();
+    };
+
+    const int count = std::min(line.count(), cols);
+    int visualColumn = 0;
+    const auto visit = [&](int col, const std::optional<std::u32string>& display) {
+        const CharData& cell = line[col];
+        const int width = std::max(cell.width(), 1);
+        const bool link = linkHighlighted(cell);
+        const bool isSelected = selected && col < selected->second && col + width > selected->first;
+        const bool hidden = !m_textBlinkVisible && cell.attribute().style.contains(CharacterStyle::blink);
+        const AttributeKey key = cell.attributeKey();
+        if (!haveRun || key != runKey || link != runLink || isSelected != runSelected || hidden != runHidden) {
+            flushPending();
+            haveRun = true;
+            runKey = key;
+            runLink = link;
+            runSelected = isSelected;
+            runHidden = hidden;
+            runStyle = getAttributes(cell, link);
+            if (isSelected) {
+                runStyle.selectionBackground = m_selectedTextBackgroundColor;
+                runStyle.foreground = m_selectedTextForegroundColor;
+                if (runStyle.underlineColor)
+                    runStyle.underlineColor = m_selectedTextForegroundColor;
+                if (runStyle.strikethroughColor)
+                    runStyle.strikethroughColor = m_selectedTextForegroundColor;
+            }
+            if (hidden) {
+                runStyle.foreground = Qt::transparent;
+                runStyle.underlineColor.reset();
+                runStyle.underlineStyle = 0;
+                runStyle.strikethroughColor.reset();
+                runStyle.strikethroughStyle = 0;
+                runStyle.zentrovaUnderlineStyle.reset();
+            }
+            if (directionForced)
+                runStyle.directionOverride = Qt::LeftToRight;
+        }
+        if (!segment || segment->columnWidth() != width) {
+            closeSegment();
+            segment.emplace(visualColumn, width);
+        }
+
+        const uint32_t code = cell.code();
+        if (!display && !layout && (hidden || code < 0x100)) {
+            // The common case, one unit: no scalar up to U+00FF takes a presentation selector.
+            pendingText += QChar(hidden || code == 0 ? u' ' : char16_t(code));
+            pendingLengths.push_back(1);
+            visualColumn += width;
+            return;
+        }
+        std::u32string scalars;
+        if (display)
+            scalars = *display;
+        else if (code == 0)
+            scalars = U" ";
+        else if (cell.isSimpleRune())
+            scalars = std::u32string(1, cell.getCharacter());
+        else
+            scalars = m_terminal->character(code);
+
+        if (layout && (scalars.size() > 1 || (scalars.size() == 1 && isArabicScalar(scalars[0])))) {
+            // Shaped and clustered text of a reordered row is measured on its own, in its own slot.
+            closeSegment();
+            segment.emplace(visualColumn, width);
+            const QString text = textOf(scalars);
+            const int units = int(text.size());
+            segment->append(text, runStyle, std::span(&units, 1));
+            closeSegment();
+        } else if (hidden) {
+            pendingText += QLatin1Char(' ');
+            pendingLengths.push_back(1);
+        } else {
+            QString text = textOf(scalars);
+            if (scalars.size() == 1 && scalars[0] > 0xFF) {
+                std::string utf8 = text.toStdString();
+                if (UnicodeUtil::prefersTextPresentation(utf8))
+                    text += QChar(0xFE0E);
+            }
+            pendingText += text;
+            pendingLengths.push_back(int(text.size()));
+        }
+        visualColumn += width;
+    };
+
+    if (layout) {
+        for (const BidiCell& cell : layout->visualCells) {
+            if (cell.logicalCol >= 0 && cell.logicalCol < count)
+                visit(cell.logicalCol, cell.display);
+        }
+    } else {
+        for (int col = 0; col < count; col += std::max(line[col].width(), 1))
+            visit(col, std::nullopt);
+    }
+    closeSegment();
+    return info;
+}
+
+bool TerminalView::linkHighlighted(const CharData& cell) const
+{
+    // Hovering and the modifier key are tracked by the pointer handling; until it reports them, only
+    // the always-on mode underlines.
+    return m_linkHighlightMode == LinkHighlightMode::always && cell.hasPayload();
+}
+
+} // namespace zentrova
