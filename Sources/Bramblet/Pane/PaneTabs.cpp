@@ -100,8 +100,10 @@ void PaneController::setMode(PaneMode mode)
 {
     saveScroll();
     currentTab().mode = mode;
+    rebuildTree();
     updateHeader();
     restoreSelection();
+    scheduleShownTiles();
     fire(changed);
 }
 
