@@ -1,9 +1,21 @@
 #include "Bramblet/Pane/CompactGridLayout.h"
 
+#include <QAbstractScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+
 #include <algorithm>
 #include <utility>
 
 namespace bramblet {
+
+int CompactGridLayout::width(const QAbstractScrollArea* grid)
+{
+    int available = grid->maximumViewportSize().width();
+    if (grid->verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded)
+        available -= grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid->verticalScrollBar());
+    return available;
+}
 
 int CompactGridLayout::columns(int width)
 {

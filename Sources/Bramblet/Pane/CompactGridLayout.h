@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QSize>
 
+class QAbstractScrollArea;
+
 namespace bramblet {
 
 // Where the grid puts its tiles: rows of equal tiles that start at the left edge with a fixed gap
@@ -14,6 +16,10 @@ struct CompactGridLayout {
 
     // The cell each tile owns: the tile with half the gap on every side, so that cells touch.
     static constexpr QSize cellSize { itemSize.width() + spacing, itemSize.height() + spacing };
+
+    // The width a grid view's rows may fill: its viewport's widest extent less room for the
+    // vertical scroll bar, which the view keeps free so that tiles do not jump when it appears.
+    static int width(const QAbstractScrollArea* grid);
 
     // Tiles in a row for a grid `width` wide; at least one.
     static int columns(int width);

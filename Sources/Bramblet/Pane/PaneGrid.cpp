@@ -81,7 +81,8 @@ void PaneController::updateShownTiles()
     if (activeTab().mode == PaneMode::grid) {
         const int top = m_collection->verticalScrollBar()->value();
         const QWidget* viewport = m_collection->viewport();
-        const auto [first, last] = CompactGridLayout::itemsBetween(top, top + viewport->height(), viewport->width(),
+        const auto [first, last] = CompactGridLayout::itemsBetween(top, top + viewport->height(),
+                                                                   CompactGridLayout::width(m_collection),
                                                                    m_model->rowCount());
         for (int row = first; row <= last; ++row) {
             const FileItem& item = m_visible.items[row];

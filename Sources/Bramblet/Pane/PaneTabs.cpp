@@ -101,8 +101,9 @@ void PaneController::setMode(PaneMode mode)
     saveScroll();
     currentTab().mode = mode;
     rebuildTree();
-    updateHeader();
+    // The tree's selection is put in place before the header counts it.
     restoreSelection();
+    updateHeader();
     scheduleShownTiles();
     fire(changed);
 }
