@@ -32,7 +32,8 @@ mkdir -p build
   cmake --build --preset fuzz -j "$(nproc)" --target "fuzz_$target"
 ) 9>build/fuzz.lock
 
-export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1"
+# Options given by the caller (a smaller quarantine when watching memory, say) come first.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 work="build/fuzz/corpus/$target"
 artifacts="build/fuzz/artifacts/$target"
@@ -42,5 +43,6 @@ options=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 -print_final_
 # The escape-sequence dictionary serves every target that reads terminal output.
 case $target in
   terminal* | parser) options+=(-dict=Tests/Fuzz/terminal.dict) ;;
+  kitty_graphics) options+=(-dict=Tests/Fuzz/kitty.dict) ;;
 esac
 exec "build/fuzz/Tests/Fuzz/fuzz_$target" "${options[@]}" "$@" "$work" "$saved"

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QAction;
 class QMenuBar;
 
 namespace bramblet {
@@ -71,6 +72,8 @@ public:
 private:
     // Builds the main menu and every keyboard shortcut (AppMenu.cpp).
     void makeMenu();
+    // Enables Undo and Cut from what the focused text field offers.
+    void updateTextEditItems();
     void showAbout();
 
     WorkspaceDefaults& m_defaults;
@@ -78,6 +81,8 @@ private:
     std::unique_ptr<WorkspaceController> m_workspace;
     QString m_appearanceChoice;
     QMenuBar* m_menuBar = nullptr; // owned by the workspace window
+    QAction* m_undoAction = nullptr; // owned by the Edit menu
+    QAction* m_cutAction = nullptr;
 };
 
 } // namespace bramblet

@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include <functional>
@@ -45,6 +47,25 @@ bool editFocusedText(Edit edit)
     else
         return false;
     return true;
+}
+
+// What the focused text offers: undo when it has something to undo, cut when it has a selection it
+// may change. Anything else that has the focus offers neither.
+struct TextEditState {
+    bool canUndo = false;
+    bool canCut = false;
+};
+
+TextEditState focusedTextState()
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* field = qobject_cast<QLineEdit*>(focus))
+        return { field->isUndoAvailable(), field->hasSelectedText() && !field->isReadOnly() };
+    if (auto* editor = qobject_cast<QTextEdit*>(focus))
+        return { editor->document()->isUndoAvailable(), editor->textCursor().hasSelection() && !editor->isReadOnly() };
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(focus))
+        return { plain->document()->isUndoAvailable(), plain->textCursor().hasSelection() && !plain->isReadOnly() };
+    return {};
 }
 
 } // namespace
@@ -144,8 +165,26 @@ void AppDelegate::makeMenu()
         // Without a mail handler there is nothing to share with.
         if (action->text() == QStringLiteral("Share\u2026"))
             action->setEnabled(WorkspaceController::canShare());
+        if (action->text() == QStringLiteral("Undo"))
+            m_undoAction = action;
+        else if (action->text() == QStringLiteral("Cut"))
+            m_cutAction = action;
     }
     window->setMenuBar(m_menuBar);
+
+    // Undo and Cut follow the focused widget: on a focus change, and when the Edit menu opens,
+    // since typing changes what a field can undo without moving the focus. The menu bar is the
+    // context: focus changes while the window goes away must not reach its actions.
+    connect(qApp, &QApplication::focusChanged, m_menuBar, [this] { updateTextEditItems(); });
+    connect(menus.value(QStringLiteral("Edit")), &QMenu::aboutToShow, this, &AppDelegate::updateTextEditItems);
+    updateTextEditItems();
+}
+
+void AppDelegate::updateTextEditItems()
+{
+    const TextEditState state = focusedTextState();
+    m_undoAction->setEnabled(state.canUndo);
+    m_cutAction->setEnabled(state.canCut);
 }
 
 void AppDelegate::copy()

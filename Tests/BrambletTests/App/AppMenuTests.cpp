@@ -35,6 +35,15 @@ protected:
     }
     void TearDown() override { workspace->window()->hide(); }
 
+    QMenu* menu(const QString& title) const
+    {
+        for (QAction* top : delegate.menuBar()->actions()) {
+            if (top->text() == title)
+                return top->menu();
+        }
+        return nullptr;
+    }
+
     // "Menu/Title" -> the action.
     QAction* item(const QString& path) const
     {
@@ -165,10 +174,37 @@ TEST_F(AppMenuTest, EditCommandsGoToAFocusedTextFieldOtherwiseToTheFiles)
 
     workspace->left()->focus();
     ASSERT_TRUE(eventually([this] { return QApplication::focusWidget() == workspace->left()->table(); }));
+    EXPECT_FALSE(item("Edit/Undo")->isEnabled()) << "undo and cut reach text only";
+    EXPECT_FALSE(item("Edit/Cut")->isEnabled());
     item("Edit/Select All")->trigger();
     EXPECT_EQ(names(workspace->left()->selected()), QStringList({ "sub", "a.txt" }));
     item("Edit/Copy")->trigger();
     EXPECT_EQ(workspace->clipboard().size(), 2);
+}
+
+TEST_F(AppMenuTest, UndoAndCutFollowWhatTheFocusedFieldOffers)
+{
+    auto* window = workspace->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    window->activateWindow();
+    QLineEdit* field = workspace->filter();
+    field->clear();
+    field->setFocus();
+    ASSERT_TRUE(eventually([field] { return QApplication::focusWidget() == field; }));
+    emit menu("Edit")->aboutToShow();
+    EXPECT_FALSE(item("Edit/Undo")->isEnabled()) << "nothing typed yet";
+    EXPECT_FALSE(item("Edit/Cut")->isEnabled()) << "nothing selected";
+
+    QTest::keyClicks(field, "abc");
+    field->selectAll();
+    emit menu("Edit")->aboutToShow();
+    EXPECT_TRUE(item("Edit/Undo")->isEnabled());
+    EXPECT_TRUE(item("Edit/Cut")->isEnabled());
+    item("Edit/Cut")->trigger();
+    EXPECT_EQ(field->text(), "");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "abc");
+    item("Edit/Undo")->trigger();
+    EXPECT_EQ(field->text(), "abc");
 }
 
 } // namespace
