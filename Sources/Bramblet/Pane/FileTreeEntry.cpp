@@ -25,6 +25,17 @@ FileTreeEntry* FileTreeEntry::child(int row)
     return node.get();
 }
 
+const FileItem* FileTreeEntry::childItem(int row) const
+{
+    return row >= 0 && row < m_listed.size() ? &m_listed[row] : nullptr;
+}
+
+void FileTreeEntry::extendChildren(const QList<FileItem>& items)
+{
+    m_listed = items;
+    m_nodes.resize(size_t(items.size()));
+}
+
 void FileTreeEntry::setChildren(const QList<FileItem>& items)
 {
     m_loaded = true;

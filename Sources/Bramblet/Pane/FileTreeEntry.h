@@ -36,9 +36,15 @@ public:
     bool childrenLoaded() const { return m_loaded; }
     int childCount() const { return int(m_nodes.size()); }
     FileTreeEntry* child(int row);
+    // The listed item of child `row`, and its node when it has been made, without making it: a
+    // view asks every row of a large folder what it shows.
+    const FileItem* childItem(int row) const;
+    const FileTreeEntry* existingChild(int row) const { return m_nodes[size_t(row)].get(); }
     // Replaces the children by one node per item, or by one message row.
     void setChildren(const QList<FileItem>& items);
     void setMessage(const QString& text);
+    // Appends the items past the rows there are; `items` begins with the items listed so far.
+    void extendChildren(const QList<FileItem>& items);
 
 private:
     FileTreeEntry* m_parent = nullptr;

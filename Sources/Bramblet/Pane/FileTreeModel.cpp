@@ -55,6 +55,23 @@ void FileTreeModel::setChildren(FileTreeEntry* node, const QList<FileItem>& item
     replaceChildren(node, int(items.size()), [&items](FileTreeEntry* loaded) { loaded->setChildren(items); });
 }
 
+bool FileTreeModel::isLoading(FileTreeEntry* node) const
+{
+    if (node->childCount() != 1 || node->childItem(0))
+        return false;
+    return node->child(0)->message == loadingText;
+}
+
+void FileTreeModel::extendChildren(FileTreeEntry* node, const QList<FileItem>& items)
+{
+    const int count = node->childCount();
+    if (items.size() <= count)
+        return;
+    beginInsertRows(indexOf(node), count, int(items.size()) - 1);
+    node->extendChildren(items);
+    endInsertRows();
+}
+
 void FileTreeModel::setMessage(FileTreeEntry* node, const QString& text)
 {
     replaceChildren(node, 1, [&text](FileTreeEntry* failed) { failed->setMessage(text); });
@@ -107,41 +124,67 @@ int FileTreeModel::columnCount(const QModelIndex& parent) const
     return parent.column() > 0 ? 0 : 1;
 }
 
+const FileItem* FileTreeModel::itemAt(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return nullptr;
+    return static_cast<const FileTreeEntry*>(index.internalPointer())->childItem(index.row());
+}
+
 bool FileTreeModel::hasChildren(const QModelIndex& parent) const
 {
     if (!parent.isValid())
         return rowCount() > 0;
-    const FileTreeEntry* node = entry(parent);
+    const auto* above = static_cast<const FileTreeEntry*>(parent.internalPointer());
+    if (const FileTreeEntry* node = above->existingChild(parent.row()))
+        return node->isExpandable() && (!node->childrenLoaded() || node->childCount() > 0);
     // A folder not listed yet shows that it can be opened.
-    return node && node->isExpandable() && (!node->childrenLoaded() || node->childCount() > 0);
+    const FileItem* item = itemAt(parent);
+    return item && item->isDirectory && !item->isSymbolicLink;
 }
 
 QVariant FileTreeModel::data(const QModelIndex& index, int role) const
 {
-    const FileTreeEntry* node = entry(index);
-    if (!node)
+    if (!index.isValid() || index.model() != this)
         return {};
+    const FileItem* item = itemAt(index);
+    if (!item) {
+        // A message row: made with its folder, never many.
+        const FileTreeEntry* row = entry(index);
+        switch (role) {
+        case Qt::DisplayRole:
+            return row->message.value_or(QString());
+        case Qt::ToolTipRole:
+            return pathString(row->url);
+        case Qt::SizeHintRole:
+            return QSize(0, rowHeight);
+        case Qt::FontRole:
+            return Theme::font(12, QFont::Normal);
+        case Qt::ForegroundRole:
+            return Theme::muted().resolved();
+        default:
+            return {};
+        }
+    }
     switch (role) {
     case Qt::DisplayRole:
-        return node->item ? node->item->name : node->message.value_or(QString());
+        return item->name;
     case Qt::ToolTipRole:
-        return pathString(node->url);
+        return pathString(item->url);
     case Qt::DecorationRole:
-        if (!node->item)
-            return {};
-        if (node->item->isDirectory) {
-            return QIcon(ImageView::tinted(PaneListModel::icon(*node->item), QSize(iconSide, iconSide), 2.0,
+        if (item->isDirectory) {
+            return QIcon(ImageView::tinted(PaneListModel::icon(*item), QSize(iconSide, iconSide), 2.0,
                                            Theme::cyan().resolved()));
         }
-        return PaneListModel::icon(*node->item);
+        return PaneListModel::icon(*item);
     case Qt::SizeHintRole:
         return QSize(0, rowHeight);
     case Qt::FontRole:
-        return Theme::font(node->item ? 15 : 12, QFont::Normal);
+        return Theme::font(15, QFont::Normal);
     case Qt::ForegroundRole:
-        return (node->item ? Theme::primary() : Theme::muted()).resolved();
+        return Theme::primary().resolved();
     case PaneListModel::isFolderRole:
-        return node->item && node->item->isDirectory;
+        return item->isDirectory;
     default:
         return {};
     }
@@ -149,11 +192,10 @@ QVariant FileTreeModel::data(const QModelIndex& index, int role) const
 
 Qt::ItemFlags FileTreeModel::flags(const QModelIndex& index) const
 {
-    const FileTreeEntry* node = entry(index);
-    if (!node)
+    if (!index.isValid() || index.model() != this)
         return Qt::NoItemFlags;
     // Rows without an item show a state; they cannot be chosen.
-    if (!node->item)
+    if (!itemAt(index))
         return Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
 }

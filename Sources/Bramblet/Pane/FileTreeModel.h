@@ -37,6 +37,10 @@ public:
     // Replaces a folder's rows by its listed items or by a message row.
     void setChildren(FileTreeEntry* node, const QList<FileItem>& items);
     void setMessage(FileTreeEntry* node, const QString& text);
+    // Whether a folder shows only its "Loading…" row.
+    bool isLoading(FileTreeEntry* node) const;
+    // Appends the rows of `items` past those shown; `items` begins with the items shown.
+    void extendChildren(FileTreeEntry* node, const QList<FileItem>& items);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -52,6 +56,7 @@ public:
     Qt::DropActions supportedDragActions() const override;
 
 private:
+    const FileItem* itemAt(const QModelIndex& index) const;
     // Replaces a node's rows by the `count` rows `change` gives it, telling the views.
     void replaceChildren(FileTreeEntry* node, int count, const std::function<void(FileTreeEntry*)>& change);
 

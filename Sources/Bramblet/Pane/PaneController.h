@@ -38,6 +38,7 @@ class ActivatableStack;
 class FileCollection;
 class FileService;
 class FileTable;
+class FileTreeEntry;
 class FileTreeModel;
 class FileTreeView;
 class ImageView;
@@ -232,6 +233,8 @@ private:
     // A new tree of the visible items while the tree shows, else an empty one.
     void rebuildTree();
     void expandTree(const QModelIndex& index);
+    void sortTreeChildren(qint64 generation, FileTreeEntry* node, const QList<FileItem>& items, const TabSnapshot& tab,
+                          bool showHidden);
     QList<FileItem> treeSelection() const;
     void treeSelectionChanged();
     void restoreTreeSelection();

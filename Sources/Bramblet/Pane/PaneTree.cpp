@@ -3,6 +3,7 @@
 #include "Bramblet/Pane/FileTreeModel.h"
 #include "Bramblet/Pane/FileTreeView.h"
 #include "Bramblet/Pane/FutureWatch.h"
+#include "Bramblet/Pane/PaneListModel.h"
 #include "Bramblet/Theme/Theme.h"
 #include "BrambletCore/Files/FileService.h"
 #include "BrambletCore/Models/FilteredItems.h"
@@ -85,16 +86,33 @@ void PaneController::expandTree(const QModelIndex& index)
                      }
                      if (!hasResult(listing))
                          return;
-                     const QList<FileItem> items = listing.result();
-                     // The same filter and order as the top level, sorted away from the main thread.
-                     const auto sorted = m_sorter.run([items, tab, showHidden](const Cancellation&) {
-                         return filteredItems(items, tab, showHidden);
-                     });
-                     whenFinished(sorted, this, [this, generation, node](const QFuture<QList<FileItem>>& done) {
-                         if (generation == m_treeModel->generation() && hasResult(done))
-                             m_treeModel->setChildren(node, done.result());
-                     });
+                     sortTreeChildren(generation, node, listing.result(), tab, showHidden);
                  });
+}
+
+void PaneController::sortTreeChildren(qint64 generation, FileTreeEntry* node, const QList<FileItem>& items,
+                                      const TabSnapshot& tab, bool showHidden)
+{
+    // The same filter and order as the top level, sorted away from the main thread. A large folder
+    // shows its first rows as soon as they are known, the rest once all are sorted.
+    const auto current = [this, generation] { return generation == m_treeModel->generation(); };
+    const QPointer<PaneController> self(this);
+    const auto sorted = m_sorter.run([items, tab, showHidden, self, current, node](const Cancellation&) {
+        return filteredItems(items, tab, showHidden, PaneListModel::chunkSize, [self, current, node](const QList<FileItem>& head) {
+            QMetaObject::invokeMethod(self, [self, current, node, head] {
+                if (self && current() && self->m_treeModel->isLoading(node))
+                    self->m_treeModel->setChildren(node, head);
+            }, Qt::QueuedConnection);
+        });
+    });
+    whenFinished(sorted, this, [this, current, node](const QFuture<QList<FileItem>>& done) {
+        if (!current() || !hasResult(done))
+            return;
+        if (m_treeModel->isLoading(node))
+            m_treeModel->setChildren(node, done.result());
+        else
+            m_treeModel->extendChildren(node, done.result());
+    });
 }
 
 QList<FileItem> PaneController::treeSelection() const

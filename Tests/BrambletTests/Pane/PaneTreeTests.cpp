@@ -157,6 +157,23 @@ TEST_F(PaneTreeTest, SelectingNestedRowsRecordsTheirPaths)
     EXPECT_EQ(names(pane->selected()), QStringList({ "beta", "z.txt" }));
 }
 
+// A folder longer than one chunk shows its first rows before the rest are appended after them.
+TEST_F(PaneTreeTest, ALargeFolderArrivesWholeAndInOrder)
+{
+    const QString inside = folder + "/alpha";
+    const int count = int(PaneListModel::chunkSize) * 2 + 5;
+    QList<FileItem> items;
+    for (int i = count - 1; i >= 0; --i)
+        items.append(makeItem(inside, QStringLiteral("f%1").arg(i, 5, 10, QLatin1Char('0'))));
+    expand(0).answer(items);
+    ASSERT_TRUE(eventually([&] { return model()->rowCount(top(0)) == count; }));
+    const QStringList shown = rows(top(0));
+    QStringList sorted = shown;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(shown, sorted);
+    EXPECT_EQ(shown.first(), QStringLiteral("f00000"));
+}
+
 TEST_F(PaneTreeTest, OtherPresentationsDoNotHoldTheTree)
 {
     pane->setMode(PaneMode::list);
