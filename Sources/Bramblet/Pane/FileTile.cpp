@@ -83,7 +83,8 @@ void FileTile::paint(QPainter* painter, const QStyleOptionViewItem& option, cons
     const QRect imageArea(QPoint(content.center().x() - imageSize.width() / 2 + 1, content.top()), imageSize);
     const QImage thumbnail = item.isDirectory || item.isSymbolicLink ? QImage() : m_thumbnails->thumbnail(pathString(item.url));
     if (!thumbnail.isNull()) {
-        // Scaled to the area, up or down, keeping its proportions.
+        // Scaled to the area, up or down, keeping its proportions; a picture read for the tile
+        // fits it already.
         const QSize shown = thumbnail.size().scaled(imageSize, Qt::KeepAspectRatio);
         QRect target(QPoint(), shown);
         target.moveCenter(imageArea.center());

@@ -15,7 +15,8 @@ void PaneController::configureCollection()
 {
     ThumbnailReader* reader = m_thumbnailReader.get();
     m_tileThumbnails = new TileThumbnails(
-        [reader](const std::filesystem::path& file, QSize pixels) { return reader->read(file, pixels); }, this);
+        [reader](const std::filesystem::path& file, QSize pixels) { return reader->read(file, pixels); },
+        FileTile::imageSize * devicePixelRatioF(), this);
     connect(m_tileThumbnails, &TileThumbnails::arrived, this, [this](const QString& path) {
         const auto found = m_visible.rows.constFind(path);
         if (found != m_visible.rows.constEnd() && *found < m_model->rowCount())

@@ -5,9 +5,10 @@
 
 namespace bramblet {
 
-TileThumbnails::TileThumbnails(Reader reader, QObject* parent)
+TileThumbnails::TileThumbnails(Reader reader, QSize pixelSize, QObject* parent)
     : QObject(parent)
     , m_reader(std::move(reader))
+    , m_pixelSize(pixelSize)
 {
 }
 
@@ -33,7 +34,7 @@ void TileThumbnails::setShown(const QSet<QString>& shown, const QList<std::files
         const QString path = pathString(file);
         if (!shown.contains(path) || m_pending.contains(path) || m_thumbnails.contains(path))
             continue;
-        const QFuture<QImage> future = m_reader(file, pixelSize);
+        const QFuture<QImage> future = m_reader(file, m_pixelSize);
         const quint64 number = ++m_requests;
         m_pending.insert(path, Request { future, number });
         whenFinished(future, this, [this, path, number](const QFuture<QImage>& done) { finished(path, number, done); });

@@ -22,10 +22,9 @@ public:
     // Reads a thumbnail of at most the given pixels, away from the main thread.
     using Reader = std::function<QFuture<QImage>(const std::filesystem::path&, QSize)>;
 
-    // The pixels a tile's picture may fill (144 x 104 points at twice the density).
-    static constexpr QSize pixelSize { 288, 208 };
-
-    explicit TileThumbnails(Reader reader, QObject* parent = nullptr);
+    // Pictures are read to fit `pixelSize`, the pixels a tile's picture fills, so that drawing
+    // them never scales them again on the main thread.
+    TileThumbnails(Reader reader, QSize pixelSize, QObject* parent = nullptr);
     ~TileThumbnails() override;
 
     // The paths the tiles on screen show now, and of those the ones that may have a thumbnail
@@ -49,6 +48,7 @@ private:
     };
 
     Reader m_reader;
+    QSize m_pixelSize;
     QSet<QString> m_shown;
     QHash<QString, Request> m_pending;
     // Null for a shown path that has no thumbnail, so that it is not asked for again.

@@ -106,7 +106,7 @@ QImage picture()
 TEST(TileThumbnailsTest, APictureForAPathNoLongerShownIsDropped)
 {
     FakeReader fake;
-    TileThumbnails thumbnails(fake.reader());
+    TileThumbnails thumbnails(fake.reader(), FileTile::imageSize);
     QSignalSpy arrived(&thumbnails, &TileThumbnails::arrived);
 
     thumbnails.setShown({ "/f/a.png" }, { "/f/a.png" });
@@ -128,7 +128,7 @@ TEST(TileThumbnailsTest, APictureForAPathNoLongerShownIsDropped)
 TEST(TileThumbnailsTest, EachShownPathIsAskedForOnce)
 {
     FakeReader fake;
-    TileThumbnails thumbnails(fake.reader());
+    TileThumbnails thumbnails(fake.reader(), FileTile::imageSize);
     // Shown but not wanted (a folder): never asked for.
     thumbnails.setShown({ "/f/a.png", "/f/dir", "/f/notes.txt" }, { "/f/a.png", "/f/notes.txt" });
     thumbnails.setShown({ "/f/a.png", "/f/dir", "/f/notes.txt" }, { "/f/a.png", "/f/notes.txt" });
