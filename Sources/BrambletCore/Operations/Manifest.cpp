@@ -3,25 +3,17 @@
 #include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
+#include "BrambletCore/Operations/HashedRead.h"
 #include "BrambletCore/Operations/LargestFirst.h"
 #include "BrambletCore/Operations/PosixFiles.h"
-
-
-#include <openssl/evp.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <limits>
-#include <memory>
-#include <numeric>
 #include <span>
-#include <stdexcept>
 
 namespace bramblet {
 
@@ -79,18 +71,6 @@ void walkTree(const std::filesystem::path& root, size_t rootIndex, TreeWalk& wal
     }
 }
 
-std::string hexadecimal(std::span<const unsigned char> bytes)
-{
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (const unsigned char byte : bytes) {
-        text.push_back(digits[byte >> 4]);
-        text.push_back(digits[byte & 0xf]);
-    }
-    return text;
-}
-
 std::string sha256OfFile(const std::filesystem::path& path, std::span<unsigned char> buffer)
 {
     // O_NONBLOCK: should the file have been swapped for a named pipe since the walk, opening it
@@ -105,16 +85,7 @@ std::string sha256OfFile(const std::filesystem::path& path, std::span<unsigned c
     if (!S_ISREG(status.st_mode))
         throw FileFailure(FileFailure::Kind::unsupportedItem);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-
-    const std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
-        throw std::runtime_error("SHA-256 is not available");
-    while (const size_t count = readChunk(fd, buffer, path))
-        EVP_DigestUpdate(context.get(), buffer.data(), count);
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_DigestFinal_ex(context.get(), digest, &length);
-    return hexadecimal({ digest, length });
+    return readHashing(fd, status.st_size, buffer, path);
 }
 
 void hashAll(std::vector<FileJob>& jobs)

@@ -3,10 +3,9 @@
 #include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
+#include "BrambletCore/Operations/HashedRead.h"
 #include "BrambletCore/Operations/LargestFirst.h"
 #include "BrambletCore/Operations/PosixFiles.h"
-#include "BrambletCore/Remote/Sha256.h"
-
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,19 +44,6 @@ void writeAll(int fd, const unsigned char* data, size_t size, const std::filesys
         data += written;
         size -= static_cast<size_t>(written);
     }
-}
-
-// Reads the source to its end and writes what it read, hashing exactly those bytes; returns the
-// digest in lower-case hexadecimal.
-std::string copyContent(int in, int out, std::span<unsigned char> buffer, const std::filesystem::path& source,
-                        const std::filesystem::path& destination)
-{
-    Sha256 hash;
-    while (const size_t count = readChunk(in, buffer, source)) {
-        writeAll(out, buffer.data(), count, destination);
-        hash.update(QByteArrayView(buffer.data(), qsizetype(count)));
-    }
-    return hash.hexDigest().toStdString();
 }
 
 // Extended attributes are copied where the destination takes them; a namespace the destination
@@ -120,7 +106,10 @@ std::string copyFile(const std::filesystem::path& source, const std::filesystem:
     const struct stat status = requireType(in.get(), source, [](mode_t mode) { return S_ISREG(mode); });
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     const FileDescriptor out = openOrThrow(destination, O_WRONLY | O_CREAT | O_EXCL, 0600);
-    std::string digest = copyContent(in.get(), out.get(), buffer, source, destination);
+    // The bytes written are the bytes hashed.
+    std::string digest = readHashing(in.get(), status.st_size, buffer, source, [&](std::span<const unsigned char> chunk) {
+        writeAll(out.get(), chunk.data(), chunk.size(), destination);
+    });
     copyMetadata(in.get(), out.get(), status, source, destination);
     return digest;
 }
