@@ -113,6 +113,9 @@ void PaneController::loadView()
     }
     m_stateView = makeStateView();
     m_stateView->setParent(m_content);
+    // An empty folder is a likely place to drop files, and its message covers the views.
+    m_stateView->setAcceptDrops(true);
+    m_stateView->installEventFilter(this);
     m_content->installEventFilter(this);
 
     auto* outer = Theme::stack({ m_activeRule, m_header, m_content }, Qt::Vertical, 0);

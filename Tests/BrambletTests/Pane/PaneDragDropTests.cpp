@@ -6,6 +6,7 @@
 #include "Bramblet/Theme/FileCollection.h"
 
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
 
 namespace bramblet::testing {
@@ -125,6 +126,24 @@ TEST_F(PaneDragDropTest, ADropOnAFolderRowIsACopyIntoTheTabsFolder)
     pane->setMode(PaneMode::tree);
     EXPECT_EQ(drop(pane->tree(), data.get(), QPoint(5, 5)), Qt::CopyAction);
     EXPECT_EQ(drops.size(), 3);
+}
+
+// The message of an empty folder lies over the views; a drop there counts as well.
+TEST_F(PaneDragDropTest, AnEmptyFolderTakesDropsOnItsMessage)
+{
+    tree.folder(QStringLiteral("empty"));
+    pane->navigate(pathFromString(tree / "empty"));
+    ASSERT_TRUE(eventually([&] { return pane->visible().isEmpty() && pane->stateView()->isVisible(); }));
+    const std::unique_ptr<QMimeData> data(uriList("file:///elsewhere/one\r\n"));
+    QWidget* message = pane->stateLabel();
+    QDragEnterEvent enter(message->rect().center(), Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(message, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(message->rect().center()), Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(message, &drop);
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+    ASSERT_EQ(drops.size(), 1);
+    EXPECT_EQ(drops[0].destination, pathFromString(tree / "empty"));
 }
 
 TEST_F(PaneDragDropTest, DropsWithoutLocalFilesOrWithoutCopyAreRefused)
