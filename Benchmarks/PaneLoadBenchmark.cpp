@@ -8,6 +8,7 @@
 #include "BrambletCore/Files/FileService.h"
 #include "BenchmarkApplication.h"
 #include "LargeFolder.h"
+#include "PaneBenchmarkSupport.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,37 +21,15 @@
 namespace {
 
 constexpr int entryCount = 100'000;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::milliseconds;
+using bench::spinUntil;
+using bench::TimedFileService;
 
 const std::filesystem::path& largeFolder()
 {
     static const bench::LargeFolder folder(entryCount);
     return folder.path();
-}
-
-// The real service, noting when each listing is complete (on the service's thread, at once).
-class TimedFileService : public bramblet::FileService {
-public:
-    QFuture<QList<bramblet::FileItem>> list(const std::filesystem::path& folder) override
-    {
-        return FileService::list(folder).then([this](const QList<bramblet::FileItem>& items) {
-            listedAt = Clock::now();
-            return items;
-        });
-    }
-
-    std::atomic<Clock::time_point> listedAt;
-};
-
-double milliseconds(Clock::duration duration)
-{
-    return std::chrono::duration<double, std::milli>(duration).count();
-}
-
-void spinUntil(const std::function<bool()>& done)
-{
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 struct Pane {

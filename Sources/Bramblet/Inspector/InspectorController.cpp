@@ -1,7 +1,7 @@
 #include "Bramblet/Inspector/InspectorController.h"
 
 #include "Bramblet/Inspector/ThemedLabel.h"
-#include "Bramblet/Inspector/ThumbnailReader.h"
+#include "Bramblet/Thumbnails/ThumbnailReader.h"
 #include "Bramblet/Theme/ColorView.h"
 #include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Theme/ImageView.h"

@@ -1,6 +1,7 @@
 #include "Bramblet/Pane/PaneController.h"
 
 #include "Bramblet/Theme/Theme.h"
+#include "Bramblet/Thumbnails/ThumbnailReader.h"
 #include "BrambletCore/Files/FileService.h"
 #include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FilenameFilter.h"
@@ -24,6 +25,7 @@ PaneController::PaneController(const QString& path, PaneMode mode, std::unique_p
     : ColorView(Theme::pane(), true, parent)
     , m_tabs { TabSnapshot(path, mode) }
     , m_service(std::move(service))
+    , m_thumbnailReader(std::make_unique<ThumbnailReader>())
 {
     m_searchTimer.setSingleShot(true);
     loadView();
@@ -61,6 +63,9 @@ void PaneController::setTabs(const QList<TabSnapshot>& tabs, int activeTabIndex)
 
 QList<FileItem> PaneController::selected() const
 {
+    // The tree also selects items in subfolders, which are not among the visible ones.
+    if (activeTab().mode == PaneMode::tree)
+        return treeSelection();
     QList<qsizetype> rows;
     for (const QString& path : activeTab().selectedPaths) {
         const auto found = m_visible.rows.constFind(path);

@@ -21,22 +21,32 @@
 #include <memory>
 #include <optional>
 
+class QAbstractItemView;
 class QAbstractScrollArea;
 class QItemSelection;
 class QKeyEvent;
 class QLabel;
+class QMenu;
+class QMimeData;
+class QModelIndex;
 class QProgressBar;
 class QPushButton;
 
 namespace bramblet {
 
 class ActivatableStack;
+class FileCollection;
 class FileService;
 class FileTable;
+class FileTreeEntry;
+class FileTreeModel;
+class FileTreeView;
 class ImageView;
 class ModeControl;
 class PaneListModel;
 class PathControl;
+class ThumbnailReader;
+class TileThumbnails;
 
 // One file pane: tabs with their own folder, history, view mode, sort, filter, selection and
 // scroll offset; the active tab's folder listed through a FileService of the pane's own, filtered,
@@ -145,6 +155,14 @@ public:
     // nested in another exception.
     static bool isAccessDenied(const std::exception_ptr& error);
 
+    // --- Context menu and drops (PaneContext.cpp) ---
+    // A context-menu command chosen: the pane's own ("terminal", "explore") are carried out here,
+    // every other goes to `contextAction`.
+    void contextSelected(const QString& identifier);
+    // Files dropped anywhere on the pane are offered to `dropped` as a copy into the tab's folder.
+    // False (the drop is refused) when `data` names no local file.
+    bool acceptDrop(const QMimeData* data);
+
     // --- Views (the owner and tests reach these) ---
     ColorView* activeRule() const { return m_activeRule; }
     // Shown by the side container, not by the pane.
@@ -157,6 +175,12 @@ public:
     QLabel* countLabel() const { return m_countLabel; }
     FileTable* table() const { return m_table; }
     PaneListModel* listModel() const { return m_model; }
+    FileCollection* collection() const { return m_collection; }
+    TileThumbnails* tileThumbnails() const { return m_tileThumbnails; }
+    FileTreeView* tree() const { return m_tree; }
+    FileTreeModel* treeModel() const { return m_treeModel; }
+    // The one menu of the list, the grid and the tree.
+    QMenu* contextMenu() const { return m_contextMenu; }
     QWidget* stateView() const { return m_stateView; }
     QLabel* stateLabel() const { return m_stateLabel; }
     ImageView* stateIcon() const { return m_stateIcon; }
@@ -182,7 +206,38 @@ private:
     QAbstractScrollArea* activeScroll() const;
     bool handleKey(QKeyEvent* event);
     void tableSelectionChanged();
+    // Whether the active view's selection is to be recorded now: it is `mode`'s and no selection
+    // is being put in place.
+    bool isRecordingSelection(PaneMode mode) const;
+    // The visible paths of the rows among `indexes`.
+    QSet<QString> rowPaths(const QList<QModelIndex>& indexes) const;
+    void recordSelection(const QSet<QString>& paths);
     void sortChanged(int column, Qt::SortOrder order);
+
+    // Context menu and drops (PaneContext.cpp).
+    void configureContextMenu();
+    void validateContextMenu();
+    void configureDragAndDrop(QAbstractItemView* view);
+    // Drag events over a view: every drop is a copy into the tab's folder. True when handled.
+    bool handleDrag(QEvent* event);
+
+    // Grid (PaneGrid.cpp).
+    void configureCollection();
+    void gridSelectionChanged();
+    // Tells the thumbnails which tiles are on screen, once the grid has settled.
+    void scheduleShownTiles();
+    void updateShownTiles();
+
+    // Tree (PaneTree.cpp).
+    void configureTree();
+    // A new tree of the visible items while the tree shows, else an empty one.
+    void rebuildTree();
+    void expandTree(const QModelIndex& index);
+    void sortTreeChildren(qint64 generation, FileTreeEntry* node, const QList<FileItem>& items, const TabSnapshot& tab,
+                          bool showHidden);
+    QList<FileItem> treeSelection() const;
+    void treeSelectionChanged();
+    void restoreTreeSelection();
 
     // Loading (PaneLoading.cpp).
     void listed(qint64 generation, const std::filesystem::path& folder, const QFuture<QList<FileItem>>& listing);
@@ -261,6 +316,12 @@ private:
     QWidget* m_content;
     FileTable* m_table;
     PaneListModel* m_model;
+    FileCollection* m_collection;
+    TileThumbnails* m_tileThumbnails;
+    QTimer m_tileTimer;
+    FileTreeView* m_tree;
+    FileTreeModel* m_treeModel;
+    QMenu* m_contextMenu;
     QWidget* m_stateView;
     ImageView* m_stateIcon;
     QProgressBar* m_searchIndicator;
@@ -268,6 +329,7 @@ private:
     QPushButton* m_chooseFolderButton;
 
     std::unique_ptr<FileService> m_service;
+    std::unique_ptr<ThumbnailReader> m_thumbnailReader;
     // Sorts what to show; declared last so that it is destroyed first, while the rest still exists.
     SerialExecutor m_sorter;
 };

@@ -1,5 +1,6 @@
 #include "Bramblet/Pane/PaneListModel.h"
 
+#include "Bramblet/Pane/FileUrls.h"
 #include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Theme/Theme.h"
 
@@ -206,6 +207,38 @@ QVariant PaneListModel::headerData(int section, Qt::Orientation orientation, int
     if (role == Qt::InitialSortOrderRole)
         return Qt::AscendingOrder;
     return {};
+}
+
+Qt::ItemFlags PaneListModel::flags(const QModelIndex& index) const
+{
+    const Qt::ItemFlags inherited = QAbstractTableModel::flags(index);
+    return index.isValid() ? inherited | Qt::ItemIsDragEnabled : inherited;
+}
+
+QStringList PaneListModel::mimeTypes() const
+{
+    return { QStringLiteral("text/uri-list") };
+}
+
+QMimeData* PaneListModel::mimeData(const QModelIndexList& indexes) const
+{
+    // A row is dragged once, however many of its cells are selected; in row order.
+    QList<int> rows;
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid() && index.row() < m_items.size())
+            rows.append(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QList<std::filesystem::path> files;
+    for (int row : rows)
+        files.append(m_items[row].url);
+    return files.isEmpty() ? nullptr : fileUrlsMimeData(files);
+}
+
+Qt::DropActions PaneListModel::supportedDragActions() const
+{
+    return Qt::CopyAction | Qt::MoveAction;
 }
 
 } // namespace bramblet

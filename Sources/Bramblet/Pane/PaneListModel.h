@@ -54,6 +54,12 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+    // Rows drag out as file URLs, for a copy or a move; the pane takes drops itself.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+
     // The icon of the name column: the folder symbol, or the desktop's icon for the file's type
     // (chosen by its name alone).
     static QIcon icon(const FileItem& item);

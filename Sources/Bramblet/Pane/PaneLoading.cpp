@@ -1,8 +1,10 @@
 #include "Bramblet/Pane/PaneController.h"
 
+#include "Bramblet/Pane/FileTreeModel.h"
 #include "Bramblet/Pane/FutureWatch.h"
 #include "Bramblet/Pane/GitStatus.h"
 #include "Bramblet/Pane/PaneListModel.h"
+#include "Bramblet/Theme/FileCollection.h"
 #include "Bramblet/Theme/FileTable.h"
 #include "Bramblet/Theme/ImageView.h"
 #include "Bramblet/Theme/Theme.h"
@@ -82,6 +84,8 @@ void PaneController::refresh()
     ++m_displayGeneration;
     dropPresorted();
     m_pendingScroll.reset();
+    // A subfolder of the tree still being listed belongs to the listing this one replaces.
+    m_treeModel->invalidate();
     const qint64 generation = m_generation;
     const std::filesystem::path folder = currentFolder();
 
@@ -298,6 +302,8 @@ void PaneController::setVisible(const VisibleItems& visible, bool extendsHead)
         m_model->extendItems(m_visible.items);
     else
         m_model->setItems(m_visible.items);
+    rebuildTree();
+    scheduleShownTiles();
     release(std::move(previous));
 }
 
@@ -388,7 +394,10 @@ void PaneController::restoreSelection()
             rows.append(*found);
     }
     std::sort(rows.begin(), rows.end());
-    m_table->selectionModel()->select(rowSelection(rows), QItemSelectionModel::ClearAndSelect);
+    const QItemSelection selection = rowSelection(rows);
+    m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_collection->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    restoreTreeSelection();
     m_pendingScroll = int(activeTab().scroll);
     applyPendingScroll();
     m_restoringSelection = wasRestoring;
@@ -406,7 +415,9 @@ void PaneController::selectArrivedRows(int first, int last)
     }
     if (!rows.isEmpty()) {
         std::sort(rows.begin(), rows.end());
-        m_table->selectionModel()->select(rowSelection(rows), QItemSelectionModel::Select);
+        const QItemSelection selection = rowSelection(rows);
+        m_table->selectionModel()->select(selection, QItemSelectionModel::Select);
+        m_collection->selectionModel()->select(selection, QItemSelectionModel::Select);
     }
     applyPendingScroll();
     m_restoringSelection = wasRestoring;
@@ -417,8 +428,8 @@ void PaneController::applyPendingScroll()
     if (!m_pendingScroll)
         return;
     QAbstractScrollArea* view = activeScroll();
-    if (view == m_table)
-        m_table->doItemsLayout(); // the scroll range follows the rows inserted so far
+    if (auto* items = qobject_cast<QAbstractItemView*>(view))
+        items->doItemsLayout(); // the scroll range follows the rows inserted so far
     QScrollBar* bar = view->verticalScrollBar();
     bar->setValue(*m_pendingScroll);
     if (*m_pendingScroll <= bar->maximum() || !m_model->isPopulating())

@@ -100,8 +100,11 @@ void PaneController::setMode(PaneMode mode)
 {
     saveScroll();
     currentTab().mode = mode;
-    updateHeader();
+    rebuildTree();
+    // The tree's selection is put in place before the header counts it.
     restoreSelection();
+    updateHeader();
+    scheduleShownTiles();
     fire(changed);
 }
 

@@ -1,10 +1,13 @@
 #include "Bramblet/Pane/PaneController.h"
 
+#include "Bramblet/Pane/FileTreeModel.h"
+#include "Bramblet/Pane/FileTreeView.h"
 #include "Bramblet/Pane/ModeControl.h"
 #include "Bramblet/Pane/PaneListDelegate.h"
 #include "Bramblet/Pane/PaneListModel.h"
 #include "Bramblet/Pane/PathControl.h"
 #include "Bramblet/Theme/ActivatableStack.h"
+#include "Bramblet/Theme/FileCollection.h"
 #include "Bramblet/Theme/FileTable.h"
 #include "Bramblet/Theme/ImageView.h"
 #include "Bramblet/Theme/Theme.h"
@@ -75,9 +78,6 @@ void PaneController::loadView()
     m_pathControl = new PathControl;
     connect(m_pathControl, &PathControl::pathClicked, this, &PaneController::pathClicked);
     m_modeControl = new ModeControl;
-    // Only the list presentation is built so far; a tab restored in another mode shows the list.
-    m_modeControl->setSegmentEnabled(int(PaneMode::grid), scrollView(PaneMode::grid) != nullptr);
-    m_modeControl->setSegmentEnabled(int(PaneMode::tree), scrollView(PaneMode::tree) != nullptr);
     connect(m_modeControl, &ModeControl::segmentClicked, this, &PaneController::switchViewMode);
     m_countLabel = mutedLabel({}, 12);
 
@@ -99,10 +99,24 @@ void PaneController::loadView()
     m_content = new QWidget;
     m_table = new FileTable;
     m_model = new PaneListModel(this);
+    m_collection = new FileCollection;
+    m_tree = new FileTreeView;
+    m_treeModel = new FileTreeModel(this);
+    configureContextMenu();
     configureTable();
-    Theme::pin(m_table, m_content, 0);
+    configureCollection();
+    configureTree();
+    for (QAbstractItemView* view : { static_cast<QAbstractItemView*>(m_table), static_cast<QAbstractItemView*>(m_collection),
+                                     static_cast<QAbstractItemView*>(m_tree) }) {
+        Theme::pin(view, m_content, 0);
+        configureDragAndDrop(view);
+        view->viewport()->installEventFilter(this);
+    }
     m_stateView = makeStateView();
     m_stateView->setParent(m_content);
+    // An empty folder is a likely place to drop files, and its message covers the views.
+    m_stateView->setAcceptDrops(true);
+    m_stateView->installEventFilter(this);
     m_content->installEventFilter(this);
 
     auto* outer = Theme::stack({ m_activeRule, m_header, m_content }, Qt::Vertical, 0);
@@ -153,6 +167,7 @@ void PaneController::configureTable()
             self->fire(self->activated);
     };
     m_table->keyHandler = [self](QKeyEvent* event) { return self && self->handleKey(event); };
+    m_table->setMenu(m_contextMenu);
 }
 
 QWidget* PaneController::makeStateView()
@@ -195,6 +210,10 @@ bool PaneController::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_content && event->type() == QEvent::Resize)
         layOutStateView();
+    if (watched == m_collection->viewport() && event->type() == QEvent::Resize)
+        scheduleShownTiles();
+    if (watched != m_content && handleDrag(event))
+        return true;
     return ColorView::eventFilter(watched, event);
 }
 
@@ -216,8 +235,9 @@ QAbstractScrollArea* PaneController::scrollView(PaneMode mode) const
     case PaneMode::list:
         return m_table;
     case PaneMode::grid:
+        return m_collection;
     case PaneMode::tree:
-        break;
+        return m_tree;
     }
     return nullptr;
 }
@@ -264,13 +284,27 @@ bool PaneController::handleKey(QKeyEvent* event)
 
 void PaneController::tableSelectionChanged()
 {
-    if (m_restoringSelection || activeTab().mode != PaneMode::list)
-        return;
+    if (isRecordingSelection(PaneMode::list))
+        recordSelection(rowPaths(m_table->selectionModel()->selectedRows()));
+}
+
+bool PaneController::isRecordingSelection(PaneMode mode) const
+{
+    return !m_restoringSelection && activeTab().mode == mode;
+}
+
+QSet<QString> PaneController::rowPaths(const QList<QModelIndex>& indexes) const
+{
     QSet<QString> paths;
-    for (const QModelIndex& index : m_table->selectionModel()->selectedRows()) {
+    for (const QModelIndex& index : indexes) {
         if (index.row() < m_visible.size())
             paths.insert(m_visible.paths[index.row()]);
     }
+    return paths;
+}
+
+void PaneController::recordSelection(const QSet<QString>& paths)
+{
     currentTab().selectedPaths = paths;
     updateHeader();
     fire(changed);

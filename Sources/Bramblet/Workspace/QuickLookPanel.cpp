@@ -1,6 +1,6 @@
 #include "Bramblet/Workspace/QuickLookPanel.h"
 
-#include "Bramblet/Inspector/ThumbnailReader.h"
+#include "Bramblet/Thumbnails/ThumbnailReader.h"
 #include "Bramblet/Pane/FutureWatch.h"
 #include "Bramblet/Pane/PaneListModel.h"
 #include "Bramblet/Theme/Theme.h"

@@ -1,5 +1,6 @@
 #include "PaneTestSupport.h"
 
+#include "Bramblet/Pane/FileTreeView.h"
 #include "Bramblet/Pane/ModeControl.h"
 #include "Bramblet/Pane/PathControl.h"
 
@@ -157,8 +158,8 @@ TEST_F(PaneNavigationTest, PathControlAndModeControlDriveThePane)
     EXPECT_EQ(pane->modeControl()->selectedSegment(), int(PaneMode::tree));
     EXPECT_EQ(activations, 2);
     EXPECT_EQ(changes, 1);
-    // Without a tree presentation the list stays on screen.
-    EXPECT_TRUE(pane->table()->isVisible());
+    EXPECT_TRUE(pane->tree()->isVisible());
+    EXPECT_FALSE(pane->table()->isVisible());
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "Bramblet/Inspector/ThumbnailReader.h"
+#include "Bramblet/Thumbnails/ThumbnailReader.h"
 
 #include <QFile>
 #include <QImageReader>

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Bramblet/Theme/ActivatingView.h"
+
+#include <QTreeView>
+
+namespace bramblet {
+
+// The tree presentation of a file pane. A right click on a row outside the selection makes it the
+// only selected row, on a selected row keeps the selection, and on empty space clears it.
+class FileTreeView : public ActivatingView<QTreeView> {
+    Q_OBJECT
+
+public:
+    explicit FileTreeView(QWidget* parent = nullptr);
+
+protected:
+    void selectForContextMenu(const QPoint& position) override;
+};
+
+} // namespace bramblet
