@@ -3,6 +3,7 @@
 #include "Bramblet/Pane/CompactGridLayout.h"
 #include "Bramblet/Pane/PaneListModel.h"
 #include "Bramblet/Pane/TileThumbnails.h"
+#include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Theme/ImageView.h"
 #include "Bramblet/Theme/Theme.h"
 
@@ -103,7 +104,7 @@ void FileTile::paint(QPainter* painter, const QStyleOptionViewItem& option, cons
     painter->setPen(Theme::primary().resolved());
     const QFontMetrics metrics(font);
     int y = imageArea.bottom() + 1 + stackSpacing;
-    for (const QString& line : nameLines(item.name, font, nameWidth)) {
+    for (const QString& line : nameLines(DisplayText::visibleName(item.name), font, nameWidth)) {
         const QRect lineRect(content.center().x() - nameWidth / 2 + 1, y, nameWidth, metrics.height());
         painter->drawText(lineRect, Qt::AlignHCenter | Qt::AlignTop, line);
         y += metrics.height();

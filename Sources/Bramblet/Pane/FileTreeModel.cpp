@@ -2,6 +2,7 @@
 
 #include "Bramblet/Pane/FileUrls.h"
 #include "Bramblet/Pane/PaneListModel.h"
+#include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Theme/ImageView.h"
 #include "Bramblet/Theme/Theme.h"
 
@@ -168,7 +169,7 @@ QVariant FileTreeModel::data(const QModelIndex& index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
-        return item->name;
+        return DisplayText::visibleName(item->name);
     case Qt::ToolTipRole:
         return pathString(item->url);
     case Qt::DecorationRole:
