@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <future>
+#include <optional>
 #include <memory>
 #include <span>
 #include <string>
@@ -98,6 +100,39 @@ struct stat requireType(int fd, const std::filesystem::path& path, bool (*isExpe
     return status;
 }
 
+// Lets the kernel copy a file larger than the buffer while a second thread reads the source and
+// hashes what it read, so the copy costs about what hashing costs. The two reads of the source can
+// differ only if it changed meanwhile, and then the copy's own manifest differs from the digest
+// returned here, which fails the verification. Nothing when the file system has no such copy:
+// nothing was written then.
+std::optional<std::string> copyInKernelWhileHashing(int in, int out, off_t size, std::span<unsigned char> buffer,
+                                                    const std::filesystem::path& source,
+                                                    const std::filesystem::path& destination)
+{
+    if (size <= off_t(buffer.size()))
+        return std::nullopt;
+    off_t inOffset = 0;
+    off_t outOffset = 0;
+    constexpr size_t step = size_t(1) << 30;
+    ssize_t copied = ::copy_file_range(in, &inOffset, out, &outOffset, step, 0);
+    if (copied < 0) {
+        if (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF)
+            return std::nullopt;
+        throw systemError(errno, QStringLiteral("Couldn’t write"), destination);
+    }
+    // The hash reads through the descriptor's own offset; the copy gives its offsets explicitly.
+    std::future<std::string> digest
+        = std::async(std::launch::async, [&] { return readHashing(in, size, buffer, source); });
+    while (copied > 0) {
+        copied = ::copy_file_range(in, &inOffset, out, &outOffset, step, 0);
+        if (copied < 0 && errno == EINTR)
+            copied = 1;
+        else if (copied < 0)
+            throw systemError(errno, QStringLiteral("Couldn’t write"), destination);
+    }
+    return digest.get();
+}
+
 std::string copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
                      std::span<unsigned char> buffer)
 {
@@ -106,6 +141,11 @@ std::string copyFile(const std::filesystem::path& source, const std::filesystem:
     const struct stat status = requireType(in.get(), source, [](mode_t mode) { return S_ISREG(mode); });
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     const FileDescriptor out = openOrThrow(destination, O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (std::optional<std::string> digest
+        = copyInKernelWhileHashing(in.get(), out.get(), status.st_size, buffer, source, destination)) {
+        copyMetadata(in.get(), out.get(), status, source, destination);
+        return std::move(*digest);
+    }
     // The bytes written are the bytes hashed.
     std::string digest = readHashing(in.get(), status.st_size, buffer, source, [&](std::span<const unsigned char> chunk) {
         writeAll(out.get(), chunk.data(), chunk.size(), destination);
