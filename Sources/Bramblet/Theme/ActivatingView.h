@@ -62,6 +62,16 @@ protected:
 
     void keyPressEvent(QKeyEvent* event) override
     {
+        // Shift+F10 is the desktop's other key for the context menu. (The Menu key comes from the
+        // platform as a context-menu event of its own.) It opens at the current item.
+        if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+            const QRect current = this->visualRect(this->currentIndex());
+            const QPoint position = current.isValid() ? current.center() : QPoint(0, 0);
+            QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, position, this->viewport()->mapToGlobal(position));
+            contextMenuEvent(&menuEvent);
+            event->accept();
+            return;
+        }
         if (keyHandler && keyHandler(event)) {
             event->accept();
             return;

@@ -4,6 +4,9 @@
 #include "Bramblet/Pane/PaneContextMenu.h"
 #include "Bramblet/Theme/FileCollection.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 
 namespace bramblet::testing {
@@ -181,6 +184,34 @@ TEST_F(PaneContextTest, EveryPresentationSharesTheMenu)
         openMenu();
         pane->contextMenu()->actions()[9]->trigger(); // Rename…
         EXPECT_EQ(calls, QStringList({ "activated", "action rename" }));
+    }
+}
+
+// The desktop's keys for the context menu open it on the selection as it is, in every
+// presentation: Shift+F10 as a key press, the Menu key as the context-menu event the platform makes
+// of it.
+TEST_F(PaneContextTest, TheMenuKeyAndShiftF10OpenTheMenuOnTheSelection)
+{
+    for (PaneMode mode : allPaneModes) {
+        pane->setMode(mode);
+        QAbstractItemView* const views[] = { pane->table(), pane->collection(), pane->tree() };
+        QAbstractItemView* view = views[int(mode)];
+        for (const bool menuKey : { false, true }) {
+            SCOPED_TRACE(::testing::Message() << int(mode) << (menuKey ? " Menu" : " Shift+F10"));
+            select({ "b.txt" });
+            view->setFocus();
+            if (menuKey) {
+                // Over another row: a keyboard request never selects by position.
+                const QPoint elsewhere = view->visualRect(view->model()->index(0, 0)).center();
+                QContextMenuEvent event(QContextMenuEvent::Keyboard, elsewhere, view->viewport()->mapToGlobal(elsewhere));
+                QApplication::sendEvent(view->viewport(), &event);
+            } else {
+                QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+            }
+            EXPECT_TRUE(eventually([&] { return pane->contextMenu()->isVisible(); }));
+            pane->contextMenu()->hide();
+            EXPECT_EQ(names(pane->selected()), QStringList({ "b.txt" }));
+        }
     }
 }
 
