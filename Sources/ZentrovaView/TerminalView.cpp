@@ -1,6 +1,7 @@
 #include "ZentrovaView/TerminalView.h"
 
 #include "Zentrova/Text/SelectionService.h"
+#include "ZentrovaView/CaretView.h"
 #include "ZentrovaView/TerminalViewDelegate.h"
 
 #include <QFontDatabase>
@@ -20,7 +21,11 @@ TerminalView::TerminalView(QWidget* parent, const std::optional<QFont>& font, co
     setup(initialSize);
 }
 
-TerminalView::~TerminalView() = default;
+TerminalView::~TerminalView()
+{
+    // The caret blinks on this view's main queue, which dies before Qt deletes the children.
+    delete m_caretView;
+}
 
 void TerminalView::setup(QSize initialSize)
 {
@@ -100,6 +105,7 @@ void TerminalView::markFullScreenForRedraw()
 
 void TerminalView::queuePendingDisplay()
 {
+    updateCursorPosition();
     update();
 }
 
@@ -108,6 +114,7 @@ void TerminalView::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     layoutScroller();
     processSizeChange(event->size());
+    updateCursorPosition();
 }
 
 } // namespace zentrova

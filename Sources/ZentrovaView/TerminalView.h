@@ -5,6 +5,7 @@
 #include "Zentrova/Screen/BellStyle.h"
 #include "Zentrova/Screen/CharData.h"
 #include "Zentrova/Screen/TerminalOptions.h"
+#include "Zentrova/Text/BidiRowLayout.h"
 #include "ZentrovaView/AccessibilityService.h"
 #include "ZentrovaView/CellGeometry.h"
 #include "ZentrovaView/CellStyle.h"
@@ -32,6 +33,7 @@ class QScrollBar;
 namespace zentrova {
 
 class AppleImage;
+class CaretView;
 class SelectionService;
 class TerminalViewDelegate;
 
@@ -42,7 +44,8 @@ class TerminalViewDelegate;
 // (TerminalViewFonts.cpp), cell styles and colours (TerminalViewColors.cpp), the scroll bar and
 // scrolling (TerminalViewScrolling.cpp), the bell and bitmap images (TerminalViewBell.cpp,
 // TerminalViewImages.cpp), the terminal's delegate calls (TerminalViewEvents.cpp), row layout
-// (TerminalViewLayout.cpp) and drawing (TerminalViewDrawing.cpp, TerminalViewDecorations.cpp).
+// (TerminalViewLayout.cpp), drawing (TerminalViewDrawing.cpp, TerminalViewDecorations.cpp) and the caret
+// (TerminalViewCaret.cpp, CaretView.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 
@@ -171,6 +174,8 @@ public:
     // One row of the buffer (`row` its ring index) laid out over `cols` columns: its segments in visual
     // order with their styles, selection and direction override, and its images.
     ViewLineInfo buildAttributedString(int row, const BufferLine& line, int cols);
+    // The bidirectional layout a ring row is shown in; none for rows drawn left to right as stored.
+    std::optional<BidiRowLayout> bidiLayout(int row, const BufferLine& line, int cols);
     // The selected columns [first, past) of a ring row; none without an active selection there.
     std::optional<std::pair<int, int>> selectedColumnsRange(int row, int cols) const;
     // Paints the rows under `dirtyRect` (logical pixels), the top one being ring row `bufferOffset`.
@@ -207,13 +212,24 @@ public:
     bool antiAliasCustomBlockGlyphs() const { return m_antiAliasCustomBlockGlyphs; }
     void setAntiAliasCustomBlockGlyphs(bool on);
     bool hasFocus() const;
-    void setHasFocus(bool focused) { m_hasFocus = focused; }
+    // Stores the flag and gives the caret its focused or unfocused look.
+    void setHasFocus(bool focused);
+    // The caret child; made with the terminal.
+    CaretView* caretView() const { return m_caretView; }
+    bool caretViewTracksFocus() const;
+    void setCaretViewTracksFocus(bool on);
+    // Puts the caret over the cursor cell with the character under it, or hides it when the cursor
+    // is hidden or below the shown rows.
+    void updateCursorPosition();
     // Brings the cursor's row into view unless synchronized output holds the screen.
     void ensureCaretIsVisible();
     // The default colours become the desktop's text colours.
     void configureNativeColors();
 
     // TerminalDelegate.
+    void showCursor(Terminal& source) override;
+    void hideCursor(Terminal& source) override;
+    void cursorStyleChanged(Terminal& source, CursorStyle newStyle) override;
     void setTerminalTitle(Terminal& source, const std::string& title) override;
     void sizeChanged(Terminal& source) override;
     void send(Terminal& source, std::span<const uint8_t> data) override;
@@ -282,6 +298,8 @@ private:
     double m_lineSpacing = 1.0;
     std::unique_ptr<Terminal> m_terminal;
     std::shared_ptr<SelectionService> m_selection;
+    // A child widget, destroyed by the view's destructor before the main queue it blinks on.
+    CaretView* m_caretView = nullptr;
     QScrollBar* m_scroller = nullptr;
     // Caches of what cells draw as, emptied whole when they reach their bound.
     std::unordered_map<AttributeKey, CellStyle> m_attributes;

@@ -32,6 +32,7 @@ void TerminalView::send(Terminal&, std::span<const uint8_t> data)
 void TerminalView::scrolled(Terminal&, int)
 {
     updateScroller();
+    updateCursorPosition();
     if (m_terminalDelegate)
         m_terminalDelegate->scrolled(*this, scrollPosition());
 }

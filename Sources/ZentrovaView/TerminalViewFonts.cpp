@@ -4,6 +4,7 @@
 #include "ZentrovaView/TerminalView.h"
 
 #include "Zentrova/Text/SelectionService.h"
+#include "ZentrovaView/CaretView.h"
 #include "ZentrovaView/TerminalViewDelegate.h"
 
 #include <QFontDatabase>
@@ -115,7 +116,10 @@ void TerminalView::setupOptions(double width, double height)
         m_terminal = std::make_unique<Terminal>(this, options, &m_mainQueue);
         m_terminal->setBackgroundColor(Color::defaultBackground);
         m_terminal->setForegroundColor(Color::defaultForeground);
+        m_caretView = new CaretView(*this, options.cursorStyle, m_mainQueue);
     }
+    m_caretView->updateCursorStyle();
+    updateCursorPosition();
     update();
 }
 

@@ -102,25 +102,29 @@ std::optional<std::pair<int, int>> TerminalView::selectedColumnsRange(int row, i
     return std::pair(first, past);
 }
 
+std::optional<BidiRowLayout> TerminalView::bidiLayout(int row, const BufferLine& line, int cols)
+{
+    Buffer& buffer = m_terminal->buffer();
+    if (m_bidiHostPolicy == BidiHostPolicy::legacyLeftToRight || row < 0 || row >= buffer.lines().count())
+        return std::nullopt;
+    const BidiPresentationState& state = line.bidiState();
+    if (state.supportMode == BidiSupportMode::implicit) {
+        const auto paragraph = TerminalBidi::paragraphResult(row, buffer, cols, *m_terminal, m_fontIdentity);
+        if (paragraph) {
+            if (const auto found = paragraph->rows.find(row); found != paragraph->rows.end())
+                return found->second;
+        }
+    } else if (state.fallbackDirection == BidiDirection::rightToLeft) {
+        return TerminalBidi::explicitRightToLeftLayout(row, buffer, cols, *m_terminal);
+    }
+    return std::nullopt;
+}
+
 ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line, int cols)
 {
     ViewLineInfo info;
     info.images = line.images();
-    Buffer& buffer = m_terminal->buffer();
-
-    std::optional<BidiRowLayout> layout;
-    if (m_bidiHostPolicy != BidiHostPolicy::legacyLeftToRight && row >= 0 && row < buffer.lines().count()) {
-        const BidiPresentationState& state = line.bidiState();
-        if (state.supportMode == BidiSupportMode::implicit) {
-            const auto paragraph = TerminalBidi::paragraphResult(row, buffer, cols, *m_terminal, m_fontIdentity);
-            if (paragraph) {
-                if (const auto found = paragraph->rows.find(row); found != paragraph->rows.end())
-                    layout = found->second;
-            }
-        } else if (state.fallbackDirection == BidiDirection::rightToLeft) {
-            layout = TerminalBidi::explicitRightToLeftLayout(row, buffer, cols, *m_terminal);
-        }
-    }
+    const std::optional<BidiRowLayout> layout = bidiLayout(row, line, cols);
     // The painter must never reorder what is already in visual order.
     const bool directionForced = layout || TerminalBidi::mayNeedBidi(line, cols, *m_terminal);
 

@@ -138,7 +138,7 @@ void TerminalView::scrollTo(int row)
     if (m_terminalDelegate)
         m_terminalDelegate->scrolled(*this, scrollPosition());
     updateScroller();
-    update();
+    queuePendingDisplay();
 }
 
 void TerminalView::scroll(double toPosition)

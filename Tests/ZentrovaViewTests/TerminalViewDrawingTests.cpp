@@ -45,8 +45,13 @@ struct DrawingFixture {
         view.drawTerminalContents(QRectF(view.rect()), painter, view.terminal().buffer().yDisp());
         return image;
     }
-    // The widget as the window shows it.
-    QImage grab() { return view.grab().toImage(); }
+    // The widget as the window shows it, the cursor hidden so that the caret does not stand over the
+    // cells (its own tests look at it).
+    QImage grab()
+    {
+        feed(view, "\x1b[?25l");
+        return view.grab().toImage();
+    }
 };
 
 QColor colorAt(const QImage& image, QPointF logical)
