@@ -16,6 +16,7 @@ TerminalView::TerminalView(QWidget* parent, const std::optional<QFont>& font, co
     , m_fontSet(font.value_or(QFontDatabase::systemFont(QFontDatabase::FixedFont)))
     , m_startupOptions(options)
 {
+    setFocusPolicy(Qt::StrongFocus);
     if (!initialSize.isEmpty())
         resize(initialSize);
     setup(initialSize);

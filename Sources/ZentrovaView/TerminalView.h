@@ -45,7 +45,7 @@ class TerminalViewDelegate;
 // scrolling (TerminalViewScrolling.cpp), the bell and bitmap images (TerminalViewBell.cpp,
 // TerminalViewImages.cpp), the terminal's delegate calls (TerminalViewEvents.cpp), row layout
 // (TerminalViewLayout.cpp), drawing (TerminalViewDrawing.cpp, TerminalViewDecorations.cpp) and the caret
-// (TerminalViewCaret.cpp, CaretView.cpp).
+// (TerminalViewCaret.cpp, CaretView.cpp), focus (TerminalViewFocus.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 
@@ -253,6 +253,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     // Places an image at the cursor, cut into one strip per row.
     virtual void insertImage(const QImage& image, const ImageSizeRequest& width, const ImageSizeRequest& height,

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QImage>
 
 #include <cmath>
@@ -195,6 +197,35 @@ TEST(CaretView, ByDefaultTheCharacterUnderABlockTakesTheBackgroundColour)
     const QRectF r = f.caret().geometry();
     EXPECT_GT(countNear(image, r, foreground), size_t(r.width() * r.height() / 4));
     EXPECT_GT(countNear(image, r, background), size_t(4));
+}
+
+// Focus changes arrive as Qt focus events; a program that turned on focus reports (mode 1004) hears
+// of each, and the caret takes the focused or the steady unfocused look.
+TEST(CaretView, FocusEventsSetTheCaretsLookAndSendFocusReportsWhenAskedFor)
+{
+    for (const bool reporting : { true, false }) {
+        SCOPED_TRACE(reporting ? "mode 1004 on" : "mode 1004 off");
+        CaretFixture f;
+        RecordingViewHost host;
+        f.view.setTerminalDelegate(&host);
+        if (reporting)
+            feed(f.view, "\x1b[?1004h");
+        host.sent.clear();
+
+        QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(&f.view, &in);
+        EXPECT_TRUE(f.caret().focused());
+        EXPECT_EQ(host.sent, reporting ? "\x1b[I" : "");
+
+        host.sent.clear();
+        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(&f.view, &out);
+        EXPECT_FALSE(f.caret().focused());
+        EXPECT_FALSE(f.caret().blinking());
+        EXPECT_EQ(f.caret().opacity(), 1.0);
+        EXPECT_EQ(host.sent, reporting ? "\x1b[O" : "");
+        f.view.setTerminalDelegate(nullptr);
+    }
 }
 
 // A caret of its own on a manual clock, over the view's first cell.
