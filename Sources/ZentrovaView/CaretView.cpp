@@ -37,7 +37,7 @@ QEasingCurve easeIn()
 CaretView::CaretView(TerminalView& terminal, CursorStyle style, MainQueue& queue)
     : QWidget(&terminal)
     , m_terminal(&terminal)
-    , m_queue(queue)
+    , m_queue(&queue)
     , m_style(style)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -71,6 +71,15 @@ bool CaretView::drawsFocused() const
     return m_tracksFocus && m_terminal ? m_terminal->hasFocus() : true;
 }
 
+void CaretView::setQueue(MainQueue& queue)
+{
+    const bool wasBlinking = blinking();
+    disableAnimations();
+    m_queue = &queue;
+    if (wasBlinking)
+        updateCursorStyle();
+}
+
 void CaretView::updateCursorStyle()
 {
     if (isBlinking(m_style))
@@ -85,7 +94,7 @@ void CaretView::updateAnimation(bool focused)
     disableAnimations();
     if (!focused)
         return;
-    m_blinkStart = m_queue.now();
+    m_blinkStart = m_queue->now();
     scheduleBlinkFrame();
 }
 
@@ -104,7 +113,7 @@ void CaretView::scheduleBlinkFrame()
     // A hidden caret needs no frames; showing it again resumes the blink where the clock stands.
     if (!isVisible())
         return;
-    m_blinkFrame = m_queue.postAfter(blinkFrame, [this] { blinkFrameDue(); });
+    m_blinkFrame = m_queue->postAfter(blinkFrame, [this] { blinkFrameDue(); });
 }
 
 void CaretView::blinkFrameDue()
@@ -114,7 +123,7 @@ void CaretView::blinkFrameDue()
         return;
     // Out and back again: the second half plays the fade in reverse.
     const auto period = 2 * std::chrono::duration_cast<std::chrono::nanoseconds>(blinkDuration);
-    const auto intoPeriod = (m_queue.now() - *m_blinkStart) % period;
+    const auto intoPeriod = (m_queue->now() - *m_blinkStart) % period;
     const auto intoFade = intoPeriod < period / 2 ? intoPeriod : period - intoPeriod;
     m_fade.setCurrentTime(int(std::chrono::duration_cast<std::chrono::milliseconds>(intoFade).count()));
     m_opacity = m_fade.currentValue().toDouble();

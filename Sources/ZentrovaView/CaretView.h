@@ -40,6 +40,8 @@ public:
     bool tracksFocus() const { return m_tracksFocus; }
     void setTracksFocus(bool on) { m_tracksFocus = on; }
     bool focused() const { return m_focused; }
+    // The queue whose clock paces the blink; a running blink restarts on it.
+    void setQueue(MainQueue& queue);
     void setFocused(bool on) { m_focused = on; }
 
     // The cell under the cursor: its character (a space while blinking text is hidden), its width
@@ -71,7 +73,7 @@ private:
     void drawGlyph(QPainter& painter, const QColor& color);
 
     QPointer<TerminalView> m_terminal;
-    MainQueue& m_queue;
+    MainQueue* m_queue;
     CursorStyle m_style;
     bool m_tracksFocus = true;
     bool m_focused = false;

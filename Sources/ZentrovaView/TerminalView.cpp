@@ -26,6 +26,8 @@ TerminalView::~TerminalView()
 {
     // The caret blinks on this view's main queue, which dies before Qt deletes the children.
     delete m_caretView;
+    if (m_pendingDisplayHandle)
+        m_pendingDisplayHandle->cancel();
 }
 
 void TerminalView::setup(QSize initialSize)
@@ -104,11 +106,6 @@ void TerminalView::markFullScreenForRedraw()
     queuePendingDisplay();
 }
 
-void TerminalView::queuePendingDisplay()
-{
-    updateCursorPosition();
-    update();
-}
 
 void TerminalView::resizeEvent(QResizeEvent* event)
 {

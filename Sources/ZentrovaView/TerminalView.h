@@ -24,6 +24,7 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 
@@ -160,6 +161,27 @@ public:
     // Bytes typed by the user, on their way to the host.
     void send(std::span<const uint8_t> data);
 
+    // Feeding and redraw pacing.
+    // Output for the terminal: parsed, then drawn at once when the user typed within the last 150 ms,
+    // else by the next paced redraw.
+    void feed(std::span<const uint8_t> bytes);
+    void feed(std::string_view text);
+    // The queue redraws and the caret's blink are timed on: the view's own until another is set (it
+    // must outlive the view).
+    MainQueue& displayQueue() const { return *m_displayQueue; }
+    void setDisplayQueue(MainQueue& queue);
+    // At most one redraw waits at a time, 17 ms out; none while synchronized output holds the screen.
+    void queuePendingDisplay();
+    // Redraws now; from another thread, as soon as the main thread can.
+    void displayImmediately();
+    bool shouldDisplayImmediatelyAfterUserInput() const;
+    // Places the caret and repaints the rows the terminal marked dirty.
+    void updateDisplay();
+    bool pendingDisplay() const { return m_pendingDisplay; }
+    // The repaint rectangle the dirty screen rows [first, last] need: the whole view while scrolled
+    // back; on the live screen one row more below, or down to the bottom edge from the last row.
+    QRect dirtyRowsRect(int first, int last) const;
+
     // Bell and images.
     BellStyle bellStyle() const { return m_bellStyle; }
     void setBellStyle(BellStyle style) { m_bellStyle = style; }
@@ -272,7 +294,7 @@ private:
     void scrollerActivated(int action);
     void updateUserScrollingState(int row);
     void markFullScreenForRedraw();
-    void queuePendingDisplay();
+    void runPendingDisplay();
     CellStyle makeStyle(const Attribute& attribute, bool withUrl);
     void setNativeColor(std::optional<QColor>& stored, bool& setting, const QColor& color,
                         void (Terminal::*report)(const Color&));
@@ -301,6 +323,14 @@ private:
     double m_lineSpacing = 1.0;
     std::unique_ptr<Terminal> m_terminal;
     std::shared_ptr<SelectionService> m_selection;
+    MainQueue* m_displayQueue = &m_mainQueue;
+    bool m_pendingDisplay = false;
+    // Cancels the waiting redraw when the view goes.
+    std::shared_ptr<MainQueue::Handle> m_pendingDisplayHandle;
+    // Monotonic time of the last user input on the display queue's clock; 0 for never. Written by
+    // send() and read by feeds that may come from other threads.
+    mutable std::mutex m_userInputLock;
+    std::chrono::nanoseconds m_lastUserInput { 0 };
     // A child widget, destroyed by the view's destructor before the main queue it blinks on.
     CaretView* m_caretView = nullptr;
     QScrollBar* m_scroller = nullptr;

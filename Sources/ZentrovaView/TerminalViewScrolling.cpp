@@ -135,10 +135,11 @@ void TerminalView::scrollTo(int row)
         return;
     buffer.setYDisp(row);
     m_terminal->updateFullScreen();
+    updateDisplay();
     if (m_terminalDelegate)
         m_terminalDelegate->scrolled(*this, scrollPosition());
     updateScroller();
-    queuePendingDisplay();
+    update();
 }
 
 void TerminalView::scroll(double toPosition)
@@ -179,6 +180,11 @@ void TerminalView::pageDown()
 
 void TerminalView::send(std::span<const uint8_t> data)
 {
+    {
+        std::lock_guard lock(m_userInputLock);
+        m_lastUserInput = m_displayQueue->now();
+    }
+    ensureCaretIsVisible();
     // The terminal watches the user's bytes for a submitted line, then hands them to send() below.
     m_terminal->sendUserInput(data);
 }

@@ -1,0 +1,144 @@
+#include "TerminalViewTestSupport.h"
+
+#include "Support/ManualMainQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zentrova {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A 20 × 6 view whose redraws are timed on a manual clock; the host hears of every redraw (a "range"
+// call) because the view reports update ranges.
+struct PacingFixture {
+    ManualMainQueue queue;
+    RecordingViewHost host;
+    TerminalView view { nullptr, testFont(), TerminalOptions::Default, QSize(400, 300) };
+
+    PacingFixture()
+    {
+        const QSizeF cell = *view.cellDimension();
+        view.resize(int(std::ceil(cell.width() * 20)) + view.scrollerWidth(), int(cell.height() * 6.5));
+        view.terminal().resize(20, 6);
+        view.setDisplayQueue(queue);
+        view.setTerminalDelegate(&host);
+        view.setNotifyUpdateChanges(true);
+        queue.advance(1s);
+        host.calls.clear();
+    }
+    ~PacingFixture() { view.setTerminalDelegate(nullptr); }
+
+    size_t redraws() const
+    {
+        return size_t(std::count_if(host.calls.begin(), host.calls.end(),
+                                    [](const std::string& call) { return call.starts_with("range "); }));
+    }
+    void type(std::string_view bytes)
+    {
+        view.send(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    }
+};
+
+TEST(TerminalViewDisplay, BulkOutputRedrawsAtMostOncePerFrame)
+{
+    PacingFixture f;
+    for (int i = 0; i < 1000; i++) {
+        f.view.feed("x");
+        f.queue.advance(1ms);
+    }
+    f.queue.advance(20ms);
+    EXPECT_GE(f.redraws(), 55u);
+    EXPECT_LE(f.redraws(), 61u);
+}
+
+TEST(TerminalViewDisplay, OutputSoonAfterTypingIsDrawnAtOnceLaterItWaitsForTheFrame)
+{
+    PacingFixture f;
+    f.type("a");
+    f.queue.advance(100ms);
+    f.host.calls.clear();
+    f.view.feed("a");
+    EXPECT_EQ(f.redraws(), 1u) << "echo within 150 ms of the key";
+    EXPECT_FALSE(f.view.pendingDisplay());
+
+    f.queue.advance(100ms);
+    f.host.calls.clear();
+    f.view.feed("b");
+    EXPECT_EQ(f.redraws(), 0u) << "200 ms after the key";
+    EXPECT_TRUE(f.view.pendingDisplay());
+    f.queue.advance(17ms);
+    EXPECT_EQ(f.redraws(), 1u);
+    EXPECT_FALSE(f.view.pendingDisplay());
+}
+
+TEST(TerminalViewDisplay, SynchronizedOutputDrawsNothingThenOnceWhenItEnds)
+{
+    PacingFixture f;
+    f.view.feed("\x1b[?2026h");
+    for (int i = 0; i < 100; i++) {
+        f.view.feed("frame line\r\n");
+        f.queue.advance(1ms);
+    }
+    // Typing does not break through either.
+    f.type("q");
+    f.view.feed("echo");
+    f.queue.advance(100ms);
+    EXPECT_EQ(f.redraws(), 0u);
+
+    f.view.feed("\x1b[?2026l");
+    f.queue.advance(100ms);
+    EXPECT_EQ(f.redraws(), 1u);
+}
+
+TEST(TerminalViewDisplay, DirtyRowsRepaintTheirRowsAndOneBelowOrToTheBottomEdge)
+{
+    PacingFixture f;
+    const double cellHeight = f.view.cellDimension()->height();
+    const int width = f.view.width();
+    const struct {
+        int first;
+        int last;
+        double top;
+        double bottom;
+    } cases[] = {
+        { 0, 0, 0, 2 * cellHeight },
+        { 2, 3, 2 * cellHeight, 5 * cellHeight },
+        { 4, 5, 4 * cellHeight, double(f.view.height()) },
+        { 5, 5, 5 * cellHeight, double(f.view.height()) },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.first) + "-" + std::to_string(c.last));
+        EXPECT_EQ(f.view.dirtyRowsRect(c.first, c.last), QRectF(0, c.top, width, c.bottom - c.top).toAlignedRect());
+    }
+
+    // Scrolled back, every row may have moved.
+    std::string lines;
+    for (int i = 0; i < 20; i++)
+        lines += "line\r\n";
+    f.view.feed(lines);
+    f.view.scrollUp(2);
+    EXPECT_EQ(f.view.dirtyRowsRect(2, 3), f.view.rect());
+}
+
+TEST(TerminalViewDisplay, NothingWaitsOnTheQueueOnceTheViewIsGone)
+{
+    ManualMainQueue queue;
+    {
+        TerminalView view(nullptr, testFont(), TerminalOptions::Default, QSize(400, 300));
+        view.show();
+        view.setDisplayQueue(queue);
+        view.setCaretViewTracksFocus(false);
+        view.feed("output");
+        EXPECT_TRUE(view.pendingDisplay());
+        EXPECT_GE(queue.pending(), 2u) << "a redraw and a caret blink frame";
+    }
+    EXPECT_EQ(queue.pending(), 0u);
+    queue.advance(1s);
+}
+
+} // namespace
+} // namespace zentrova
