@@ -23,6 +23,7 @@
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -324,7 +325,8 @@ private:
     std::unique_ptr<Terminal> m_terminal;
     std::shared_ptr<SelectionService> m_selection;
     MainQueue* m_displayQueue = &m_mainQueue;
-    bool m_pendingDisplay = false;
+    // Set from other threads by displayImmediately().
+    std::atomic<bool> m_pendingDisplay { false };
     // Cancels the waiting redraw when the view goes.
     std::shared_ptr<MainQueue::Handle> m_pendingDisplayHandle;
     // Monotonic time of the last user input on the display queue's clock; 0 for never. Written by

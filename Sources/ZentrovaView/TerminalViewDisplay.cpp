@@ -74,9 +74,8 @@ void TerminalView::displayImmediately()
         runPendingDisplay();
         return;
     }
-    if (m_pendingDisplay)
+    if (m_pendingDisplay.exchange(true))
         return;
-    m_pendingDisplay = true;
     QPointer<TerminalView> view(this);
     QMetaObject::invokeMethod(
         this,
