@@ -124,6 +124,38 @@ TEST(TerminalViewDisplay, DirtyRowsRepaintTheirRowsAndOneBelowOrToTheBottomEdge)
     EXPECT_EQ(f.view.dirtyRowsRect(2, 3), f.view.rect());
 }
 
+// Page keys scroll the scrollback of the normal screen; the alternate screen has none, so a full-screen
+// program gets the keys instead.
+TEST(TerminalViewDisplay, PageKeysScrollTheNormalScreenAndReachTheProgramOnTheAlternateOne)
+{
+    PacingFixture f;
+    std::string lines;
+    for (int i = 0; i < 30; i++)
+        lines += "line\r\n";
+    f.view.feed(lines);
+    const int bottom = f.view.terminal().buffer().yDisp();
+    ASSERT_GT(bottom, 6);
+
+    f.view.pageUp();
+    EXPECT_EQ(f.view.terminal().buffer().yDisp(), bottom - 6);
+    EXPECT_TRUE(f.view.userScrolling());
+    f.view.pageDown();
+    EXPECT_EQ(f.view.terminal().buffer().yDisp(), bottom);
+    EXPECT_FALSE(f.view.userScrolling());
+    EXPECT_EQ(f.host.sent, "");
+
+    f.view.feed("\x1b[?1049h");
+    const int alternateTop = f.view.terminal().buffer().yDisp();
+    f.view.pageUp();
+    f.view.pageDown();
+    EXPECT_EQ(f.host.sent, "\x1b[5~\x1b[6~");
+    EXPECT_EQ(f.view.terminal().buffer().yDisp(), alternateTop);
+    // The keys count as typing: the program's answer is drawn at once.
+    f.host.calls.clear();
+    f.view.feed("redraw");
+    EXPECT_EQ(f.redraws(), 1u);
+}
+
 TEST(TerminalViewDisplay, NothingWaitsOnTheQueueOnceTheViewIsGone)
 {
     ManualMainQueue queue;
