@@ -150,9 +150,9 @@ void TerminalView::drawRow(QPainter& painter, int row, const BufferLine& line, c
         for (const ViewLineRun& run : segment.runs)
             drawRun(painter, segment, run, baseline);
     }
+    const double scale = backingScale();
     paintCustomGlyphRow(painter, info,
-                        { rowRect, cellWidth, devicePixelRatioF(),
-                          customGlyphBaseThickness(devicePixelRatioF(), metrics.lineWidth()),
+                        { rowRect, cellWidth, scale, customGlyphBaseThickness(scale, metrics.lineWidth()),
                           m_antiAliasCustomBlockGlyphs });
 
     drawImages(painter, kittyAbove, rowRect);
