@@ -52,10 +52,11 @@ icu::RegexMatcher* SearchEngine::matcher(const std::string& term, const SearchOp
 {
     if (m_compiledOptions && m_compiledTerm == term && m_compiledOptions->caseSensitive == options.caseSensitive
         && m_compiledOptions->regex == options.regex)
-        return m_matcher.get();
+        return m_outOfTime ? nullptr : m_matcher.get();
     m_compiledTerm = term;
     m_compiledOptions = options;
     m_matcher.reset();
+    m_outOfTime = false;
     uint32_t flags = 0;
     if (!options.caseSensitive)
         flags |= UREGEX_CASE_INSENSITIVE;
@@ -70,6 +71,10 @@ icu::RegexMatcher* SearchEngine::matcher(const std::string& term, const SearchOp
     // searched: `^` is where the line starts, never where the previous match ended.
     compiled->useTransparentBounds(true);
     compiled->useAnchoringBounds(false);
+    // Searches run on the main thread: a pattern that backtracks without end on one line must not
+    // freeze the window. Once it runs out of time it finds nothing anywhere until the term changes,
+    // so a whole scrollback costs one time-out, not one per line.
+    compiled->setTimeLimit(regexStepLimit, status);
     m_matcher = std::move(compiled);
     return m_matcher.get();
 }
@@ -103,7 +108,14 @@ std::optional<SearchEngine::Match> SearchEngine::firstMatch(icu::RegexMatcher& m
             matcher.region(line.utf16Offset(match.start + 1), length, status);
         }
     }
+    noteTimeOut(status);
     return std::nullopt;
+}
+
+void SearchEngine::noteTimeOut(UErrorCode status)
+{
+    if (status == U_REGEX_TIME_OUT)
+        m_outOfTime = true;
 }
 
 std::optional<SearchEngine::Match> SearchEngine::lastMatch(icu::RegexMatcher& matcher, const SearchLine& line, int before,
@@ -124,8 +136,10 @@ std::optional<SearchEngine::Match> SearchEngine::lastMatch(icu::RegexMatcher& ma
             matcher.region(line.utf16Offset(next), limit, status);
         }
     }
-    if (U_FAILURE(status))
+    if (U_FAILURE(status)) {
+        noteTimeOut(status);
         return std::nullopt;
+    }
     for (auto it = found.rbegin(); it != found.rend(); ++it) {
         if (it->first == it->second)
             return std::nullopt;

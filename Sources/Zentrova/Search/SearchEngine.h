@@ -5,6 +5,7 @@
 #include "Zentrova/Search/SearchResult.h"
 #include "Zentrova/Search/SearchSelection.h"
 
+#include <unicode/utypes.h>
 #include <unicode/uversion.h>
 
 #include <memory>
@@ -61,6 +62,10 @@ public:
                                                std::optional<int> endRow = std::nullopt);
 
 private:
+    // ICU's steps for one match operation, each on the order of a millisecond: far beyond any
+    // pattern that does not backtrack without end, short enough not to be felt.
+    static constexpr int32_t regexStepLimit = 100;
+
     struct Match {
         int start = 0;
         int end = 0;
@@ -72,6 +77,8 @@ private:
     // that does not compile.
     icu::RegexMatcher* matcher(const std::string& term, const SearchOptions& options);
     bool isWholeWord(const Match& match, const SearchLine& line) const;
+    // Remembers that the compiled pattern ran out of time, so it is not tried on further lines.
+    void noteTimeOut(UErrorCode status);
     // The character offset, in the logical line starting at `startRow`, of a column counted across
     // its rows.
     int bufferColsToStringOffset(int startRow, int cols, const SearchLine& line);
@@ -83,6 +90,8 @@ private:
     std::string m_compiledTerm;
     std::optional<SearchOptions> m_compiledOptions;
     std::unique_ptr<icu::RegexMatcher> m_matcher;
+    // The compiled pattern ran out of time on some line: it finds nothing until the term changes.
+    bool m_outOfTime = false;
 };
 
 } // namespace zentrova

@@ -112,6 +112,21 @@ TEST_F(SearchFixture, AnchorsSeeTheWholeLineWhenSteppingOn)
     EXPECT_EQ(place(search.findNext("^cat", regex)), std::pair(0, 0));
 }
 
+// Without a time limit each of these rows would take the pattern minutes; with it the first row
+// gives up and the rest are not tried. A new term searches normally again.
+TEST_F(SearchFixture, APatternThatBacktracksWithoutEndGivesUpAndFindsNothing)
+{
+    Terminal wide { nullptr, screenSize(40, 20), &queue };
+    SearchService service { wide };
+    for (int row = 0; row < 19; ++row)
+        wide.feed(std::string(34, 'a') + "b\r\n");
+    const SearchOptions regex { .regex = true };
+    EXPECT_EQ(place(service.findNext("(a|aa)+$", regex)), std::nullopt);
+    EXPECT_EQ(place(service.findPrevious("(a|aa)+$", regex)), std::nullopt);
+    EXPECT_TRUE(service.findAll("(a|aa)+$", regex, 10).empty());
+    EXPECT_EQ(place(service.findNext("a+b", regex)), std::pair(0, 0));
+}
+
 TEST_F(SearchFixture, StepsForwardsAndBackwardsWithWrapAround)
 {
     terminal.feed("cat\r\ndog cat\r\ncat");
