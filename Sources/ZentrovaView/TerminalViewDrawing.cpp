@@ -5,6 +5,7 @@
 
 #include "ZentrovaView/AppleImage.h"
 #include "ZentrovaView/CellGlyphShaper.h"
+#include "ZentrovaView/CustomGlyphs/CustomGlyphRowPainter.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -149,6 +150,10 @@ void TerminalView::drawRow(QPainter& painter, int row, const BufferLine& line, c
         for (const ViewLineRun& run : segment.runs)
             drawRun(painter, segment, run, baseline);
     }
+    const double scale = backingScale();
+    paintCustomGlyphRow(painter, info,
+                        { rowRect, cellWidth, scale, customGlyphBaseThickness(scale, metrics.lineWidth()),
+                          m_antiAliasCustomBlockGlyphs });
 
     drawImages(painter, kittyAbove, rowRect);
     drawImages(painter, others, rowRect);

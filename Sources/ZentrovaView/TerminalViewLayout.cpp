@@ -4,6 +4,7 @@
 #include "ZentrovaView/TerminalView.h"
 
 #include "Zentrova/Screen/UnicodeUtil.h"
+#include "ZentrovaView/CustomGlyphs/PowerlineGeometry.h"
 #include "Zentrova/Text/SelectionService.h"
 #include "Zentrova/Text/TerminalBidi.h"
 
@@ -55,6 +56,25 @@ bool isArabicScalar(char32_t scalar)
     return (scalar >= 0x0600 && scalar <= 0x06FF) || (scalar >= 0x0750 && scalar <= 0x077F)
         || (scalar >= 0x0870 && scalar <= 0x08FF) || (scalar >= 0xFB50 && scalar <= 0xFDFF)
         || (scalar >= 0xFE70 && scalar <= 0xFEFC);
+}
+
+// Lists the cell as an item when the view paints its glyph itself.
+bool addCustomGlyph(ViewLineInfo& info, char32_t scalar, int column, int columnWidth, const QColor& foreground)
+{
+    const auto code = std::uint32_t(scalar);
+    if (const std::vector<BlockElementRect>* rects = BlockElementMapping::rects(code)) {
+        info.blockElements.push_back({ column, columnWidth, code, *rects, foreground });
+        return true;
+    }
+    if (code >= 0x2500 && code <= 0x257F) {
+        info.boxDrawings.push_back({ column, columnWidth, code, foreground });
+        return true;
+    }
+    if (PowerlineRenderer::glyph(code)) {
+        info.powerlines.push_back({ column, columnWidth, code, foreground });
+        return true;
+    }
+    return false;
 }
 
 QString textOf(std::u32string_view scalars)
@@ -224,6 +244,11 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
             segment->append(text, runStyle, std::span(&units, 1));
             closeSegment();
         } else if (hidden) {
+            pendingText += QLatin1Char(' ');
+            pendingLengths.push_back(1);
+        } else if (m_customBlockGlyphs && scalars.size() == 1 && addCustomGlyph(info, scalars[0], visualColumn, width,
+                                                                               runStyle.foreground)) {
+            // The cell keeps its place and background in the text; the glyph is painted over it.
             pendingText += QLatin1Char(' ');
             pendingLengths.push_back(1);
         } else {

@@ -2,6 +2,7 @@
 
 #include "Zentrova/Screen/BufferLine.h"
 #include "ZentrovaView/CellStyle.h"
+#include "ZentrovaView/CustomGlyphs/CustomGlyphRenderItems.h"
 
 #include <QString>
 
@@ -51,9 +52,13 @@ struct ViewLineSegment {
     bool operator==(const ViewLineSegment&) const = default;
 };
 
-// One row laid out for drawing: its segments in visual order and the images its line carries.
+// One row laid out for drawing: its segments in visual order, the cells the view paints itself (their
+// text is a space) and the images its line carries.
 struct ViewLineInfo {
     std::vector<ViewLineSegment> segments;
+    std::vector<BlockElementRenderItem> blockElements;
+    std::vector<BoxDrawingRenderItem> boxDrawings;
+    std::vector<PowerlineRenderItem> powerlines;
     std::optional<BufferLine::Images> images;
 };
 

@@ -1,0 +1,99 @@
+#include "CustomGlyphTestSupport.h"
+#include "TerminalViewTestSupport.h"
+
+#include "ZentrovaView/CustomGlyphs/CustomGlyphRowPainter.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+namespace zentrova {
+namespace {
+
+ViewLineInfo firstRow(TerminalView& view)
+{
+    Buffer& buffer = view.terminal().buffer();
+    const int ring = buffer.yBase();
+    return view.buildAttributedString(ring, buffer.line(ring), view.terminal().cols);
+}
+
+TEST(CustomGlyphLayout, RowListsTheCellsTheViewPaintsItself)
+{
+    TerminalView view { nullptr, testFont(), TerminalOptions::Default, QSize(400, 200) };
+    view.terminal().resize(20, 5);
+    // "a▀─\u{E0B0}\u{E0B1}" with the half block in red.
+    feed(view, "a\x1b[31m\xe2\x96\x80\x1b[0m\xe2\x94\x80\xee\x82\xb0\xee\x82\xb1");
+    const ViewLineInfo info = firstRow(view);
+    ASSERT_EQ(info.blockElements.size(), 1u);
+    EXPECT_EQ(info.blockElements[0].column, 1);
+    EXPECT_EQ(info.blockElements[0].codePoint, 0x2580u);
+    EXPECT_EQ(info.blockElements[0].rects, *BlockElementMapping::rects(0x2580));
+    ASSERT_EQ(info.boxDrawings.size(), 1u);
+    EXPECT_EQ(info.boxDrawings[0].column, 2);
+    ASSERT_EQ(info.powerlines.size(), 1u);
+    EXPECT_EQ(info.powerlines[0].column, 3);
+    // The items take their cell's text colour; their cells are spaces, the outline separator stays text.
+    ASSERT_FALSE(info.segments.empty());
+    const ViewLineSegment& segment = info.segments[0];
+    EXPECT_EQ(segment.text.left(5), QString("a   ") + QChar(0xE0B1));
+    EXPECT_NE(info.blockElements[0].foregroundColor, info.boxDrawings[0].foregroundColor);
+    EXPECT_EQ(info.boxDrawings[0].foregroundColor, segment.runs.back().style.foreground);
+
+    view.setCustomBlockGlyphs(false);
+    const ViewLineInfo plain = firstRow(view);
+    EXPECT_TRUE(plain.blockElements.empty() && plain.boxDrawings.empty() && plain.powerlines.empty());
+    EXPECT_EQ(plain.segments[0].text.left(5).toStdU32String(), U"a\u2580\u2500\uE0B0\uE0B1");
+}
+
+TEST(CustomGlyphRowPainting, FractionalCellsStillJoinOnWholePixels)
+{
+    ViewLineInfo info;
+    for (int column = 0; column < 3; ++column) {
+        info.boxDrawings.push_back({ column, 1, 0x2500, Qt::white });
+        info.blockElements.push_back({ column, 1, 0x2584, *BlockElementMapping::rects(0x2584), Qt::white });
+    }
+    for (const qreal ratio : { 1.0, 2.0 }) {
+        QImage image(QSize(60, 60) * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        // Cells 7.3 units wide on a row 16.6 units tall that starts between pixels.
+        CustomGlyphRowMetrics metrics { QRectF(0.4, 0.3, 21.9, 16.6), 7.3, ratio, customGlyphBaseThickness(ratio, 1),
+                                        false };
+        ViewLineInfo boxes;
+        boxes.boxDrawings = info.boxDrawings;
+        paintCustomGlyphRow(painter, boxes, metrics);
+        metrics.rowRect.translate(0, 20);
+        ViewLineInfo blocks;
+        blocks.blockElements = info.blockElements;
+        paintCustomGlyphRow(painter, blocks, metrics);
+        painter.end();
+
+        const int cellPx = qRound(7.3 * ratio);
+        const int left = qRound(0.4 * ratio);
+        const QStringList rows = coverage(image);
+        int lineRows = 0;
+        for (const QString& row : rows.mid(0, qRound(16.9 * ratio))) {
+            if (row.contains('#')) {
+                ++lineRows;
+                EXPECT_EQ(row.mid(left, 3 * cellPx), QString(3 * cellPx, '#')) << ratio;
+                EXPECT_EQ(row.count('#'), 3 * cellPx) << ratio;
+            }
+        }
+        EXPECT_EQ(lineRows, customGlyphBaseThickness(ratio, 1)) << ratio;
+        // The lower halves: every covered row is covered across all three cells, without a gap.
+        const QString blockRow = rows[qRound(36.0 * ratio)];
+        EXPECT_EQ(blockRow.mid(left, 3 * cellPx), QString(3 * cellPx, '#')) << ratio;
+    }
+}
+
+TEST(CustomGlyphRowPainting, BaseThicknessFollowsScaleAndUnderline)
+{
+    EXPECT_EQ(customGlyphBaseThickness(1, 1), 1);
+    EXPECT_EQ(customGlyphBaseThickness(2, 1), 3); // 2 × 1 × 1.35 rounds to 3
+    EXPECT_EQ(customGlyphBaseThickness(2, 0.5), 2);
+    EXPECT_EQ(customGlyphBaseThickness(0.4, 0.2), 1);
+}
+
+} // namespace
+} // namespace zentrova
