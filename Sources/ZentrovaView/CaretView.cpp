@@ -1,6 +1,8 @@
 #include "ZentrovaView/CaretView.h"
 
 #include "Zentrova/Screen/UnicodeUtil.h"
+#include "ZentrovaView/CustomGlyphs/CustomGlyphPainter.h"
+#include "ZentrovaView/CustomGlyphs/PowerlineGeometry.h"
 #include "ZentrovaView/TerminalView.h"
 
 #include <QEasingCurve>
@@ -61,6 +63,9 @@ void CaretView::setText(const CharData& cell)
     m_attribute = cell.attribute();
     const bool hidden = m_terminal && !m_terminal->textBlinkVisible()
         && cell.attribute().style.contains(CharacterStyle::blink);
+    m_powerlineCodePoint.reset();
+    if (!hidden && PowerlineRenderer::glyph(cell.code()))
+        m_powerlineCodePoint = cell.code();
     const std::string character = m_terminal && !hidden ? m_terminal->terminal().getCharacter(cell.code()) : " ";
     m_text = QString::fromStdString(UnicodeUtil::textPresentationAdjusted(character));
     update();
@@ -167,8 +172,19 @@ void CaretView::paintEvent(QPaintEvent*)
         painter.fillRect(QRectF(0, 0, 2, bounds.height()), caretColor);
         break;
     }
-    if (isBlock(m_style))
-        drawGlyph(painter, m_terminal->effectiveCaretTextColor());
+    if (!isBlock(m_style))
+        return;
+    const QColor textColor = m_terminal->effectiveCaretTextColor();
+    if (m_powerlineCodePoint && m_terminal->customBlockGlyphs()) {
+        // The same shape the row draws, on the device-pixel grid.
+        const double scale = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1;
+        painter.scale(1 / scale, 1 / scale);
+        const auto shape = PowerlineRenderer::shape(*PowerlineRenderer::glyph(*m_powerlineCodePoint), 0, 0,
+                                                    width() * scale, height() * scale, 1, 1);
+        CustomGlyphPainter::paintPowerline(painter, shape, textColor);
+        return;
+    }
+    drawGlyph(painter, textColor);
 }
 
 void CaretView::drawGlyph(QPainter& painter, const QColor& color)

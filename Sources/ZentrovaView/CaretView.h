@@ -79,6 +79,8 @@ private:
     bool m_focused = false;
     QString m_text;
     int m_glyphColumnWidth = 1;
+    // The cell's code when it is a solid powerline separator, drawn as a shape rather than from the font.
+    std::optional<uint32_t> m_powerlineCodePoint;
     Attribute m_attribute;
     // Gives the eased opacity for a time into one fade; the clock is the main queue's, not Qt's timer.
     QVariantAnimation m_fade;

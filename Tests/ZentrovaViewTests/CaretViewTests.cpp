@@ -186,6 +186,20 @@ TEST(CaretView, BlockShowsTheCharacterUnderItInTheCaretTextColour)
     }
 }
 
+TEST(CaretView, APowerlineSeparatorUnderABlockIsDrawnAsItsShape)
+{
+    CaretFixture f;
+    f.view.setCaretViewTracksFocus(false);
+    f.view.cursorStyleChanged(f.view.terminal(), CursorStyle::steadyBlock);
+    f.feedAndPlace("\xee\x82\xb0\b");
+    const QImage image = f.grab();
+    const QRectF r = f.caret().geometry();
+    // A right-pointing triangle: its flat side fills the left edge, the right corners stay caret colour.
+    EXPECT_TRUE(near(colorAt(image, QPointF(r.left() + 1, r.center().y())), caretTextColor));
+    EXPECT_TRUE(near(colorAt(image, QPointF(r.right() - 1, r.top() + 1)), caretColor));
+    EXPECT_TRUE(near(colorAt(image, QPointF(r.right() - 1, r.bottom() - 1)), caretColor));
+}
+
 TEST(CaretView, ByDefaultTheCharacterUnderABlockTakesTheBackgroundColour)
 {
     CaretFixture f;
