@@ -194,8 +194,11 @@ TEST(CaretView, APowerlineSeparatorUnderABlockIsDrawnAsItsShape)
     f.feedAndPlace("\xee\x82\xb0\b");
     const QImage image = f.grab();
     const QRectF r = f.caret().geometry();
-    // A right-pointing triangle: its flat side fills the left edge, the right corners stay caret colour.
-    EXPECT_TRUE(near(colorAt(image, QPointF(r.left() + 1, r.center().y())), caretTextColor));
+    // A right-pointing triangle over the whole box: its flat side runs the full left edge, corner to
+    // corner, its tip reaches the right edge, the right corners stay caret colour.
+    EXPECT_TRUE(near(colorAt(image, QPointF(r.left() + 0.5, r.top() + 2)), caretTextColor));
+    EXPECT_TRUE(near(colorAt(image, QPointF(r.left() + 0.5, r.bottom() - 2)), caretTextColor));
+    EXPECT_TRUE(near(colorAt(image, QPointF(r.right() - 2, r.center().y())), caretTextColor));
     EXPECT_TRUE(near(colorAt(image, QPointF(r.right() - 1, r.top() + 1)), caretColor));
     EXPECT_TRUE(near(colorAt(image, QPointF(r.right() - 1, r.bottom() - 1)), caretColor));
 }
