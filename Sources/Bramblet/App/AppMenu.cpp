@@ -151,18 +151,20 @@ void AppDelegate::makeMenu()
     QHash<QString, QMenu*> menus;
     for (const auto& line : lines) {
         QAction* action = nullptr;
+        // "&" marks a mnemonic in a menu title; "Compare & Sync" shows its "&" as it stands.
+        const QString title = QString::fromUtf8(line.title).replace(u'&', QStringLiteral("&&"));
         if (line.menu) {
-            const QString title = QString::fromUtf8(line.menu);
-            QMenu*& menu = menus[title];
+            const QString menuTitle = QString::fromUtf8(line.menu);
+            QMenu*& menu = menus[menuTitle];
             if (!menu)
-                menu = m_menuBar->addMenu(title);
+                menu = m_menuBar->addMenu(menuTitle);
             if (!line.title) {
                 menu->addSeparator();
                 continue;
             }
-            action = menu->addAction(QString::fromUtf8(line.title));
+            action = menu->addAction(title);
         } else {
-            action = new QAction(QString::fromUtf8(line.title), window);
+            action = new QAction(title, window);
             window->addAction(action);
         }
         QList<QKeySequence> keys;
