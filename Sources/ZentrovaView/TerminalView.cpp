@@ -106,12 +106,15 @@ void TerminalView::markFullScreenForRedraw()
     queuePendingDisplay();
 }
 
-
 void TerminalView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     layoutScroller();
     processSizeChange(event->size());
+    updateScroller();
+    // What was selected may now lie elsewhere on the screen, even when the grid kept its size.
+    if (m_selection)
+        m_selection->selectNone();
     updateCursorPosition();
 }
 

@@ -96,6 +96,12 @@ public:
     QRect getOptimalFrameSize() const;
     // The terminal follows a new widget size; false when the grid keeps its size.
     bool processSizeChange(QSize newSize);
+    // Gives the terminal a grid size of its own; the program's modes, margins and pen stay as they are.
+    // Not named resize(): that would hide QWidget::resize(int, int).
+    void resizeTerminal(int cols, int rows);
+    // The font link previews are shown in: the first of a few sans-serif faces that is installed, else
+    // the system font, at 12 points.
+    static QFont tryUrlFont();
 
     // Cell styles and colours.
     // How a cell is drawn; link cells get a dashed underline in their foreground colour. The reference
@@ -161,6 +167,8 @@ public:
     bool userScrolling() const { return m_userScrolling; }
     // Bytes typed by the user, on their way to the host.
     void send(std::span<const uint8_t> data);
+    // The left or right arrow key, exchanged on a right-to-left row when the program asked for it.
+    void sendHorizontalKey(bool left);
 
     // Feeding and redraw pacing.
     // Output for the terminal: parsed, then drawn at once when the user typed within the last 150 ms,
