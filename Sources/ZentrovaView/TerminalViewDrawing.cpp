@@ -151,9 +151,13 @@ void TerminalView::drawRow(QPainter& painter, int row, const BufferLine& line, c
             drawRun(painter, segment, run, baseline);
     }
     const double scale = backingScale();
+    const BufferLine::RenderLineMode mode = line.renderMode();
+    const bool doubledHeight = mode == BufferLine::RenderLineMode::doubledTop
+        || mode == BufferLine::RenderLineMode::doubledDown;
     paintCustomGlyphRow(painter, info,
                         { rowRect, cellWidth, scale, customGlyphBaseThickness(scale, metrics.lineWidth()),
-                          m_antiAliasCustomBlockGlyphs });
+                          m_antiAliasCustomBlockGlyphs, mode == BufferLine::RenderLineMode::single ? 1 : 0.5,
+                          doubledHeight ? 0.5 : 1 });
 
     drawImages(painter, kittyAbove, rowRect);
     drawImages(painter, others, rowRect);

@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace zentrova {
@@ -160,6 +161,32 @@ TEST(CustomGlyphImageCache, OneEntryPerGlyphAndSizeWithItsColoursTintedFromIt)
 
     EXPECT_TRUE(cache.image({ 'A', 8, 16, 1, 1, false }, Qt::red).isNull());
     EXPECT_TRUE(cache.image({ 0x2500, 0, 16, 1, 1, false }, Qt::red).isNull());
+}
+
+// A double-width row doubles its cells, but the powerline seam beside a separator's flat side stays
+// one device pixel wide: the row snaps the shape to half of its own units.
+TEST(CustomGlyphRowPainting, PowerlineSeamOnADoubleWidthRowIsOneDevicePixel)
+{
+    TerminalView view { nullptr, testFont(), TerminalOptions::Default, QSize(400, 200) };
+    view.terminal().resize(10, 3);
+    view.setNativeBackgroundColor(Qt::black);
+    view.setNativeForegroundColor(Qt::white);
+    // " \u{E0B0}" on a double-width row.
+    feed(view, "\x1b#6 \xee\x82\xb0");
+    const double ratio = view.devicePixelRatioF();
+    QImage image((QSizeF(view.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    view.drawTerminalContents(QRectF(view.rect()), painter, view.terminal().buffer().yDisp());
+    painter.end();
+
+    // Column 1 starts at twice the cell's pixel width; the seam lies just left of it, mid-row.
+    const int flatSide = 2 * int(std::lround(view.cellDimension()->width() * ratio));
+    const int y = int(view.cellDimension()->height() * ratio / 2);
+    EXPECT_EQ(image.pixelColor(flatSide, y), QColor(Qt::white)) << "the separator";
+    EXPECT_EQ(image.pixelColor(flatSide - 1, y), QColor(Qt::white)) << "the seam";
+    EXPECT_EQ(image.pixelColor(flatSide - 2, y), QColor(Qt::black)) << "the blank cell before it";
 }
 
 TEST(CustomGlyphRowPainting, BaseThicknessFollowsScaleAndUnderline)

@@ -48,7 +48,8 @@ void paintCustomGlyphRow(QPainter& painter, const ViewLineInfo& info, const Cust
             CustomGlyphPainter::paintPowerline(painter,
                                                PowerlineRenderer::shape(*glyph, at.x(), at.y(),
                                                                         at.x() + cellPx * item.columnWidth,
-                                                                        at.y() + heightPx, 1, 1),
+                                                                        at.y() + heightPx, metrics.powerlineGridX,
+                                                                        metrics.powerlineGridY),
                                                item.foregroundColor);
         }
     }
