@@ -1,6 +1,7 @@
 #include "TerminalViewTestSupport.h"
 
 #include "Support/ManualMainQueue.h"
+#include "ZentrovaView/CaretView.h"
 
 #include <gtest/gtest.h>
 
@@ -157,6 +158,20 @@ TEST(TerminalViewDisplay, PageKeysScrollTheNormalScreenAndReachTheProgramOnTheAl
     f.host.calls.clear();
     f.view.feed("redraw");
     EXPECT_EQ(f.redraws(), 1u);
+}
+
+// Scrolling output moves the caret with the redraw that shows the new rows, not line by line.
+TEST(TerminalViewDisplay, TheCaretFollowsScrollingOutputWithTheRedraw)
+{
+    PacingFixture f;
+    const QRect before = f.view.caretView()->geometry();
+    std::string lines;
+    for (int i = 0; i < 20; i++)
+        lines += "line\r\n";
+    f.view.feed(lines + "ab");
+    EXPECT_EQ(f.view.caretView()->geometry(), before) << "nothing is drawn yet";
+    f.queue.advance(17ms);
+    EXPECT_EQ(f.view.caretView()->geometry(), f.view.cellGeometry().cellRect(2, 5).toAlignedRect());
 }
 
 // Another thread asking for a redraw gets one, drawn later on the main thread, however often it asks.
