@@ -44,7 +44,7 @@ class TerminalViewDelegate;
 //
 // Split by concern: construction and settings (TerminalView.cpp), fonts and cell geometry
 // (TerminalViewFonts.cpp), cell styles and colours (TerminalViewColors.cpp), the scroll bar and
-// scrolling (TerminalViewScrolling.cpp), the bell and bitmap images (TerminalViewBell.cpp,
+// scrolling (TerminalViewScrolling.cpp), the user's bytes (TerminalViewSending.cpp), the bell and bitmap images (TerminalViewBell.cpp,
 // TerminalViewImages.cpp), the terminal's delegate calls (TerminalViewEvents.cpp), row layout
 // (TerminalViewLayout.cpp), drawing (TerminalViewDrawing.cpp, TerminalViewDecorations.cpp) and the caret
 // (TerminalViewCaret.cpp, CaretView.cpp), focus (TerminalViewFocus.cpp).
@@ -96,8 +96,8 @@ public:
     QRect getOptimalFrameSize() const;
     // The terminal follows a new widget size; false when the grid keeps its size.
     bool processSizeChange(QSize newSize);
-    // Gives the terminal a grid size of its own; the program's modes, margins and pen stay as they are.
-    // Not named resize(): that would hide QWidget::resize(int, int).
+    // Gives the terminal a grid size of its own. No soft reset follows: the program's modes and pen stay
+    // as they are. Not named resize(): that would hide QWidget::resize(int, int).
     void resizeTerminal(int cols, int rows);
     // The font link previews are shown in: the first of a few sans-serif faces that is installed, else
     // the system font, at 12 points.
