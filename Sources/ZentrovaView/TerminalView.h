@@ -44,10 +44,11 @@ class TerminalViewDelegate;
 //
 // Split by concern: construction and settings (TerminalView.cpp), fonts and cell geometry
 // (TerminalViewFonts.cpp), cell styles and colours (TerminalViewColors.cpp), the scroll bar and
-// scrolling (TerminalViewScrolling.cpp), the user's bytes (TerminalViewSending.cpp), the bell and bitmap images (TerminalViewBell.cpp,
-// TerminalViewImages.cpp), the terminal's delegate calls (TerminalViewEvents.cpp), row layout
-// (TerminalViewLayout.cpp), drawing (TerminalViewDrawing.cpp, TerminalViewDecorations.cpp) and the caret
-// (TerminalViewCaret.cpp, CaretView.cpp), focus (TerminalViewFocus.cpp).
+// scrolling (TerminalViewScrolling.cpp), the user's bytes (TerminalViewSending.cpp), the bell and bitmap
+// images (TerminalViewBell.cpp, TerminalViewImages.cpp), the terminal's delegate calls
+// (TerminalViewEvents.cpp), row layout (TerminalViewLayout.cpp), drawing (TerminalViewDrawing.cpp,
+// TerminalViewDecorations.cpp) and the caret (TerminalViewCaret.cpp, CaretView.cpp), focus
+// (TerminalViewFocus.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 
