@@ -38,6 +38,7 @@ namespace zentrova {
 
 class AppleImage;
 class CaretView;
+class KittyPlaceholderImages;
 class SelectionService;
 class TerminalProgressBarView;
 class TerminalViewDelegate;
@@ -347,7 +348,11 @@ private:
     // The raw faces and the font identity follow a new font set.
     void fontSetChanged();
     bool linkHighlighted(const CharData& cell) const;
-    void drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect);
+    void drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect,
+                 KittyPlaceholderImages& placeholderImages);
+    // Each placeholder cell shows its piece of its virtual placement's image, aspect-fitted.
+    void drawPlaceholderImages(QPainter& painter, const std::vector<KittyPlaceholderCell>& cells, const QRectF& rowRect,
+                               KittyPlaceholderImages& placeholderImages);
     void drawRun(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline);
     // Underline and strike-through for the cells of one run.
     void drawRunAttributes(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline);
