@@ -4,7 +4,9 @@
 #include "Bramblet/Remote/S3BrowserPane.h"
 #include "Bramblet/Remote/TrueNASBrowserPane.h"
 #include "Bramblet/Settings/SegmentedControl.h"
+#include "Bramblet/Theme/ApplicationAppearance.h"
 #include "Bramblet/Theme/ColorView.h"
+#include "Bramblet/Theme/ImageView.h"
 #include "Bramblet/Theme/StackView.h"
 #include "Bramblet/Theme/Theme.h"
 
@@ -23,6 +25,7 @@ namespace {
 const QString generalID = QStringLiteral("general");
 const QStringList appearanceChoices = { QStringLiteral("System"), QStringLiteral("Light"), QStringLiteral("Dark") };
 
+constexpr QSize toolbarSymbolSize(24, 24);
 constexpr QSize generalSize(560, 100);
 constexpr QSize browserSize(760, 480);
 constexpr QSize sambaSize(560, 120);
@@ -85,6 +88,10 @@ SettingsWindowController::SettingsWindowController(const QString& appearanceChoi
                                    &SettingsWindowController::selectSamba) })
         items->addAction(item);
     m_window->addToolBar(Qt::TopToolBarArea, m_toolbar);
+    m_toolbar->setIconSize(toolbarSymbolSize);
+    tintItems();
+    connect(&ApplicationAppearance::shared(), &ApplicationAppearance::effectiveAppearanceChanged, this,
+            &SettingsWindowController::tintItems);
 
     auto* hostLayout = new QVBoxLayout(m_host);
     hostLayout->setContentsMargins(0, 0, 0, 0);
@@ -106,14 +113,25 @@ QStringList SettingsWindowController::itemIdentifiers()
 QAction* SettingsWindowController::addItem(const QString& identifier, const QString& label, const QString& symbol,
                                            void (SettingsWindowController::*action)())
 {
-    QAction* item = m_toolbar->addAction(Theme::systemSymbol(symbol), label);
+    QAction* item = m_toolbar->addAction(label);
     item->setData(identifier);
+    item->setProperty("symbol", symbol);
     item->setCheckable(true);
     item->setToolTip(label);
     if (QWidget* button = m_toolbar->widgetForAction(item))
         button->setAccessibleName(label);
     connect(item, &QAction::triggered, this, action);
     return item;
+}
+
+void SettingsWindowController::tintItems()
+{
+    // Symbols are templates: drawn as they come they stay dark on a dark toolbar.
+    const QColor color = Theme::systemColor(Theme::SystemColor::label).resolved();
+    for (QAction* item : m_toolbar->actions()) {
+        const QIcon symbol = Theme::systemSymbol(item->property("symbol").toString());
+        item->setIcon(QIcon(ImageView::tinted(symbol, toolbarSymbolSize, m_window->devicePixelRatioF(), color)));
+    }
 }
 
 QString SettingsWindowController::selectedItemIdentifier() const

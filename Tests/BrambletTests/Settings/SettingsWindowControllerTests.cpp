@@ -3,6 +3,7 @@
 #include "Bramblet/Remote/S3BrowserPane.h"
 #include "Bramblet/Remote/TrueNASBrowserPane.h"
 #include "Bramblet/Settings/SegmentedControl.h"
+#include "Bramblet/Theme/ApplicationAppearance.h"
 #include "Bramblet/Theme/ColorView.h"
 #include "BrambletCore/Remote/S3Connection.h"
 #include "Workspace/FakeDialogs.h"
@@ -169,6 +170,32 @@ TEST_F(SettingsWindowTest, PanesOutliveOrFollowTheirViews)
         EXPECT_FALSE(view->parent()) << "the pane's view waits for a window to borrow it";
     }
     EXPECT_FALSE(view) << "a view nobody borrowed goes with its pane";
+}
+
+TEST_F(SettingsWindowTest, ToolbarSymbolsFollowTheAppearance)
+{
+    const auto settings = make();
+    const QAction* general = settings->toolbar()->actions().first();
+    // The lightness of the symbol's ink: every opaque pixel has the tint colour.
+    const auto ink = [general] {
+        const QImage image = general->icon().pixmap(24, 24).toImage();
+        int lightness = 255;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (pixel.alpha() > 200)
+                    lightness = std::min(lightness, pixel.lightness());
+            }
+        }
+        return lightness;
+    };
+    ApplicationAppearance::shared().setAppearance(Appearance::light);
+    const int light = ink();
+    ApplicationAppearance::shared().setAppearance(Appearance::dark);
+    const int dark = ink();
+    ApplicationAppearance::shared().setAppearance(std::nullopt);
+    EXPECT_LT(light, 100) << "dark ink on a light toolbar";
+    EXPECT_GT(dark, 150) << "light ink on a dark toolbar";
 }
 
 } // namespace
