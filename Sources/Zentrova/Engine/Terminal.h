@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Zentrova/Engine/InternedCharacters.h"
+#include "Zentrova/Engine/JoinedCodes.h"
 #include "Zentrova/Engine/KittyKeyboardFlags.h"
 #include "Zentrova/Engine/LinkLookupLocation.h"
 #include "Zentrova/Engine/LinkLookupMode.h"
@@ -664,9 +665,7 @@ private:
     LogSink m_logSink;
 
     InternedCharacters m_interned;
-    // (cell code << 32 | scalar) -> the code of the two joined (0: they are not one character);
-    // (0 << 32 | scalar) -> the code of a lone scalar beyond the basic plane.
-    std::unordered_map<uint64_t, uint32_t> m_joinedCodes;
+    JoinedCodes m_joinedCodes;
     PayloadCodes m_payloadCodes;
     ReadingBuffer m_readingBuffer;
     std::shared_ptr<BufferLine> m_blankLine;
