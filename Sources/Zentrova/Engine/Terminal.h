@@ -161,9 +161,23 @@ public:
     // Clears every selection that crosses the rectangle whose columns a margin-bound scroll moved.
     void selectionsInvalidateForColumnRestrictedScroll(int top, int bottom, int left, int right);
 
-    // Dirty rows, in screen rows and in scroll-invariant rows (yDisp + screen row).
-    void updateRange(int y, bool scrolling = false);
-    void updateRange(Buffer& buffer, int y, bool scrolling = false);
+    // Dirty rows, in screen rows and in scroll-invariant rows (yDisp + screen row). Inline: every
+    // print, cursor move and erase notes its row.
+    void updateRange(int y, bool scrolling = false) { updateRange(*m_buffer, y, scrolling); }
+    void updateRange(Buffer& buffer, int y, bool scrolling = false)
+    {
+        if (!scrolling) {
+            const int invariant = y + buffer.yDisp();
+            if (invariant >= 0) {
+                scrollInvariantRefreshStart = std::min(scrollInvariantRefreshStart, invariant);
+                scrollInvariantRefreshEnd = std::max(scrollInvariantRefreshEnd, invariant);
+            }
+        }
+        if (y >= 0) {
+            refreshStart = std::min(refreshStart, y);
+            refreshEnd = std::max(refreshEnd, y);
+        }
+    }
     void updateFullScreen();
     void refresh(int startRow, int endRow);
     std::optional<std::pair<int, int>> getUpdateRange() const;
