@@ -59,10 +59,10 @@ struct KittyKeyEvent {
     KittyKeyboardModifiers modifiers;
     KittyKeyboardEventType eventType = KittyKeyboardEventType::press;
     // The text the key produced, UTF-8.
-    std::optional<std::string> text;
-    std::optional<char32_t> shiftedKey;
+    std::optional<std::string> text = std::nullopt;
+    std::optional<char32_t> shiftedKey = std::nullopt;
     // The key's character on the standard US layout, given only when it differs from `key`.
-    std::optional<char32_t> baseLayoutKey;
+    std::optional<char32_t> baseLayoutKey = std::nullopt;
     // An input method is composing.
     bool composing = false;
 };

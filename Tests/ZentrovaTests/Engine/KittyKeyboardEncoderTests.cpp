@@ -1,5 +1,7 @@
 #include "Zentrova/Engine/KittyKeyboardEncoder.h"
 
+#include "Support/VisibleBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -34,18 +36,7 @@ KittyKey fn(Key key) { return KittyKey::functional(key); }
 
 std::string visible(const std::optional<std::string>& bytes)
 {
-    if (!bytes)
-        return "<nothing>";
-    std::string out;
-    for (const unsigned char c : *bytes) {
-        if (c == 0x1B)
-            out += "ESC ";
-        else if (c < 32 || c == 127)
-            out += "\\x" + std::to_string(c) + " ";
-        else
-            out += char(c);
-    }
-    return out;
+    return bytes ? visibleBytes(*bytes) : "<nothing>";
 }
 
 TEST(KittyKeyboardEncoder, EncodesKeyEvents)
