@@ -50,7 +50,8 @@ class TerminalViewDelegate;
 // scrolling (TerminalViewScrolling.cpp), the bell and bitmap images (TerminalViewBell.cpp,
 // TerminalViewImages.cpp), the terminal's delegate calls (TerminalViewEvents.cpp), row layout
 // (TerminalViewLayout.cpp), drawing (TerminalViewDrawing.cpp, TerminalViewDecorations.cpp) and the caret
-// (TerminalViewCaret.cpp, CaretView.cpp), focus (TerminalViewFocus.cpp).
+// (TerminalViewCaret.cpp, CaretView.cpp), focus (TerminalViewFocus.cpp), keyboard and text input
+// (TerminalViewKeyboard.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 

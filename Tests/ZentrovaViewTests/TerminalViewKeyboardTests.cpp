@@ -115,6 +115,7 @@ TEST_F(TerminalViewKeyboard, LegacyKeysSendXtermSequences)
         { "keypad digit", "", { Qt::Key_1, keypad, "1" }, "1" },
         { "keypad digit under application keypad", "\x1b=", { Qt::Key_1, keypad, "1" }, "\x1bOq" },
         { "keypad enter under application keypad", "\x1b=", { Qt::Key_Enter, keypad, "\r" }, "\x1bOM" },
+        { "keypad end with Num Lock off", "", { Qt::Key_End, keypad }, "\x1b[F" },
         { "super-a is the window's", "", { Qt::Key_A, super, "a" }, "" },
     };
     for (const Case& c : cases) {
@@ -185,6 +186,7 @@ TEST_F(TerminalViewKeyboard, KeyboardProtocolKeyCodes)
     EXPECT_EQ(type({ Qt::Key_A, ctrl | shift, "\x01", keyCodeA }), visible("\x1b[97:65;6u"));
     EXPECT_EQ(type({ Qt::Key_X, alt, "x" }), visible("\x1b[120;3u"));
     EXPECT_EQ(type({ Qt::Key_1, keypad, "1" }), visible("\x1b[57400u"));
+    EXPECT_EQ(type({ Qt::Key_End, keypad }), visible("\x1b[57424u"));
     EXPECT_EQ(type({ Qt::Key_A, none, "a", keyCodeA }), "a");
     EXPECT_EQ(type({ Qt::Key_Eacute, none, "\u00e9" }), visible("\xc3\xa9"));
 
@@ -256,6 +258,17 @@ TEST_F(TerminalViewKeyboard, ClaimsCtrlAndAltKeysFromTheWindowShortcuts)
         QCoreApplication::sendEvent(&view, &event);
         EXPECT_EQ(event.isAccepted(), c.claimed) << c.key.key << " " << c.key.modifiers.toInt();
     }
+}
+
+TEST_F(TerminalViewKeyboard, TabGoesToTheChildNotToTheNextWidget)
+{
+    QWidget window;
+    view.setParent(&window);
+    QWidget next(&window);
+    next.setFocusPolicy(Qt::StrongFocus);
+    EXPECT_EQ(type({ Qt::Key_Tab, none, "\t" }), visible("\t"));
+    EXPECT_EQ(type({ Qt::Key_Backtab, shift }), visible("\x1b[Z"));
+    view.setParent(nullptr);
 }
 
 TEST_F(TerminalViewKeyboard, ControlMappingOfOneCharacter)
