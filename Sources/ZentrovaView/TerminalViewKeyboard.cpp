@@ -409,8 +409,8 @@ void TerminalView::doCommand(EditingCommand command)
         break;
     case EditingCommand::moveUp: cursorKey(Sequences::moveUpApp, Sequences::moveUpNormal); break;
     case EditingCommand::moveDown: cursorKey(Sequences::moveDownApp, Sequences::moveDownNormal); break;
-    case EditingCommand::moveLeft: cursorKey(Sequences::moveLeftApp, Sequences::moveLeftNormal); break;
-    case EditingCommand::moveRight: cursorKey(Sequences::moveRightApp, Sequences::moveRightNormal); break;
+    case EditingCommand::moveLeft: sendHorizontalKey(true); break;
+    case EditingCommand::moveRight: sendHorizontalKey(false); break;
     case EditingCommand::insertTab: send(Sequences::cmdTab()); break;
     case EditingCommand::insertBacktab: send(Sequences::cmdBackTab()); break;
     case EditingCommand::moveToBeginningOfLine: cursorKey(Sequences::moveHomeApp, Sequences::moveHomeNormal); break;
