@@ -18,6 +18,8 @@ TerminalView::TerminalView(QWidget* parent, const std::optional<QFont>& font, co
     , m_startupOptions(options)
 {
     setFocusPolicy(Qt::StrongFocus);
+    // Input methods compose into the view (preedit and commit events).
+    setAttribute(Qt::WA_InputMethodEnabled);
     if (!initialSize.isEmpty())
         resize(initialSize);
     setup(initialSize);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Zentrova/Engine/KittyKeyEvent.h"
 #include "Zentrova/Engine/Terminal.h"
 #include "Zentrova/Engine/TerminalDelegate.h"
 #include "Zentrova/Screen/BellStyle.h"
@@ -9,12 +10,14 @@
 #include "ZentrovaView/AccessibilityService.h"
 #include "ZentrovaView/CellGeometry.h"
 #include "ZentrovaView/CellStyle.h"
+#include "ZentrovaView/EditingCommand.h"
 #include "ZentrovaView/FontSet.h"
 #include "ZentrovaView/GlyphSlotFit.h"
 #include "ZentrovaView/Gpu/MetalRendererRecoveryReport.h"
 #include "ZentrovaView/MotionPreference.h"
 #include "ZentrovaView/QtMainQueue.h"
 #include "ZentrovaView/TerminalDebugView.h"
+#include "ZentrovaView/TerminalKeyEvent.h"
 #include "ZentrovaView/TerminalViewSettings.h"
 #include "ZentrovaView/ViewLineInfo.h"
 
@@ -53,7 +56,8 @@ class TerminalViewDelegate;
 // (TerminalViewEvents.cpp), row layout (TerminalViewLayout.cpp), drawing (TerminalViewDrawing.cpp,
 // TerminalViewDecorations.cpp) and the caret (TerminalViewCaret.cpp, CaretView.cpp), focus
 // (TerminalViewFocus.cpp), blinking text (TerminalViewBlink.cpp), progress reports
-// (TerminalViewProgress.cpp) and window reports (TerminalViewWindowReports.cpp).
+// (TerminalViewProgress.cpp), window reports (TerminalViewWindowReports.cpp), keyboard and text input
+// (TerminalViewKeyboard.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 
@@ -286,6 +290,24 @@ public:
     // The default colours become the desktop's text colours.
     void configureNativeColors();
 
+    // Keyboard and text input (TerminalViewKeyboard.cpp).
+    // Typed or committed text; a paste goes between the bracketed-paste markers when the program asked
+    // for them, without any ESC or C1 control that could end the paste early.
+    void insertText(const QString& text, bool isPaste = false);
+    // An input method's uncommitted text; empty text drops it.
+    void setMarkedText(const QString& text);
+    void unmarkText();
+    bool hasMarkedText() const { return !m_markedText.isEmpty(); }
+    const QString& markedText() const { return m_markedText; }
+    void doCommand(EditingCommand command);
+    // The keyboard-protocol event of a text key; none when the key types no character.
+    std::optional<KittyKeyEvent> kittyTextEvent(const TerminalKeyEvent& event, KittyKeyboardEventType eventType,
+                                                const std::optional<QString>& text) const;
+    // Encodes the event for the active screen's keyboard state and sends it; false when nothing was sent.
+    bool sendKittyEvent(const KittyKeyEvent& event);
+    // The control byte of a one-byte text ("a" gives 1, "6" gives 30); empty for anything else.
+    static std::vector<uint8_t> applyControlToEventCharacters(const QString& characters);
+
     // TerminalDelegate.
     void showCursor(Terminal& source) override;
     void hideCursor(Terminal& source) override;
@@ -317,6 +339,12 @@ public:
                      const ImageSizeRequest& height, bool preserveAspectRatio) override;
 
 protected:
+    // Keyboard and text input (TerminalViewKeyboard.cpp).
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -329,6 +357,26 @@ protected:
                              bool preserveAspectRatio);
 
 private:
+    // Keyboard and text input (TerminalViewKeyboard.cpp).
+    // A key handed to the key bindings while the program takes keyboard-protocol events, kept so that
+    // the text or command it gives is encoded with its modifiers.
+    struct PendingKittyKeyEvent {
+        TerminalKeyEvent event;
+        KittyKeyboardEventType eventType;
+    };
+    void keyDown(const TerminalKeyEvent& event);
+    void keyUp(const TerminalKeyEvent& event);
+    // A modifier key went down or up.
+    void flagsChanged(const TerminalKeyEvent& event, bool pressed);
+    // What the platform's text system would do with a key: an editing command or the key's text.
+    void interpretKeyEvent(const TerminalKeyEvent& event);
+    bool sendFunctionalKey(KittyFunctionalKey key, const TerminalKeyEvent& event, KittyKeyboardEventType eventType);
+    KittyKeyboardModifiers kittyModifiers(const TerminalKeyEvent& event, bool optionIsAlt) const;
+    void toggleOptionAsMetaKey() { m_optionAsMetaKey = !m_optionAsMetaKey; }
+    std::optional<PendingKittyKeyEvent> m_pendingKittyKeyEvent;
+    bool m_kittyIsComposing = false;
+    QString m_markedText;
+
     void setup(QSize initialSize);
     void setupOptions(double width, double height);
     void resetFont();
