@@ -47,7 +47,8 @@ class TerminalViewDelegate;
 // scrolling (TerminalViewScrolling.cpp), the bell and bitmap images (TerminalViewBell.cpp,
 // TerminalViewImages.cpp), the terminal's delegate calls (TerminalViewEvents.cpp), row layout
 // (TerminalViewLayout.cpp), drawing (TerminalViewDrawing.cpp, TerminalViewDecorations.cpp) and the caret
-// (TerminalViewCaret.cpp, CaretView.cpp), focus (TerminalViewFocus.cpp).
+// (TerminalViewCaret.cpp, CaretView.cpp), focus (TerminalViewFocus.cpp), the Edit commands
+// (TerminalViewClipboard.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 
@@ -161,6 +162,14 @@ public:
     bool userScrolling() const { return m_userScrolling; }
     // Bytes typed by the user, on their way to the host.
     void send(std::span<const uint8_t> data);
+
+    // Edit commands (TerminalViewClipboard.cpp).
+    // The selected text to the clipboard; empty text without a selection.
+    void copy();
+    // The clipboard's text to the child as a paste, between the bracketed-paste markers when the
+    // child asked for them.
+    void paste();
+    void selectAll();
 
     // Feeding and redraw pacing.
     // Output for the terminal: parsed, then drawn at once when the user typed within the last 150 ms,
