@@ -93,6 +93,13 @@ protected:
         ASSERT_TRUE(view.running());
     }
 
+    // An interactive shell that has shown its prompt, so what is typed next follows the prompt.
+    void startPromptingShell()
+    {
+        startShell();
+        ASSERT_TRUE(waitForScreen("$ ")) << screenText(view);
+    }
+
     bool waitForScreen(const std::string& text)
     {
         return QTest::qWaitFor([&] { return screenText(view).find(text) != std::string::npos; }, 10000);
@@ -104,7 +111,7 @@ protected:
 
 TEST_F(LocalProcessTerminalViewTest, TypedCommandRunsInTheShellAndItsOutputIsShown)
 {
-    startShell();
+    startPromptingShell();
     sendText(view, "echo hi\r");
     EXPECT_TRUE(waitForScreen("\nhi\n")) << screenText(view);
 }
@@ -130,7 +137,7 @@ TEST_F(LocalProcessTerminalViewTest, NothingTouchesAPseudoTerminalBeforeTheStart
 
 TEST_F(LocalProcessTerminalViewTest, AResizeReachesThePseudoTerminalBeforeTheHostHearsOfIt)
 {
-    startShell();
+    startPromptingShell();
     view.resize(420, 260);
     const int cols = view.terminal().cols;
     const int rows = view.terminal().rows;
