@@ -7,6 +7,7 @@
 #include "Bramblet/Theme/Theme.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/ScreenClamp.h"
+#include "Bramblet/Workspace/SyncPlanProgress.h"
 #include "Bramblet/Workspace/TerminalPaneController.h"
 #include "Bramblet/Workspace/TerminalSession.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
@@ -84,6 +85,8 @@ WorkspaceController::WorkspaceController(const std::optional<QString>& initialLe
 
 WorkspaceController::~WorkspaceController()
 {
+    // Running plans are cancelled before the sync service, which waits for its work, goes.
+    qDeleteAll(findChildren<SyncPlanProgress*>(Qt::FindDirectChildrenOnly));
     // The window holds the sidebar's and the inspector's views; it goes before their controllers.
     delete m_window;
 }
