@@ -57,7 +57,7 @@ class TerminalViewDelegate;
 // TerminalViewDecorations.cpp) and the caret (TerminalViewCaret.cpp, CaretView.cpp), focus
 // (TerminalViewFocus.cpp), blinking text (TerminalViewBlink.cpp), progress reports
 // (TerminalViewProgress.cpp), window reports (TerminalViewWindowReports.cpp), keyboard and text input
-// (TerminalViewKeyboard.cpp).
+// (TerminalViewKeyboard.cpp) and the Edit commands (TerminalViewClipboard.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 
@@ -179,6 +179,14 @@ public:
     void send(std::span<const uint8_t> data);
     // The left or right arrow key, exchanged on a right-to-left row when the program asked for it.
     void sendHorizontalKey(bool left);
+
+    // Edit commands (TerminalViewClipboard.cpp).
+    // The selected text to the clipboard; empty text without a selection.
+    void copy();
+    // The clipboard's text to the child as a paste, between the bracketed-paste markers when the
+    // child asked for them.
+    void paste();
+    void selectAll();
 
     // Feeding and redraw pacing.
     // Output for the terminal: parsed, then drawn at once when the user typed within the last 150 ms,

@@ -11,6 +11,10 @@
 class QAction;
 class QMenuBar;
 
+namespace zentrova {
+class TerminalView;
+}
+
 namespace bramblet {
 
 class DialogPresenter;
@@ -70,8 +74,9 @@ public:
     // Quits when the rules allow it.
     void terminate();
 
-    // Edit routing: a focused text field or text editor gets the command; otherwise copy, paste
-    // and select all act on the files of the active pane. Undo and cut reach text only.
+    // Edit routing: a focused terminal view of either side, else a focused text field or text
+    // editor gets the command; otherwise copy, paste and select all act on the files of the active
+    // pane. Undo and cut reach text only.
     void copy();
     void paste();
     void selectAll();
@@ -93,6 +98,7 @@ private:
     // Enables Undo and Cut from what the focused text field offers.
     void updateTextEditItems();
     void showAbout();
+    zentrova::TerminalView* focusedTerminal() const;
 
     WorkspaceDefaults& m_defaults;
     DialogPresenter& m_dialogs;

@@ -3,6 +3,7 @@
 #include "Bramblet/Pane/PaneController.h"
 #include "Bramblet/Workspace/WorkspaceController.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
+#include "ZentrovaView/TerminalView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,8 +33,8 @@ struct MenuLine {
     bool applicationWide = false;
 };
 
-// Runs `edit` on the focused text field or editor; false when the focus is in none. (A focused
-// terminal view will be asked before the files once the sides show terminals.)
+// Runs `edit` on the focused text field or editor; false when the focus is in none. A focused
+// terminal view is asked before it.
 template <typename Edit>
 bool editFocusedText(Edit edit)
 {
@@ -199,21 +200,32 @@ void AppDelegate::updateTextEditItems()
     m_cutAction->setEnabled(state.canCut);
 }
 
+zentrova::TerminalView* AppDelegate::focusedTerminal() const
+{
+    return m_workspace ? m_workspace->focusedTerminal() : nullptr;
+}
+
 void AppDelegate::copy()
 {
-    if (!editFocusedText([](auto* text) { text->copy(); }) && m_workspace)
+    if (auto* terminal = focusedTerminal())
+        terminal->copy();
+    else if (!editFocusedText([](auto* text) { text->copy(); }) && m_workspace)
         m_workspace->copyFiles();
 }
 
 void AppDelegate::paste()
 {
-    if (!editFocusedText([](auto* text) { text->paste(); }) && m_workspace)
+    if (auto* terminal = focusedTerminal())
+        terminal->paste();
+    else if (!editFocusedText([](auto* text) { text->paste(); }) && m_workspace)
         m_workspace->pasteFiles();
 }
 
 void AppDelegate::selectAll()
 {
-    if (!editFocusedText([](auto* text) { text->selectAll(); }) && m_workspace)
+    if (auto* terminal = focusedTerminal())
+        terminal->selectAll();
+    else if (!editFocusedText([](auto* text) { text->selectAll(); }) && m_workspace)
         m_workspace->selectAllFiles();
 }
 

@@ -27,6 +27,12 @@ void ThemedLabel::setFullText(const QString& text)
     updateGeometry();
 }
 
+void ThemedLabel::setColor(const AdaptiveColor& color)
+{
+    m_color = color;
+    applyColor();
+}
+
 void ThemedLabel::setMaximumLines(int lines)
 {
     m_maximumLines = qMax(1, lines);

@@ -21,6 +21,7 @@ public:
     void setFullText(const QString& text);
 
     const AdaptiveColor& color() const { return m_color; }
+    void setColor(const AdaptiveColor& color);
 
     int maximumLines() const { return m_maximumLines; }
     void setMaximumLines(int lines);

@@ -67,8 +67,12 @@ void WorkspaceController::refreshChrome()
     m_inspector->update(selected, path);
     m_statusLabel->setFullText(
         QStringLiteral("%1  \u00b7  %2 selected").arg(path, QLocale().toString(selected.size())));
+    // Typing in a terminal must not leave file commands armed for the selection behind it.
+    const bool terminalFocused = activeContent()->focusedTerminal() != nullptr;
     for (int index = 0; index < 3; ++index)
-        m_selectionButtons[index]->setEnabled(!selected.isEmpty());
+        m_selectionButtons[index]->setEnabled(!selected.isEmpty() && !terminalFocused);
+    for (auto* side : { m_leftContent, m_rightContent })
+        side->updateTabStrip();
     updateStackButton();
     updateToolbarToggleAppearance();
     setFilterText(m_filter, pane->activeTab().filter);

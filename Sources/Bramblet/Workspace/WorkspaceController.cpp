@@ -5,9 +5,11 @@
 #include "Bramblet/Pane/PaneController.h"
 #include "Bramblet/Sidebar/SidebarController.h"
 #include "Bramblet/Theme/Theme.h"
+#include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/ScreenClamp.h"
 #include "Bramblet/Workspace/SyncPlanProgress.h"
 #include "Bramblet/Workspace/TerminalPaneController.h"
+#include "Bramblet/Workspace/TerminalSession.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 #include "BrambletCore/Files/FileService.h"
 #include "BrambletCore/Sync/SyncService.h"
@@ -40,6 +42,8 @@ WorkspaceController::WorkspaceController(const std::optional<QString>& initialLe
     m_right = new PaneController(initialRight.value_or(home), PaneMode::list);
     m_leftContent = new TerminalPaneController(m_left);
     m_rightContent = new TerminalPaneController(m_right);
+    for (auto* side : { m_leftContent, m_rightContent })
+        side->setDialogs(&m_dialogs);
 
     m_window = new WorkspaceWindow;
     m_window->resize(1440, 900);
@@ -115,8 +119,35 @@ void WorkspaceController::windowWillClose()
 
 bool WorkspaceController::confirmTerminalExit()
 {
-    // The sides hold no terminal sessions yet, so there is never a running shell to ask about.
+    const auto running = [this] {
+        QList<TerminalSession*> sessions;
+        for (auto* side : { m_leftContent, m_rightContent }) {
+            for (const auto& session : side->sessions()) {
+                if (session->running())
+                    sessions.append(session.get());
+            }
+        }
+        return sessions;
+    };
+    if (running().isEmpty())
+        return true;
+    DialogRequest request;
+    request.message = QStringLiteral("Close Bramblet and its terminals?");
+    request.informativeText = QStringLiteral("Running terminal commands will be stopped.");
+    request.buttons = { QStringLiteral("Cancel"), QStringLiteral("Close Terminals") };
+    if (m_dialogs.run(m_window, request).button != 1)
+        return false;
+    // Asked again: a shell may have ended while the question was open.
+    for (TerminalSession* session : running())
+        session->stop();
     return true;
+}
+
+zentrova::TerminalView* WorkspaceController::focusedTerminal() const
+{
+    if (auto* terminal = m_leftContent->focusedTerminal())
+        return terminal;
+    return m_rightContent->focusedTerminal();
 }
 
 void WorkspaceController::clampWindowToScreen()

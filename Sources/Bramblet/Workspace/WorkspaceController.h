@@ -24,6 +24,10 @@ class QPushButton;
 class QUrl;
 class QWidget;
 
+namespace zentrova {
+class TerminalView;
+}
+
 namespace bramblet {
 
 class DialogPresenter;
@@ -200,6 +204,8 @@ public:
     void windowWillClose();
     // Whether quitting may stop the terminal sessions of both sides (true: go ahead).
     bool confirmTerminalExit();
+    // The terminal view of either side that has the keyboard focus: the left side's first.
+    zentrova::TerminalView* focusedTerminal() const;
     // Keeps the window inside the usable area of its screen (see clampToScreen()).
     void clampWindowToScreen();
 

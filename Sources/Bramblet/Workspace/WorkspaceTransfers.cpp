@@ -4,6 +4,7 @@
 #include "Bramblet/Pane/PaneController.h"
 #include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
+#include "Bramblet/Workspace/TerminalPaneController.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 
 #include <QAbstractButton>
@@ -170,6 +171,9 @@ void WorkspaceController::transferDropStack(FileAction action)
 
 void WorkspaceController::trashSelection()
 {
+    // Delete belongs to the terminal while it has the keyboard focus.
+    if (activeContent()->focusedTerminal())
+        return;
     const auto urls = selectedPaths();
     if (urls.isEmpty() || !m_window)
         return;

@@ -203,14 +203,15 @@ protected:
 
     int slotNumber(int index) const
     {
-        int slots = maxLength();
+        // Not named "slots": Qt makes that word a macro in the application's sources.
+        int ringSize = maxLength();
         // Every row access comes through here: spare the divisions in the common case.
         int slot = m_startIndex + index;
-        if (slot >= 0 && slot < slots)
+        if (slot >= 0 && slot < ringSize)
             return slot;
-        if (slot >= slots && slot < 2 * slots)
-            return slot - slots;
-        return (slot % slots + slots) % slots;
+        if (slot >= ringSize && slot < 2 * ringSize)
+            return slot - ringSize;
+        return (slot % ringSize + ringSize) % ringSize;
     }
     std::optional<T>& slot(int index) { return m_array[size_t(slotNumber(index))]; }
     // Out of line: every row access passes through operator[], which should stay small.

@@ -2,10 +2,14 @@
 
 #include "Bramblet/Pane/PaneController.h"
 #include "Bramblet/Settings/SettingsWindowController.h"
+#include "Bramblet/Workspace/EmbeddedTerminalView.h"
+#include "Bramblet/Workspace/TerminalPaneController.h"
+#include "Bramblet/Workspace/TerminalSession.h"
 #include "Bramblet/Workspace/WorkspaceController.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 #include "Pane/PaneTestSupport.h"
 #include "Workspace/FakeDialogs.h"
+#include "Workspace/TerminalTestSupport.h"
 #include "Workspace/WorkspaceTestSupport.h"
 
 #include <QAction>
@@ -204,6 +208,28 @@ TEST_F(AppMenuTest, EditCommandsGoToAFocusedTextFieldOtherwiseToTheFiles)
     EXPECT_EQ(names(workspace->left()->selected()), QStringList({ "sub", "a.txt" }));
     item("Edit/Copy")->trigger();
     EXPECT_EQ(workspace->clipboard().size(), 2);
+}
+
+TEST_F(AppMenuTest, EditCommandsGoToAFocusedTerminalBeforeAnythingElse)
+{
+    testing::EnvironmentOverride shell("SHELL", "/bin/sh");
+    auto* window = workspace->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    window->activateWindow();
+    workspace->rightContent()->open(folder().toStdString());
+    TerminalSession* session = workspace->rightContent()->current();
+    ASSERT_TRUE(eventually([this] { return workspace->focusedTerminal() != nullptr; }));
+
+    QGuiApplication::clipboard()->setText("echo routed-$((20+3))\r");
+    item("Edit/Paste")->trigger();
+    ASSERT_TRUE(eventually([session] { return testing::screenText(*session->terminal()).find("routed-23") != std::string::npos; }));
+
+    item("Edit/Select All")->trigger();
+    EXPECT_TRUE(workspace->left()->selected().isEmpty()) << "the files are left alone";
+    item("Edit/Copy")->trigger();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("routed-23"));
+    EXPECT_TRUE(workspace->clipboard().isEmpty());
+    session->stop();
 }
 
 TEST_F(AppMenuTest, UndoAndCutFollowWhatTheFocusedFieldOffers)
