@@ -1,5 +1,6 @@
-// A full redraw of a 200×50 screen of box-drawing and block characters by the view's own glyph painters,
-// at ratios 1 and 2, without any cache of painted cells.
+// A full redraw of a 200×50 screen of box-drawing and block characters by the view's row pass, at ratios
+// 1 and 2. The first iteration paints each glyph into the cache; the rest copy from it, as every redraw
+// after the first does in the view.
 
 #include "ZentrovaView/CustomGlyphs/CustomGlyphRowPainter.h"
 

@@ -32,6 +32,8 @@ packages=(
   plocate xdg-utils libglib2.0-bin
   # the graphics protocol document whose examples the kitty image tests replay
   kitty-doc
+  # makes the sixel streams the image decoder tests read
+  libsixel-bin
   # file type icons where the session has no icon theme of its own (Qt's fallback theme)
   adwaita-icon-theme
   # fonts: Latin, CJK, Arabic and emoji coverage for fallback

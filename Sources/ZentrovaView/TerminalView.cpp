@@ -2,6 +2,7 @@
 
 #include "Zentrova/Text/SelectionService.h"
 #include "ZentrovaView/CaretView.h"
+#include "ZentrovaView/TerminalProgressBarView.h"
 #include "ZentrovaView/TerminalViewDelegate.h"
 
 #include <QFontDatabase>
@@ -26,8 +27,12 @@ TerminalView::~TerminalView()
 {
     // The caret blinks on this view's main queue, which dies before Qt deletes the children.
     delete m_caretView;
+    delete m_progressBarView;
     if (m_pendingDisplayHandle)
         m_pendingDisplayHandle->cancel();
+    if (m_progressReportTimer)
+        m_progressReportTimer->cancel();
+    stopTextBlinking();
 }
 
 void TerminalView::setup(QSize initialSize)
@@ -35,11 +40,13 @@ void TerminalView::setup(QSize initialSize)
     // Only rows that changed are redrawn, and drawing never leaves the widget (Qt clips to it).
     m_disableFullRedrawOnAnyChanges = true;
     setupScroller();
+    setupProgressBar();
     const QSizeF size = initialSize.isEmpty() ? QSizeF(0, 0) : QSizeF(initialSize);
     setupOptions(usableWidth(size.width()), size.height());
     // The terminal reported its default colours while it was made, so the background is known here.
     setAutoFillBackground(true);
     applyBackgroundColor();
+    setupTextBlinking();
 }
 
 void TerminalView::setSelection(std::shared_ptr<SelectionService> selection)
@@ -106,13 +113,29 @@ void TerminalView::markFullScreenForRedraw()
     queuePendingDisplay();
 }
 
-
 void TerminalView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     layoutScroller();
+    layoutProgressBar();
     processSizeChange(event->size());
+    updateScroller();
+    // What was selected may now lie elsewhere on the screen, even when the grid kept its size.
+    if (m_selection)
+        m_selection->selectNone();
     updateCursorPosition();
+}
+
+void TerminalView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    updateTextBlinkLifecycle();
+}
+
+void TerminalView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    updateTextBlinkLifecycle();
 }
 
 } // namespace zentrova

@@ -11,6 +11,8 @@
 #include "ZentrovaView/CellStyle.h"
 #include "ZentrovaView/FontSet.h"
 #include "ZentrovaView/GlyphSlotFit.h"
+#include "ZentrovaView/Gpu/MetalRendererRecoveryReport.h"
+#include "ZentrovaView/MotionPreference.h"
 #include "ZentrovaView/QtMainQueue.h"
 #include "ZentrovaView/TerminalDebugView.h"
 #include "ZentrovaView/TerminalViewSettings.h"
@@ -36,7 +38,9 @@ namespace zentrova {
 
 class AppleImage;
 class CaretView;
+class KittyPlaceholderImages;
 class SelectionService;
+class TerminalProgressBarView;
 class TerminalViewDelegate;
 
 // The widget that shows one Terminal: it owns the terminal, is its delegate, turns its cells into
@@ -44,10 +48,12 @@ class TerminalViewDelegate;
 //
 // Split by concern: construction and settings (TerminalView.cpp), fonts and cell geometry
 // (TerminalViewFonts.cpp), cell styles and colours (TerminalViewColors.cpp), the scroll bar and
-// scrolling (TerminalViewScrolling.cpp), the bell and bitmap images (TerminalViewBell.cpp,
-// TerminalViewImages.cpp), the terminal's delegate calls (TerminalViewEvents.cpp), row layout
-// (TerminalViewLayout.cpp), drawing (TerminalViewDrawing.cpp, TerminalViewDecorations.cpp) and the caret
-// (TerminalViewCaret.cpp, CaretView.cpp), focus (TerminalViewFocus.cpp).
+// scrolling (TerminalViewScrolling.cpp), the user's bytes (TerminalViewSending.cpp), the bell and bitmap
+// images (TerminalViewBell.cpp, TerminalViewImages.cpp), the terminal's delegate calls
+// (TerminalViewEvents.cpp), row layout (TerminalViewLayout.cpp), drawing (TerminalViewDrawing.cpp,
+// TerminalViewDecorations.cpp) and the caret (TerminalViewCaret.cpp, CaretView.cpp), focus
+// (TerminalViewFocus.cpp), blinking text (TerminalViewBlink.cpp), progress reports
+// (TerminalViewProgress.cpp) and window reports (TerminalViewWindowReports.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 
@@ -96,6 +102,12 @@ public:
     QRect getOptimalFrameSize() const;
     // The terminal follows a new widget size; false when the grid keeps its size.
     bool processSizeChange(QSize newSize);
+    // Gives the terminal a grid size of its own. No soft reset follows: the program's modes and pen stay
+    // as they are. Not named resize(): that would hide QWidget::resize(int, int).
+    void resizeTerminal(int cols, int rows);
+    // The font link previews are shown in: the first of a few sans-serif faces that is installed, else
+    // the system font, at 12 points.
+    static QFont tryUrlFont();
 
     // Cell styles and colours.
     // How a cell is drawn; link cells get a dashed underline in their foreground colour. The reference
@@ -161,6 +173,8 @@ public:
     bool userScrolling() const { return m_userScrolling; }
     // Bytes typed by the user, on their way to the host.
     void send(std::span<const uint8_t> data);
+    // The left or right arrow key, exchanged on a right-to-left row when the program asked for it.
+    void sendHorizontalKey(bool left);
 
     // Feeding and redraw pacing.
     // Output for the terminal: parsed, then drawn at once when the user typed within the last 150 ms,
@@ -210,6 +224,29 @@ public:
     const QRawFont& rawFont(FontVariant variant);
     // Device pixels per logical pixel.
     double backingScale() const;
+
+    // Blinking text.
+    static constexpr std::chrono::milliseconds textBlinkPeriod { 700 };
+    // Starts following the application's activity; once.
+    void setupTextBlinking();
+    // Runs the blink timer while blinking cells are on screen, the view is shown, the application is
+    // active and motion is not reduced; otherwise stops it and shows the text. Before every redraw.
+    void updateTextBlinkLifecycle();
+    void stopTextBlinking();
+    // The ring rows on screen that hold a blinking cell, in order.
+    std::vector<int> visibleBlinkRows();
+    bool textBlinkTimerRunning() const { return m_textBlinkTimer != nullptr; }
+    // Where the user's wish for less motion comes from; the desktop's own unless set (it must
+    // outlive the view).
+    void setMotionPreference(const MotionPreference& preference);
+
+    // Progress reports: the bar along the top edge, cleared 15 s after the last report.
+    static constexpr int progressBarHeight = 2;
+    static constexpr std::chrono::milliseconds progressReportLifetime { 15000 };
+    TerminalProgressBarView* progressBarView() const { return m_progressBarView; }
+    std::optional<uint8_t> lastProgressValue() const { return m_lastProgressValue; }
+    // One line at error level about a GPU renderer replaced, or given up for drawing on the processor.
+    void logMetalRecovery(const MetalRendererRecoveryReport& report, bool willFallBack);
 
     // Plain settings, read where they act.
     bool backspaceSendsControlH() const { return m_backspaceSendsControlH; }
@@ -263,6 +300,11 @@ public:
     void bell(Terminal& source) override;
     void selectionChanged(Terminal& source) override;
     std::optional<std::pair<int, int>> cellSizeInPixels(Terminal& source) override;
+    // CSI 14 t and 16 t from the cell size (nothing before the first layout); a program's resize
+    // request is printed, not obeyed; every other command gets no reply.
+    std::optional<std::vector<uint8_t>> windowCommand(Terminal& source, const WindowManipulationCommand& command) override;
+    // From any thread; handled on the view's.
+    void progressReport(Terminal& source, const ProgressReport& report) override;
     void hostCurrentDirectoryUpdated(Terminal& source) override;
     void colorChanged(Terminal& source, std::optional<int> idx) override;
     void setForegroundColor(Terminal& source, const Color& color) override;
@@ -279,6 +321,8 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     // Places an image at the cursor, cut into one strip per row.
     virtual void insertImage(const QImage& image, const ImageSizeRequest& width, const ImageSizeRequest& height,
@@ -295,6 +339,14 @@ private:
     void scrollerActivated(int action);
     void updateUserScrollingState(int row);
     void markFullScreenForRedraw();
+    void setupProgressBar();
+    void layoutProgressBar();
+    void handleProgressReport(const ProgressReport& report);
+    void resetProgressReportTimer();
+    void clearProgressReport();
+    void scheduleTextBlinkTick();
+    void cancelTextBlinkTimer();
+    void markBlinkRowsDirty(const std::vector<int>& rows);
     void runPendingDisplay();
     CellStyle makeStyle(const Attribute& attribute, bool withUrl);
     void setNativeColor(std::optional<QColor>& stored, bool& setting, const QColor& color,
@@ -304,7 +356,11 @@ private:
     // The raw faces and the font identity follow a new font set.
     void fontSetChanged();
     bool linkHighlighted(const CharData& cell) const;
-    void drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect);
+    void drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect,
+                 KittyPlaceholderImages& placeholderImages);
+    // Each placeholder cell shows its piece of its virtual placement's image, aspect-fitted.
+    void drawPlaceholderImages(QPainter& painter, const std::vector<KittyPlaceholderCell>& cells, const QRectF& rowRect,
+                               KittyPlaceholderImages& placeholderImages);
     void drawRun(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline);
     // Underline and strike-through for the cells of one run.
     void drawRunAttributes(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline);
@@ -348,6 +404,14 @@ private:
     // Names the font set for the bidi caches; a new font set gets a new one.
     uint64_t m_fontIdentity = nextIdentityToken();
     bool m_textBlinkVisible = true;
+    std::shared_ptr<MainQueue::Handle> m_textBlinkTimer;
+    bool m_textBlinkObserved = false;
+    bool m_textBlinkApplicationActive = false;
+    const MotionPreference* m_motionPreference = &MotionPreference::system();
+    // A child widget, destroyed by the view's destructor before the main queue it animates on.
+    TerminalProgressBarView* m_progressBarView = nullptr;
+    std::shared_ptr<MainQueue::Handle> m_progressReportTimer;
+    std::optional<uint8_t> m_lastProgressValue;
     TerminalOptions m_startupOptions;
     bool m_backspaceSendsControlH = false;
     std::optional<QColor> m_nativeFg;

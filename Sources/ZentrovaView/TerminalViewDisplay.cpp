@@ -6,6 +6,7 @@
 #include "Zentrova/Text/SelectionService.h"
 #include "ZentrovaView/CaretView.h"
 #include "ZentrovaView/TerminalDebugView.h"
+#include "ZentrovaView/TerminalProgressBarView.h"
 #include "ZentrovaView/TerminalViewDelegate.h"
 
 #include <QThread>
@@ -31,6 +32,13 @@ void TerminalView::setDisplayQueue(MainQueue& queue)
     m_pendingDisplay = false;
     m_displayQueue = &queue;
     m_caretView->setQueue(queue);
+    m_progressBarView->setQueue(queue);
+    if (m_progressReportTimer)
+        resetProgressReportTimer();
+    if (m_textBlinkTimer) {
+        cancelTextBlinkTimer();
+        scheduleTextBlinkTick();
+    }
 }
 
 void TerminalView::feed(std::span<const uint8_t> bytes)
@@ -104,6 +112,7 @@ void TerminalView::updateDisplay()
         m_pendingDisplay = false;
         return;
     }
+    updateTextBlinkLifecycle();
     updateCursorPosition();
     const auto range = m_terminal->getUpdateRange();
     if (!range) {

@@ -6,6 +6,7 @@
 #include "ZentrovaView/AppleImage.h"
 #include "ZentrovaView/CellGlyphShaper.h"
 #include "ZentrovaView/CustomGlyphs/CustomGlyphRowPainter.h"
+#include "ZentrovaView/KittyPlaceholderImages.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -85,12 +86,13 @@ void TerminalView::drawTerminalContents(const QRectF& dirtyRect, QPainter& paint
     const int lineCount = buffer.lines().count();
     const int first = bufferOffset + std::max(cells.rowAt(dirtyRect.top()), 0);
     const int last = bufferOffset + cells.rowAt(dirtyRect.bottom());
+    KittyPlaceholderImages placeholderImages(*m_terminal);
     for (int row = std::max(first, 0); row <= last && row < lineCount; row++) {
         const BufferLine& line = buffer.line(row);
         const QRectF rowRect(0, cells.rowTop(row - bufferOffset), width(), cells.cellSize().height());
         painter.save();
         applyRenderMode(painter, line.renderMode(), rowRect);
-        drawRow(painter, row, line, rowRect);
+        drawRow(painter, row, line, rowRect, placeholderImages);
         painter.restore();
     }
     const double cellHeight = cells.cellSize().height();
@@ -100,7 +102,8 @@ void TerminalView::drawTerminalContents(const QRectF& dirtyRect, QPainter& paint
         painter.fillRect(bottomStrip, effectiveNativeBackgroundColor());
 }
 
-void TerminalView::drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect)
+void TerminalView::drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect,
+                           KittyPlaceholderImages& placeholderImages)
 {
     const ViewLineInfo info = buildAttributedString(row, line, m_terminal->cols);
     const double cellWidth = m_cellDimension->width();
@@ -151,12 +154,40 @@ void TerminalView::drawRow(QPainter& painter, int row, const BufferLine& line, c
             drawRun(painter, segment, run, baseline);
     }
     const double scale = backingScale();
+    const BufferLine::RenderLineMode mode = line.renderMode();
+    const bool doubledHeight = mode == BufferLine::RenderLineMode::doubledTop
+        || mode == BufferLine::RenderLineMode::doubledDown;
     paintCustomGlyphRow(painter, info,
                         { rowRect, cellWidth, scale, customGlyphBaseThickness(scale, metrics.lineWidth()),
-                          m_antiAliasCustomBlockGlyphs });
+                          m_antiAliasCustomBlockGlyphs, mode == BufferLine::RenderLineMode::single ? 1 : 0.5,
+                          doubledHeight ? 0.5 : 1 });
 
+    drawPlaceholderImages(painter, info.placeholders, rowRect, placeholderImages);
     drawImages(painter, kittyAbove, rowRect);
     drawImages(painter, others, rowRect);
+}
+
+void TerminalView::drawPlaceholderImages(QPainter& painter, const std::vector<KittyPlaceholderCell>& cells,
+                                         const QRectF& rowRect, KittyPlaceholderImages& placeholderImages)
+{
+    const QSizeF cell = *m_cellDimension;
+    const double scale = backingScale();
+    for (const KittyPlaceholderCell& placeholder : cells) {
+        const KittyPlacementRecord* placement = placeholderImages.placement(placeholder);
+        if (!placement)
+            continue;
+        // The whole placement, positioned so that this cell is its (row, column) piece; y points down.
+        const QRectF whole(placement->pixelOffsetX / scale + cell.width() * (placeholder.col - placeholder.placeholderCol),
+                           placement->pixelOffsetY / scale + rowRect.top() - cell.height() * placeholder.placeholderRow,
+                           cell.width() * placement->cols, cell.height() * placement->rows);
+        const QImage* image = placeholderImages.image(placeholder.imageId);
+        if (!image || whole.width() <= 0 || whole.height() <= 0)
+            continue;
+        painter.save();
+        painter.setClipRect(QRectF(cell.width() * placeholder.col, rowRect.top(), cell.width(), rowRect.height()));
+        painter.drawImage(kittyAspectFitRect(QSizeF(image->size()), whole), *image);
+        painter.restore();
+    }
 }
 
 void TerminalView::drawRun(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline)

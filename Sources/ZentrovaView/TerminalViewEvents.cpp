@@ -31,8 +31,9 @@ void TerminalView::send(Terminal&, std::span<const uint8_t> data)
 
 void TerminalView::scrolled(Terminal&, int)
 {
+    // The caret follows with the next redraw: output scrolls once per line, far more often than the
+    // screen is drawn.
     updateScroller();
-    updateCursorPosition();
     if (m_terminalDelegate)
         m_terminalDelegate->scrolled(*this, scrollPosition());
 }

@@ -139,6 +139,25 @@ bool TerminalView::processSizeChange(QSize newSize)
     return true;
 }
 
+void TerminalView::resizeTerminal(int cols, int rows)
+{
+    // No soft reset after it: that would take a full-screen program's margins, cursor-key mode,
+    // cursor visibility and pen from under it.
+    m_terminal->resize(cols, rows);
+}
+
+QFont TerminalView::tryUrlFont()
+{
+    const QStringList installed = QFontDatabase::families();
+    for (const char* family : { "Optima", "Helvetica", "Helvetica Neue" }) {
+        if (installed.contains(QLatin1StringView(family), Qt::CaseInsensitive))
+            return QFont(family, 12);
+    }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(12);
+    return font;
+}
+
 GlyphSlotFit TerminalView::glyphSlotFit(const QRawFont& font, quint32 glyph, int columnWidth) const
 {
     const QFontMetricsF metrics(m_fontSet.normal);

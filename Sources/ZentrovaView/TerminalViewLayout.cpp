@@ -3,12 +3,14 @@
 
 #include "ZentrovaView/TerminalView.h"
 
+#include "Zentrova/Graphics/KittyPlaceholder.h"
 #include "Zentrova/Screen/UnicodeUtil.h"
 #include "ZentrovaView/CustomGlyphs/PowerlineGeometry.h"
 #include "Zentrova/Text/SelectionService.h"
 #include "Zentrova/Text/TerminalBidi.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zentrova {
 namespace {
@@ -178,8 +180,12 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
 
     const int count = std::min(line.count(), cols);
     int visualColumn = 0;
+    // The placeholder cell to the left, which a bare placeholder continues.
+    std::optional<KittyPlaceholderCell> previousPlaceholder;
+    Attribute previousPlaceholderAttribute;
     const auto visit = [&](int col, const std::optional<std::u32string>& display) {
         const CharData& cell = line[col];
+        const std::optional<KittyPlaceholderCell> leftPlaceholder = std::exchange(previousPlaceholder, std::nullopt);
         const int width = std::max(cell.width(), 1);
         const bool link = linkHighlighted(cell);
         const bool isSelected = selected && col < selected->second && col + width > selected->first;
@@ -244,6 +250,15 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
             segment->append(text, runStyle, std::span(&units, 1));
             closeSegment();
         } else if (hidden) {
+            pendingText += QLatin1Char(' ');
+            pendingLengths.push_back(1);
+        } else if (const auto placeholder = KittyPlaceholder::decode(
+                       scalars, cell.attribute(), row, visualColumn, leftPlaceholder,
+                       leftPlaceholder ? &previousPlaceholderAttribute : nullptr)) {
+            flushPending();
+            info.placeholders.push_back(*placeholder);
+            previousPlaceholder = placeholder;
+            previousPlaceholderAttribute = cell.attribute();
             pendingText += QLatin1Char(' ');
             pendingLengths.push_back(1);
         } else if (m_customBlockGlyphs && scalars.size() == 1 && addCustomGlyph(info, scalars[0], visualColumn, width,

@@ -178,15 +178,4 @@ void TerminalView::pageDown()
         scrollDown(m_terminal->rows);
 }
 
-void TerminalView::send(std::span<const uint8_t> data)
-{
-    {
-        std::lock_guard lock(m_userInputLock);
-        m_lastUserInput = m_displayQueue->now();
-    }
-    ensureCaretIsVisible();
-    // The terminal watches the user's bytes for a submitted line, then hands them to send() below.
-    m_terminal->sendUserInput(data);
-}
-
 } // namespace zentrova

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Zentrova/Graphics/KittyPlaceholderCell.h"
 #include "Zentrova/Screen/BufferLine.h"
 #include "ZentrovaView/CellStyle.h"
 #include "ZentrovaView/CustomGlyphs/CustomGlyphRenderItems.h"
@@ -59,6 +60,8 @@ struct ViewLineInfo {
     std::vector<BlockElementRenderItem> blockElements;
     std::vector<BoxDrawingRenderItem> boxDrawings;
     std::vector<PowerlineRenderItem> powerlines;
+    // Cells that show a piece of a virtual kitty placement instead of text.
+    std::vector<KittyPlaceholderCell> placeholders;
     std::optional<BufferLine::Images> images;
 };
 

@@ -1,11 +1,16 @@
 #include "CustomGlyphTestSupport.h"
 #include "TerminalViewTestSupport.h"
 
+#include "ZentrovaView/CustomGlyphs/CustomGlyphImageCache.h"
 #include "ZentrovaView/CustomGlyphs/CustomGlyphRowPainter.h"
 
 #include <gtest/gtest.h>
 
 #include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 namespace zentrova {
 namespace {
@@ -85,6 +90,103 @@ TEST(CustomGlyphRowPainting, FractionalCellsStillJoinOnWholePixels)
         const QString blockRow = rows[qRound(36.0 * ratio)];
         EXPECT_EQ(blockRow.mid(left, 3 * cellPx), QString(3 * cellPx, '#')) << ratio;
     }
+}
+
+// The row pass copies glyphs painted once in white and tinted; they must come out as the painters
+// draw them in the cell's colour, anti-aliased edges and shades included.
+TEST(CustomGlyphRowPainting, CachedGlyphsMatchWhatThePaintersDraw)
+{
+    const QColor color(200, 120, 40);
+    for (const qreal ratio : { 1.0, 2.0 }) {
+        const int baseThickness = customGlyphBaseThickness(ratio, 1);
+        const QSize cellPx = QSize(8, 17) * ratio;
+        for (std::uint32_t code = 0x2500; code <= 0x259F; ++code) {
+            SCOPED_TRACE(testing::Message() << std::hex << code << " at ratio " << ratio);
+            ViewLineInfo info;
+            if (const auto* rects = BlockElementMapping::rects(code))
+                info.blockElements.push_back({ 1, 1, code, *rects, color });
+            else
+                info.boxDrawings.push_back({ 1, 1, code, color });
+            QImage row(QSize(cellPx.width() * 3, cellPx.height()), QImage::Format_ARGB32_Premultiplied);
+            row.setDevicePixelRatio(ratio);
+            row.fill(Qt::transparent);
+            QPainter painter(&row);
+            paintCustomGlyphRow(painter, info, { QRectF(0, 0, 24, 17), 8, ratio, baseThickness, false });
+            painter.end();
+
+            CustomGlyphRequest request;
+            request.codePoint = code;
+            request.cellPx = cellPx;
+            request.devicePixelRatio = ratio;
+            request.color = color;
+            request.baseThicknessPx = baseThickness;
+            const QImage direct = renderCustomGlyph(request);
+            int worst = 0;
+            for (int y = 0; y < cellPx.height(); ++y) {
+                for (int x = 0; x < cellPx.width(); ++x) {
+                    const QRgb a = row.pixel(cellPx.width() + x, y);
+                    const QRgb b = direct.pixel(x, y);
+                    worst = std::max({ worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                       std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b)) });
+                }
+            }
+            // Tinting a white coverage rounds once more than painting in the colour: the thin
+            // anti-aliased diagonals differ by up to 4 of 255 at their faint edges.
+            EXPECT_LE(worst, 4);
+        }
+    }
+}
+
+TEST(CustomGlyphImageCache, OneEntryPerGlyphAndSizeWithItsColoursTintedFromIt)
+{
+    CustomGlyphImageCache cache;
+    const CustomGlyphImageKey key { 0x2588, 8, 16, 1, 0, false };
+    const QImage& red = cache.image(key, Qt::red);
+    const qint64 redKey = red.cacheKey();
+    EXPECT_EQ(red.size(), QSize(8 + 2 * CustomGlyphImageCache::margin, 16 + 2 * CustomGlyphImageCache::margin));
+    EXPECT_EQ(red.pixelColor(CustomGlyphImageCache::margin, CustomGlyphImageCache::margin), QColor(Qt::red));
+    EXPECT_EQ(red.pixelColor(0, 0).alpha(), 0) << "the margin stays clear";
+    EXPECT_EQ(cache.image(key, Qt::red).cacheKey(), redKey) << "painted once";
+    EXPECT_EQ(cache.image(key, Qt::blue).pixelColor(4, 4), QColor(Qt::blue));
+    EXPECT_EQ(cache.size(), 1u) << "colours share the painted glyph";
+
+    CustomGlyphImageKey other = key;
+    other.heightPx = 17;
+    cache.image(other, Qt::red);
+    other.antiAlias = true;
+    cache.image(other, Qt::red);
+    other.scale = 2;
+    cache.image(other, Qt::red);
+    EXPECT_EQ(cache.size(), 4u);
+
+    EXPECT_TRUE(cache.image({ 'A', 8, 16, 1, 1, false }, Qt::red).isNull());
+    EXPECT_TRUE(cache.image({ 0x2500, 0, 16, 1, 1, false }, Qt::red).isNull());
+}
+
+// A double-width row doubles its cells, but the powerline seam beside a separator's flat side stays
+// one device pixel wide: the row snaps the shape to half of its own units.
+TEST(CustomGlyphRowPainting, PowerlineSeamOnADoubleWidthRowIsOneDevicePixel)
+{
+    TerminalView view { nullptr, testFont(), TerminalOptions::Default, QSize(400, 200) };
+    view.terminal().resize(10, 3);
+    view.setNativeBackgroundColor(Qt::black);
+    view.setNativeForegroundColor(Qt::white);
+    // " \u{E0B0}" on a double-width row.
+    feed(view, "\x1b#6 \xee\x82\xb0");
+    const double ratio = view.devicePixelRatioF();
+    QImage image((QSizeF(view.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    view.drawTerminalContents(QRectF(view.rect()), painter, view.terminal().buffer().yDisp());
+    painter.end();
+
+    // Column 1 starts at twice the cell's pixel width; the seam lies just left of it, mid-row.
+    const int flatSide = 2 * int(std::lround(view.cellDimension()->width() * ratio));
+    const int y = int(view.cellDimension()->height() * ratio / 2);
+    EXPECT_EQ(image.pixelColor(flatSide, y), QColor(Qt::white)) << "the separator";
+    EXPECT_EQ(image.pixelColor(flatSide - 1, y), QColor(Qt::white)) << "the seam";
+    EXPECT_EQ(image.pixelColor(flatSide - 2, y), QColor(Qt::black)) << "the blank cell before it";
 }
 
 TEST(CustomGlyphRowPainting, BaseThicknessFollowsScaleAndUnderline)

@@ -1,11 +1,15 @@
 #include "TerminalViewTestSupport.h"
 
 #include "Support/ManualMainQueue.h"
+#include "ZentrovaView/CaretView.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 namespace zentrova {
 namespace {
@@ -154,6 +158,43 @@ TEST(TerminalViewDisplay, PageKeysScrollTheNormalScreenAndReachTheProgramOnTheAl
     f.host.calls.clear();
     f.view.feed("redraw");
     EXPECT_EQ(f.redraws(), 1u);
+}
+
+// Scrolling output moves the caret with the redraw that shows the new rows, not line by line.
+TEST(TerminalViewDisplay, TheCaretFollowsScrollingOutputWithTheRedraw)
+{
+    PacingFixture f;
+    const QRect before = f.view.caretView()->geometry();
+    std::string lines;
+    for (int i = 0; i < 20; i++)
+        lines += "line\r\n";
+    f.view.feed(lines + "ab");
+    EXPECT_EQ(f.view.caretView()->geometry(), before) << "nothing is drawn yet";
+    f.queue.advance(17ms);
+    EXPECT_EQ(f.view.caretView()->geometry(), f.view.cellGeometry().cellRect(2, 5).toAlignedRect());
+}
+
+// Another thread asking for a redraw gets one, drawn later on the main thread, however often it asks.
+TEST(TerminalViewDisplay, ImmediateRedrawFromAnotherThreadHopsToTheMainThreadOnce)
+{
+    PacingFixture f;
+    f.view.terminal().feed(std::string_view("output"));
+    std::thread([&] {
+        f.view.displayImmediately();
+        f.view.displayImmediately();
+    }).join();
+    EXPECT_TRUE(f.view.pendingDisplay());
+    EXPECT_EQ(f.redraws(), 0u) << "nothing is drawn off the main thread";
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(f.redraws(), 1u);
+    EXPECT_FALSE(f.view.pendingDisplay());
+
+    // A view gone before the main thread gets to the redraw is left alone.
+    auto doomed = std::make_unique<TerminalView>(nullptr, testFont());
+    std::thread([&] { doomed->displayImmediately(); }).join();
+    EXPECT_TRUE(doomed->pendingDisplay());
+    doomed.reset();
+    QCoreApplication::sendPostedEvents();
 }
 
 TEST(TerminalViewDisplay, NothingWaitsOnTheQueueOnceTheViewIsGone)

@@ -96,5 +96,43 @@ TEST(TerminalViewKittyImages, RawPixelsTakeThePlacementsSize)
     EXPECT_FALSE(onlyStrip(buffer, 1));
 }
 
+// A virtual placement is shown only where the text holds placeholder cells: each cell draws its own
+// piece of the image, and a cell naming an image without a placement draws nothing.
+TEST(TerminalViewKittyImages, PlaceholderCellsShowTheirPieceOfAVirtualPlacement)
+{
+    TerminalView view(nullptr, testFont(), TerminalOptions::Default, QSize(400, 300));
+    view.setNativeBackgroundColor(QColor(10, 10, 10));
+    // 2 × 6 pixels, red and green above blue and white, placed virtually over 2 × 2 cells. Cells
+    // are between 1.5 and 3 times as tall as wide, so the image is fitted to the two rows' height
+    // and each cell's centre falls in its own quarter.
+    QImage source(2, 6, QImage::Format_RGB32);
+    for (int y = 0; y < 6; ++y) {
+        source.setPixelColor(0, y, y < 3 ? Qt::red : Qt::blue);
+        source.setPixelColor(1, y, y < 3 ? Qt::green : Qt::white);
+    }
+    feed(view, kitty("a=t,f=100,i=5,q=2", pngBase64(source)));
+    feed(view, kitty("a=p,i=5,p=3,U=1,c=2,r=2,q=2", ""));
+    // Image id 5 in the foreground, placement 3 in the underline colour; the first cell of each row
+    // names its row and column, the second continues it. Image 6 has no placement.
+    const std::string placeholder = "\xf4\x8e\xbb\xae";
+    const std::string mark0 = "\xcc\x85", mark1 = "\xcc\x8d";
+    feed(view, "\x1b[38;5;5m\x1b[58;5;3m" + placeholder + mark0 + mark0 + placeholder + "\x1b[m\r\n");
+    feed(view, "\x1b[38;5;5m\x1b[58;5;3m" + placeholder + mark1 + mark0 + placeholder + "\x1b[38;5;6m" + placeholder
+                   + "\x1b[m\r\n");
+
+    view.hideCursor(view.terminal());
+    const QImage shot = view.grab().toImage();
+    const double ratio = shot.devicePixelRatio();
+    const auto colourAt = [&](int col, int row) {
+        const QPointF centre = view.cellGeometry().cellRect(col, row).center() * ratio;
+        return shot.pixelColor(centre.toPoint());
+    };
+    EXPECT_EQ(colourAt(0, 0), QColor(Qt::red));
+    EXPECT_EQ(colourAt(1, 0), QColor(Qt::green));
+    EXPECT_EQ(colourAt(0, 1), QColor(Qt::blue));
+    EXPECT_EQ(colourAt(1, 1), QColor(Qt::white));
+    EXPECT_EQ(colourAt(2, 1), QColor(10, 10, 10)) << "no placement for image 6";
+}
+
 } // namespace
 } // namespace zentrova

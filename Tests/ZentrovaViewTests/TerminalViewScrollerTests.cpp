@@ -53,6 +53,42 @@ TEST(TerminalViewScroller, MirrorsTheScrollPosition)
     EXPECT_FALSE(s.view->userScrolling());
 }
 
+// One scroll after another, each from where the last left the view; only a real move tells the host.
+TEST(TerminalViewScroller, ScrollOperationsClampAndTrackUserScrolling)
+{
+    ScrolledView s;
+    const int base = s.view->terminal().buffer().yBase();
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        int yDisp;
+        bool userScrolling;
+        bool reported;
+    };
+    const Step steps[] = {
+        { "to the middle", [&] { s.view->scroll(0.5); }, int(0.5 * base), true, true },
+        { "to the middle again", [&] { s.view->scroll(0.5); }, int(0.5 * base), true, false },
+        { "to the live screen", [&] { s.view->scroll(1.0); }, base, false, true },
+        { "past the end", [&] { s.view->scroll(1.5); }, base, false, false },
+        { "to the top", [&] { s.view->scroll(0); }, 0, true, true },
+        { "before the top", [&] { s.view->scroll(-1); }, 0, true, false },
+        { "five lines down", [&] { s.view->scrollDown(5); }, 5, true, true },
+        { "a hundred lines up", [&] { s.view->scrollUp(100); }, 0, true, true },
+        { "a hundred lines down", [&] { s.view->scrollDown(100); }, base, false, true },
+        { "to a row past the end", [&] { s.view->scrollTo(base + 10); }, base, false, false },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        s.host.calls.clear();
+        step.act();
+        EXPECT_EQ(s.yDisp(), step.yDisp);
+        EXPECT_EQ(s.view->userScrolling(), step.userScrolling);
+        EXPECT_EQ(s.view->terminal().userScrolling, step.userScrolling);
+        EXPECT_EQ(!s.host.calls.empty(), step.reported);
+        EXPECT_NEAR(s.knob(), s.view->scrollPosition(), 0.001);
+    }
+}
+
 TEST(TerminalViewScroller, PageAndKnobActionsDriveTheView)
 {
     ScrolledView s;

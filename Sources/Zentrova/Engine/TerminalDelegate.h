@@ -29,7 +29,9 @@ public:
     virtual void hideCursor(Terminal& source);
     virtual void setTerminalTitle(Terminal& source, const std::string& title);
     virtual void setTerminalIconTitle(Terminal& source, const std::string& title);
-    // Bytes to send back as the reply, or nothing.
+    // Bytes to send back as the reply, or nothing. For the size reports (CSI 14, 15, 16 and 19 t)
+    // nothing lets the terminal answer from its own grid; an empty reply answers nothing at all,
+    // as a host does before it knows its cell size.
     virtual std::optional<std::vector<uint8_t>> windowCommand(Terminal& source, const WindowManipulationCommand& command);
     virtual void sizeChanged(Terminal& source);
     // Bytes for the child process: one call per reply.

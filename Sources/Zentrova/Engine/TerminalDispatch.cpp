@@ -453,9 +453,4 @@ void Terminal::dispatchOsc(int64_t code, std::span<const uint8_t> data)
     }
 }
 
-std::unique_ptr<DcsHandler> Terminal::makeSixelDcsHandler()
-{
-    return nullptr;
-}
-
 } // namespace zentrova

@@ -128,7 +128,10 @@ void Terminal::cmdWindowOptions(std::span<const int> pars)
 
 void Terminal::reportPixelSize(int request)
 {
-    if (request == 15 && sendWindowCommandReply(Kind::reportSizeOfScreenInPixels))
+    const Kind kind = request == 14 ? Kind::reportTextAreaPixelDimension
+        : request == 15             ? Kind::reportSizeOfScreenInPixels
+                                    : Kind::reportCellSizeInPixels;
+    if (sendWindowCommandReply(kind))
         return;
     const auto [cellWidth, cellHeight] = m_delegate->cellSizeInPixels(*this).value_or(std::pair { 10, 16 });
     if (request == 16)
@@ -140,9 +143,10 @@ void Terminal::reportPixelSize(int request)
 bool Terminal::sendWindowCommandReply(WindowManipulationCommand::Kind kind)
 {
     const auto bytes = m_delegate->windowCommand(*this, { kind });
-    if (!bytes || bytes->empty())
+    if (!bytes)
         return false;
-    sendResponse(std::span<const uint8_t>(*bytes));
+    if (!bytes->empty())
+        sendResponse(std::span<const uint8_t>(*bytes));
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "CustomGlyphRowPainter.h"
 
+#include "ZentrovaView/CustomGlyphs/CustomGlyphImageCache.h"
 #include "ZentrovaView/CustomGlyphs/CustomGlyphPainter.h"
 
 #include <QPainter>
@@ -28,14 +29,18 @@ void paintCustomGlyphRow(QPainter& painter, const ViewLineInfo& info, const Cust
 
     painter.save();
     painter.scale(1 / scale, 1 / scale);
-    for (const BlockElementRenderItem& item : info.blockElements)
-        CustomGlyphPainter::paintBlockElement(painter, origin(item.column), item.rects,
-                                              QSizeF(cellPx * item.columnWidth, heightPx), item.foregroundColor,
-                                              metrics.antiAliasBlocks);
+    // Blocks and boxes come from the cache of painted glyphs; the image's margin lies around the slot.
+    CustomGlyphImageCache& cache = CustomGlyphImageCache::shared();
+    const QPointF marginOffset(CustomGlyphImageCache::margin, CustomGlyphImageCache::margin);
+    for (const BlockElementRenderItem& item : info.blockElements) {
+        const CustomGlyphImageKey key { item.codePoint, cellPx * item.columnWidth, heightPx, scale, 0,
+                                        metrics.antiAliasBlocks };
+        painter.drawImage(origin(item.column) - marginOffset, cache.image(key, item.foregroundColor));
+    }
     for (const BoxDrawingRenderItem& item : info.boxDrawings) {
-        if (const std::optional<BoxDrawingShape> shape =
-                boxDrawingShape(item.codePoint, cellPx * item.columnWidth, heightPx, scale, metrics.baseThicknessPx))
-            CustomGlyphPainter::paintBoxDrawing(painter, origin(item.column), *shape, item.foregroundColor);
+        const CustomGlyphImageKey key { item.codePoint, cellPx * item.columnWidth, heightPx, scale,
+                                        metrics.baseThicknessPx, false };
+        painter.drawImage(origin(item.column) - marginOffset, cache.image(key, item.foregroundColor));
     }
     for (const PowerlineRenderItem& item : info.powerlines) {
         if (const std::optional<PowerlineGlyph> glyph = PowerlineRenderer::glyph(item.codePoint)) {
@@ -43,7 +48,8 @@ void paintCustomGlyphRow(QPainter& painter, const ViewLineInfo& info, const Cust
             CustomGlyphPainter::paintPowerline(painter,
                                                PowerlineRenderer::shape(*glyph, at.x(), at.y(),
                                                                         at.x() + cellPx * item.columnWidth,
-                                                                        at.y() + heightPx, 1, 1),
+                                                                        at.y() + heightPx, metrics.powerlineGridX,
+                                                                        metrics.powerlineGridY),
                                                item.foregroundColor);
         }
     }

@@ -15,6 +15,10 @@ struct CustomGlyphRowMetrics {
     double scale = 1;       // device pixels per logical unit
     int baseThicknessPx = 1;
     bool antiAliasBlocks = false;
+    // The grid powerline shapes snap to, in the row's own units: half of one along an axis the row's
+    // render mode doubles, so that they still land on device pixels.
+    double powerlineGridX = 1;
+    double powerlineGridY = 1;
 };
 
 // The light line thickness: the underline's, a little heavier, and never under one pixel per point.

@@ -87,10 +87,10 @@ TEST_F(WindowOperationFixture, RequestsGoToTheHostOrAreAnswered)
         { "\x1b[10;1t", { { Kind::switchToFullScreen } } },
         { "\x1b[10;2t", { { Kind::toggleFullScreen } } },
         // Reports: 80 x 24 cells of 10 x 16 pixels when the host does not know the cell size.
-        { "\x1b[14t", {}, "\x1b[4;384;800t" },
-        { "\x1b[14;2t", {}, "\x1b[4;384;800t" },
+        { "\x1b[14t", { { Kind::reportTextAreaPixelDimension } }, "\x1b[4;384;800t" },
+        { "\x1b[14;2t", { { Kind::reportTextAreaPixelDimension } }, "\x1b[4;384;800t" },
         { "\x1b[15t", { { Kind::reportSizeOfScreenInPixels } }, "\x1b[5;384;800t" },
-        { "\x1b[16t", {}, "\x1b[6;16;10t" },
+        { "\x1b[16t", { { Kind::reportCellSizeInPixels } }, "\x1b[6;16;10t" },
         { "\x1b[18t", {}, "\x1b[8;24;80t" },
         { "\x1b[19t", { { Kind::reportScreenSizeCharacters } }, "\x1b[9;24;80t" },
         { "\x1b[20t", {}, "\x1b]Licon\x1b\\" },
@@ -120,10 +120,15 @@ TEST_F(WindowOperationFixture, HostAnswersAndCellSizeReplaceTheTerminalsOwn)
     EXPECT_EQ(reply("\x1b[16t"), "\x1b[6;15;7t");
 
     delegate.reply = std::vector<uint8_t> { 'h', 'o', 's', 't' };
-    EXPECT_EQ(reply("\x1b[15t"), "host");
-    EXPECT_EQ(reply("\x1b[19t"), "host");
-    EXPECT_EQ(reply("\x1b[18t"), "\x1b[8;24;80t") << "only 15 and 19 ask the host";
+    for (const char* request : { "\x1b[14t", "\x1b[15t", "\x1b[16t", "\x1b[19t" })
+        EXPECT_EQ(reply(request), "host") << request + 1;
+    EXPECT_EQ(reply("\x1b[18t"), "\x1b[8;24;80t") << "18 does not ask the host";
     EXPECT_EQ(reply("\x1b[1t"), "") << "answers to plain commands are not sent";
+
+    // A host that does not know its size yet answers with nothing, and the terminal keeps quiet.
+    delegate.reply = std::vector<uint8_t> {};
+    for (const char* request : { "\x1b[14t", "\x1b[15t", "\x1b[16t", "\x1b[19t" })
+        EXPECT_EQ(reply(request), "") << request + 1;
 }
 
 TEST_F(WindowOperationFixture, RepliesUseEightBitIntroducersWhenAskedTo)
