@@ -3,15 +3,14 @@
 #include "BrambletCore/Remote/S3Connection.h"
 #include "BrambletCore/Remote/S3Object.h"
 
-#include <QFuture>
 #include <QObject>
 #include <QPointer>
 #include <QSslConfiguration>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QComboBox;
 class QProgressBar;

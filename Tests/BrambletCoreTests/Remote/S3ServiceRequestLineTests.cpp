@@ -98,7 +98,7 @@ TEST(S3ServiceRequestLine, KeysReachTheServerAsSignedOrAreRefusedUnsent)
             server.requestLines.clear();
             QFuture<void> future = isUpload ? service.upload(upload.toStdString(), entry.key) : service.deleteObject(entry.key);
             // The server runs on this thread's event loop.
-            QTRY_VERIFY_WITH_TIMEOUT(future.isFinished(), 30'000);
+            ASSERT_TRUE(testing::eventually([&] { return future.isFinished(); }, 30'000));
             if (entry.sendable) {
                 EXPECT_NO_THROW(future.waitForFinished());
                 const QByteArray method = isUpload ? "PUT" : "DELETE";

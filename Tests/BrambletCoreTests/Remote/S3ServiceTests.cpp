@@ -340,7 +340,7 @@ TEST_F(S3ServiceTest, TransfersReportProgressAndStopWhenCancelled)
     QObject::connect(&watcher, &QFutureWatcherBase::progressValueChanged, [&values](int value) { values << value; });
     auto upload = service->upload(big, prefix + "whole.bin");
     watcher.setFuture(upload);
-    QTRY_VERIFY_WITH_TIMEOUT(upload.isFinished() && !values.isEmpty() && values.last() == S3Service::progressScale, 120'000);
+    ASSERT_TRUE(testing::eventually([&] { return upload.isFinished() && !values.isEmpty() && values.last() == S3Service::progressScale; }, 120'000));
     EXPECT_NO_THROW(upload.waitForFinished());
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
 
@@ -348,10 +348,10 @@ TEST_F(S3ServiceTest, TransfersReportProgressAndStopWhenCancelled)
     values.clear();
     auto cancelled = service->upload(big, prefix + "cancelled.bin");
     watcher.setFuture(cancelled);
-    QTRY_VERIFY_WITH_TIMEOUT(!values.isEmpty() && values.last() > 0, 60'000);
+    ASSERT_TRUE(testing::eventually([&] { return !values.isEmpty() && values.last() > 0; }, 60'000));
     ASSERT_FALSE(cancelled.isFinished()) << "too fast to cancel";
     cancelled.cancel();
-    QTRY_VERIFY_WITH_TIMEOUT(cancelled.isFinished(), 60'000);
+    ASSERT_TRUE(testing::eventually([&] { return cancelled.isFinished(); }, 60'000));
     EXPECT_TRUE(cancelled.isCanceled());
     EXPECT_NO_THROW(cancelled.waitForFinished());
 

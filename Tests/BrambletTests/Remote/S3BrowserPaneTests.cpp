@@ -56,7 +56,7 @@ protected:
     // Waits until the listing of the current folder has landed.
     static void awaitListing(const S3BrowserPane& pane)
     {
-        QTRY_VERIFY_WITH_TIMEOUT(textOf(pane.statusLabel()).endsWith(QStringLiteral(" items")), 30'000);
+        ASSERT_TRUE(testing::eventually([&] { return textOf(pane.statusLabel()).endsWith(QStringLiteral(" items")); }, 30'000));
     }
 
     static int rowOf(const S3BrowserPane& pane, const QString& name)
@@ -246,7 +246,7 @@ TEST_F(S3BrowserPaneTest, BrowseUploadDownloadAndDeleteARealBucket)
     pane->newFolder();
     EXPECT_EQ(dialogs.presented.last().request.informativeText, QStringLiteral("Create in /") + m_server->bucket + u'/');
     dialogs.answer(0, folder);
-    QTRY_VERIFY_WITH_TIMEOUT(rowOf(*pane, folder) >= 0, 30'000);
+    ASSERT_TRUE(testing::eventually([&] { return rowOf(*pane, folder) >= 0; }, 30'000));
     awaitListing(*pane);
     const int folderRow = rowOf(*pane, folder);
     EXPECT_EQ(pane->table()->item(folderRow, 1)->text(), QStringLiteral("—"));
@@ -277,7 +277,7 @@ TEST_F(S3BrowserPaneTest, BrowseUploadDownloadAndDeleteARealBucket)
     EXPECT_TRUE(pane->isTransferring());
     EXPECT_TRUE(pane->progressBar()->isVisibleTo(pane->contentView()));
     EXPECT_EQ(textOf(pane->progressLabel()), QStringLiteral("Uploading payload 1.bin"));
-    QTRY_VERIFY_WITH_TIMEOUT(!pane->isTransferring(), 60'000);
+    ASSERT_TRUE(testing::eventually([&] { return !pane->isTransferring(); }, 60'000));
     EXPECT_FALSE(pane->progressBar()->isVisibleTo(pane->contentView()));
     awaitListing(*pane);
     EXPECT_TRUE(alertTexts().isEmpty()) << alertTexts().join(u'\n').toStdString();
@@ -292,7 +292,7 @@ TEST_F(S3BrowserPaneTest, BrowseUploadDownloadAndDeleteARealBucket)
     pane->downloadSelected();
     ASSERT_EQ(dialogs.folderChoosers.size(), 1);
     dialogs.chooseFolderAnswer(target);
-    QTRY_VERIFY_WITH_TIMEOUT(textOf(pane->statusLabel()).startsWith(QStringLiteral("Downloaded")), 60'000);
+    ASSERT_TRUE(testing::eventually([&] { return textOf(pane->statusLabel()).startsWith(QStringLiteral("Downloaded")); }, 60'000));
     EXPECT_EQ(textOf(pane->statusLabel()), QStringLiteral("Downloaded 1 item to ") + target);
     EXPECT_EQ(sha256Of(QDir(target).filePath(QStringLiteral("payload 1.bin"))), sha256Of(source));
 
@@ -300,7 +300,7 @@ TEST_F(S3BrowserPaneTest, BrowseUploadDownloadAndDeleteARealBucket)
     pane->deleteSelected();
     EXPECT_EQ(dialogs.presented.last().request.message, QStringLiteral("Delete 1 item from S3?"));
     dialogs.answer(0);
-    QTRY_VERIFY_WITH_TIMEOUT(pane->objects().isEmpty() && textOf(pane->statusLabel()) == QStringLiteral("0 items"), 30'000);
+    ASSERT_TRUE(testing::eventually([&] { return pane->objects().isEmpty() && textOf(pane->statusLabel()) == QStringLiteral("0 items"); }, 30'000));
 
     pane->goUp();
     EXPECT_EQ(pane->prefixStack(), QStringList({ QString() }));
@@ -344,7 +344,7 @@ TEST_F(S3BrowserPaneTest, DownloadStatusCountsOnlyTheFilesThatArrived)
     selectRows(*pane, { 0, 1 });
     pane->downloadSelected();
     dialogs.chooseFolderAnswer(local.path());
-    QTRY_VERIFY_WITH_TIMEOUT(textOf(pane->statusLabel()).startsWith(QStringLiteral("Downloaded")), 30'000);
+    ASSERT_TRUE(testing::eventually([&] { return textOf(pane->statusLabel()).startsWith(QStringLiteral("Downloaded")); }, 30'000));
     EXPECT_EQ(textOf(pane->statusLabel()), QStringLiteral("Downloaded 1 of 2 items to ") + local.path());
     const auto alerts = alertTexts();
     ASSERT_EQ(alerts.size(), 3);
