@@ -36,6 +36,20 @@ inline const std::string& plainAsciiLines()
     return data;
 }
 
+// A service's log: a time stamp, the level in its colour, and plain text for the rest.
+inline const std::string& colouredLogLines()
+{
+    static const std::string data = workload([](int i) {
+        static constexpr const char* levels[] = { "\x1b[32mINFO\x1b[0m ", "\x1b[32mINFO\x1b[0m ",
+                                                  "\x1b[33mWARN\x1b[0m ", "\x1b[1;31mERROR\x1b[0m" };
+        const std::string seconds = std::to_string(10 + i / 100 % 50);
+        return "2026-12-11 03:04:" + seconds + "." + std::to_string(100 + i % 900) + " " + levels[i % 4]
+            + " \x1b[36m[worker-" + std::to_string(i % 8) + "]\x1b[0m request " + std::to_string(i)
+            + " handled in " + std::to_string(i % 97) + " ms\r\n";
+    });
+    return data;
+}
+
 inline const std::string& denseSgrColours()
 {
     static const std::string data = workload([](int i) {

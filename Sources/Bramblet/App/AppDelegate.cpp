@@ -2,7 +2,9 @@
 
 #include "Bramblet/LaunchOptions.h"
 #include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Settings/SettingsWindowController.h"
 #include "Bramblet/Theme/ApplicationAppearance.h"
+#include "Bramblet/Updater/UpdateController.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/TerminalPaneController.h"
 #include "Bramblet/Workspace/WorkspaceController.h"
@@ -13,7 +15,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
 #include <QUrl>
 
 // Outside any namespace, as Q_INIT_RESOURCE needs: the icons live in a static library, which
@@ -50,6 +55,11 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments)
     window->show();
     window->raise();
     window->activateWindow();
+
+    m_updater = std::make_unique<UpdateController>(UpdateController::configuredFeed(),
+                                                   QCoreApplication::applicationVersion(), m_dialogs);
+    if (options.debugSettings)
+        presentSettings();
 
     // A desktop launcher hands folders over as plain arguments.
     if (const auto paths = handedPaths(arguments); !paths.isEmpty())
@@ -126,8 +136,64 @@ void AppDelegate::openFolders(const QStringList& paths)
     }
 }
 
+SettingsWindowController* AppDelegate::presentSettings()
+{
+    if (!m_settingsController) {
+        QPointer<AppDelegate> self(this);
+        m_settingsController = std::make_unique<SettingsWindowController>(
+            m_appearanceChoice,
+            [self](const QString& choice) {
+                if (self)
+                    self->changeAppearance(choice);
+            },
+            [self](QWidget* window) {
+                if (self && self->m_workspace)
+                    self->m_workspace->connectToServer(window);
+            },
+            m_defaults, m_dialogs);
+    }
+    QMainWindow* window = m_settingsController->window();
+    if (const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return m_settingsController.get();
+}
+
+void AppDelegate::showSettings()
+{
+    presentSettings();
+}
+
+void AppDelegate::showS3Settings()
+{
+    presentSettings()->selectTab(SettingsWindowController::s3ID);
+}
+
+void AppDelegate::showTrueNASSettings()
+{
+    presentSettings()->selectTab(SettingsWindowController::trueNASID);
+}
+
+void AppDelegate::checkForUpdates()
+{
+    if (!m_updater)
+        return;
+    QWidget* front = QApplication::activeWindow();
+    if (!front && m_workspace)
+        front = m_workspace->window();
+    m_updater->checkForUpdates(front);
+}
+
 bool AppDelegate::applicationShouldTerminate()
 {
+    // An update that is being installed takes the application down itself: nothing may hold it.
+    if (m_updater && (m_updater->isInstallingUpdate() || m_updater->sessionInProgress()))
+        return true;
     if (!m_workspace)
         return true;
     if (m_workspace->processing()) {

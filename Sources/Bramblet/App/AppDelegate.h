@@ -14,13 +14,15 @@ class QMenuBar;
 namespace bramblet {
 
 class DialogPresenter;
+class SettingsWindowController;
+class UpdateController;
 class WorkspaceController;
 class WorkspaceDefaults;
 
 // The application's own decisions: it applies the stored appearance and keeps the application
 // icon in step with the look in effect, launches the one workspace from the command line, builds
-// the main menu, opens folders handed to the program, and decides whether the application may
-// quit. Main thread only.
+// the main menu, opens the settings window and the update check, opens folders handed to the
+// program, and decides whether the application may quit. Main thread only.
 class AppDelegate : public QObject {
     Q_OBJECT
 
@@ -47,7 +49,23 @@ public:
     // pane, which becomes active and takes the focus; files and unreadable entries are skipped.
     void openFolders(const QStringList& paths);
 
-    // The quit rules; true when the application may quit now (the window state is then saved).
+    // The settings window, made on the first call and kept: centred, shown and brought to the front.
+    SettingsWindowController* presentSettings();
+    void showSettings();
+    // The settings window on its S3 or TrueNAS tab.
+    void showS3Settings();
+    void showTrueNASSettings();
+    // Null before the first presentSettings().
+    SettingsWindowController* settingsController() const { return m_settingsController.get(); }
+
+    // Checks for a new version; its answer goes to the window in front.
+    void checkForUpdates();
+    // Made at the end of the launch; null before.
+    UpdateController* updater() const { return m_updater.get(); }
+
+    // The quit rules; true when the application may quit now. An update being installed lets it
+    // go at once; otherwise a running file request refuses, running terminals ask, and the window
+    // state is saved.
     bool applicationShouldTerminate();
     // Quits when the rules allow it.
     void terminate();
@@ -79,6 +97,8 @@ private:
     WorkspaceDefaults& m_defaults;
     DialogPresenter& m_dialogs;
     std::unique_ptr<WorkspaceController> m_workspace;
+    std::unique_ptr<UpdateController> m_updater;
+    std::unique_ptr<SettingsWindowController> m_settingsController;
     QString m_appearanceChoice;
     QMenuBar* m_menuBar = nullptr; // owned by the workspace window
     QAction* m_undoAction = nullptr; // owned by the Edit menu

@@ -78,6 +78,8 @@ void AppDelegate::makeMenu()
     const auto pane = [w] { return w->activePane(); };
     const MenuLine lines[] = {
         { "Bramblet", "About Bramblet", {}, {}, [this] { showAbout(); } },
+        { "Bramblet", "Check for Updates\u2026", {}, {}, [this] { checkForUpdates(); }, true },
+        { "Bramblet", "Settings\u2026", K(Qt::CTRL | Qt::Key_Comma), {}, [this] { showSettings(); }, true },
         { "Bramblet", nullptr, {}, {}, {} },
         // The desktop has no hiding of a whole application; its window is minimised instead.
         { "Bramblet", "Hide Bramblet", {}, {}, [window] { window->showMinimized(); } },
@@ -120,9 +122,17 @@ void AppDelegate::makeMenu()
         { "Go", "Focus Right Pane", K(Qt::CTRL | Qt::ALT | Qt::Key_Right), {}, [w] { w->focusRight(); } },
         { "Go", "Add to Favorites", K(Qt::CTRL | Qt::Key_D), {}, [w] { w->addFavorite(); } },
         { "Go", "Connect to Server\u2026", {}, {}, [w] { w->connectToServer(); } },
+        { "Go", "Connect to S3\u2026", {}, {}, [this] { showS3Settings(); } },
+        { "Go", "Connect to TrueNAS\u2026", {}, {}, [this] { showTrueNASSettings(); } },
+        { "Go", nullptr, {}, {}, {} },
+        { "Go", "Save Workspace\u2026", {}, {}, [w] { w->saveWorkspace(); } },
+        { "Go", "Load Workspace\u2026", {}, {}, [w] { w->loadWorkspace(); } },
 
         { "Operations", "Copy to Other Pane\u2026", {}, {}, [w] { w->copyToOther(); } },
         { "Operations", "Move to Other Pane\u2026", {}, {}, [w] { w->moveToOther(); } },
+        { "Operations", "Compare & Sync to Other Pane\u2026", {}, {}, [w] { w->compareAndSync(); } },
+        { "Operations", "Save Sync Configuration\u2026", {}, {}, [w] { w->saveSyncConfig(); } },
+        { "Operations", "Run Saved Sync\u2026", {}, {}, [w] { w->runSyncConfig(); } },
         { "Operations", "Show Operations", K(Qt::CTRL | Qt::Key_J), {}, [w] { w->showOperations(); }, true },
         { "Operations", "Show Drop Stack", {}, {}, [w] { w->showDropStack(); } },
         { "Operations", "Compare Selected Files", {}, {}, [w] { w->compareSelected(); } },
@@ -141,18 +151,20 @@ void AppDelegate::makeMenu()
     QHash<QString, QMenu*> menus;
     for (const auto& line : lines) {
         QAction* action = nullptr;
+        // "&" marks a mnemonic in a menu title; "Compare & Sync" shows its "&" as it stands.
+        const QString title = QString::fromUtf8(line.title).replace(u'&', QStringLiteral("&&"));
         if (line.menu) {
-            const QString title = QString::fromUtf8(line.menu);
-            QMenu*& menu = menus[title];
+            const QString menuTitle = QString::fromUtf8(line.menu);
+            QMenu*& menu = menus[menuTitle];
             if (!menu)
-                menu = m_menuBar->addMenu(title);
+                menu = m_menuBar->addMenu(menuTitle);
             if (!line.title) {
                 menu->addSeparator();
                 continue;
             }
-            action = menu->addAction(QString::fromUtf8(line.title));
+            action = menu->addAction(title);
         } else {
-            action = new QAction(QString::fromUtf8(line.title), window);
+            action = new QAction(title, window);
             window->addAction(action);
         }
         QList<QKeySequence> keys;

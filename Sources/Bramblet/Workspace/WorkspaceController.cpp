@@ -6,6 +6,7 @@
 #include "Bramblet/Sidebar/SidebarController.h"
 #include "Bramblet/Theme/Theme.h"
 #include "Bramblet/Workspace/ScreenClamp.h"
+#include "Bramblet/Workspace/SyncPlanProgress.h"
 #include "Bramblet/Workspace/TerminalPaneController.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 #include "BrambletCore/Files/FileService.h"
@@ -80,6 +81,8 @@ WorkspaceController::WorkspaceController(const std::optional<QString>& initialLe
 
 WorkspaceController::~WorkspaceController()
 {
+    // Running plans are cancelled before the sync service, which waits for its work, goes.
+    qDeleteAll(findChildren<SyncPlanProgress*>(Qt::FindDirectChildrenOnly));
     // The window holds the sidebar's and the inspector's views; it goes before their controllers.
     delete m_window;
 }

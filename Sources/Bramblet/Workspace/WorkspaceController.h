@@ -35,7 +35,9 @@ class OperationsWindow;
 class PaneController;
 class QuickLookPanel;
 class SidebarController;
+class SyncPlanProgress;
 class SyncService;
+struct SyncPlan;
 class TerminalPaneController;
 class ThemedLabel;
 class ToolbarAccentButton;
@@ -253,6 +255,20 @@ public:
     static bool canShare();
     void shareSelected();
 
+    // --- Compare and sync, saved syncs and workspaces (WorkspaceSync.cpp) ---
+    // Plans a one-way sync from the active side's folder to the other side's and reviews it.
+    void compareAndSync();
+    // The review sheet of a plan; Start Sync queues its copies (see SyncReview).
+    void presentSyncPlan(const SyncPlan& plan);
+    void saveSyncConfig();
+    // Picks a saved folder pair to plan and review, or to delete.
+    void runSyncConfig();
+    void saveWorkspace();
+    // Picks a saved workspace to load into both sides, or to delete.
+    void loadWorkspace();
+    // The wait for the plan started last, while it runs; null otherwise.
+    SyncPlanProgress* syncProgress() const;
+
 signals:
     // One coalesced refresh of the chrome has run.
     void refreshed();
@@ -290,6 +306,8 @@ private:
     // Connects the toolbar's transfer buttons and the panes' drops (WorkspaceTransfers.cpp).
     void wireTransferCommands();
     QList<std::filesystem::path> selectedPaths() const;
+    // Plans `source` against `destination` off the main thread, then reviews the plan (WorkspaceSync.cpp).
+    void planSync(const std::filesystem::path& source, const std::filesystem::path& destination);
     std::filesystem::path otherFolder() const;
 
     bool m_transient;
@@ -324,6 +342,7 @@ private:
     FileOpener m_opener;
     ServerConnectionRunner m_serverConnection;
     OperationsWindow* m_activityWindow = nullptr; // a child window of m_window
+    QPointer<SyncPlanProgress> m_syncProgress;     // a child; deletes itself when its plan is done
     QList<double> m_restoredWidths;
     int m_activeIndex = 0;
     bool m_showHidden = false;

@@ -18,10 +18,7 @@ namespace bramblet {
 
 namespace {
 
-struct Listed {
-    std::string name;
-    SyncPlanner::Snapshot snapshot;
-};
+using Listed = SyncPlanner::Listed;
 
 QString systemReason(int error)
 {
@@ -134,15 +131,6 @@ SyncKind kindOf(const SyncPlanner::Child& child)
     return equal ? SyncKind::matching : SyncKind::changed;
 }
 
-// Only the existence of errors matters below a source folder that is copied whole.
-void walkUnlisted(const std::string& folderPath)
-{
-    for (const auto& item : listFolder(folderPath, false)) {
-        if (item.snapshot.isDirectory)
-            walkUnlisted(folderPath + item.name + '/');
-    }
-}
-
 // In plain path order a folder's contents ("a/...") follow every sibling that sorts before
 // "a/", such as "a-b" or "a.txt". Is `name`, a sibling after `folderName`, one of those?
 bool sortsBeforeContentsOf(const std::string& name, const std::string& folderName)
@@ -163,9 +151,12 @@ std::string withTrailingSlash(const std::filesystem::path& root)
 
 } // namespace
 
-SyncPlanner::SyncPlanner(std::filesystem::path sourceRoot, std::filesystem::path destinationRoot)
+SyncPlanner::SyncPlanner(std::filesystem::path sourceRoot, std::filesystem::path destinationRoot,
+                         const Cancellation& cancellation, SyncProgress* progress)
     : m_sourcePrefix(withTrailingSlash(sourceRoot))
     , m_destinationPrefix(withTrailingSlash(destinationRoot))
+    , m_cancellation(cancellation)
+    , m_progress(progress)
 {
     m_plan.sourceRoot = std::move(sourceRoot);
     m_plan.destinationRoot = std::move(destinationRoot);
@@ -181,8 +172,8 @@ void SyncPlanner::compareFolder(const std::string& folder, bool inSource, bool i
 {
     const bool isRoot = folder.empty();
     // The source is listed before the destination, so a failure of both names the source.
-    auto source = inSource ? listFolder(m_sourcePrefix + folder, isRoot) : std::vector<Listed>();
-    auto destination = inDestination ? listFolder(m_destinationPrefix + folder, isRoot) : std::vector<Listed>();
+    auto source = inSource ? list(m_sourcePrefix + folder, isRoot) : std::vector<Listed>();
+    auto destination = inDestination ? list(m_destinationPrefix + folder, isRoot) : std::vector<Listed>();
     const auto children = mergeByName(std::move(source), std::move(destination));
 
     // Folders whose contents are still to be listed; the top one's contents sort first.
@@ -213,6 +204,7 @@ void SyncPlanner::addEntry(const std::string& folder, const Child& child)
         entry.isDirectory = child.source->isDirectory;
         entry.size = child.source->size;
     }
+    entry.destinationIsDirectory = isFolder(child.destination);
     m_plan.entries.append(std::move(entry));
 }
 
@@ -227,6 +219,25 @@ void SyncPlanner::descend(const std::string& folder, const Child& child)
         walkUnlisted(m_sourcePrefix + path);
     else
         compareFolder(path, false, true);
+}
+
+std::vector<Listed> SyncPlanner::list(const std::string& folderPath, bool isRoot)
+{
+    if (m_cancellation.isCancelled())
+        throw FileFailure(FileFailure::Kind::cancelled);
+    auto items = listFolder(folderPath, isRoot);
+    if (m_progress)
+        m_progress->addListed(qint64(items.size()));
+    return items;
+}
+
+// Only the existence of errors matters below a source folder that is copied whole.
+void SyncPlanner::walkUnlisted(const std::string& folderPath)
+{
+    for (const auto& item : list(folderPath, false)) {
+        if (item.snapshot.isDirectory)
+            walkUnlisted(folderPath + item.name + '/');
+    }
 }
 
 } // namespace bramblet

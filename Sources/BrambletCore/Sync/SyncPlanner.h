@@ -1,6 +1,8 @@
 #pragma once
 
+#include "BrambletCore/Concurrency/Cancellation.h"
 #include "BrambletCore/Sync/SyncPlan.h"
+#include "BrambletCore/Sync/SyncProgress.h"
 
 #include <ctime>
 #include <optional>
@@ -15,11 +17,14 @@ namespace bramblet {
 // compared as links and never followed. Nothing is written.
 class SyncPlanner {
 public:
-    // Both roots standardised and different.
-    SyncPlanner(std::filesystem::path sourceRoot, std::filesystem::path destinationRoot);
+    // Both roots standardised and different. `cancellation` is asked before each folder is
+    // listed; `progress` (optional) counts the listed items. Both outlive the planner.
+    SyncPlanner(std::filesystem::path sourceRoot, std::filesystem::path destinationRoot,
+                const Cancellation& cancellation, SyncProgress* progress = nullptr);
 
     // Throws FileFailure::system when a folder anywhere in either tree cannot be listed or an
-    // item's attributes cannot be read: a partial plan would look like a smaller tree.
+    // item's attributes cannot be read: a partial plan would look like a smaller tree. Throws
+    // FileFailure cancelled once the caller has cancelled.
     SyncPlan plan();
 
     // What a comparison needs of one item.
@@ -27,6 +32,12 @@ public:
         bool isDirectory = false;
         qint64 size = 0; // 0 for folders: their reported size is a block count, not content
         timespec modified {};
+    };
+
+    // One entry of a folder listing.
+    struct Listed {
+        std::string name;
+        Snapshot snapshot;
     };
 
     // One name of a folder level, with the item on each side that has it.
@@ -41,10 +52,15 @@ private:
     void compareFolder(const std::string& folder, bool inSource, bool inDestination);
     void addEntry(const std::string& folder, const Child& child);
     void descend(const std::string& folder, const Child& child);
+    // One folder's entries, after the cancellation check; counted in the progress.
+    std::vector<Listed> list(const std::string& folderPath, bool isRoot);
+    void walkUnlisted(const std::string& folderPath);
 
     SyncPlan m_plan;
     std::string m_sourcePrefix;      // the source root ending in "/"
     std::string m_destinationPrefix; // the destination root ending in "/"
+    const Cancellation& m_cancellation;
+    SyncProgress* m_progress;
 };
 
 } // namespace bramblet

@@ -18,14 +18,15 @@ std::filesystem::path standardized(const std::filesystem::path& url)
 
 } // namespace
 
-QFuture<SyncPlan> SyncService::plan(const std::filesystem::path& source, const std::filesystem::path& destination)
+QFuture<SyncPlan> SyncService::plan(const std::filesystem::path& source, const std::filesystem::path& destination,
+                                     std::shared_ptr<SyncProgress> progress)
 {
-    return m_executor.run([source, destination](const Cancellation&) {
+    return m_executor.run([source, destination, progress = std::move(progress)](const Cancellation& cancellation) {
         auto sourceRoot = standardized(source);
         auto destinationRoot = standardized(destination);
         if (sourceRoot == destinationRoot)
             throw FileFailure(FileFailure::Kind::sameLocation);
-        return SyncPlanner(std::move(sourceRoot), std::move(destinationRoot)).plan();
+        return SyncPlanner(std::move(sourceRoot), std::move(destinationRoot), cancellation, progress.get()).plan();
     });
 }
 

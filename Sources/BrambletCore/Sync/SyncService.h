@@ -2,10 +2,12 @@
 
 #include "BrambletCore/Concurrency/SerialExecutor.h"
 #include "BrambletCore/Sync/SyncPlan.h"
+#include "BrambletCore/Sync/SyncProgress.h"
 
 #include <QFuture>
 
 #include <filesystem>
+#include <memory>
 
 namespace bramblet {
 
@@ -18,7 +20,10 @@ public:
     // The plan of `source` against `destination`, both standardised first (lexically: "." and
     // ".." resolved, no trailing "/"). Fails with FileFailure sameLocation when the two are one
     // folder, and with FileFailure::system when a folder or item of either tree cannot be read.
-    QFuture<SyncPlan> plan(const std::filesystem::path& source, const std::filesystem::path& destination);
+    // Cancelling the future stops the walk at the next folder; `progress`, when given, counts
+    // the items listed so far.
+    QFuture<SyncPlan> plan(const std::filesystem::path& source, const std::filesystem::path& destination,
+                           std::shared_ptr<SyncProgress> progress = {});
 
 private:
     SerialExecutor m_executor;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Zentrova/Engine/InternedCharacters.h"
+#include "Zentrova/Engine/JoinedCodes.h"
 #include "Zentrova/Engine/KittyKeyboardFlags.h"
 #include "Zentrova/Engine/LinkLookupLocation.h"
 #include "Zentrova/Engine/LinkLookupMode.h"
@@ -160,9 +161,23 @@ public:
     // Clears every selection that crosses the rectangle whose columns a margin-bound scroll moved.
     void selectionsInvalidateForColumnRestrictedScroll(int top, int bottom, int left, int right);
 
-    // Dirty rows, in screen rows and in scroll-invariant rows (yDisp + screen row).
-    void updateRange(int y, bool scrolling = false);
-    void updateRange(Buffer& buffer, int y, bool scrolling = false);
+    // Dirty rows, in screen rows and in scroll-invariant rows (yDisp + screen row). Inline: every
+    // print, cursor move and erase notes its row.
+    void updateRange(int y, bool scrolling = false) { updateRange(*m_buffer, y, scrolling); }
+    void updateRange(Buffer& buffer, int y, bool scrolling = false)
+    {
+        if (!scrolling) {
+            const int invariant = y + buffer.yDisp();
+            if (invariant >= 0) {
+                scrollInvariantRefreshStart = std::min(scrollInvariantRefreshStart, invariant);
+                scrollInvariantRefreshEnd = std::max(scrollInvariantRefreshEnd, invariant);
+            }
+        }
+        if (y >= 0) {
+            refreshStart = std::min(refreshStart, y);
+            refreshEnd = std::max(refreshEnd, y);
+        }
+    }
     void updateFullScreen();
     void refresh(int startRow, int endRow);
     std::optional<std::pair<int, int>> getUpdateRange() const;
@@ -664,9 +679,7 @@ private:
     LogSink m_logSink;
 
     InternedCharacters m_interned;
-    // (cell code << 32 | scalar) -> the code of the two joined (0: they are not one character);
-    // (0 << 32 | scalar) -> the code of a lone scalar beyond the basic plane.
-    std::unordered_map<uint64_t, uint32_t> m_joinedCodes;
+    JoinedCodes m_joinedCodes;
     PayloadCodes m_payloadCodes;
     ReadingBuffer m_readingBuffer;
     std::shared_ptr<BufferLine> m_blankLine;

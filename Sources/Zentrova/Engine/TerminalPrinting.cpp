@@ -337,8 +337,8 @@ bool Terminal::joinCluster(int ringRow, int col, char32_t scalar)
 uint32_t Terminal::joinedCode(uint32_t targetCode, char32_t scalar)
 {
     const uint64_t key = uint64_t(targetCode) << 32 | scalar;
-    if (const auto found = m_joinedCodes.find(key); found != m_joinedCodes.end())
-        return found->second;
+    if (const auto found = m_joinedCodes.find(key))
+        return *found;
     std::u32string text = character(targetCode);
     // A full cell takes no more: the scalar is dropped or takes a cell of its own, as after any
     // character it does not belong to.
@@ -356,7 +356,7 @@ void Terminal::rememberCode(uint64_t key, uint32_t code)
 {
     if (m_joinedCodes.size() >= InternedCharacters::capacity)
         m_joinedCodes.clear();
-    m_joinedCodes.emplace(key, code);
+    m_joinedCodes.remember(key, code);
 }
 
 // Stores `cell` at `col` two columns wide, with a filler after it, and moves the cursor past the
@@ -415,8 +415,8 @@ uint32_t Terminal::code(std::u32string_view character)
         return 0;
     // A lone scalar is remembered under the pair (0, scalar): no cell joins code 0.
     if (character.size() == 1) {
-        if (const auto found = m_joinedCodes.find(character[0]); found != m_joinedCodes.end())
-            return found->second;
+        if (const auto found = m_joinedCodes.find(character[0]))
+            return *found;
         const uint32_t interned = internOrFallBack(character);
         rememberCode(character[0], interned);
         return interned;

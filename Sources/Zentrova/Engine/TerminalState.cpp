@@ -10,26 +10,6 @@
 
 namespace zentrova {
 
-void Terminal::updateRange(int y, bool scrolling)
-{
-    updateRange(*m_buffer, y, scrolling);
-}
-
-void Terminal::updateRange(Buffer& buffer, int y, bool scrolling)
-{
-    if (!scrolling) {
-        const int invariant = y + buffer.yDisp();
-        if (invariant >= 0) {
-            scrollInvariantRefreshStart = std::min(scrollInvariantRefreshStart, invariant);
-            scrollInvariantRefreshEnd = std::max(scrollInvariantRefreshEnd, invariant);
-        }
-    }
-    if (y >= 0) {
-        refreshStart = std::min(refreshStart, y);
-        refreshEnd = std::max(refreshEnd, y);
-    }
-}
-
 void Terminal::updateFullScreen()
 {
     // Inclusive ends, like every other writer of the ranges.

@@ -120,26 +120,36 @@ void EscapeSequenceParser::parse(Bytes data)
                                         : state == S::csiEntry && (isDigit(code) || code == ';')) {
             // Parameters skip the table: they are most of the bytes of a CSI sequence.
             state = S::csiParam;
-            // The parameter being read stays in a register; the sequence gets it at each separator
-            // and at the end, and never once the parameter limit has been passed.
+            // The parameter being read, the count and the limit flag stay in registers; the
+            // sequence gets them back at the end, and never a value once the limit has been passed.
             Sequence& sequence = m_sequence;
-            int value = sequence.pars[size_t(sequence.parameterCount - 1)];
+            int count = sequence.parameterCount;
+            bool exceeded = sequence.parameterLimitExceeded;
+            int value = sequence.pars[size_t(count - 1)];
             do {
                 if (isDigit(code)) {
-                    const int digit = code - '0';
-                    value = value > (maxParameterValue - digit) / 10 ? maxParameterValue : value * 10 + digit;
+                    // Saturating without a branch: 65535 * 10 + 9 fits easily.
+                    value = std::min(value * 10 + (code - '0'), maxParameterValue);
+                } else if (!exceeded) {
+                    sequence.pars[size_t(count - 1)] = value;
+                    if (count == maxParameters) {
+                        exceeded = true;
+                    } else {
+                        sequence.parsTxt[size_t(count - 1)] = code;
+                        ++count;
+                    }
+                    value = 0;
                 } else {
-                    if (!sequence.parameterLimitExceeded)
-                        sequence.pars[size_t(sequence.parameterCount - 1)] = value;
-                    addSeparator(code);
                     value = 0;
                 }
                 if (++i == length)
                     break;
                 code = bytes[i];
             } while (isParameterByte(code));
-            if (!sequence.parameterLimitExceeded)
-                sequence.pars[size_t(sequence.parameterCount - 1)] = value;
+            sequence.parameterCount = count;
+            sequence.parameterLimitExceeded = exceeded;
+            if (!exceeded)
+                sequence.pars[size_t(count - 1)] = value;
             if (i == length)
                 break;
             if (code >= 0x40 && code <= 0x7E) {
@@ -388,8 +398,7 @@ void EscapeSequenceParser::addDigit(uint8_t code)
     if (m_sequence.parameterLimitExceeded)
         return;
     int& value = m_sequence.pars[size_t(m_sequence.parameterCount - 1)];
-    const int digit = code - '0';
-    value = value > (maxParameterValue - digit) / 10 ? maxParameterValue : value * 10 + digit;
+    value = std::min(value * 10 + (code - '0'), maxParameterValue);
 }
 
 void EscapeSequenceParser::addSeparator(uint8_t code)

@@ -175,8 +175,12 @@ void BufferLine::replaceCells(int start, int end, const CharData& fillData)
     breakWideCharacterAt(end);
     int stop = std::min(end, m_dataSize);
     if (start < stop) {
-        std::fill(m_data.get() + std::max(start, 0), m_data.get() + stop, fillData);
-        noteFilled(std::max(start, 0), stop, fillData);
+        const int from = std::max(start, 0);
+        // The blank tail already holds the fill when it is the same cell: an erase to the end of
+        // a row writes only the cells before it.
+        const int written = fillData == m_blankCell ? std::clamp(m_blankFrom, from, stop) : stop;
+        std::fill(m_data.get() + from, m_data.get() + written, fillData);
+        noteFilled(from, stop, fillData);
     }
     m_generation++;
 }

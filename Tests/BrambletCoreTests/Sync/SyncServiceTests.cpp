@@ -1,6 +1,7 @@
 #include "BrambletCore/Sync/SyncService.h"
 
 #include "BrambletCore/Models/FileFailure.h"
+#include "BrambletCore/Sync/SyncPlanner.h"
 
 #include <gtest/gtest.h>
 
@@ -359,6 +360,62 @@ TEST_F(SyncServiceTest, AnUnreadableSubfolderAnywhereFailsTheWholePlan)
                     "Couldn’t read the folder “" + locked.native() + "”: Permission denied");
         fs::permissions(locked, fs::perms::owner_all);
     }
+}
+
+TEST_F(SyncServiceTest, EntriesTellWhenTheDestinationItemIsAFolder)
+{
+    const auto plan = planTrees({ "",
+        { file("fileOverFolder", "abc"), folder("folderOverFile"), folder("both"), link("linkOverFolder", "x") },
+        { folder("fileOverFolder"), file("fileOverFolder/mine", "1"), file("folderOverFile", "1"), folder("both"),
+          folder("linkOverFolder") }, "" });
+    QStringList folders;
+    for (const auto& entry : plan.entries) {
+        if (entry.destinationIsDirectory)
+            folders << toString(entry.kind) + ' ' + entry.relativePath;
+    }
+    EXPECT_EQ(folders, QStringList({ "matching both", "changed fileOverFolder", "changed linkOverFolder" }));
+}
+
+TEST_F(SyncServiceTest, ProgressCountsListedItemsOfBothSides)
+{
+    build(root / "src", { folder("a"), file("a/1", "1"), file("a/2", "2"), folder("new"), file("new/x", "1") });
+    build(root / "dst", { folder("a"), file("a/1", "1"), file("old", "1") });
+    const auto progress = std::make_shared<SyncProgress>();
+    const auto plan = service.plan(root / "src", root / "dst", progress).result();
+    EXPECT_EQ(plan.addedCount(), 2);
+    // Source: a, new, a/1, a/2, new/x; destination: a, old, a/1.
+    EXPECT_EQ(progress->listedItems(), 8);
+}
+
+TEST_F(SyncServiceTest, ACancelledPlanStopsAtTheNextFolder)
+{
+    std::vector<Node> tree { folder("a"), folder("b"), folder("c") };
+    for (const char* name : { "a/x", "b/x", "c/x" })
+        tree.push_back(file(name, "1"));
+    build(root / "src", tree);
+    build(root / "dst", { folder("a"), folder("b"), folder("c") });
+    for (const int allowed : { 0, 1, 3 }) {
+        SCOPED_TRACE(allowed);
+        int asked = 0;
+        SyncProgress progress;
+        const Cancellation cancellation([&asked, allowed] { return ++asked > allowed; });
+        try {
+            SyncPlanner(root / "src", root / "dst", cancellation, &progress).plan();
+            ADD_FAILURE() << "planned although cancelled";
+        } catch (const FileFailure& failure) {
+            EXPECT_EQ(failure.kind(), FileFailure::Kind::cancelled);
+        }
+        EXPECT_EQ(asked, allowed + 1) << "no folder is listed after the cancellation is seen";
+    }
+
+    // A future cancelled while the executor is busy with another plan never runs its walk.
+    const auto first = service.plan(root / "src", root / "dst");
+    auto second = service.plan(root / "src", root / "dst");
+    second.cancel();
+    EXPECT_EQ(first.result().addedCount(), 3);
+    second.waitForFinished();
+    EXPECT_TRUE(second.isCanceled());
+    EXPECT_EQ(second.resultCount(), 0);
 }
 
 } // namespace

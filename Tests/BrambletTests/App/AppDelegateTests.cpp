@@ -1,7 +1,9 @@
 #include "Bramblet/App/AppDelegate.h"
 
 #include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Settings/SettingsWindowController.h"
 #include "Bramblet/Theme/ApplicationAppearance.h"
+#include "Bramblet/Updater/UpdateController.h"
 #include "Bramblet/Workspace/SavedState.h"
 #include "Bramblet/Workspace/WorkspaceController.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
@@ -10,7 +12,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QApplication>
 #include <QIcon>
+#include <QMainWindow>
+#include <QTest>
 
 namespace bramblet {
 namespace {
@@ -139,6 +144,72 @@ TEST_F(AppDelegateTest, QuitIsRefusedWhileARequestRunsAndSavesOtherwise)
     delegate.workspace()->setProcessing(false);
     EXPECT_TRUE(delegate.applicationShouldTerminate());
     EXPECT_TRUE(defaults().data(WorkspaceDefaults::workspaceKey)) << "the window state is saved before quitting";
+}
+
+TEST_F(AppDelegateTest, QuitIsImmediateOnceAnUpdateInstalls)
+{
+    AppDelegate delegate(defaults(), dialogs);
+    launch(delegate);
+    ASSERT_TRUE(delegate.updater());
+    delegate.workspace()->setProcessing(true);
+    delegate.updater()->checkForUpdates(delegate.workspace()->window());
+    const auto told = dialogs.presented.size();
+    EXPECT_FALSE(delegate.applicationShouldTerminate()) << "a check is no installation";
+    EXPECT_EQ(dialogs.presented.size(), told + 1);
+
+    delegate.updater()->willInstallUpdate();
+    EXPECT_TRUE(delegate.updater()->sessionInProgress());
+    EXPECT_TRUE(delegate.applicationShouldTerminate()) << "even while a request runs";
+    EXPECT_EQ(dialogs.presented.size(), told + 1) << "no alert";
+    EXPECT_FALSE(defaults().data(WorkspaceDefaults::workspaceKey)) << "the window state is not saved";
+}
+
+TEST_F(AppDelegateTest, SettingsWindowOpensOnceAndKeepsItsController)
+{
+    AppDelegate plain(defaults(), dialogs);
+    launch(plain);
+    EXPECT_FALSE(plain.settingsController()) << "made on first use only";
+
+    AppDelegate delegate(defaults(), dialogs);
+    launch(delegate, { "--debug-settings" });
+    SettingsWindowController* settings = delegate.settingsController();
+    ASSERT_TRUE(settings);
+    EXPECT_TRUE(settings->window()->isVisible());
+    EXPECT_EQ(settings->selectedItemIdentifier(), "general");
+    delegate.showS3Settings();
+    EXPECT_EQ(delegate.settingsController(), settings);
+    EXPECT_EQ(settings->selectedItemIdentifier(), "s3");
+    delegate.showTrueNASSettings();
+    EXPECT_EQ(settings->window()->windowTitle(), "TrueNAS");
+    settings->window()->close();
+    EXPECT_FALSE(settings->window()->isVisible());
+    delegate.showSettings();
+    EXPECT_EQ(delegate.settingsController(), settings);
+    EXPECT_TRUE(settings->window()->isVisible());
+    EXPECT_EQ(settings->selectedItemIdentifier(), "truenas") << "the last tab stays";
+
+    settings->appearanceChanged(2);
+    EXPECT_EQ(delegate.appearanceChoice(), "Dark");
+    EXPECT_EQ(defaults().string(WorkspaceDefaults::appearanceKey), "Dark");
+    EXPECT_EQ(ApplicationAppearance::shared().effectiveAppearance(), Appearance::dark);
+
+    settings->connectToServer();
+    EXPECT_EQ(dialogs.presented.last().request.message, "Connect to Server");
+    EXPECT_EQ(dialogs.presented.last().window, settings->window()) << "on the settings window";
+    settings->window()->hide();
+}
+
+TEST_F(AppDelegateTest, CheckForUpdatesAnswersOnTheSettingsWindowInFront)
+{
+    AppDelegate delegate(defaults(), dialogs);
+    launch(delegate);
+    QMainWindow* settings = delegate.presentSettings()->window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
+    delegate.checkForUpdates();
+    ASSERT_FALSE(dialogs.presented.isEmpty());
+    EXPECT_EQ(dialogs.presented.last().request.message, "Updates come from your package manager");
+    EXPECT_EQ(dialogs.presented.last().window, settings);
+    settings->hide();
 }
 
 } // namespace

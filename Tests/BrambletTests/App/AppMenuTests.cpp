@@ -1,6 +1,7 @@
 #include "Bramblet/App/AppDelegate.h"
 
 #include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Settings/SettingsWindowController.h"
 #include "Bramblet/Workspace/WorkspaceController.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 #include "Pane/PaneTestSupport.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -44,7 +46,7 @@ protected:
         return nullptr;
     }
 
-    // "Menu/Title" -> the action.
+    // "Menu/Title" -> the action; the title as shown, without the doubling that keeps "&" visible.
     QAction* item(const QString& path) const
     {
         const QString menuTitle = path.section(u'/', 0, 0);
@@ -53,7 +55,7 @@ protected:
             if (top->text() != menuTitle)
                 continue;
             for (QAction* action : top->menu()->actions()) {
-                if (action->text() == title)
+                if (QString(action->text()).replace(QStringLiteral("&&"), QStringLiteral("&")) == title)
                     return action;
             }
         }
@@ -83,6 +85,8 @@ TEST_F(AppMenuTest, EveryItemHasItsMenuTitleAndKeys)
     };
     const Case cases[] = {
         { "Bramblet/About Bramblet", "" },
+        { "Bramblet/Check for Updates\u2026", "" },
+        { "Bramblet/Settings\u2026", "Ctrl+," },
         { "Bramblet/Hide Bramblet", "" },
         { "Bramblet/Quit Bramblet", "Ctrl+Q" },
         { "File/Choose Folder\u2026", "Ctrl+O" },
@@ -115,8 +119,15 @@ TEST_F(AppMenuTest, EveryItemHasItsMenuTitleAndKeys)
         { "Go/Focus Right Pane", "Ctrl+Alt+Right" },
         { "Go/Add to Favorites", "Ctrl+D" },
         { "Go/Connect to Server\u2026", "" },
+        { "Go/Connect to S3\u2026", "" },
+        { "Go/Connect to TrueNAS\u2026", "" },
+        { "Go/Save Workspace\u2026", "" },
+        { "Go/Load Workspace\u2026", "" },
         { "Operations/Copy to Other Pane\u2026", "" },
         { "Operations/Move to Other Pane\u2026", "" },
+        { "Operations/Compare & Sync to Other Pane\u2026", "" },
+        { "Operations/Save Sync Configuration\u2026", "" },
+        { "Operations/Run Saved Sync\u2026", "" },
         { "Operations/Show Operations", "Ctrl+J" },
         { "Operations/Show Drop Stack", "" },
         { "Operations/Compare Selected Files", "" },
@@ -136,6 +147,8 @@ TEST_F(AppMenuTest, EveryItemHasItsMenuTitleAndKeys)
         }
         EXPECT_EQ(keys.join("; ").toStdString(), c.keys);
     }
+    EXPECT_EQ(item("Operations/Compare & Sync to Other Pane\u2026")->text(), "Compare && Sync to Other Pane\u2026")
+        << "a single \"&\" would underline the next letter and vanish";
     EXPECT_EQ(item("Operations/Share\u2026")->isEnabled(), WorkspaceController::canShare());
     EXPECT_EQ(item("Bramblet/Quit Bramblet")->shortcutContext(), Qt::ApplicationShortcut);
     EXPECT_EQ(item("Operations/Show Operations")->shortcutContext(), Qt::ApplicationShortcut);
@@ -156,6 +169,17 @@ TEST_F(AppMenuTest, ItemsReachTheWorkspace)
     EXPECT_EQ(dialogs.presented.last().request.message, "Connect to Server");
     item("Go/Focus Right Pane")->trigger();
     EXPECT_EQ(workspace->activeIndex(), 1);
+    item("Operations/Run Saved Sync\u2026")->trigger();
+    EXPECT_EQ(dialogs.presented.last().request.informativeText,
+              "No saved sync configurations yet. Use Save Sync Configuration\u2026 first.");
+    item("Go/Load Workspace\u2026")->trigger();
+    EXPECT_EQ(dialogs.presented.last().request.informativeText, "No saved workspaces yet. Use Save Workspace\u2026 first.");
+    item("Go/Connect to S3\u2026")->trigger();
+    ASSERT_TRUE(delegate.settingsController());
+    EXPECT_EQ(delegate.settingsController()->selectedItemIdentifier(), "s3");
+    item("Bramblet/Check for Updates\u2026")->trigger();
+    EXPECT_EQ(dialogs.presented.last().request.message, "Updates come from your package manager");
+    delegate.settingsController()->window()->hide();
 }
 
 TEST_F(AppMenuTest, EditCommandsGoToAFocusedTextFieldOtherwiseToTheFiles)

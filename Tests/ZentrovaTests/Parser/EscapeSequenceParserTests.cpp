@@ -34,6 +34,41 @@ TEST(EscapeSequenceParser, TwentyFourParametersAreKeptAndATwentyFifthDropsTheSeq
     expectLogForEverySplit("\x1b[" + parameterList(40, ':') + "mz", { "print z" });
 }
 
+// Values of every length around the saturation point, and leading zeros that push a small value
+// past five digits, read the same however the reads cut them.
+TEST(EscapeSequenceParser, ParameterValuesOfEveryLengthSaturateAt65535)
+{
+    const struct {
+        const char* digits;
+        int value;
+    } cases[] = {
+        { "0", 0 },
+        { "7", 7 },
+        { "42", 42 },
+        { "255", 255 },
+        { "6553", 6553 },
+        { "65534", 65534 },
+        { "65535", 65535 },
+        { "65536", 65535 },
+        { "655359", 65535 },
+        { "1234567", 65535 },
+        { "12345678", 65535 },
+        { "0000000", 0 },
+        { "0000042", 42 },
+        { "00000000042", 42 },
+        { "00000065535", 65535 },
+        { "000000065536", 65535 },
+        { "99999999999999999999", 65535 },
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.digits);
+        const std::string digits = each.digits;
+        const std::string value = std::to_string(each.value);
+        expectLogForEverySplit("\x1b[" + digits + ";" + digits + ":" + digits + "m" + "after the sequence",
+                               { "csi [" + value + ";" + value + ":" + value + "]m", "print after the sequence" });
+    }
+}
+
 TEST(EscapeSequenceParser, DcsWithTooManyParametersIsNotHookedAndReachesNoEarlierHandler)
 {
     // The first string is abandoned by SUB; the second has 25 parameters and is dropped, so its

@@ -286,17 +286,19 @@ TEST(BufferLine, ClearBlanksEveryCellAndDropsImages)
     }
 }
 
-// Clearing writes only the cells changed since the row was last all blank: whatever the edit, and
-// again after a row cleared with the same blank is edited once more, no cell may keep old content.
-TEST(BufferLine, ClearAfterAnyEditBlanksEveryCell)
+const CharData redBlank(Attribute { Color::defaultColor, Color::ansi256(1), {}, UnderlineStyle::none, std::nullopt }, 0, 1);
+
+struct RowEdit {
+    const char* name;
+    std::function<void(BufferLine&)> edit;
+};
+
+// Every kind of edit a row takes, for the checks that the row's record of its blank tail stays true.
+std::vector<RowEdit> everyKindOfEdit()
 {
-    const CharData red(Attribute { Color::defaultColor, Color::ansi256(1), {}, UnderlineStyle::none, std::nullopt }, 0, 1);
+    const CharData& red = redBlank;
     const auto ascii = [](const char* text) { return std::span(reinterpret_cast<const uint8_t*>(text), strlen(text)); };
-    struct Case {
-        const char* name;
-        std::function<void(BufferLine&)> edit;
-    };
-    const Case cases[] = {
+    return {
         { "set the last cell", [](BufferLine& r) { r.setCell(9, cell('x')); } },
         { "set past the end", [](BufferLine& r) {
              r.setCell(20, cell('x'));
@@ -326,7 +328,14 @@ TEST(BufferLine, ClearAfterAnyEditBlanksEveryCell)
              r.resize(10, cell('y'));
          } },
     };
-    for (const auto& c : cases) {
+}
+
+// Clearing writes only the cells changed since the row was last all blank: whatever the edit, and
+// again after a row cleared with the same blank is edited once more, no cell may keep old content.
+TEST(BufferLine, ClearAfterAnyEditBlanksEveryCell)
+{
+    const CharData& red = redBlank;
+    for (const auto& c : everyKindOfEdit()) {
         for (const CharData& blank : { CharData::Null, red }) {
             SCOPED_TRACE(std::string(c.name) + (blank == red ? ", red blank" : ""));
             BufferLine row(10, blank);
@@ -334,6 +343,28 @@ TEST(BufferLine, ClearAfterAnyEditBlanksEveryCell)
                 c.edit(row);
                 row.clear(blank);
                 for (int col = 0; col < row.count(); col++)
+                    EXPECT_EQ(row[col], blank) << "round " << round << ", column " << col;
+            }
+        }
+    }
+}
+
+// Erasing to the end of a row with the row's own blank skips the cells already blank: after any
+// edit, every cell it covers must still read blank and the cells before it keep what they held.
+TEST(BufferLine, EraseToTheEndAfterAnyEditBlanksEveryCellItCovers)
+{
+    for (const auto& c : everyKindOfEdit()) {
+        for (const CharData& blank : { CharData::Null, redBlank }) {
+            SCOPED_TRACE(std::string(c.name) + (blank == redBlank ? ", red blank" : ""));
+            BufferLine row(10, blank);
+            for (int round = 0; round < 2; round++) {
+                c.edit(row);
+                const CharData first = row[0];
+                const CharData second = row[1];
+                row.replaceCells(2, row.count(), blank);
+                EXPECT_EQ(row[0], first) << "round " << round;
+                EXPECT_EQ(row[1], second) << "round " << round;
+                for (int col = 2; col < row.count(); col++)
                     EXPECT_EQ(row[col], blank) << "round " << round << ", column " << col;
             }
         }

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QButtonGroup;
+
+namespace bramblet {
+
+// A row of text segments of which exactly one is selected, drawn on the control-selection colour.
+class SegmentedControl : public QWidget {
+    Q_OBJECT
+
+public:
+    SegmentedControl(const QStringList& labels, const QFont& font, QWidget* parent = nullptr);
+
+    int segmentCount() const;
+    QString label(int segment) const;
+    int selectedSegment() const;
+    void setSelectedSegment(int segment);
+
+signals:
+    // The user chose a segment (also the one already selected).
+    void segmentClicked(int segment);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QButtonGroup* m_group;
+};
+
+} // namespace bramblet
