@@ -97,6 +97,8 @@ void S3BrowserPane::configure()
     m_progressLabel->setMinimumWidth(220);
     m_progressRow = RemotePaneViews::row({ m_progressLabel, m_progressBar, m_cancelButton }, {});
     m_progressRow->hide();
+    m_progressTimer.setInterval(200);
+    connect(&m_progressTimer, &QTimer::timeout, this, [this] { showTransferProgress(); });
 
     StackView* statusRow = RemotePaneViews::row({ m_statusLabel, m_progressRow }, { 12, 4, 12, 8 });
     statusRow->boxLayout()->setStretchFactor(m_statusLabel, 1);

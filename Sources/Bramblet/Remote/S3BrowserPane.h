@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QSslConfiguration>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -56,7 +57,7 @@ public:
     const QList<S3Object>& objects() const { return m_objects; }
     bool isTransferring() const { return !m_transfers.empty(); }
 
-    QComboBox* connectionPopup() const { return m_connectionPopup; }
+    QComboBox* connectionMenu() const { return m_connectionPopup; }
     ThemedLabel* pathLabel() const { return m_pathLabel; }
     ThemedLabel* statusLabel() const { return m_statusLabel; }
     // What the running transfer is doing ("Uploading name (2 of 3)").
@@ -121,6 +122,7 @@ private:
     // to that bucket, whichever connection was chosen since.
     std::shared_ptr<S3Service> m_listingService;
     std::vector<std::shared_ptr<Batch>> m_transfers;
+    QTimer m_progressTimer;
 
     QPointer<ColorView> m_contentView;
     QPointer<QWidget> m_anchorWindow;

@@ -177,6 +177,10 @@ void S3BrowserPane::cancelTransfers()
 void S3BrowserPane::startBatch(std::shared_ptr<Batch> batch)
 {
     m_transfers.push_back(batch);
+    // The future's own progress signal is rate-limited and may hold back the last value before a
+    // stall, so the bar reads the value as it stands a few times a second.
+    if (!m_progressTimer.isActive())
+        m_progressTimer.start();
     runNext(batch);
 }
 
@@ -198,14 +202,9 @@ void S3BrowserPane::runNext(const std::shared_ptr<Batch>& batch)
         batch->current = batch->service->deleteObject(step.key);
         break;
     }
-    batch->progress = 0;
     showTransferProgress();
 
     auto* watcher = new QFutureWatcher<void>(this);
-    connect(watcher, &QFutureWatcherBase::progressValueChanged, this, [this, batch](int value) {
-        batch->progress = value;
-        showTransferProgress();
-    });
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, batch] {
         watcher->deleteLater();
         const QFuture<void> future = watcher->future();
@@ -240,10 +239,12 @@ void S3BrowserPane::finishBatch(const std::shared_ptr<Batch>& batch)
 void S3BrowserPane::showTransferProgress()
 {
     if (m_transfers.empty()) {
+        m_progressTimer.stop();
         m_progressRow->hide();
         return;
     }
-    const Batch& batch = *m_transfers.back();
+    Batch& batch = *m_transfers.back();
+    batch.progress = batch.current.progressValue();
     const qsizetype total = batch.steps.size();
     const qsizetype index = std::min(batch.next, total - 1);
     const QString action = batch.kind == Batch::Kind::upload ? QStringLiteral("Uploading ")

@@ -160,7 +160,7 @@ TEST_F(S3BrowserPaneTest, AddedConnectionIsSavedWithItsSecretInTheKeychainOnly)
         EXPECT_TRUE(pane->hasService());
         awaitListing(*pane);
         EXPECT_EQ(textOf(pane->pathLabel()), u'/' + m_server->bucket + u'/');
-        EXPECT_EQ(pane->connectionPopup()->currentText(), QStringLiteral("Test bucket"));
+        EXPECT_EQ(pane->connectionMenu()->currentText(), QStringLiteral("Test bucket"));
     }
     const QString stored = settingsText();
     EXPECT_TRUE(stored.contains(QStringLiteral("Test bucket"))) << stored.toStdString();
