@@ -53,6 +53,19 @@ AlertDialog::AlertDialog(const DialogRequest& request, QWidget* parent)
         m_secondTextField->setFixedWidth(360);
         accessory = m_textField;
         break;
+    case DialogRequest::Accessory::form:
+        for (const DialogField& field : request.fields) {
+            auto* edit = new QLineEdit(this);
+            edit->setPlaceholderText(field.placeholder);
+            edit->setAccessibleName(field.placeholder);
+            edit->setEchoMode(field.secure ? QLineEdit::Password : QLineEdit::Normal);
+            edit->setFixedWidth(340);
+            layout->addWidget(edit);
+            m_formFields.append(edit);
+        }
+        if (!m_formFields.isEmpty())
+            m_formFields.first()->setFocus();
+        break;
     case DialogRequest::Accessory::popUp:
         m_popUp = new QComboBox(this);
         m_popUp->addItems(request.items);
@@ -103,6 +116,8 @@ DialogAnswer AlertDialog::answer() const
         answer.secondText = m_secondTextField->text();
     if (m_popUp)
         answer.selectedIndex = m_popUp->currentIndex();
+    for (const QLineEdit* field : m_formFields)
+        answer.texts.append(field->text());
     return answer;
 }
 
@@ -141,6 +156,19 @@ void AlertPresenter::chooseFolder(QWidget* window, const QString& startFolder, F
             completion(chosen.first());
         else
             completion(std::nullopt);
+    });
+    dialog->open();
+}
+
+void AlertPresenter::chooseFiles(QWidget* window, FilesCompletion completion)
+{
+    auto* dialog = new QFileDialog(window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
+        if (completion)
+            completion(result == QDialog::Accepted ? dialog->selectedFiles() : QStringList());
     });
     dialog->open();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,8 +12,17 @@ class QWidget;
 namespace bramblet {
 
 // One alert as the workspace asks it: texts, buttons, and at most one accessory control.
+// One field of a form accessory; the placeholder also names it to accessibility.
+struct DialogField {
+    QString placeholder;
+    // Typed characters are hidden (a password or a secret key).
+    bool secure = false;
+
+    bool operator==(const DialogField&) const = default;
+};
+
 struct DialogRequest {
-    enum class Accessory { none, textField, popUp, twoTextFields };
+    enum class Accessory { none, textField, popUp, twoTextFields, form };
 
     QString message;
     QString informativeText;
@@ -28,6 +38,8 @@ struct DialogRequest {
     QString secondName;
     QString secondToolTip;
     QString secondPlaceholder;
+    // The empty text fields of a form, top to bottom.
+    QList<DialogField> fields = {};
 
     bool operator==(const DialogRequest&) const = default;
 };
@@ -38,6 +50,8 @@ struct DialogAnswer {
     QString text;          // the text field's text
     int selectedIndex = 0; // the pop-up's selected entry
     QString secondText;    // the second text field's text
+    QStringList texts = {}; // a form's texts, in field order (defaulted, so shorter brace
+                            // lists stay complete)
 };
 
 // Shows the workspace's alerts. The application shows real dialogs; tests answer them. Main
@@ -60,6 +74,12 @@ public:
     // nothing when the user cancelled.
     using FolderCompletion = std::function<void(const std::optional<QString>& folder)>;
     virtual void chooseFolder(QWidget* window, const QString& startFolder, FolderCompletion completion) = 0;
+
+    // The file chooser, attached to `window` and modal to it only: files alone, any number of
+    // them. Returns at once; `completion` gets the chosen files' paths in the chooser's order,
+    // none when the user cancelled.
+    using FilesCompletion = std::function<void(const QStringList& files)>;
+    virtual void chooseFiles(QWidget* window, FilesCompletion completion) = 0;
 };
 
 } // namespace bramblet

@@ -29,6 +29,14 @@ QByteArray S3Request::listQuery(const QString& prefix)
 S3Request S3Request::make(const S3Connection& connection, const QString& secretKey, const QByteArray& method,
                           const QString& key, const QByteArray& query, const QByteArray& payloadHash, Date now)
 {
+    // The network layer resolves "." and ".." segments of the path after it was signed, so the
+    // request would reach another object than the signed one (and a server that checks the
+    // signature would refuse it). Such a key is refused before anything is sent.
+    for (const QStringView segment : QStringView(key).split(u'/')) {
+        if (segment == u"." || segment == u"..")
+            throw S3Error::badResponse(-1, QStringLiteral("The key \"%1\" has a \".\" or \"..\" folder name, "
+                                                          "which cannot be sent unchanged").arg(key));
+    }
     S3Request request;
     request.method = method;
     request.path = '/' + percentEncoded(connection.bucket, true) + '/' + percentEncoded(key, true);

@@ -22,7 +22,9 @@ struct S3Request {
     S3Signature signature;
     QByteArray payloadHash;
 
-    // Throws S3Error "S3 request failed (-1): Invalid URL" when the endpoint makes no valid URL.
+    // Throws S3Error "S3 request failed (-1): Invalid URL" when the endpoint makes no valid URL,
+    // and S3Error with status -1 for a key with a "." or ".." segment, which cannot be sent as
+    // signed.
     static S3Request make(const S3Connection& connection, const QString& secretKey, const QByteArray& method,
                           const QString& key, const QByteArray& query, const QByteArray& payloadHash, Date now);
 

@@ -16,14 +16,13 @@ QFuture<QList<S3Object>> S3Service::list(const QString& prefix)
 
 QFuture<void> S3Service::download(const QString& key, const std::filesystem::path& to)
 {
-    return send({ .method = "GET", .key = key, .query = {}, .bodyFile = {}, .targetFile = to })
-        .then(QtFuture::Launch::Sync, [](const QByteArray&) {});
+    // The very future of the exchange, so that its progress and cancellation reach the caller.
+    return QFuture<void>(send({ .method = "GET", .key = key, .query = {}, .bodyFile = {}, .targetFile = to }));
 }
 
 QFuture<void> S3Service::upload(const std::filesystem::path& from, const QString& key)
 {
-    return send({ .method = "PUT", .key = key, .query = {}, .bodyFile = from, .targetFile = {} })
-        .then(QtFuture::Launch::Sync, [](const QByteArray&) {});
+    return QFuture<void>(send({ .method = "PUT", .key = key, .query = {}, .bodyFile = from, .targetFile = {} }));
 }
 
 QFuture<void> S3Service::createFolder(const QString& key)

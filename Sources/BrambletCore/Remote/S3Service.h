@@ -60,8 +60,12 @@ public:
     // ending in "/"): folders first, then files.
     QFuture<QList<S3Object>> list(const QString& prefix);
     // Replaces `to` with the object; on any failure `to` is left as it was.
+    // Downloads and uploads report progress through their future, in the range 0 to
+    // progressScale (the share of the body moved so far), and stop when their future is
+    // cancelled: the request is aborted, and a cancelled download leaves `to` as it was.
     QFuture<void> download(const QString& key, const std::filesystem::path& to);
     QFuture<void> upload(const std::filesystem::path& from, const QString& key);
+    static constexpr int progressScale = 1000;
     // Creates the empty object `key` + "/" ("docs" and "docs/" both make "docs/").
     QFuture<void> createFolder(const QString& key);
     QFuture<void> deleteObject(const QString& key);
@@ -85,7 +89,7 @@ private:
     // On the client's thread only:
     void startNext();
     void begin(Exchange& exchange);
-    QByteArray payloadHashOf(QIODevice& file) const;
+    QByteArray payloadHashOf(QIODevice& file, const Exchange& exchange) const;
     bool receive(Exchange& exchange);
     void finished(QNetworkReply* reply);
     QByteArray conclude(Exchange& exchange);

@@ -8,6 +8,7 @@
 #include "BrambletCore/Remote/Sha256.h"
 
 #include <QFile>
+#include <QFutureWatcher>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPromise>
@@ -36,6 +37,8 @@ QString pathText(const std::filesystem::path& path)
 struct S3Service::Exchange {
     Call call;
     QPromise<QByteArray> promise;
+    // Tells the client's thread that the caller cancelled the future.
+    std::unique_ptr<QFutureWatcher<QByteArray>> cancelWatch;
     QNetworkReply* reply = nullptr; // deleted when the exchange settles
     std::unique_ptr<QSaveFile> target;
     QByteArray body; // the listing, or an error answer
@@ -68,6 +71,8 @@ QFuture<QByteArray> S3Service::send(Call call)
     auto exchange = std::make_shared<Exchange>();
     exchange->call = std::move(call);
     exchange->promise.start();
+    if (!exchange->call.bodyFile.empty() || !exchange->call.targetFile.empty())
+        exchange->promise.setProgressRange(0, progressScale);
     auto future = exchange->promise.future();
     QMetaObject::invokeMethod(m_context, [this, exchange] {
         m_waiting.push_back(exchange);
@@ -81,6 +86,11 @@ void S3Service::startNext()
     while (!m_current && !m_waiting.empty()) {
         m_current = std::move(m_waiting.front());
         m_waiting.pop_front();
+        if (m_current->promise.isCanceled()) {
+            m_current->promise.finish();
+            m_current.reset();
+            continue;
+        }
         try {
             begin(*m_current);
         } catch (...) {
@@ -102,7 +112,7 @@ void S3Service::begin(Exchange& exchange)
         body = std::make_unique<QFile>(pathText(exchange.call.bodyFile));
         if (!body->open(QIODevice::ReadOnly))
             throw S3Error::localFile(body->errorString());
-        payloadHash = payloadHashOf(*body);
+        payloadHash = payloadHashOf(*body, exchange);
     } else {
         payloadHash = Sha256::hexDigest({});
     }
@@ -127,6 +137,19 @@ void S3Service::begin(Exchange& exchange)
     }
     exchange.reply = reply;
     reply->setReadBufferSize(chunkSize);
+    exchange.cancelWatch = std::make_unique<QFutureWatcher<QByteArray>>();
+    QObject::connect(exchange.cancelWatch.get(), &QFutureWatcherBase::canceled, reply, &QNetworkReply::abort);
+    exchange.cancelWatch->setFuture(exchange.promise.future());
+    if (exchange.promise.isCanceled())
+        reply->abort();
+    const auto progress = [&exchange](qint64 done, qint64 total) {
+        if (total > 0)
+            exchange.promise.setProgressValue(int(std::min(done, total) * progressScale / total));
+    };
+    if (!exchange.call.bodyFile.empty())
+        QObject::connect(reply, &QNetworkReply::uploadProgress, m_context, progress);
+    if (!exchange.call.targetFile.empty())
+        QObject::connect(reply, &QNetworkReply::downloadProgress, m_context, progress);
     QObject::connect(reply, &QNetworkReply::readyRead, m_context, [this, reply] {
         if (m_current && m_current->reply == reply)
             receive(*m_current);
@@ -136,12 +159,12 @@ void S3Service::begin(Exchange& exchange)
                      Qt::QueuedConnection);
 }
 
-QByteArray S3Service::payloadHashOf(QIODevice& file) const
+QByteArray S3Service::payloadHashOf(QIODevice& file, const Exchange& exchange) const
 {
     Sha256 hash;
     QByteArray buffer(chunkSize, Qt::Uninitialized);
     for (;;) {
-        if (m_stopping)
+        if (m_stopping || exchange.promise.isCanceled())
             throw S3Error::transport(QStringLiteral("Operation canceled"));
         const qint64 count = file.read(buffer.data(), buffer.size());
         if (count < 0)
@@ -191,6 +214,8 @@ void S3Service::finished(QNetworkReply* reply)
     if (!m_current || m_current->reply != reply)
         return;
     const auto exchange = std::move(m_current);
+    // No progress may reach the exchange once it is gone.
+    QObject::disconnect(reply, nullptr, m_context, nullptr);
     try {
         exchange->promise.addResult(conclude(*exchange));
     } catch (...) {

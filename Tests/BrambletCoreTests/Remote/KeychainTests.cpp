@@ -6,7 +6,7 @@
 
 #include "BrambletCore/Remote/KeychainError.h"
 
-#include "TestServices.h"
+#include "Support/Remote/TestServices.h"
 
 #include <gtest/gtest.h>
 

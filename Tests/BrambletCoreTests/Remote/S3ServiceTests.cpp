@@ -6,13 +6,14 @@
 
 #include "BrambletCore/Remote/S3Error.h"
 
-#include "TestServices.h"
+#include "Support/Remote/TestServices.h"
 
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFutureWatcher>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -329,6 +330,39 @@ TEST_F(S3ServiceTest, DestroyingTheClientDropsWhatIsQueued)
         EXPECT_TRUE(future.isFinished());
     }
     EXPECT_TRUE(pending.last().isCanceled());
+}
+
+TEST_F(S3ServiceTest, TransfersReportProgressAndStopWhenCancelled)
+{
+    const auto big = localFile("big", QByteArray(64 << 20, 'p'));
+    QList<int> values;
+    QFutureWatcher<void> watcher;
+    QObject::connect(&watcher, &QFutureWatcherBase::progressValueChanged, [&values](int value) { values << value; });
+    auto upload = service->upload(big, prefix + "whole.bin");
+    watcher.setFuture(upload);
+    ASSERT_TRUE(testing::eventually([&] { return upload.isFinished() && !values.isEmpty() && values.last() == S3Service::progressScale; }, 120'000));
+    EXPECT_NO_THROW(upload.waitForFinished());
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+
+    // Cancelled once under way: the future ends cancelled, not failed.
+    values.clear();
+    auto cancelled = service->upload(big, prefix + "cancelled.bin");
+    watcher.setFuture(cancelled);
+    ASSERT_TRUE(testing::eventually([&] { return !values.isEmpty() && values.last() > 0; }, 60'000));
+    ASSERT_FALSE(cancelled.isFinished()) << "too fast to cancel";
+    cancelled.cancel();
+    ASSERT_TRUE(testing::eventually([&] { return cancelled.isFinished(); }, 60'000));
+    EXPECT_TRUE(cancelled.isCanceled());
+    EXPECT_NO_THROW(cancelled.waitForFinished());
+
+    // Cancelled while waiting its turn: never sent, and the calls behind it go on.
+    auto first = service->upload(localFile("first", "1"), prefix + "first.txt");
+    auto queued = service->upload(localFile("queued", "2"), prefix + "queued.txt");
+    queued.cancel();
+    const QStringList keys = keysOf(await(service->list(prefix)));
+    EXPECT_TRUE(first.isFinished());
+    EXPECT_TRUE(keys.contains(prefix + "first.txt")) << keys.join(u' ').toStdString();
+    EXPECT_FALSE(keys.contains(prefix + "queued.txt")) << keys.join(u' ').toStdString();
 }
 
 TEST(S3ServiceWithoutServer, EndpointThatMakesNoUrlFailsBeforeSending)

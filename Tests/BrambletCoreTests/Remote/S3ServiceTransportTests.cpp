@@ -5,7 +5,7 @@
 
 #include "BrambletCore/Remote/S3Error.h"
 
-#include "TestServices.h"
+#include "Support/Remote/TestServices.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "BrambletCore/Remote/S3Request.h"
 #include "BrambletCore/Remote/Sha256.h"
 
-#include "TestServices.h"
+#include "Support/Remote/TestServices.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 
 #include "BrambletCore/Remote/TrueNASError.h"
 
-#include "TestCertificates.h"
-#include "TrueNASTestServer.h"
+#include "Support/Remote/TestCertificates.h"
+#include "Support/Remote/TrueNASTestServer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "Bramblet/Workspace/AlertDialog.h"
 
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -45,6 +46,29 @@ TEST(AlertDialog, StaysInsideTheScreenWithLongNamesPathsAndLists)
         for (const QPushButton* button : buttons)
             EXPECT_TRUE(alert.rect().contains(button->geometry())) << button->text().toStdString();
     }
+}
+
+// A form answers with every field's text in order, and hides what is typed into a secure field.
+TEST(AlertDialog, FormFieldsAnswerInOrderAndHideSecureText)
+{
+    DialogRequest request;
+    request.message = QStringLiteral("Form");
+    request.buttons = { QStringLiteral("Save"), QStringLiteral("Cancel") };
+    request.accessory = DialogRequest::Accessory::form;
+    request.fields = { { QStringLiteral("First"), false }, { QStringLiteral("Secret"), true }, { QStringLiteral("Last"), false } };
+    AlertDialog alert(request, nullptr);
+    const auto& fields = alert.formFields();
+    ASSERT_EQ(fields.size(), 3);
+    const QString typed[] = { QStringLiteral("one"), QStringLiteral(" two "), QString() };
+    for (int index = 0; index < 3; ++index) {
+        EXPECT_EQ(fields[index]->placeholderText(), request.fields[index].placeholder);
+        EXPECT_EQ(fields[index]->echoMode(), request.fields[index].secure ? QLineEdit::Password : QLineEdit::Normal);
+        fields[index]->setText(typed[index]);
+    }
+    alert.findChildren<QPushButton*>().constFirst()->click();
+    const DialogAnswer answer = alert.answer();
+    EXPECT_EQ(answer.texts, QStringList({ QStringLiteral("one"), QStringLiteral(" two "), QString() }));
+    EXPECT_GE(answer.button, 0);
 }
 
 } // namespace

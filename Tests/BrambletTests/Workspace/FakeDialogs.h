@@ -31,6 +31,19 @@ public:
         folderChoosers.append({ window, startFolder, std::move(completion) });
     }
 
+    void chooseFiles(QWidget* window, FilesCompletion completion) override
+    {
+        fileChoosers.append({ window, std::move(completion) });
+    }
+
+    // Answers the last file chooser: the chosen files, none for Cancel.
+    void chooseFilesAnswer(const QStringList& files)
+    {
+        auto completion = fileChoosers.last().completion;
+        if (completion)
+            completion(files);
+    }
+
     // Answers the last folder chooser: a folder, or nothing for Cancel.
     void chooseFolderAnswer(const std::optional<QString>& folder)
     {
@@ -42,9 +55,14 @@ public:
     // Answers the last window-modal alert.
     void answer(int button, const QString& text = {}, int selectedIndex = 0, const QString& secondText = {})
     {
+        answer({ button, text, selectedIndex, secondText, {} });
+    }
+
+    void answer(const DialogAnswer& answer)
+    {
         auto completion = presented.last().completion;
         if (completion)
-            completion({ button, text, selectedIndex, secondText });
+            completion(answer);
     }
 
     struct FolderChooser {
@@ -55,6 +73,11 @@ public:
 
     QList<Presented> presented;
     QList<FolderChooser> folderChoosers;
+    struct FileChooser {
+        QWidget* window;
+        FilesCompletion completion;
+    };
+    QList<FileChooser> fileChoosers;
     DialogAnswer runAnswer;
 };
 

@@ -1,4 +1,4 @@
-#include "TestServices.h"
+#include "Support/Remote/TestServices.h"
 
 #include <QFile>
 #include <QSslCertificate>

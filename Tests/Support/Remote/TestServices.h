@@ -2,6 +2,7 @@
 
 #include <QSslConfiguration>
 #include <QString>
+#include <QTest>
 
 #include <optional>
 
@@ -40,5 +41,13 @@ std::optional<LoopbackTls> loopbackTls();
 
 // A session bus to reach a Secret Service on.
 bool hasSessionBus();
+
+// Turns the event loop until `condition` holds: true then, false once `milliseconds` have passed.
+// (Qt Test's QTRY_ macros report to Qt Test alone, so under GoogleTest their failures go unseen.)
+template <typename Condition>
+bool eventually(Condition condition, int milliseconds = 30'000)
+{
+    return QTest::qWaitFor(condition, milliseconds);
+}
 
 } // namespace bramblet::testing

@@ -1,4 +1,4 @@
-#include "TestCertificates.h"
+#include "Support/Remote/TestCertificates.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TrueNASTestServer.h"
+#include "Support/Remote/TrueNASTestServer.h"
 
 #include <gtest/gtest.h>
 
