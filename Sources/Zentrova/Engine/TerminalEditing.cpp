@@ -214,7 +214,12 @@ void Terminal::cmdEraseInDisplay(std::span<const int> pars)
         break;
     }
     case 2:
-        clearAllKittyImages();
+        // A full-screen program clearing the alternate screen leaves the main screen's images, and
+        // those in its scrollback, where they are: only the alternate screen's go.
+        if (isCurrentBufferAlternate())
+            clearKittyImages(*m_altBuffer, true);
+        else
+            clearAllKittyImages();
         for (int row = rows - 1; row >= 0; row--)
             resetBufferLine(row, true, currentBidiState);
         updateRange(0);

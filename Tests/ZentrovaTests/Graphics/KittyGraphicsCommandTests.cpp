@@ -372,14 +372,20 @@ TEST_F(KittyCommands, ErasingAndResettingClearImagesButKeepCountersAndPendingTra
     terminal.feed("\x1B[?1049h");
     transmit(2);
     terminal.feed(apc("a=p,q=2,i=2,p=1"));
-    // Erasing the display on the alternate screen also clears the main screen's images.
+    // Erasing the alternate screen clears its own images only: the main screen keeps its image.
     terminal.feed("\x1B[2J");
+    EXPECT_EQ(recordKeys(), (std::set<KittyPlacementKey> { { 1, 1 } }));
+    EXPECT_TRUE(state().imagesById.contains(1));
+    EXPECT_FALSE(state().imagesById.contains(2));
+    EXPECT_TRUE(terminal.normalBuffer().hasAnyImages());
+    EXPECT_FALSE(terminal.altBuffer().hasAnyImages());
+
+    // Erasing the main screen clears every image.
+    terminal.feed("\x1B[?1049l\x1B[2J");
     EXPECT_TRUE(state().imagesById.empty());
     EXPECT_TRUE(state().placementsByKey.empty());
     EXPECT_FALSE(terminal.normalBuffer().hasAnyImages());
-    EXPECT_FALSE(terminal.altBuffer().hasAnyImages());
 
-    terminal.feed("\x1B[?1049l");
     state().nextImageId = 40;
     terminal.feed(apc("a=t,i=3,s=1,v=1,m=1", "AAAA"));
     terminal.feed("\x1B" "c");
