@@ -41,6 +41,7 @@ namespace zentrova {
 
 class AppleImage;
 class CaretView;
+class DictationOverlayTextView;
 class KittyPlaceholderImages;
 class SelectionService;
 class TerminalProgressBarView;
@@ -384,6 +385,25 @@ private:
     std::optional<PendingKittyKeyEvent> m_pendingKittyKeyEvent;
     bool m_kittyIsComposing = false;
     QString m_markedText;
+
+public:
+    // Input-method answers and the composing overlay (TerminalViewTextInput.cpp).
+    // Characters counted row by row over the buffer: row × columns + column.
+    struct TextRange {
+        qsizetype location = 0;
+        qsizetype length = 0;
+        bool operator==(const TextRange&) const = default;
+    };
+    // The active selection as a range, else the cursor's place with length 0.
+    TextRange selectedRange() const;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    // Shows the marked text at the caret in the view's font and colours, or drops the overlay when
+    // nothing is being composed.
+    void updateMarkedTextOverlay();
+    DictationOverlayTextView* markedTextOverlay() const { return m_markedTextOverlay; }
+
+private:
+    DictationOverlayTextView* m_markedTextOverlay = nullptr;
 
     void setup(QSize initialSize);
     void setupOptions(double width, double height);

@@ -434,6 +434,7 @@ void TerminalView::insertText(const QString& text, bool isPaste)
 {
     m_markedText.clear();
     m_kittyIsComposing = false;
+    updateMarkedTextOverlay();
     if (text.isEmpty())
         return;
     const bool bracketed = isPaste && m_terminal->bracketedPasteMode;
@@ -473,12 +474,14 @@ void TerminalView::setMarkedText(const QString& text)
 {
     m_markedText = text;
     m_kittyIsComposing = !text.isEmpty();
+    updateMarkedTextOverlay();
 }
 
 void TerminalView::unmarkText()
 {
     m_markedText.clear();
     m_kittyIsComposing = false;
+    updateMarkedTextOverlay();
 }
 
 } // namespace zentrova

@@ -4,7 +4,9 @@
 #include "ZentrovaView/TerminalView.h"
 #include "ZentrovaView/TerminalViewDelegate.h"
 
+#include <QCoreApplication>
 #include <QFont>
+#include <QInputMethodEvent>
 
 #include <memory>
 #include <string>
@@ -68,6 +70,20 @@ public:
 inline void feed(TerminalView& view, std::string_view bytes)
 {
     view.terminal().feed(bytes);
+}
+
+// What an input method sends while composing, and when it commits.
+inline void sendPreedit(TerminalView& view, const QString& text)
+{
+    QInputMethodEvent event(text, {});
+    QCoreApplication::sendEvent(&view, &event);
+}
+
+inline void sendCommit(TerminalView& view, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QCoreApplication::sendEvent(&view, &event);
 }
 
 } // namespace zentrova
