@@ -74,7 +74,7 @@ TEST(TerminalViewHost, TheBellFollowsItsStyle)
         if (flash) {
             EXPECT_EQ(flash->geometry(), view.rect());
             // The flash fades out and goes away after 0.2 s.
-            QTRY_VERIFY_WITH_TIMEOUT(view.findChild<QWidget*>("visualBell") == nullptr, 2000);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return view.findChild<QWidget*>("visualBell") == nullptr; }, 2000));
         }
     }
 }

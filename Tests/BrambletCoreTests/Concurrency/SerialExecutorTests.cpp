@@ -87,7 +87,7 @@ TEST(SerialExecutor, ThrownFailureReachesTypedHandlerOnTheCallersThread)
             caught = failure.kind();
             handlerThread = QThread::currentThreadId();
         });
-    QTRY_VERIFY(caught.has_value());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return caught.has_value(); }, 5000));
     EXPECT_EQ(*caught, FileFailure::Kind::missingSource);
     EXPECT_EQ(handlerThread, QThread::currentThreadId());
 }
@@ -105,7 +105,7 @@ TEST(SerialExecutor, CancellationIsVisibleToRunningWorkAndSkipsQueuedWork)
         sawCancel = true;
     });
     auto queued = executor.run([&](const Cancellation&) { queuedRan = true; });
-    QTRY_VERIFY(started.load());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
     queued.cancel();
     longWork.cancel();
     longWork.waitForFinished();

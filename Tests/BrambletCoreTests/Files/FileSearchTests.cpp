@@ -198,7 +198,7 @@ TEST_F(FileSearch, FutureCancelledWhileTheToolRunsGivesNoResult)
     tree.setMode("tools/slow", 0755);
     FileService service({ tree / "tools/slow", std::nullopt });
     auto future = service.search(tree.root(), QStringLiteral("photo"), false);
-    QTRY_VERIFY(std::filesystem::exists(started));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(started); }, 5000));
     future.cancel();
     future.waitForFinished();
     EXPECT_TRUE(future.isCanceled());

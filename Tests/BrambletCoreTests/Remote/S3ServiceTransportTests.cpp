@@ -71,7 +71,7 @@ TEST(S3ServiceTransport, DownloadCutShortLeavesTheTargetUntouched)
                       QStringLiteral("secret"), tls->client);
     auto download = service.download(QStringLiteral("object"), target.toStdString());
     // The server runs on this thread's event loop.
-    QTRY_VERIFY_WITH_TIMEOUT(download.isFinished(), 30'000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return download.isFinished(); }, 30'000));
 
     try {
         download.waitForFinished();
