@@ -149,8 +149,16 @@ void Terminal::cmdCharAttributes(std::span<const int> pars)
         } else if (value >= 100 && value <= 107) {
             attribute.bg = CellColor::ansi256(uint8_t(value - 92));
         } else if (value == 38 || value == 48) {
-            i += parameters.readExtendedColor(i + 1, parameters.followedByColon(i), value == 38 ? attribute.fg : attribute.bg)
-                     .consumed;
+            CellColor& color = value == 38 ? attribute.fg : attribute.bg;
+            const bool usesColon = parameters.followedByColon(i);
+            if (!usesColon && i + 4 < parameters.count() && parameters[i + 1] == 2) {
+                // The semicolon true-colour form, what colour-heavy programs send before nearly
+                // every cell, without the general reader's call.
+                color = CellColor::trueColor(capped(parameters[i + 2]), capped(parameters[i + 3]), capped(parameters[i + 4]));
+                i += 4;
+            } else {
+                i += parameters.readExtendedColor(i + 1, usesColon, color).consumed;
+            }
         } else if (value == 58) {
             CellColor color;
             const auto read = parameters.readExtendedColor(i + 1, parameters.followedByColon(i), color);

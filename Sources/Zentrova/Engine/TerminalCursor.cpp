@@ -125,10 +125,13 @@ void Terminal::setCursor(int col, int row)
             col += buffer.marginLeft();
         row += buffer.scrollTop();
     }
-    // Negative values are clamped below; Buffer ignores them, so set zero first.
-    buffer.setX(std::max(col, 0));
-    buffer.setY(std::max(row, 0));
-    restrictCursor(true);
+    // The clamping restrictCursor(true) does, done on the values before they reach the buffer.
+    buffer.setX(std::min(cols - 1, std::max(col, 0)));
+    if (originMode)
+        buffer.setY(std::min(buffer.scrollBottom(), std::max(buffer.scrollTop(), std::max(row, 0))));
+    else
+        buffer.setY(std::min(rows - 1, std::max(row, 0)));
+    updateRange(buffer.y());
 }
 
 void Terminal::restrictCursor(bool limitCols)
