@@ -2,6 +2,7 @@
 
 #include "Zentrova/Text/SelectionService.h"
 #include "ZentrovaView/CaretView.h"
+#include "ZentrovaView/Gpu/MetalSurface.h"
 #include "ZentrovaView/TerminalProgressBarView.h"
 #include "ZentrovaView/TerminalViewDelegate.h"
 
@@ -34,6 +35,8 @@ TerminalView::~TerminalView()
         m_pendingDisplayHandle->cancel();
     if (m_progressReportTimer)
         m_progressReportTimer->cancel();
+    if (m_pendingMetalDisplayHandle)
+        m_pendingMetalDisplayHandle->cancel();
     stopTextBlinking();
 }
 
@@ -126,12 +129,15 @@ void TerminalView::resizeEvent(QResizeEvent* event)
     if (m_selection)
         m_selection->selectNone();
     updateCursorPosition();
+    metalFrameSizeChanged();
 }
 
 void TerminalView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     updateTextBlinkLifecycle();
+    // Shown anew, perhaps in another window: the GPU renderer follows.
+    metalWindowChanged();
 }
 
 void TerminalView::hideEvent(QHideEvent* event)

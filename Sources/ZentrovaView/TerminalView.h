@@ -14,6 +14,7 @@
 #include "ZentrovaView/FontSet.h"
 #include "ZentrovaView/GlyphSlotFit.h"
 #include "ZentrovaView/Gpu/MetalRendererRecoveryReport.h"
+#include "ZentrovaView/Gpu/MetalRendererStatus.h"
 #include "ZentrovaView/MotionPreference.h"
 #include "ZentrovaView/QtMainQueue.h"
 #include "ZentrovaView/TerminalDebugView.h"
@@ -33,6 +34,8 @@
 #include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 class QPainter;
 class QScrollBar;
@@ -43,6 +46,10 @@ class AppleImage;
 class CaretView;
 class DictationOverlayTextView;
 class KittyPlaceholderImages;
+class MetalError;
+class MetalSurface;
+class MetalSurfaceFactory;
+class MetalTerminalRenderer;
 class SelectionService;
 class TerminalProgressBarView;
 class TerminalViewDelegate;
@@ -278,6 +285,10 @@ public:
     void setDisableFullRedrawOnAnyChanges(bool on) { m_disableFullRedrawOnAnyChanges = on; }
     MetalBufferingMode metalBufferingMode() const { return m_metalBufferingMode; }
     void setMetalBufferingMode(MetalBufferingMode mode) { m_metalBufferingMode = mode; }
+    // Ring rows (a closed range) the GPU renderer must build again on its next frame; the renderer
+    // takes it and leaves none.
+    std::optional<std::pair<int, int>> metalDirtyRange() const { return m_metalDirtyRange; }
+    void setMetalDirtyRange(std::optional<std::pair<int, int>> range) { m_metalDirtyRange = range; }
     BidiHostPolicy bidiHostPolicy() const { return m_bidiHostPolicy; }
     void setBidiHostPolicy(BidiHostPolicy policy);
     bool customBlockGlyphs() const { return m_customBlockGlyphs; }
@@ -511,10 +522,92 @@ private:
     double m_scrollSensitivity = 1.0;
     BellStyle m_bellStyle = BellStyle::sound;
     MetalBufferingMode m_metalBufferingMode = MetalBufferingMode::perRowPersistent;
+    std::optional<std::pair<int, int>> m_metalDirtyRange;
     bool m_cursorColorIsDefault = true;
     bool m_cursorTextColorIsDefault = true;
     QColor m_caretColor;
     std::optional<QColor> m_caretTextColor;
+    // ---- GPU drawing (TerminalViewMetal.cpp) ------------------------------------------------------
+    // Off by default, and nothing in the program switches it on: setUseMetal() is the only road. The
+    // GPU surface (a child GL widget) is the renderer the view manages: made, rebound to a new
+    // window, replaced after a failure, dropped for drawing on the processor after a second failure
+    // within 30 s, and kept after retirement until its frame in flight completes.
+public:
+    // Throws MetalError when switching on fails (no GL: deviceUnavailable); drawing then stays on the
+    // processor.
+    void setUseMetal(bool enabled);
+    bool isUsingMetalRenderer() const { return m_useMetalRenderer; }
+    const MetalRendererStatus& metalRendererStatus() const { return m_metalRendererStatus; }
+    // The GPU surface while GPU drawing is on.
+    QWidget* metalView() const;
+    MetalSurface* metalSurface() const { return m_metalView.get(); }
+    // What draws the surface's frames; nothing before its GL context exists.
+    MetalTerminalRenderer* metalRenderer() const;
+    // Surfaces retired with a frame in flight, kept until the frame completes.
+    const std::vector<std::unique_ptr<MetalSurface>>& retiredMetalRenderers() const { return m_retiredMetalRenderers; }
+    std::optional<double> metalScaleFactorOverride() const { return m_metalScaleFactorOverride; }
+    void setMetalScaleFactorOverride(std::optional<double> scale);
+    // Draws one GPU frame at once.
+    void drawMetalFrameNow();
+    // The surface is on and could draw: shown in a visible, exposed, not minimised window, with a size.
+    bool isMetalRendererEligibleForRetry() const;
+    // From the surfaces, on the main thread; calls from one that is no longer current change nothing.
+    void metalRendererDidPresentAt(MetalSurface& renderer, std::chrono::system_clock::time_point at);
+    void metalRendererRequiresRecovery(MetalSurface& renderer, const MetalRendererRecoveryReport& report);
+    // A retired surface's last frame completed: it is dropped.
+    void removeRetiredMetalRenderer(MetalSurface& renderer);
+    // A GPU frame 16.67 ms out; at most one waits.
+    void queueMetalDisplay();
+    // Where GPU surfaces come from: GL unless another is set (it must outlive the view).
+    void setMetalSurfaceFactory(MetalSurfaceFactory& factory) { m_metalSurfaceFactory = &factory; }
+    // Whether a GPU view being resized only queues paced frames: on unless
+    // ZENTROVA_METAL_LIVE_RESIZE_THROTTLE is exactly "0", "false" or "FALSE". Read once per process.
+    static bool metalLiveResizeThrottleEnabled();
+    static bool metalLiveResizeThrottleEnabled(const char* value);
+
+private:
+    void updateMetalRenderer(bool enabled);
+    void insertMetalView(MetalSurface& view, MetalSurface* replacing);
+    // The surface loses its delegate and leaves the view's drawing.
+    void removeMetalView(MetalSurface& view);
+    void metalWindowChanged();
+    void rebindMetalRendererToWindow(QWidget* window);
+    void replaceMetalRendererAfterFailure();
+    void disableMetalRendererAfterRebindFailure(const MetalError& error);
+    void retireMetalRenderer(std::unique_ptr<MetalSurface> renderer);
+    // Recovering (keeping count and date) with a recovery interval open.
+    void beginMetalRecovery();
+    void setMetalRendererStatus(const MetalRendererStatus& status);
+    void updateMetalWindowRecoveryObservers();
+    void metalFrameSizeChanged();
+    // The caret shows on the processor path; the GPU renderer draws the cursor itself.
+    void showCaretForProcessorDrawing();
+    // With a GPU view: the rows for the renderer and the cursor it last drew.
+    void noteMetalDirtyRows(int first, int last);
+    void noteMetalCursor();
+
+    MetalSurfaceFactory* m_metalSurfaceFactory = nullptr;
+    std::unique_ptr<MetalSurface> m_metalView;
+    std::vector<std::unique_ptr<MetalSurface>> m_retiredMetalRenderers;
+    MetalAutomaticRecoveryPolicy m_automaticMetalRecoveryPolicy;
+    QPointer<QObject> m_metalWindowRecoveryObserver;
+    bool m_metalRecoverySignpostOpen = false;
+    bool m_useMetalRenderer = false;
+    MetalRendererStatus m_metalRendererStatus;
+    QPointer<QWidget> m_metalBoundWindow;
+    bool m_pendingMetalDisplay = false;
+    std::shared_ptr<MainQueue::Handle> m_pendingMetalDisplayHandle;
+    struct RenderedCursor {
+        int x = 0;
+        int y = 0;
+        bool hidden = false;
+        bool operator==(const RenderedCursor&) const = default;
+    };
+    std::optional<RenderedCursor> m_lastRenderedCursor;
+    std::optional<double> m_metalScaleFactorOverride;
+    // Monotonic time of the last size change, for telling a live resize.
+    std::optional<std::chrono::nanoseconds> m_lastMetalFrameSizeChange;
+    // ---- End of GPU drawing -----------------------------------------------------------------------
 };
 
 } // namespace zentrova

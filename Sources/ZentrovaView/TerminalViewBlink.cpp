@@ -3,6 +3,8 @@
 
 #include "ZentrovaView/TerminalView.h"
 
+#include "ZentrovaView/Gpu/MetalSurface.h"
+
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QThread>
@@ -18,6 +20,8 @@ void TerminalView::setupTextBlinking()
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         m_textBlinkApplicationActive = state == Qt::ApplicationActive;
         updateTextBlinkLifecycle();
+        if (m_textBlinkApplicationActive && isMetalRendererEligibleForRetry())
+            metalSurface()->setNeedsDisplay();
     });
     updateTextBlinkLifecycle();
 }

@@ -3,6 +3,7 @@
 #include "ZentrovaView/TerminalView.h"
 
 #include "ZentrovaView/CaretView.h"
+#include "ZentrovaView/Gpu/MetalSurface.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,7 @@ void TerminalView::setHasFocus(bool focused)
     m_hasFocus = focused;
     m_caretView->setFocused(focused);
     m_caretView->updateCursorStyle();
+    queueMetalDisplay();
 }
 
 bool TerminalView::caretViewTracksFocus() const
@@ -25,11 +27,13 @@ void TerminalView::setCaretViewTracksFocus(bool on)
 {
     m_caretView->setTracksFocus(on);
     m_caretView->updateCursorStyle();
+    queueMetalDisplay();
 }
 
 void TerminalView::showCursor(Terminal&)
 {
-    if (m_caretView->isHidden())
+    // The GPU renderer draws the cursor while it is on.
+    if (m_caretView->isHidden() && !m_metalView)
         m_caretView->show();
 }
 
@@ -45,6 +49,7 @@ void TerminalView::cursorStyleChanged(Terminal&, CursorStyle newStyle)
     if (m_cellDimension)
         m_caretView->resize(QSize(int(std::ceil(m_cellDimension->width())), int(std::ceil(m_cellDimension->height()))));
     m_caretView->updateCursorStyle();
+    queueMetalDisplay();
 }
 
 void TerminalView::updateCursorPosition()
@@ -57,7 +62,7 @@ void TerminalView::updateCursorPosition()
         m_caretView->hide();
         return;
     }
-    m_caretView->show();
+    m_caretView->setVisible(!m_metalView);
 
     const BufferLine& line = *buffer.lines()[row];
     const int col = std::clamp(buffer.x(), 0, m_terminal->cols - 1);

@@ -5,6 +5,7 @@
 
 #include "Zentrova/Text/SelectionService.h"
 #include "ZentrovaView/CaretView.h"
+#include "ZentrovaView/Gpu/MetalSurface.h"
 #include "ZentrovaView/TerminalDebugView.h"
 #include "ZentrovaView/TerminalProgressBarView.h"
 #include "ZentrovaView/TerminalViewDelegate.h"
@@ -121,6 +122,13 @@ void TerminalView::updateDisplay()
             const int cursorRow = buffer.yBase() + buffer.y();
             m_terminalDelegate->rangeChanged(*this, cursorRow, cursorRow);
         }
+        // The GPU renderer draws the cursor: a moved or hidden cursor needs a frame of its own.
+        if (m_metalView) {
+            const auto drawn = m_lastRenderedCursor;
+            noteMetalCursor();
+            if (drawn != m_lastRenderedCursor)
+                m_metalView->setNeedsDisplay();
+        }
         return;
     }
     if (m_notifyUpdateChanges && m_terminalDelegate)
@@ -128,7 +136,9 @@ void TerminalView::updateDisplay()
     m_terminal->clearUpdateRange();
     const int first = std::max(range->first, 0);
     const int last = std::min(range->second, m_terminal->rows - 1);
-    if (first <= last)
+    if (m_metalView)
+        noteMetalDirtyRows(first, last);
+    else if (first <= last)
         update(dirtyRowsRect(first, last));
     m_pendingDisplay = false;
 }

@@ -3,6 +3,8 @@
 
 #include "ZentrovaView/TerminalView.h"
 
+#include "ZentrovaView/Gpu/MetalSurface.h"
+
 #include "ZentrovaView/AppleImage.h"
 #include "ZentrovaView/CellGlyphShaper.h"
 #include "ZentrovaView/CustomGlyphs/CustomGlyphRowPainter.h"
@@ -59,6 +61,9 @@ void applyRenderMode(QPainter& painter, BufferLine::RenderLineMode mode, const Q
 
 void TerminalView::paintEvent(QPaintEvent* event)
 {
+    // The GPU surface draws everything while it exists.
+    if (m_metalView)
+        return;
     QPainter painter(this);
     drawTerminalContents(event->rect(), painter, m_terminal->buffer().yDisp());
 }

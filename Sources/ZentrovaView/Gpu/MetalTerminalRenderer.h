@@ -20,6 +20,7 @@
 #include <QRectF>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,6 +31,7 @@
 namespace zentrova {
 
 class AppleImage;
+class MetalView;
 class Buffer;
 class TerminalImage;
 class TerminalView;
@@ -176,6 +178,19 @@ private:
     bool m_cursorBlinkOn = true;
 
     // ---- End of the draw data ------------------------------------------------------------------
+
+    // ---- Frame loop (MetalTerminalRenderer.cpp) ----------------------------------------------------
+public:
+    // One frame into `view`'s framebuffer, its context current: admitted by the view's frame
+    // coordinator (refused with the reason when the drawable, framebuffer, programs or a complete
+    // framebuffer are missing), built, encoded layer by layer, and completed by its fence; a GL error
+    // during the frame completes it with the status error.
+    void draw(MetalView& view);
+    // The frame's draw data: `pass` built again, with the row cache emptied, while an atlas changed
+    // during it, at most six builds in all; the last runs with both atlases frozen.
+    DrawData buildDrawData(double scale);
+    DrawData buildDrawData(const std::function<DrawData()>& pass);
+    // ---- End of the frame loop ---------------------------------------------------------------------
 };
 
 } // namespace zentrova

@@ -1,0 +1,98 @@
+#include "ZentrovaView/Gpu/MetalSurface.h"
+
+#include "ZentrovaView/TerminalView.h"
+
+namespace zentrova {
+
+MetalSurface::MetalSurface(QWidget& widget, TerminalView& terminalView, MainQueue& queue)
+    : m_widget(widget)
+    , m_alive(&widget)
+    , m_terminalView(&terminalView)
+    , m_queue(queue)
+{
+}
+
+MetalSurface::~MetalSurface()
+{
+    stopCursorBlinkTimer();
+    if (m_frameCoordinator)
+        m_frameCoordinator->invalidate();
+}
+
+MetalFrameCoordinator& MetalSurface::frameCoordinator()
+{
+    if (m_frameCoordinator)
+        return *m_frameCoordinator;
+    // The callbacks run with the coordinator alive, hence the surface (its only owner) too; what they
+    // post checks again when it runs.
+    const QPointer<QWidget> alive = m_alive;
+    const QPointer<TerminalView> view = m_terminalView;
+    m_frameCoordinator = MetalFrameCoordinator::make(
+        m_queue,
+        {
+            .isRetryEligible = [view] { return view && view->isMetalRendererEligibleForRetry(); },
+            .requestDraw =
+                [this, alive](MetalFrameRefusalReason) {
+                    m_queue.post([alive] {
+                        if (alive)
+                            alive->update();
+                    });
+                },
+            .requestRecovery =
+                [this, alive, view](const MetalRendererRecoveryReport& report) {
+                    m_queue.post([this, alive, view, report] {
+                        if (alive && view)
+                            view->metalRendererRequiresRecovery(*this, report);
+                    });
+                },
+            .becameIdle =
+                [this, alive, view] {
+                    m_queue.post([this, alive, view] {
+                        if (alive && view)
+                            view->removeRetiredMetalRenderer(*this);
+                    });
+                },
+        });
+    return *m_frameCoordinator;
+}
+
+void MetalSurface::recordPresentedFrame()
+{
+    const QPointer<QWidget> alive = m_alive;
+    const QPointer<TerminalView> view = m_terminalView;
+    m_queue.post([this, alive, view, at = std::chrono::system_clock::now()] {
+        if (alive && view)
+            view->metalRendererDidPresentAt(*this, at);
+    });
+}
+
+void MetalSurface::updateCursorBlinkTimer(bool shouldBlink)
+{
+    if (shouldBlink && !m_cursorBlinkTimer) {
+        m_cursorBlinkOn = true;
+        scheduleCursorBlink();
+    } else if (!shouldBlink && m_cursorBlinkTimer) {
+        stopCursorBlinkTimer();
+    }
+}
+
+void MetalSurface::stopCursorBlinkTimer()
+{
+    if (m_cursorBlinkTimer)
+        m_cursorBlinkTimer->cancel();
+    m_cursorBlinkTimer.reset();
+    m_cursorBlinkOn = true;
+}
+
+void MetalSurface::scheduleCursorBlink()
+{
+    m_cursorBlinkTimer = m_queue.postAfter(cursorBlinkInterval, [this, alive = m_alive] {
+        if (!alive)
+            return;
+        m_cursorBlinkOn = !m_cursorBlinkOn;
+        m_widget.update();
+        scheduleCursorBlink();
+    });
+}
+
+} // namespace zentrova

@@ -1,0 +1,302 @@
+// The frame loop: one frame per paint of the GL surface, admitted by the frame coordinator, its draw
+// data built (again while a glyph atlas changes under the build), encoded layer by layer and fenced.
+// The fence completes the frame for the coordinator and gives the frame's pooled buffers back.
+
+#include "ZentrovaView/Gpu/MetalTerminalRenderer.h"
+
+#include "ZentrovaView/Gpu/GlBuffer.h"
+#include "ZentrovaView/Gpu/GlFence.h"
+#include "ZentrovaView/Gpu/GlGlyphAtlasTexture.h"
+#include "ZentrovaView/Gpu/GlImageTexture.h"
+#include "ZentrovaView/Gpu/GlMetalPipelines.h"
+#include "ZentrovaView/Gpu/GpuLogging.h"
+#include "ZentrovaView/Gpu/MetalRecoverySignpost.h"
+#include "ZentrovaView/Gpu/MetalView.h"
+#include "ZentrovaView/TerminalView.h"
+
+#include <QOpenGLFunctions_3_3_Core>
+
+#include <sys/sdt.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zentrova {
+namespace {
+
+// Builds after the first while an atlas keeps changing; the last of them runs with frozen atlases.
+constexpr int maxRebuildPasses = 5;
+
+using Pipeline = GlMetalPipelines::Pipeline;
+
+// One frame's encoding state: the programs, the viewport and the pool per-frame lists are copied into.
+struct FrameEncoder {
+    GlMetalPipelines& pipelines;
+    BufferPool& pool;
+    unsigned grayTexture;
+    unsigned colorTexture;
+    float width;
+    float height;
+
+    void use(const Pipeline& pipeline, std::optional<unsigned> texture = std::nullopt)
+    {
+        pipelines.bind(pipeline, width, height);
+        if (texture)
+            pipelines.bindTexture(*texture);
+    }
+
+    static unsigned id(const GpuBuffer& buffer) { return static_cast<const GlBuffer&>(buffer).id(); }
+    static unsigned id(const GpuImageTexture& texture) { return static_cast<const GlImageTexture&>(texture).id(); }
+
+    template <class Record>
+    void drawCells(const std::vector<Record>& cells, const Pipeline& pipeline, std::optional<unsigned> texture = std::nullopt)
+    {
+        if (cells.empty())
+            return;
+        auto buffer = pool.makeBuffer(std::span<const Record>(cells));
+        if (!buffer)
+            return;
+        use(pipeline, texture);
+        pipelines.bindBuffer(pipeline, id(*buffer));
+        pipelines.drawCells(cells.size());
+    }
+
+    template <class Record>
+    void drawVertices(const std::vector<Record>& vertices, const Pipeline& pipeline,
+                      std::optional<unsigned> texture = std::nullopt)
+    {
+        if (vertices.empty())
+            return;
+        auto buffer = pool.makeBuffer(std::span<const Record>(vertices));
+        if (!buffer)
+            return;
+        use(pipeline, texture);
+        pipelines.bindBuffer(pipeline, id(*buffer));
+        pipelines.drawVertices(vertices.size());
+    }
+
+    void drawImageBatches(const std::vector<ImageDraw>& draws)
+    {
+        if (draws.empty())
+            return;
+        use(pipelines.textPipeline);
+        for (const ImageDraw& draw : draws) {
+            if (draw.vertices.empty() || !draw.texture)
+                continue;
+            auto buffer = pool.makeBuffer(std::span<const GlyphVertex>(draw.vertices));
+            if (!buffer)
+                continue;
+            pipelines.bindBuffer(pipelines.textPipeline, id(*buffer));
+            pipelines.bindTexture(id(*draw.texture));
+            pipelines.drawVertices(draw.vertices.size());
+        }
+    }
+
+    void drawFrameData(const FrameDrawData& frame)
+    {
+        drawCells(frame.backgroundCells, pipelines.cellColorPipeline);
+        drawImageBatches(frame.underImageDraws);
+        drawCells(frame.powerlineJoinCells, pipelines.cellColorPipeline);
+        drawCells(frame.glyphCellsGray, pipelines.cellTextGrayPipeline, grayTexture);
+        drawCells(frame.glyphCellsColor, pipelines.cellTextPipeline, colorTexture);
+        drawCells(frame.decorationCells, pipelines.cellColorPipeline);
+        drawImageBatches(frame.placeholderImageDraws);
+        drawImageBatches(frame.overImageDraws);
+        drawImageBatches(frame.otherImageDraws);
+    }
+
+    // One layer across all rows; its program is bound once, at the first row that has something.
+    void drawRowLayer(const std::vector<RowDrawBuffers>& rows, std::shared_ptr<GpuBuffer> RowDrawBuffers::*buffer,
+                      int RowDrawBuffers::*count, const Pipeline& pipeline, std::optional<unsigned> texture = std::nullopt)
+    {
+        bool bound = false;
+        for (const RowDrawBuffers& row : rows) {
+            if (!(row.*buffer) || row.*count <= 0)
+                continue;
+            if (!bound)
+                use(pipeline, texture);
+            bound = true;
+            pipelines.bindBuffer(pipeline, id(*(row.*buffer)));
+            pipelines.drawCells(size_t(row.*count));
+        }
+    }
+
+    void drawImageRows(const std::vector<RowDrawBuffers>& rows, std::vector<ImageDrawBuffer> RowDrawBuffers::*images)
+    {
+        bool bound = false;
+        for (const RowDrawBuffers& row : rows) {
+            for (const ImageDrawBuffer& image : row.*images) {
+                if (!image.buffer || !image.texture || image.vertexCount <= 0)
+                    continue;
+                if (!bound)
+                    use(pipelines.textPipeline);
+                bound = true;
+                pipelines.bindBuffer(pipelines.textPipeline, id(*image.buffer));
+                pipelines.bindTexture(id(*image.texture));
+                pipelines.drawVertices(size_t(image.vertexCount));
+            }
+        }
+    }
+
+    void drawRows(const std::vector<RowDrawBuffers>& rows)
+    {
+        using R = RowDrawBuffers;
+        drawRowLayer(rows, &R::backgroundBuffer, &R::backgroundCount, pipelines.cellColorPipeline);
+        drawImageRows(rows, &R::underImageBuffers);
+        drawRowLayer(rows, &R::powerlineJoinBuffer, &R::powerlineJoinCount, pipelines.cellColorPipeline);
+        drawRowLayer(rows, &R::glyphGrayBuffer, &R::glyphGrayCount, pipelines.cellTextGrayPipeline, grayTexture);
+        drawRowLayer(rows, &R::glyphColorBuffer, &R::glyphColorCount, pipelines.cellTextPipeline, colorTexture);
+        drawRowLayer(rows, &R::decorationBuffer, &R::decorationCount, pipelines.cellColorPipeline);
+        drawImageRows(rows, &R::placeholderImageBuffers);
+        drawImageRows(rows, &R::overImageBuffers);
+        drawImageRows(rows, &R::otherImageBuffers);
+    }
+
+    void draw(const DrawData& data)
+    {
+        if (data.frame)
+            drawFrameData(*data.frame);
+        else
+            drawRows(data.rows);
+        drawVertices(data.cursorColorVertices, pipelines.colorPipeline);
+        drawVertices(data.cursorGlyphVerticesGray, pipelines.textGrayPipeline, grayTexture);
+        drawVertices(data.cursorGlyphVerticesColor, pipelines.textPipeline, colorTexture);
+    }
+};
+
+unsigned atlasTexture(const GlyphAtlas& atlas)
+{
+    return static_cast<const GlGlyphAtlasTexture&>(atlas.texture()).id();
+}
+
+bool cursorShouldBlink(TerminalView& view)
+{
+    const Terminal& terminal = view.terminal();
+    switch (terminal.options.cursorStyle) {
+    case CursorStyle::blinkBlock:
+    case CursorStyle::blinkUnderline:
+    case CursorStyle::blinkBar:
+        break;
+    default:
+        return false;
+    }
+    return !terminal.cursorHidden && (!view.caretViewTracksFocus() || view.hasFocus());
+}
+
+} // namespace
+
+void MetalTerminalRenderer::draw(MetalView& view)
+{
+    const bool profiling = MetalRecoverySignpost::isEnabled();
+    if (profiling)
+        STAP_PROBE(MetalProfile, Metal_Draw_begin);
+    const struct DrawEnd {
+        bool profiling;
+        ~DrawEnd()
+        {
+            if (profiling)
+                STAP_PROBE(MetalProfile, Metal_Draw_end);
+        }
+    } drawEnd { profiling };
+
+    MetalFrameCoordinator& coordinator = view.frameCoordinator();
+    const auto token = coordinator.beginFrame();
+    if (!token)
+        return;
+    TerminalView* terminalView = m_terminalView;
+    if (!terminalView) {
+        coordinator.refuse(*token, MetalFrameRefusalReason::missingDrawable);
+        return;
+    }
+    m_rasterizer.fontSmoothing = terminalView->fontSmoothing();
+    const double scale = std::max(terminalView->metalScaleFactorOverride().value_or(view.devicePixelRatioF()), 1.0);
+
+    view.updateCursorBlinkTimer(cursorShouldBlink(*terminalView));
+    m_cursorBlinkOn = view.cursorBlinkOn();
+
+    // The drawable: a valid context over a surface with pixels. The render pass: its framebuffer.
+    QOpenGLFunctions_3_3_Core* gl = view.glFunctions();
+    const int pixelWidth = int(std::lround(view.width() * view.devicePixelRatioF()));
+    const int pixelHeight = int(std::lround(view.height() * view.devicePixelRatioF()));
+    if (!gl || !view.context() || !view.context()->isValid() || pixelWidth <= 0 || pixelHeight <= 0) {
+        coordinator.refuse(*token, MetalFrameRefusalReason::missingDrawable);
+        return;
+    }
+    if (!view.defaultFramebufferObject()) {
+        coordinator.refuse(*token, MetalFrameRefusalReason::missingRenderPassDescriptor);
+        return;
+    }
+    DrawData data = buildDrawData(scale);
+
+    GlMetalPipelines* pipelines = view.pipelines();
+    if (!pipelines) {
+        coordinator.refuse(*token, MetalFrameRefusalReason::missingCommandBuffer);
+        return;
+    }
+    if (gl->glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        coordinator.refuse(*token, MetalFrameRefusalReason::missingRenderEncoder);
+        return;
+    }
+    while (gl->glGetError() != GL_NO_ERROR) { } // errors before this frame are not its own
+
+    const QColor clear = terminalView->terminal().reverseColors ? terminalView->nativeForegroundColor()
+                                                                : terminalView->nativeBackgroundColor();
+    // Qt composes the surface premultiplied.
+    const float alpha = float(clear.alphaF());
+    gl->glViewport(0, 0, pixelWidth, pixelHeight);
+    gl->glClearColor(float(clear.redF()) * alpha, float(clear.greenF()) * alpha, float(clear.blueF()) * alpha, alpha);
+    gl->glClear(GL_COLOR_BUFFER_BIT);
+
+    m_bufferPool->beginFrame();
+    FrameEncoder encoder { *pipelines,           *m_bufferPool,     atlasTexture(*m_grayscaleAtlas),
+                           atlasTexture(*m_colorAtlas), float(pixelWidth), float(pixelHeight) };
+    encoder.draw(data);
+    gl->glBindVertexArray(0);
+    gl->glUseProgram(0);
+
+    const GLenum error = gl->glGetError();
+    std::optional<std::string> errorText;
+    if (error != GL_NO_ERROR) {
+        char text[32];
+        std::snprintf(text, sizeof text, "GL error 0x%04x", error);
+        errorText = text;
+    }
+    auto fence = std::make_shared<GlFence>(*gl);
+    coordinator.didSubmit(*token, fence);
+    m_bufferPool->commitFrame(view.completions(), fence);
+    view.completions().add(fence, [weak = view.weakFrameCoordinator(), token = *token, errorText] {
+        if (auto coordinator = weak.lock())
+            coordinator->complete(token,
+                                  errorText ? MetalTrackedCommandBufferStatus::error : MetalTrackedCommandBufferStatus::completed,
+                                  errorText);
+    });
+    view.frameSubmitted();
+}
+
+DrawData MetalTerminalRenderer::buildDrawData(double scale)
+{
+    return buildDrawData([this, scale] { return buildDrawDataPass(scale); });
+}
+
+DrawData MetalTerminalRenderer::buildDrawData(const std::function<DrawData()>& pass)
+{
+    DrawData data;
+    for (int rebuild = 0;; ++rebuild) {
+        if (rebuild == maxRebuildPasses) {
+            qCCritical(lcMetalAtlas) << "glyph working set exceeds max atlas capacity; some glyphs will be skipped this frame";
+            m_grayscaleAtlas->setFrozen(true);
+            m_colorAtlas->setFrozen(true);
+        }
+        m_atlasInvalidatedDuringBuild = false;
+        data = pass();
+        if (!m_atlasInvalidatedDuringBuild || rebuild >= maxRebuildPasses)
+            break;
+        clearRowCache();
+        qCInfo(lcMetalAtlas, "glyph atlas changed during frame build; rebuild pass %d/%d", rebuild + 1, maxRebuildPasses);
+    }
+    m_grayscaleAtlas->setFrozen(false);
+    m_colorAtlas->setFrozen(false);
+    return data;
+}
+
+} // namespace zentrova

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ZentrovaView/Gpu/GpuCompletionQueue.h"
+#include "ZentrovaView/Gpu/MetalSurface.h"
+
+#include <QOpenGLWidget>
+
+#include <memory>
+
+class QOpenGLFunctions_3_3_Core;
+
+namespace zentrova {
+
+class GlMetalPipelines;
+class MetalTerminalRenderer;
+
+// The GL surface inside a terminal view: a child widget with an OpenGL 3.3 core context, drawn on
+// request (update()), one frame per paintGL through the renderer. The renderer and the GL objects it
+// draws with are made when the context first exists and released before it goes (Qt destroys it
+// when the widget moves to another window). Frames complete when their fence signals, which is polled
+// on the view's display queue; a frame counts as presented when Qt has put it on screen.
+class MetalView final : public QOpenGLWidget, public MetalSurface {
+public:
+    MetalView(TerminalView& terminalView, MainQueue& queue);
+    ~MetalView() override;
+
+    MetalTerminalRenderer* renderer() const override { return m_renderer.get(); }
+    void drawNow() override { repaint(); }
+
+    // For the frame loop, with the context current.
+    QOpenGLFunctions_3_3_Core* glFunctions() const { return m_functions; }
+    GlMetalPipelines* pipelines() const { return m_pipelines.get(); }
+    GpuCompletionQueue& completions() { return m_completions; }
+    // A frame was submitted: the next swap presents it, and its fence is polled until it signals.
+    void frameSubmitted();
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+
+private:
+    struct GlDevices;
+
+    void releaseGl();
+    void pollCompletions();
+    void schedulePoll();
+
+    QOpenGLFunctions_3_3_Core* m_functions = nullptr;
+    std::unique_ptr<GlDevices> m_devices;
+    std::unique_ptr<GlMetalPipelines> m_pipelines;
+    std::unique_ptr<MetalTerminalRenderer> m_renderer;
+    GpuCompletionQueue m_completions;
+    std::shared_ptr<MainQueue::Handle> m_poll;
+    bool m_awaitingPresentation = false;
+};
+
+// Makes GL surfaces. Before a surface is made, the whole of its GPU side is built once in a context
+// of its own, so that what cannot be built fails there as a MetalError.
+class GlMetalSurfaceFactory final : public MetalSurfaceFactory {
+public:
+    static GlMetalSurfaceFactory& shared();
+    // A 3.3 core context can be made and made current.
+    bool deviceAvailable() override;
+    std::unique_ptr<MetalSurface> make(TerminalView& terminalView, const QRect& frame) override;
+};
+
+} // namespace zentrova
