@@ -1,11 +1,14 @@
 #pragma once
 
 #include "Zentrova/Screen/BufferLine.h"
+#include "ZentrovaView/Gpu/ColorVertex.h"
+#include "ZentrovaView/Gpu/GlyphVertex.h"
 
 #include <QColor>
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace zentrova {
 
@@ -48,6 +51,13 @@ RowTransform rowTransform(BufferLine::RenderLineMode mode, double rowBottomPx, d
 // Clips a quad to the box (x0, y0)-(x1, y1), moving each texture coordinate as far as its edge moved;
 // nothing for a quad without area or an empty intersection.
 std::optional<PixelQuad> clipRect(const PixelQuad& quad, double x0, double y0, double x1, double y1);
+
+// Two triangles (x0,y0)-(x1,y0)-(x0,y1) and (x1,y0)-(x1,y1)-(x0,y1) over the quad, textured from its
+// (u0,v0)-(u1,v1) and tinted `color`.
+void appendGlyphQuad(std::vector<GlyphVertex>& vertices, const PixelQuad& quad, const std::array<float, 4>& color);
+// The same two triangles in one flat colour.
+void appendColorQuad(std::vector<ColorVertex>& vertices, double x0, double y0, double x1, double y1,
+                     const std::array<float, 4>& color);
 
 // A colour as the shaders read it: straight red, green, blue and alpha.
 std::array<float, 4> colorToSIMD(const QColor& color);

@@ -14,6 +14,7 @@
 #include "ZentrovaView/Gpu/ShapedSegment.h"
 #include "ZentrovaView/Gpu/ShaperCache.h"
 #include "ZentrovaView/TerminalViewSettings.h"
+#include "ZentrovaView/ViewLineInfo.h"
 
 #include <QPointer>
 #include <QRawFont>
@@ -142,7 +143,23 @@ public:
     bool cursorBlinkOn() const { return m_cursorBlinkOn; }
     void setCursorBlinkOn(bool on) { m_cursorBlinkOn = on; }
 
+    // Rows built (laid out and shaped) by the last pass; the others came from the row cache.
+    int rowsBuiltLastPass() const { return m_rowsBuiltLastPass; }
+
 private:
+    // Where one row sits, in logical pixels (y up from the view's bottom) and device pixels.
+    struct RowGeometry {
+        double scale = 1;
+        double cellWidth = 0;
+        double cellHeight = 0;
+        double yOffset = 0;
+        double rowBottom = 0;
+        double rowBottomPx = 0;
+        double rowTopPx = 0;
+        int cellWidthPx = 1;
+        int cellHeightPx = 1;
+        RowTransform transform;
+    };
     struct ImageTextureEntry {
         std::weak_ptr<TerminalImage> image;
         std::shared_ptr<GpuImageTexture> texture;
@@ -154,6 +171,17 @@ private:
 
     CacheSignature currentSignature(double scale) const;
     VirtualPlacements collectVirtualPlacements() const;
+    void appendCustomGlyphs(const ViewLineInfo& info, const RowGeometry& row, RowDrawData& out);
+    void appendBackgrounds(const std::vector<ShapedSegment>& segments, const RowGeometry& row, RowDrawData& out);
+    void appendGlyphs(const std::vector<ShapedSegment>& segments, const RowGeometry& row, RowDrawData& out);
+    void appendDecorations(const std::vector<ShapedSegment>& segments, const RowGeometry& row, RowDrawData& out);
+    void appendImages(const ViewLineInfo& info, const RowGeometry& row, RowDrawData& out);
+    void appendPlaceholderImages(const ViewLineInfo& info, const RowGeometry& row,
+                                 const VirtualPlacements& virtualPlacementsByImageId, RowDrawData& out);
+    // A textured cell from an atlas region placed at `quad` (device pixels), tinted `color`; nothing
+    // when the row's clip leaves nothing of it.
+    std::optional<TextCell> atlasCell(PixelQuad quad, const AtlasRegion& region, const GlyphAtlas& atlas,
+                                      const RowTransform& transform, const std::array<float, 4>& color) const;
     void handleAtlasChange(GlyphAtlas& atlas, int previousSize);
     std::optional<AtlasRegion> placeInAtlas(GlyphAtlas& atlas, std::span<const uint8_t> pixels, int width, int height);
 
@@ -176,6 +204,7 @@ private:
     std::optional<CacheSignature> m_cacheSignature;
     bool m_atlasInvalidatedDuringBuild = false;
     bool m_cursorBlinkOn = true;
+    int m_rowsBuiltLastPass = 0;
 
     // ---- End of the draw data ------------------------------------------------------------------
 
