@@ -38,7 +38,7 @@ public:
     // Draws one frame at once.
     virtual void drawNow() = 0;
     // Asks for a frame at the next opportunity.
-    void setNeedsDisplay() { m_widget.update(); }
+    virtual void setNeedsDisplay() { m_widget.update(); }
 
     // Made on first use; the view invalidates it when it retires the surface.
     MetalFrameCoordinator& frameCoordinator();
