@@ -124,6 +124,9 @@ MetalView::~MetalView()
     if (m_poll)
         m_poll->cancel();
     releaseGl();
+    // The context outlives this part of the object.
+    if (context())
+        disconnect(context(), nullptr, this, nullptr);
 }
 
 void MetalView::initializeGL()
