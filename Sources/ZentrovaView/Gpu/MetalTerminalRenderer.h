@@ -35,6 +35,7 @@ class Buffer;
 class TerminalImage;
 class TerminalView;
 struct KittyGraphicsImage;
+struct KittyGraphicsPayload;
 
 // Draws the terminal of one TerminalView through the GPU.
 //
@@ -120,6 +121,9 @@ public:
     // The texture of a stored kitty image, made again when the stored image changed.
     std::shared_ptr<GpuImageTexture> kittyTexture(uint32_t imageId);
     static KittyImageSignature kittySignature(const KittyGraphicsImage& image);
+    // A stored payload as the image its texture is made from: PNG decoded, RGBA as stored; straight
+    // colour premultiplied for the blending. A null image when it cannot be decoded.
+    static QImage kittyPayloadImage(const KittyGraphicsPayload& payload);
     // 32-bit FNV-1a over the first `limit` bytes.
     static uint32_t hashBytes(std::span<const uint8_t> bytes, size_t limit);
     // Drops the textures of kitty images the terminal no longer stores, and of image objects gone.
