@@ -80,7 +80,7 @@ TEST(MetalShaperCache, CellsOfSeveralUnitsShareTheirFirstUnitsIndex)
 {
     ShaperFixture fixture;
     // "x" with a combining acute in cell 0, "y" in cell 1.
-    const auto run = fixture.cache.shape(QString::fromUtf8("x\xcc\x81y"), { 0, 0, 1 }, fixture.font, fixture.raw);
+    const auto run = fixture.cache.shape(QString::fromUtf8("x\xcc\x81y"), std::vector<int> { 0, 0, 1 }, fixture.font, fixture.raw);
     ASSERT_TRUE(run);
     ASSERT_EQ(run->glyphCount, 3);
     EXPECT_EQ(run->stringIndices, (std::vector<int> { 0, 0, 2 }));
