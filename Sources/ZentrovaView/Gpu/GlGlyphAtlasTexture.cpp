@@ -1,7 +1,5 @@
 #include "ZentrovaView/Gpu/GlGlyphAtlasTexture.h"
 
-#include "ZentrovaView/Gpu/GlTexture.h"
-
 #include <QOpenGLFunctions_3_3_Core>
 
 namespace zentrova {
@@ -43,7 +41,15 @@ std::unique_ptr<GlyphAtlasTexture> GlGlyphAtlasDevice::makeTexture(int side, Gly
     if (side < 1 || side > maxTextureSize())
         return nullptr;
     while (m_gl.glGetError() != GL_NO_ERROR) { } // earlier errors are not this texture's
-    GLuint id = makeLinearClampedTexture(m_gl);
+    GLuint id = 0;
+    m_gl.glGenTextures(1, &id);
+    m_gl.glBindTexture(GL_TEXTURE_2D, id);
+    m_gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    m_gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    m_gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    m_gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    m_gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    m_gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     const GLint internalFormat = format == GlyphAtlasFormat::grayscale ? GL_R8 : GL_RGBA8;
     m_gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     m_gl.glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, side, side, 0, pixelFormat(format), GL_UNSIGNED_BYTE, pixels);

@@ -1,7 +1,6 @@
 #include "ZentrovaView/Gpu/GlImageTexture.h"
 
-#include "ZentrovaView/Gpu/GlTexture.h"
-
+#include <QImage>
 #include <QOpenGLFunctions_3_3_Core>
 
 namespace zentrova {
@@ -16,32 +15,33 @@ GlImageTexture::GlImageTexture(QOpenGLFunctions_3_3_Core& gl, unsigned id, int w
 
 GlImageTexture::~GlImageTexture()
 {
-    GLuint id = m_id;
-    m_gl.glDeleteTextures(1, &id);
+    m_gl.glDeleteTextures(1, &m_id);
 }
 
 std::shared_ptr<GpuImageTexture> GlImageTextureFactory::makeTexture(const QImage& image)
 {
     if (image.isNull())
         return nullptr;
-    GLint maxSide = 0;
-    m_gl.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
-    if (image.width() > maxSide || image.height() > maxSide)
+    // Texture row 0 is the image's bottom row, so v grows upwards as the framebuffer's y does.
+    const QImage pixels = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied).mirrored();
+    unsigned id = 0;
+    m_gl.glGenTextures(1, &id);
+    if (!id)
         return nullptr;
-    // GL's first row is the bottom one, where the quads put v = 0.
-    const QImage rows = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied).mirrored(false, true);
     while (m_gl.glGetError() != GL_NO_ERROR) { } // earlier errors are not this texture's
-    GLuint id = makeLinearClampedTexture(m_gl);
+    m_gl.glBindTexture(GL_TEXTURE_2D, id);
+    m_gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    m_gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     m_gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    m_gl.glPixelStorei(GL_UNPACK_ROW_LENGTH, int(rows.bytesPerLine() / 4));
-    m_gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, rows.width(), rows.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                      rows.constBits());
+    m_gl.glPixelStorei(GL_UNPACK_ROW_LENGTH, int(pixels.bytesPerLine() / 4));
+    m_gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, pixels.width(), pixels.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                      pixels.constBits());
     m_gl.glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    if (id == 0 || m_gl.glGetError() != GL_NO_ERROR) {
+    if (m_gl.glGetError() != GL_NO_ERROR) {
         m_gl.glDeleteTextures(1, &id);
         return nullptr;
     }
-    return std::make_shared<GlImageTexture>(m_gl, id, rows.width(), rows.height());
+    return std::make_shared<GlImageTexture>(m_gl, id, pixels.width(), pixels.height());
 }
 
 } // namespace zentrova

@@ -6,7 +6,7 @@ class QOpenGLFunctions_3_3_Core;
 
 namespace zentrova {
 
-// An image texture in GL (GL_RGBA8, premultiplied). Made, used and destroyed with its context current.
+// An image's GL texture (GL_RGBA8, premultiplied). Made, used and destroyed with its context current.
 class GlImageTexture final : public GpuImageTexture {
 public:
     GlImageTexture(QOpenGLFunctions_3_3_Core& gl, unsigned id, int width, int height);
@@ -25,11 +25,10 @@ private:
     int m_height;
 };
 
-// Makes image textures in the current GL context, the image's bottom row first.
+// Makes image textures in the current GL context.
 class GlImageTextureFactory final : public ImageTextureFactory {
 public:
     explicit GlImageTextureFactory(QOpenGLFunctions_3_3_Core& gl) : m_gl(gl) { }
-
     std::shared_ptr<GpuImageTexture> makeTexture(const QImage& image) override;
 
 private:
