@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 
 #include <functional>
+#include <set>
 
 namespace zentrova {
 namespace {
@@ -203,6 +204,29 @@ TEST(MetalRowDrawData, CustomGlyphsComeFromTheGrayscaleAtlasWithTheirJoins)
     EXPECT_FLOAT_EQ(data.powerlineJoinCells[0].position[0], float(2 * cellWidthPx - 1));
     EXPECT_FLOAT_EQ(data.powerlineJoinCells[0].size[0], 1);
     EXPECT_EQ(data.powerlineJoinCells[0].color, data.glyphCellsGray[2].color);
+}
+
+// The lower half block over a cell whose middle falls inside a device pixel: snapped it covers whole
+// pixels only, anti-aliased it has a partly covered row, and the two are separate entries.
+TEST(MetalRowDrawData, ABlockElementSnapsToPixelsUnlessAntiAliased)
+{
+    RendererFixture fixture;
+    auto& renderer = *fixture.renderer;
+    const auto coverage = [&](bool antiAlias) {
+        const auto entry = renderer.customGlyphEntry(0x2584, 9, 21, 1.5, 0, antiAlias);
+        std::set<uint8_t> values;
+        if (!entry)
+            return values;
+        const GlyphAtlas& atlas = renderer.grayscaleAtlas();
+        for (int y = entry->region.y; y < entry->region.y + entry->region.height; y++) {
+            for (int x = entry->region.x; x < entry->region.x + entry->region.width; x++)
+                values.insert(atlas.data()[size_t(y) * size_t(atlas.size()) + size_t(x)]);
+        }
+        return values;
+    };
+    EXPECT_EQ(coverage(false), (std::set<uint8_t> { 0, 255 }));
+    EXPECT_GT(coverage(true).size(), 2u);
+    EXPECT_EQ(renderer.customGlyphCacheSize(), 2u);
 }
 
 // Each change of what the cache signature holds rebuilds every visible row; a changed line rebuilds
