@@ -125,7 +125,7 @@ CursorDrawData MetalTerminalRenderer::buildCursorDrawData(double scale, double c
         return out;
     const double baseline = std::ceil(lineDescent + lineLeading) + rowBottom;
     for (const ShaperGlyphRun& glyphs : shaped->glyphRuns) {
-        const QRawFont& scaled = scaledFontFor(glyphs.font, scale);
+        const ScaledFont& scaled = scaledFontFor(glyphs.font, glyphs.fontName, scale);
         for (size_t i = 0; i < glyphs.glyphs.size(); i++) {
             const std::optional<GlyphEntry> entry = glyphEntry(scaled, glyphs.glyphs[i]);
             if (!entry || entry->size.width <= 0 || entry->size.height <= 0)

@@ -10,24 +10,26 @@
 
 namespace zentrova {
 
-const QRawFont& MetalTerminalRenderer::scaledFontFor(const QRawFont& font, double scale)
+const MetalTerminalRenderer::ScaledFont& MetalTerminalRenderer::scaledFontFor(const QRawFont& font,
+                                                                              std::string_view name, double scale)
 {
     const double size = font.pixelSize() * scale;
-    GlyphKey key { rawFontName(font), size, 0 };
-    if (const auto found = m_scaledFontCache.find(key); found != m_scaledFontCache.end())
+    if (const auto found = m_scaledFontCache.find(GlyphKeyView { name, size, 0 }); found != m_scaledFontCache.end())
         return found->second;
     QRawFont scaled = font;
     scaled.setPixelSize(size);
-    return m_scaledFontCache.emplace(std::move(key), std::move(scaled)).first->second;
+    // Family, style, weight and slant stay: the scaled face goes under the same name at its new size.
+    return m_scaledFontCache.emplace(GlyphKey { std::string(name), size, 0 }, ScaledFont { scaled, std::string(name) })
+        .first->second;
 }
 
-std::optional<GlyphEntry> MetalTerminalRenderer::glyphEntry(const QRawFont& font, uint32_t glyph)
+std::optional<GlyphEntry> MetalTerminalRenderer::glyphEntry(const ScaledFont& font, uint32_t glyph)
 {
-    GlyphKey key { rawFontName(font), font.pixelSize(), uint16_t(glyph) };
+    const GlyphKeyView key { font.name, font.font.pixelSize(), uint16_t(glyph) };
     if (const auto found = m_glyphCache.find(key); found != m_glyphCache.end())
         return found->second;
     // Nothing is cached for a failure, so a later frame tries again.
-    const std::optional<GlyphBitmap> bitmap = m_rasterizer.rasterize(font, uint16_t(glyph));
+    const std::optional<GlyphBitmap> bitmap = m_rasterizer.rasterize(font.font, uint16_t(glyph));
     if (!bitmap)
         return std::nullopt;
     GlyphAtlas& atlas = bitmap->isColor ? *m_colorAtlas : *m_grayscaleAtlas;
@@ -36,7 +38,7 @@ std::optional<GlyphEntry> MetalTerminalRenderer::glyphEntry(const QRawFont& font
         return std::nullopt;
     const GlyphEntry entry { *region, { double(bitmap->width), double(bitmap->height) }, bitmap->bearing,
                              bitmap->isColor, bitmap->isColor ? GlyphAtlasKind::color : GlyphAtlasKind::grayscale };
-    m_glyphCache.emplace(std::move(key), entry);
+    m_glyphCache.emplace(GlyphKey { font.name, key.size, key.glyph }, entry);
     return entry;
 }
 

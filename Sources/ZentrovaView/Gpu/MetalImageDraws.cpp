@@ -18,17 +18,6 @@ QImage premultiplied(const QImage& image)
     return image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
 }
 
-QImage decodePayload(const KittyGraphicsPayload& payload)
-{
-    if (payload.isPng())
-        return QImage::fromData(payload.bytes.data(), int(payload.bytes.size()), "PNG");
-    if (payload.width <= 0 || payload.height <= 0
-        || payload.bytes.size() < size_t(payload.width) * size_t(payload.height) * 4)
-        return {};
-    // Straight RGBA, rows top to bottom without gaps, as the store keeps it.
-    return QImage(payload.bytes.data(), payload.width, payload.height, payload.width * 4, QImage::Format_RGBA8888);
-}
-
 void sortByZIndex(std::vector<const AppleImage*>& images)
 {
     std::stable_sort(images.begin(), images.end(), [](const AppleImage* a, const AppleImage* b) {
@@ -189,13 +178,25 @@ std::shared_ptr<GpuImageTexture> MetalTerminalRenderer::kittyTexture(uint32_t im
     if (const auto found = m_kittyTextureCache.find(imageId);
         found != m_kittyTextureCache.end() && found->second.signature == signature)
         return found->second.texture;
-    const QImage decoded = decodePayload(stored->second.payload);
+    const QImage decoded = kittyPayloadImage(stored->second.payload);
     if (decoded.isNull())
         return nullptr;
-    std::shared_ptr<GpuImageTexture> made = m_textureFactory.makeTexture(premultiplied(decoded));
+    std::shared_ptr<GpuImageTexture> made = m_textureFactory.makeTexture(decoded);
     if (made)
         m_kittyTextureCache[imageId] = { signature, made };
     return made;
+}
+
+QImage MetalTerminalRenderer::kittyPayloadImage(const KittyGraphicsPayload& payload)
+{
+    if (payload.isPng())
+        return premultiplied(QImage::fromData(payload.bytes.data(), int(payload.bytes.size()), "PNG"));
+    if (payload.width <= 0 || payload.height <= 0
+        || payload.bytes.size() < size_t(payload.width) * size_t(payload.height) * 4)
+        return {};
+    // Straight RGBA, rows top to bottom without gaps, as the store keeps it; the conversion copies.
+    return premultiplied(
+        QImage(payload.bytes.data(), payload.width, payload.height, payload.width * 4, QImage::Format_RGBA8888));
 }
 
 KittyImageSignature MetalTerminalRenderer::kittySignature(const KittyGraphicsImage& image)

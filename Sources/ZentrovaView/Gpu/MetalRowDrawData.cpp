@@ -195,6 +195,7 @@ void MetalTerminalRenderer::appendGlyphs(const std::vector<ShapedSegment>& segme
 {
     TerminalView& view = *m_terminalView;
     const double scale = row.scale;
+    const ScaledFont* scaled = nullptr;
     for (const ShapedSegment& shaped : segments) {
         const ViewLineSegment& segment = *shaped.segment;
         for (const ShapedRun& run : shaped.runs) {
@@ -204,9 +205,12 @@ void MetalTerminalRenderer::appendGlyphs(const std::vector<ShapedSegment>& segme
                 continue;
             const std::array<float, 4> color = colorToSIMD(foreground);
             for (const ShaperGlyphRun& glyphs : run.shaperRun->glyphRuns) {
-                const QRawFont& scaled = scaledFontFor(glyphs.font, scale);
+                // Neighbouring runs mostly share their face: look it up again only when it changes.
+                if (!scaled || scaled->name != glyphs.fontName
+                    || scaled->font.pixelSize() != glyphs.font.pixelSize() * scale)
+                    scaled = &scaledFontFor(glyphs.font, glyphs.fontName, scale);
                 for (size_t i = 0; i < glyphs.glyphs.size(); i++) {
-                    const std::optional<GlyphEntry> entry = glyphEntry(scaled, glyphs.glyphs[i]);
+                    const std::optional<GlyphEntry> entry = glyphEntry(*scaled, glyphs.glyphs[i]);
                     if (!entry || entry->size.width <= 0 || entry->size.height <= 0)
                         continue;
                     const int cellColumn = glyphCellColumn(segment, run, glyphs.stringIndices[i]);

@@ -4,6 +4,9 @@
 
 #include "ZentrovaView/TerminalView.h"
 
+#include <array>
+#include <string>
+
 namespace zentrova {
 
 std::vector<ShapedSegment> MetalTerminalRenderer::buildShapedSegments(const std::vector<ViewLineSegment>& segments)
@@ -13,6 +16,14 @@ std::vector<ShapedSegment> MetalTerminalRenderer::buildShapedSegments(const std:
     if (!view)
         return shaped;
     std::vector<int> cells;
+    // The names of the faces of the font set, made once for all their runs.
+    std::array<std::string, 4> names;
+    const auto nameOf = [&](FontVariant variant) -> const std::string& {
+        std::string& name = names[size_t(variant)];
+        if (name.empty())
+            name = rawFontName(view->rawFont(variant));
+        return name;
+    };
     for (const ViewLineSegment& segment : segments) {
         if (segment.text.isEmpty())
             continue;
@@ -29,8 +40,10 @@ std::vector<ShapedSegment> MetalTerminalRenderer::buildShapedSegments(const std:
                 for (int unit = start; unit < start + length; unit++)
                     cells.push_back(segment.cellOrdinal(unit) - first);
             }
-            std::shared_ptr<const ShaperRun> shaperRun = m_shaperCache.shape(
-                segment.text.mid(start, length), cells, view->fontSet().font(run.style.font), view->rawFont(run.style.font));
+            const FontVariant variant = run.style.font;
+            std::shared_ptr<const ShaperRun> shaperRun =
+                m_shaperCache.shape(QStringView(segment.text).mid(start, length), cells, view->fontSet().font(variant),
+                                    view->rawFont(variant), nameOf(variant));
             if (shaperRun)
                 result.runs.push_back({ &run, start, std::move(shaperRun) });
         }

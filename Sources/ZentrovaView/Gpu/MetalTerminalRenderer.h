@@ -9,6 +9,7 @@
 #include "ZentrovaView/Gpu/DrawGeometry.h"
 #include "ZentrovaView/Gpu/GlyphAtlas.h"
 #include "ZentrovaView/Gpu/GlyphCacheKeys.h"
+#include "ZentrovaView/Gpu/GlyphKeyLookup.h"
 #include "ZentrovaView/Gpu/GpuImageTexture.h"
 #include "ZentrovaView/Gpu/RowCacheEntry.h"
 #include "ZentrovaView/Gpu/ShapedSegment.h"
@@ -37,6 +38,7 @@ class Buffer;
 class TerminalImage;
 class TerminalView;
 struct KittyGraphicsImage;
+struct KittyGraphicsPayload;
 
 // Draws the terminal of one TerminalView through the GPU.
 //
@@ -104,10 +106,15 @@ public:
 
     // Row shaping and glyph entries.
     std::vector<ShapedSegment> buildShapedSegments(const std::vector<ViewLineSegment>& segments);
-    // The face at `scale` times its pixel size, cached.
-    const QRawFont& scaledFontFor(const QRawFont& font, double scale);
+    // A face at device-pixel size with the name its glyphs are cached under.
+    struct ScaledFont {
+        QRawFont font;
+        std::string name;
+    };
+    // The face at `scale` times its pixel size, cached; `name` is rawFontName(font).
+    const ScaledFont& scaledFontFor(const QRawFont& font, std::string_view name, double scale);
     // The atlas entry of a glyph of a face already at device-pixel size; rasterised on first use.
-    std::optional<GlyphEntry> glyphEntry(const QRawFont& font, uint32_t glyph);
+    std::optional<GlyphEntry> glyphEntry(const ScaledFont& font, uint32_t glyph);
     // A box-drawing, block-element or powerline glyph painted white into the grayscale atlas.
     std::optional<CustomGlyphEntry> customGlyphEntry(uint32_t codePoint, int cellWidthPx, int cellHeightPx,
                                                      double scale, int baseThicknessPx, bool antiAlias);
@@ -122,6 +129,9 @@ public:
     // The texture of a stored kitty image, made again when the stored image changed.
     std::shared_ptr<GpuImageTexture> kittyTexture(uint32_t imageId);
     static KittyImageSignature kittySignature(const KittyGraphicsImage& image);
+    // A stored payload as the image its texture is made from: PNG decoded, RGBA as stored; straight
+    // colour premultiplied for the blending. A null image when it cannot be decoded.
+    static QImage kittyPayloadImage(const KittyGraphicsPayload& payload);
     // 32-bit FNV-1a over the first `limit` bytes.
     static uint32_t hashBytes(std::span<const uint8_t> bytes, size_t limit);
     // Drops the textures of kitty images the terminal no longer stores, and of image objects gone.
@@ -193,8 +203,8 @@ private:
     ImageTextureFactory& m_textureFactory;
     CoreTextGlyphRasterizer m_rasterizer;
     ShaperCache m_shaperCache;
-    std::unordered_map<GlyphKey, GlyphEntry> m_glyphCache;
-    std::unordered_map<GlyphKey, QRawFont> m_scaledFontCache;
+    std::unordered_map<GlyphKey, GlyphEntry, GlyphKeyHash, GlyphKeyEqual> m_glyphCache;
+    std::unordered_map<GlyphKey, ScaledFont, GlyphKeyHash, GlyphKeyEqual> m_scaledFontCache;
     std::unordered_map<CustomGlyphKey, CustomGlyphEntry> m_customGlyphCache;
     // Keyed by the image object's identity token.
     std::unordered_map<uint64_t, ImageTextureEntry> m_imageTextureCache;

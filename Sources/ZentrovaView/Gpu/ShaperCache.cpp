@@ -11,6 +11,11 @@ namespace zentrova {
 
 size_t ShaperCache::KeyHash::operator()(const ShaperKey& key) const
 {
+    return (*this)(KeyEqual::view(key));
+}
+
+size_t ShaperCache::KeyHash::operator()(const ShaperKeyView& key) const
+{
     size_t seed = hashFields(key.fontName, key.fontSize);
     hashCombine(seed, size_t(qHash(key.text)));
     for (int cell : key.cells)
@@ -18,24 +23,31 @@ size_t ShaperCache::KeyHash::operator()(const ShaperKey& key) const
     return seed;
 }
 
-std::shared_ptr<const ShaperRun> ShaperCache::shape(const QString& text, const std::vector<int>& cells,
-                                                    const QFont& font, const QRawFont& rawFont)
+std::shared_ptr<const ShaperRun> ShaperCache::shape(QStringView text, std::span<const int> cells, const QFont& font,
+                                                    const QRawFont& rawFont)
+{
+    return shape(text, cells, font, rawFont, rawFontName(rawFont));
+}
+
+std::shared_ptr<const ShaperRun> ShaperCache::shape(QStringView text, std::span<const int> cells, const QFont& font,
+                                                    const QRawFont& rawFont, std::string_view fontName)
 {
     if (text.isEmpty())
         return nullptr;
-    ShaperKey key { rawFontName(rawFont), rawFont.pixelSize(), text, cells };
-    if (const auto found = m_cache.find(key); found != m_cache.end())
+    if (const auto found = m_cache.find(ShaperKeyView { fontName, rawFont.pixelSize(), text, cells });
+        found != m_cache.end())
         return found->second;
+    ShaperKey key { std::string(fontName), rawFont.pixelSize(), text.toString(), { cells.begin(), cells.end() } };
 
     // The text as a segment of its own, so that the view's cell shaper ties each glyph to its cell.
     ViewLineSegment segment;
-    segment.text = text;
+    segment.text = key.text;
     segment.utf16IsCellIdentity = cells.empty();
     if (cells.empty()) {
         segment.utf16ToCellOrdinal.resize(size_t(text.size()));
         std::iota(segment.utf16ToCellOrdinal.begin(), segment.utf16ToCellOrdinal.end(), 0);
     } else {
-        segment.utf16ToCellOrdinal = cells;
+        segment.utf16ToCellOrdinal = key.cells;
     }
     // Where each cell's text starts.
     std::vector<int> cellStart;
@@ -50,6 +62,7 @@ std::shared_ptr<const ShaperRun> ShaperCache::shape(const QString& text, const s
         if (glyphs.glyphs.isEmpty())
             continue;
         ShaperGlyphRun piece;
+        piece.fontName = glyphs.font == rawFont ? std::string(fontName) : rawFontName(glyphs.font);
         piece.font = glyphs.font;
         piece.glyphs.assign(glyphs.glyphs.begin(), glyphs.glyphs.end());
         piece.positions.assign(glyphs.offsets.begin(), glyphs.offsets.end());

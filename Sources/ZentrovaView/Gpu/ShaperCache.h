@@ -7,10 +7,14 @@
 #include <QRawFont>
 #include <QString>
 
+#include <QStringView>
+
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -28,9 +32,19 @@ struct ShaperKey {
     bool operator==(const ShaperKey&) const = default;
 };
 
+// A shaper key that borrows its parts, for lookups without allocation.
+struct ShaperKeyView {
+    std::string_view fontName;
+    double fontSize = 0;
+    QStringView text;
+    std::span<const int> cells;
+};
+
 // The glyphs of one face, as shaping substituted it.
 struct ShaperGlyphRun {
     QRawFont font;
+    // rawFontName(font), made once with the shaping.
+    std::string fontName;
     std::vector<uint32_t> glyphs;
     // Logical pixels (y down) from the origin of the glyph's cell: 0 for a cell's first glyph, the
     // shaped distance from it for the marks and pieces after it.
@@ -56,7 +70,10 @@ public:
     // `text` shaped left to right in the order given (the row layout reordered it already), each
     // span of units with one cell in `cells` shaped as that cell's glyphs; nothing for empty text
     // or text that gives no glyphs. `font` is the face asked for and `rawFont` its character map.
-    std::shared_ptr<const ShaperRun> shape(const QString& text, const std::vector<int>& cells, const QFont& font,
+    // `fontName` is rawFontName(rawFont), which the caller makes once for many texts.
+    std::shared_ptr<const ShaperRun> shape(QStringView text, std::span<const int> cells, const QFont& font,
+                                           const QRawFont& rawFont, std::string_view fontName);
+    std::shared_ptr<const ShaperRun> shape(QStringView text, std::span<const int> cells, const QFont& font,
                                            const QRawFont& rawFont);
     // A key already present keeps its place in the order and only gets the new run.
     void insert(ShaperKey key, std::shared_ptr<const ShaperRun> run);
@@ -66,9 +83,24 @@ public:
 
 private:
     struct KeyHash {
+        using is_transparent = void;
         size_t operator()(const ShaperKey& key) const;
+        size_t operator()(const ShaperKeyView& key) const;
     };
-    std::unordered_map<ShaperKey, std::shared_ptr<const ShaperRun>, KeyHash> m_cache;
+    struct KeyEqual {
+        using is_transparent = void;
+        static ShaperKeyView view(const ShaperKey& key) { return { key.fontName, key.fontSize, key.text, key.cells }; }
+        static ShaperKeyView view(const ShaperKeyView& key) { return key; }
+        template <class A, class B>
+        bool operator()(const A& a, const B& b) const
+        {
+            const ShaperKeyView x = view(a);
+            const ShaperKeyView y = view(b);
+            return x.fontSize == y.fontSize && x.text == y.text && x.fontName == y.fontName
+                && std::equal(x.cells.begin(), x.cells.end(), y.cells.begin(), y.cells.end());
+        }
+    };
+    std::unordered_map<ShaperKey, std::shared_ptr<const ShaperRun>, KeyHash, KeyEqual> m_cache;
     std::deque<ShaperKey> m_order;
 };
 

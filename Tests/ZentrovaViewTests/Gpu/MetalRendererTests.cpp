@@ -1,6 +1,5 @@
-#include "Gpu/FakeGpuDevices.h"
 #include "Gpu/LogCapture.h"
-#include "TerminalViewTestSupport.h"
+#include "Gpu/RendererTestSupport.h"
 #include "ZentrovaView/Gpu/MetalError.h"
 #include "ZentrovaView/Gpu/MetalShaderLibrary.h"
 #include "ZentrovaView/Gpu/MetalTerminalRenderer.h"
@@ -66,27 +65,7 @@ TEST(MetalShaderLibrary, ASourceLackingAFunctionNamesAllSeven)
     }
 }
 
-class NoImageTextures final : public ImageTextureFactory {
-public:
-    std::shared_ptr<GpuImageTexture> makeTexture(const QImage&) override { return nullptr; }
-};
-
-struct MetalDrawDataDriver : ::testing::Test {
-    MetalDrawDataDriver()
-    {
-        renderer = std::make_unique<MetalTerminalRenderer>(
-            view, MetalTerminalRenderer::DrawDataResources {
-                      GlyphAtlas::make(atlasDevice, 256, 1024, GlyphAtlasFormat::grayscale),
-                      GlyphAtlas::make(atlasDevice, 256, 1024, GlyphAtlasFormat::bgra), BufferPool::make(bufferDevice),
-                      &bufferDevice, &textures });
-    }
-
-    FakeAtlasDevice atlasDevice;
-    FakeBufferDevice bufferDevice;
-    NoImageTextures textures;
-    TerminalView view { nullptr, testFont(), TerminalOptions::Default, QSize(320, 200) };
-    std::unique_ptr<MetalTerminalRenderer> renderer;
-};
+struct MetalDrawDataDriver : ::testing::Test, RendererFixture { };
 
 TEST_F(MetalDrawDataDriver, AnAtlasChangingEveryPassStopsAfterSixBuildsTheLastFrozen)
 {
