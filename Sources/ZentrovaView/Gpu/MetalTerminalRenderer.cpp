@@ -4,6 +4,7 @@
 
 #include "ZentrovaView/Gpu/MetalTerminalRenderer.h"
 
+#include "ZentrovaView/Gpu/DrawGeometry.h"
 #include "ZentrovaView/Gpu/GlBuffer.h"
 #include "ZentrovaView/Gpu/GlFence.h"
 #include "ZentrovaView/Gpu/GlGlyphAtlasTexture.h"
@@ -242,9 +243,9 @@ void MetalTerminalRenderer::draw(MetalView& view)
     const QColor clear = terminalView->terminal().reverseColors ? terminalView->nativeForegroundColor()
                                                                 : terminalView->nativeBackgroundColor();
     // Qt composes the surface premultiplied.
-    const float alpha = float(clear.alphaF());
+    const auto [red, green, blue, alpha] = colorToSIMD(clear);
     gl->glViewport(0, 0, pixelWidth, pixelHeight);
-    gl->glClearColor(float(clear.redF()) * alpha, float(clear.greenF()) * alpha, float(clear.blueF()) * alpha, alpha);
+    gl->glClearColor(red * alpha, green * alpha, blue * alpha, alpha);
     gl->glClear(GL_COLOR_BUFFER_BIT);
 
     m_bufferPool->beginFrame();
