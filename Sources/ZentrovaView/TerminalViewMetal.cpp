@@ -36,6 +36,12 @@ constexpr double replacementInterval = 30.0;
 constexpr std::chrono::milliseconds liveResizeGap { 100 };
 constexpr std::chrono::milliseconds metalDisplayDelay { 17 };
 
+// GL surfaces unless another factory was set.
+MetalSurfaceFactory& surfaceFactory(MetalSurfaceFactory* factory)
+{
+    return factory ? *factory : GlMetalSurfaceFactory::shared();
+}
+
 double seconds(std::chrono::nanoseconds time)
 {
     return std::chrono::duration<double>(time).count();
@@ -103,7 +109,7 @@ void TerminalView::updateMetalRenderer(bool enabled)
     if (enabled) {
         if (m_metalView)
             return;
-        MetalSurfaceFactory& factory = m_metalSurfaceFactory ? *m_metalSurfaceFactory : GlMetalSurfaceFactory::shared();
+        MetalSurfaceFactory& factory = surfaceFactory(m_metalSurfaceFactory);
         if (!factory.deviceAvailable())
             throw MetalError(MetalError::Kind::deviceUnavailable);
         auto view = factory.make(*this, rect());
@@ -176,7 +182,7 @@ void TerminalView::rebindMetalRendererToWindow(QWidget* newWindow)
 {
     if (!m_useMetalRenderer || !m_metalView)
         return;
-    MetalSurfaceFactory& factory = m_metalSurfaceFactory ? *m_metalSurfaceFactory : GlMetalSurfaceFactory::shared();
+    MetalSurfaceFactory& factory = surfaceFactory(m_metalSurfaceFactory);
     std::unique_ptr<MetalSurface> view;
     try {
         view = factory.make(*this, m_metalView->widget().geometry());
@@ -217,7 +223,7 @@ void TerminalView::replaceMetalRendererAfterFailure()
         disableMetalRendererAfterRebindFailure(MetalError(MetalError::Kind::deviceUnavailable));
         return;
     }
-    MetalSurfaceFactory& factory = m_metalSurfaceFactory ? *m_metalSurfaceFactory : GlMetalSurfaceFactory::shared();
+    MetalSurfaceFactory& factory = surfaceFactory(m_metalSurfaceFactory);
     std::unique_ptr<MetalSurface> view;
     try {
         view = factory.make(*this, m_metalView->widget().geometry());
