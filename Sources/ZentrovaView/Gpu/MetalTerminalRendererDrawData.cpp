@@ -22,7 +22,7 @@ MetalTerminalRenderer::MetalTerminalRenderer(TerminalView& terminalView, DrawDat
     , m_bufferDevice(*resources.bufferDevice)
     , m_textureFactory(*resources.textureFactory)
 {
-    Q_ASSERT(m_grayscaleAtlas && m_colorAtlas && m_bufferPool);
+    Q_ASSERT(m_grayscaleAtlas && m_colorAtlas && m_bufferPool && resources.bufferDevice && resources.textureFactory);
 }
 
 MetalTerminalRenderer::~MetalTerminalRenderer() = default;
