@@ -209,6 +209,9 @@ public:
     // The repaint rectangle the dirty screen rows [first, last] need: the whole view while scrolled
     // back; on the live screen one row more below, or down to the bottom edge from the last row.
     QRect dirtyRowsRect(int first, int last) const;
+    // Dirty screen rows widened to the whole bidirectional paragraphs that hold their ends (a change in
+    // one row can move text in every row of its paragraph), clamped to the screen.
+    std::pair<int, int> paragraphDirtyRows(int first, int last);
 
     // Bell and images.
     BellStyle bellStyle() const { return m_bellStyle; }
@@ -379,6 +382,10 @@ private:
     void flagsChanged(const TerminalKeyEvent& event, bool pressed);
     // What the platform's text system would do with a key: an editing command or the key's text.
     void interpretKeyEvent(const TerminalKeyEvent& event);
+    // On a right-to-left row whose program asked for it (mode 1243) the left and right arrows are
+    // exchanged, so the key pointing left moves the cursor left on the screen; other keys pass as they are.
+    bool horizontalKeysSwapped();
+    KittyFunctionalKey horizontalKeyOnScreen(KittyFunctionalKey key);
     bool sendFunctionalKey(KittyFunctionalKey key, const TerminalKeyEvent& event, KittyKeyboardEventType eventType);
     KittyKeyboardModifiers kittyModifiers(const TerminalKeyEvent& event, bool optionIsAlt) const;
     void toggleOptionAsMetaKey() { m_optionAsMetaKey = !m_optionAsMetaKey; }

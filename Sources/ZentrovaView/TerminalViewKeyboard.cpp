@@ -222,7 +222,7 @@ std::vector<uint8_t> TerminalView::applyControlToEventCharacters(const QString& 
 
 bool TerminalView::sendFunctionalKey(KittyFunctionalKey key, const TerminalKeyEvent& event, KittyKeyboardEventType eventType)
 {
-    KittyKeyEvent kitty { KittyKey::functional(key), kittyModifiers(event, false), eventType };
+    KittyKeyEvent kitty { KittyKey::functional(horizontalKeyOnScreen(key)), kittyModifiers(event, false), eventType };
     if (eventType != Type::release) {
         if (const auto text = kittyTextForFunctionalKey(key, event))
             kitty.text = utf8String(*text);
@@ -391,7 +391,7 @@ void TerminalView::doCommand(EditingCommand command)
             key = Key::pageDown;
             break;
         }
-        KittyKeyEvent kitty { KittyKey::functional(key), modifiers, Type::press };
+        KittyKeyEvent kitty { KittyKey::functional(horizontalKeyOnScreen(key)), modifiers, Type::press };
         kitty.composing = m_kittyIsComposing;
         if (sendKittyEvent(kitty))
             return;
