@@ -23,7 +23,7 @@ TerminalFindBarView::TerminalFindBarView(QWidget* parent)
 
     m_searchField = new QLineEdit(this);
     m_searchField->setPlaceholderText(QStringLiteral("Find"));
-    m_searchField->setMinimumWidth(200);
+    m_searchField->setMinimumWidth(preferredFieldWidth);
     m_searchField->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_searchField->installEventFilter(this);
     connect(m_searchField, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -92,7 +92,12 @@ SearchOptions TerminalFindBarView::options() const
 void TerminalFindBarView::place()
 {
     const QWidget* view = parentWidget();
-    const int width = std::min({ sizeHint().width(), maximumWidth, std::max(view->width() - 2 * edgeInset, 0) });
+    const int available = std::max(view->width() - 2 * edgeInset, 0);
+    m_searchField->setMinimumWidth(preferredFieldWidth);
+    const int shortfall = layout()->minimumSize().width() - available;
+    if (shortfall > 0)
+        m_searchField->setMinimumWidth(std::max(preferredFieldWidth - shortfall, narrowestFieldWidth));
+    const int width = std::min({ sizeHint().width(), maximumWidth, available });
     setGeometry(view->width() - edgeInset - width, edgeInset, width, sizeHint().height());
 }
 

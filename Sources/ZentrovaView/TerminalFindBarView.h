@@ -24,6 +24,10 @@ public:
     static constexpr int edgeInset = 8;
     static constexpr int maximumWidth = 520;
     static constexpr int cornerRadius = 8;
+    // The search field's width when the view leaves room for it, and the least it shrinks to in a
+    // narrow view so that the buttons stay whole.
+    static constexpr int preferredFieldWidth = 200;
+    static constexpr int narrowestFieldWidth = 60;
 
     // `parent` is the view the bar sits over; it must not be null.
     explicit TerminalFindBarView(QWidget* parent);

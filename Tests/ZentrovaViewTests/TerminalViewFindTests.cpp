@@ -192,9 +192,12 @@ TEST(TerminalViewFindBar, SitsInTheTopRightCorner)
     EXPECT_EQ(fixture.bar->closeButton()->toolTip(), "Close");
     EXPECT_EQ(fixture.bar->wholeWordButton()->text(), "Word");
 
-    fixture.view.resize(300, fixture.view.height());
+    fixture.view.resize(400, fixture.view.height());
     EXPECT_EQ(fixture.bar->geometry().left(), 8) << "a narrow view keeps the bar inside";
-    EXPECT_EQ(fixture.bar->geometry().right() + 1, 300 - 8);
+    EXPECT_EQ(fixture.bar->geometry().right() + 1, 400 - 8);
+    EXPECT_LE(fixture.field()->geometry().right(), fixture.bar->previousButton()->geometry().left())
+        << "the field gives way to the buttons";
+    EXPECT_LE(fixture.bar->wholeWordButton()->geometry().right(), fixture.bar->closeButton()->geometry().left());
 }
 
 TEST(TerminalViewFindBar, TypingSearchesAndReturnStepsThroughTheMatches)
