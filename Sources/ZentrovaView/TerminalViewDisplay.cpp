@@ -48,6 +48,7 @@ void TerminalView::feed(std::span<const uint8_t> bytes)
     if (m_allowMouseReporting && m_selection && m_selection->active())
         m_selection->selectNone();
     m_terminal->feed(bytes);
+    invalidateSearch();
     if (shouldDisplayImmediatelyAfterUserInput())
         displayImmediately();
     else
