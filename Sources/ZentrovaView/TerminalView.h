@@ -287,6 +287,10 @@ public:
     void setDisableFullRedrawOnAnyChanges(bool on) { m_disableFullRedrawOnAnyChanges = on; }
     MetalBufferingMode metalBufferingMode() const { return m_metalBufferingMode; }
     void setMetalBufferingMode(MetalBufferingMode mode) { m_metalBufferingMode = mode; }
+    // Ring rows (a closed range) the GPU renderer must build again on its next frame; the renderer
+    // takes it and leaves none.
+    std::optional<std::pair<int, int>> metalDirtyRange() const { return m_metalDirtyRange; }
+    void setMetalDirtyRange(std::optional<std::pair<int, int>> range) { m_metalDirtyRange = range; }
     BidiHostPolicy bidiHostPolicy() const { return m_bidiHostPolicy; }
     void setBidiHostPolicy(BidiHostPolicy policy);
     bool customBlockGlyphs() const { return m_customBlockGlyphs; }
@@ -569,6 +573,7 @@ private:
     double m_scrollSensitivity = 1.0;
     BellStyle m_bellStyle = BellStyle::sound;
     MetalBufferingMode m_metalBufferingMode = MetalBufferingMode::perRowPersistent;
+    std::optional<std::pair<int, int>> m_metalDirtyRange;
     bool m_cursorColorIsDefault = true;
     bool m_cursorTextColorIsDefault = true;
     QColor m_caretColor;
