@@ -631,6 +631,8 @@ private:
     QTimer* m_semanticClickTimer = nullptr;
     int m_semanticDeferralScheduleCount = 0;
     std::optional<LastPress> m_lastPress;
+    // The cell of the last press the view handled itself, where a drag's selection starts.
+    std::optional<Position> m_selectionPressPosition;
     int m_autoScrollDelta = 0;
     QTimer* m_selectionAutoScrollTimer = nullptr;
     std::optional<QPointF> m_lastSelectionDragPoint;

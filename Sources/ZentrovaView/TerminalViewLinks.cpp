@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QSysInfo>
 
 #include <algorithm>
 #include <set>
@@ -233,8 +234,17 @@ std::optional<QUrl> TerminalView::defaultLinkURL(const QString& link)
     // "notes.txt:12:3" parses as the scheme "notes.txt": a scheme followed by nothing but a line and
     // column is a file name with a position.
     const bool onlyPosition = suffix.hasMatch() && suffix.capturedStart() == url.scheme().size();
-    if (url.isValid() && !url.scheme().isEmpty() && !onlyPosition)
+    if (url.isValid() && !url.scheme().isEmpty() && !onlyPosition) {
+        // Programs name their own machine in file links (ls writes file://<host>/path); the desktop's
+        // opener takes such a link for a remote one and fails.
+        if (url.scheme() == "file"
+            && (url.host().compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0 || url.host() == "localhost")) {
+            QUrl local = url;
+            local.setHost(QString());
+            return local;
+        }
         return url;
+    }
     QString path = link;
     if (path == "~" || path.startsWith("~/"))
         path.replace(0, 1, QDir::homePath());

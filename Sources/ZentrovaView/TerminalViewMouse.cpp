@@ -142,6 +142,7 @@ void TerminalView::mouseDown(const QMouseEvent& event, int clickCount)
         m_semanticClickTimer->stop();
     m_pendingSemanticClick.reset();
     m_didSelectionDrag = false;
+    m_selectionPressPosition.reset();
     SelectionService& selection = ensureSelection();
     m_pointerPressSnapshot = { selection.active(), false, clickCount, false };
 
@@ -151,6 +152,7 @@ void TerminalView::mouseDown(const QMouseEvent& event, int clickCount)
     }
     m_pointerPressSnapshot.pressWasSemanticEligible = true;
     const Position hit = calculateMouseHit(event.position()).grid;
+    m_selectionPressPosition = hit;
     switch (clickCount) {
     case 1:
         if (selection.active() && event.modifiers().testFlag(Qt::ShiftModifier))
@@ -182,8 +184,11 @@ void TerminalView::mouseDragged(const QMouseEvent& event)
     if (selection.active()) {
         selection.dragExtend(hit.grid);
     } else {
-        selection.setSoftStart(hit.grid);
+        // From where the button went down: the first move may already be cells away.
+        selection.setSoftStart(m_selectionPressPosition.value_or(hit.grid));
         selection.startSelection();
+        if (m_selectionPressPosition && *m_selectionPressPosition != hit.grid)
+            selection.dragExtend(hit.grid);
     }
     m_didSelectionDrag = true;
     m_lastSelectionDragPoint = event.position();

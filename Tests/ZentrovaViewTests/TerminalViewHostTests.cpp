@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -103,6 +104,10 @@ TEST(TerminalViewHost, LinksOpenAsUrlsOrExistingFiles)
         { "notes.txt:12:3", QUrl::fromLocalFile(folder.filePath("notes.txt")) },
         { "notes.txt", QUrl::fromLocalFile(folder.filePath("notes.txt")) },
         { "localhost:8080", std::nullopt },
+        // A file link naming this machine is a local file; another machine's stays as it is.
+        { "file://" + QSysInfo::machineHostName() + file, QUrl::fromLocalFile(file) },
+        { "file://localhost" + file, QUrl::fromLocalFile(file) },
+        { "file://elsewhere.example" + file, QUrl("file://elsewhere.example" + file) },
         { "", std::nullopt },
     };
     QFile(folder.filePath("notes.txt")).open(QIODevice::WriteOnly);

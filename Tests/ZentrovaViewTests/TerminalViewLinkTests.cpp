@@ -9,6 +9,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -246,6 +247,7 @@ TEST(TerminalViewLinks, CtrlClickOnAFileListedByLsOpensIt)
     QDesktopServices::unsetUrlHandler("file");
     ASSERT_EQ(catcher.urls.size(), 1u);
     EXPECT_EQ(catcher.urls[0].scheme(), "file");
+    EXPECT_EQ(catcher.urls[0].host(), "") << "the desktop's opener wants no host name for a local file";
     EXPECT_EQ(QFileInfo(catcher.urls[0].path()).canonicalFilePath(), QFileInfo(folder.filePath("notes.txt")).canonicalFilePath());
 }
 

@@ -182,6 +182,12 @@ TEST(TerminalViewMouse, SelectionGestures)
               p.drag(p.cell(11, 0));
               p.release(p.cell(11, 0));
           }, "world" },
+        // The first move may arrive cells away from the press: the selection still starts at the press.
+        { "drag with one long move", [](PointerDriver& p) {
+              p.press(p.cell(6, 0));
+              p.drag(p.cell(11, 0));
+              p.release(p.cell(11, 0));
+          }, "world" },
         { "double click", [](PointerDriver& p) { p.doubleClick(p.cell(7, 0)); }, "world" },
         { "triple click", [](PointerDriver& p) { p.tripleClick(p.cell(7, 0)); }, "hello world (x y)" },
         { "double click on a bracket", [](PointerDriver& p) { p.doubleClick(p.cell(12, 0)); }, "(x y)" },
