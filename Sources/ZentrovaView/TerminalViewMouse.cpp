@@ -128,13 +128,6 @@ int TerminalView::clickCountFor(const QMouseEvent& event, bool doubleClick)
     return count;
 }
 
-SelectionService& TerminalView::ensureSelection()
-{
-    if (!m_selection)
-        setSelection(std::make_shared<SelectionService>(*m_terminal));
-    return *m_selection;
-}
-
 void TerminalView::mouseDown(const QMouseEvent& event, int clickCount)
 {
     // A second press makes a double click of a waiting prompt click: it must not move the cursor.
