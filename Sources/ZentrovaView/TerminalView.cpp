@@ -20,6 +20,7 @@ TerminalView::TerminalView(QWidget* parent, const std::optional<QFont>& font, co
     , m_startupOptions(options)
 {
     setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::IBeamCursor);
     // Input methods compose into the view (preedit and commit events).
     setAttribute(Qt::WA_InputMethodEnabled);
     if (!initialSize.isEmpty())
@@ -65,6 +66,11 @@ void TerminalView::setSelection(std::shared_ptr<SelectionService> selection)
 void TerminalView::setLinkHighlightMode(LinkHighlightMode mode)
 {
     m_linkHighlightMode = mode;
+    setLinkHighlightRange(std::nullopt);
+    if (m_terminal->mouseMode() == MouseMode::anyEvent || m_commandActive || mode == LinkHighlightMode::hover)
+        startTracking();
+    else
+        deregisterTrackingInterest();
     markFullScreenForRedraw();
 }
 

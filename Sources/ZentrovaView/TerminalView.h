@@ -5,6 +5,7 @@
 #include "Zentrova/Engine/TerminalDelegate.h"
 #include "Zentrova/Screen/BellStyle.h"
 #include "Zentrova/Screen/CharData.h"
+#include "Zentrova/Screen/SemanticPrompt.h"
 #include "Zentrova/Screen/TerminalOptions.h"
 #include "Zentrova/Search/SearchOptions.h"
 #include "Zentrova/Text/BidiRowLayout.h"
@@ -25,9 +26,11 @@
 #include "ZentrovaView/ViewLineInfo.h"
 
 #include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QPointer>
 #include <QRawFont>
+#include <QUrl>
 #include <QWidget>
 
 #include <array>
@@ -39,7 +42,11 @@
 #include <utility>
 #include <vector>
 
+class QLabel;
+class QMouseEvent;
 class QPainter;
+class QTimer;
+class QWheelEvent;
 class QScrollBar;
 
 namespace zentrova {
@@ -70,8 +77,9 @@ class TerminalViewDelegate;
 // (TerminalViewFocus.cpp), blinking text (TerminalViewBlink.cpp), progress reports
 // (TerminalViewProgress.cpp), window reports (TerminalViewWindowReports.cpp), keyboard and text input
 // (TerminalViewKeyboard.cpp), the Edit commands (TerminalViewClipboard.cpp), searching
-// (TerminalViewFind.cpp), the find commands and the find bar (TerminalViewFindCommands.cpp) and menu
-// validation (TerminalViewValidation.cpp).
+// (TerminalViewFind.cpp), the find commands and the find bar (TerminalViewFindCommands.cpp), menu
+// validation (TerminalViewValidation.cpp), and pointer input, hit testing and links
+// (TerminalViewMouse.cpp, TerminalViewHitTesting.cpp, TerminalViewLinks.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 
@@ -500,7 +508,6 @@ private:
     void applyBackgroundColor();
     // The raw faces and the font identity follow a new font set.
     void fontSetChanged();
-    bool linkHighlighted(const CharData& cell) const;
     void drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect,
                  KittyPlaceholderImages& placeholderImages);
     // Each placeholder cell shows its piece of its virtual placement's image, aspect-fitted.
@@ -673,6 +680,125 @@ private:
     // Monotonic time of the last size change, for telling a live resize.
     std::optional<std::chrono::nanoseconds> m_lastMetalFrameSizeChange;
     // ---- End of GPU drawing -----------------------------------------------------------------------
+public:
+    // Pointer input, hit testing and links (TerminalViewMouse.cpp, TerminalViewHitTesting.cpp,
+    // TerminalViewLinks.cpp). The link modifier is Ctrl, as Linux terminals open links with Ctrl-click.
+    using LinkRowRanges = std::vector<LinkMatch::RowRange>;
+    // A link to open, and the parameters its hyperlink carried.
+    struct LinkAndParams {
+        QString link;
+        QHash<QString, QString> params;
+        bool operator==(const LinkAndParams&) const = default;
+    };
+    // Where a point of the view falls.
+    struct MouseHit {
+        // Column and buffer row, clamped to the grid and the stored lines; on a row drawn reordered,
+        // the logical column of the cell shown there.
+        Position grid;
+        // Logical pixels from the top-left corner, clamped to the view.
+        Position pixels;
+    };
+    MouseHit calculateMouseHit(QPointF point);
+    // The xterm button value of a primary-button event: 3 for a release (or when `overwriteRelease`
+    // asks for no button), else 0, with the modifier bits in the modes that report them.
+    int encodeMouseEvent(const QMouseEvent& event, bool overwriteRelease) const;
+    // The hyperlink text (parameters, ";", URL) of a buffer cell; the right half of a wide character
+    // gives its left half's.
+    std::optional<QString> payloadString(const Position& at);
+    // Marks the on-screen rows of both ranges dirty; the caller queues the redraw.
+    void invalidateLinkHighlight(const std::optional<LinkRowRanges>& oldRange, const std::optional<LinkRowRanges>& newRange);
+    // The link a release at `at` opens under the highlight mode; Ctrl is `hasCommandModifier`.
+    std::optional<LinkAndParams> linkForClick(const Position& at, bool hasCommandModifier);
+    // Splits a hyperlink text at its first ";": the parameters ("key=value" items separated by ":")
+    // before it, the URL (which may hold ";" itself) after it. Nothing without a ";".
+    static std::optional<LinkAndParams> urlAndParamsFrom(const QString& payload);
+    // Shows the URL of a hyperlink text in a label at the bottom-left corner.
+    void previewUrl(const QString& payload);
+    // Ends Ctrl's link preview: the label goes and the highlight it showed is cleared.
+    void turnOffUrlPreview();
+    void reportLink(const Position& at);
+    // Highlights the link at `at` in the hover modes; `commandOverride` stands for whether Ctrl is held.
+    void updateHoverLink(const Position& at, std::optional<bool> commandOverride);
+    const std::optional<LinkRowRanges>& linkHighlightRange() const { return m_linkHighlightRange; }
+    bool commandActive() const { return m_commandActive; }
+    QLabel* urlPreview() const { return m_urlPreview; }
+    const std::optional<QString>& lastReportedLink() const { return m_lastReportedLink; }
+    // Lines per autoscroll tick of a selection dragged past an edge; negative upwards.
+    int autoScrollDelta() const { return m_autoScrollDelta; }
+    int semanticDeferralScheduleCount() const { return m_semanticDeferralScheduleCount; }
+    bool hasPendingSemanticClick() const { return m_pendingSemanticClick.has_value(); }
+    // A URL with a scheme as it stands; otherwise a path ("~" expanded) to a file that exists, as it
+    // stands or without a ":line" or ":line:column" suffix; else nothing.
+    static std::optional<QUrl> defaultLinkURL(const QString& link);
+    // Opens defaultLinkURL(link) with the desktop's handler; nothing when there is none.
+    static void openDefaultLink(const QString& link);
+    // Pointer moves are delivered (mouse tracking) while the child wants every move, Ctrl is held or
+    // links highlight on hover.
+    void startTracking();
+    void deregisterTrackingInterest();
+    void mouseModeChanged(Terminal& source) override;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    // A prompt click waiting out the double-click interval; its row is found again by its line object.
+    struct PendingSemanticClick {
+        const BufferLine* line = nullptr;
+        uint64_t recycleGeneration = 0;
+        Position position;
+        SemanticPromptClickModifiers modifiers;
+        SemanticPromptPointerSnapshot snapshot;
+    };
+    struct LastPress {
+        quint64 timestamp = 0;
+        QPointF position;
+        int clickCount = 0;
+    };
+    void mouseDown(const QMouseEvent& event, int clickCount);
+    void mouseUp(const QMouseEvent& event);
+    void mouseDragged(const QMouseEvent& event);
+    void mouseMoved(const QMouseEvent& event);
+    void scrollWheel(const QWheelEvent& event);
+    // Qt reports double clicks but not triple ones: presses within the double-click interval and
+    // distance of the previous one count up.
+    int clickCountFor(const QMouseEvent& event, bool doubleClick);
+    bool mouseReportingApplies(Qt::KeyboardModifiers modifiers) const;
+    void sharedMouseEvent(const QMouseEvent& event);
+    void sendMouseReport(int buttonFlags, const MouseHit& hit);
+    void startSelectionAutoScrollTimer();
+    void stopSelectionAutoScrollTimer();
+    void scrollingTimerElapsed();
+    void runPendingSemanticClick();
+    // The link modifier (Ctrl) went down or up.
+    void commandKeyChanged(bool down);
+    void setLinkHighlightRange(std::optional<LinkRowRanges> range);
+    // Whether a cell at (buffer row, column) is drawn as a link.
+    bool linkHighlighted(const CharData& cell, int row, int col) const;
+
+    SemanticPromptPointerSnapshot m_pointerPressSnapshot;
+    bool m_didSelectionDrag = false;
+    std::optional<PendingSemanticClick> m_pendingSemanticClick;
+    QTimer* m_semanticClickTimer = nullptr;
+    int m_semanticDeferralScheduleCount = 0;
+    std::optional<LastPress> m_lastPress;
+    // The cell of the last press the view handled itself, where a drag's selection starts.
+    std::optional<Position> m_selectionPressPosition;
+    int m_autoScrollDelta = 0;
+    QTimer* m_selectionAutoScrollTimer = nullptr;
+    std::optional<QPointF> m_lastSelectionDragPoint;
+    // Pixels of precise (touchpad) scrolling not yet a whole line.
+    double m_scrollAccumulator = 0;
+    bool m_commandActive = false;
+    std::optional<LinkRowRanges> m_linkHighlightRange;
+    // A child label, made on first use and deleted when the preview ends.
+    QLabel* m_urlPreview = nullptr;
+    std::optional<QString> m_lastReportedLink;
 };
 
 } // namespace zentrova

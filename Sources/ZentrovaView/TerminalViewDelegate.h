@@ -27,7 +27,7 @@ public:
     virtual void send(TerminalView& source, std::span<const uint8_t> data) = 0;
     // The scroll position, 0 (top of the scrollback) to 1 (the live screen).
     virtual void scrolled(TerminalView& source, double position) = 0;
-    // Opens openableLinkUrl(link) with the desktop's handler; nothing when there is none.
+    // Opens the link with the desktop's handler (TerminalView::openDefaultLink).
     virtual void requestOpenLink(TerminalView& source, const QString& link, const QHash<QString, QString>& params);
     // The system beep.
     virtual void bell(TerminalView& source);
@@ -38,9 +38,5 @@ public:
     // Screen rows startY...endY changed (only while the view's notifyUpdateChanges is on).
     virtual void rangeChanged(TerminalView& source, int startY, int endY) = 0;
 };
-
-// What a link opens as: a URL with a scheme as it stands; otherwise a path ("~" expanded) to a file that
-// exists, as it stands or without a ":line" or ":line:column" suffix; else nothing.
-std::optional<QUrl> openableLinkUrl(const QString& link);
 
 } // namespace zentrova

@@ -359,6 +359,8 @@ void TerminalView::keyUp(const TerminalKeyEvent& event)
 
 void TerminalView::flagsChanged(const TerminalKeyEvent& event, bool pressed)
 {
+    if (event.key == Qt::Key_Control)
+        commandKeyChanged(pressed);
     const KittyKeyboardFlags flags = m_terminal->keyboardEnhancementFlags();
     if (!flags.contains(KittyKeyboardFlags::reportAllKeys) || m_kittyIsComposing || event.autoRepeat)
         return;

@@ -187,7 +187,7 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
         const CharData& cell = line[col];
         const std::optional<KittyPlaceholderCell> leftPlaceholder = std::exchange(previousPlaceholder, std::nullopt);
         const int width = std::max(cell.width(), 1);
-        const bool link = linkHighlighted(cell);
+        const bool link = linkHighlighted(cell, row, col);
         const bool isSelected = selected && col < selected->second && col + width > selected->first;
         const bool hidden = !m_textBlinkVisible && cell.attribute().style.contains(CharacterStyle::blink);
         const AttributeKey key = cell.attributeKey();
@@ -290,13 +290,6 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
     }
     closeSegment();
     return info;
-}
-
-bool TerminalView::linkHighlighted(const CharData& cell) const
-{
-    // Hovering and the modifier key are tracked by the pointer handling; until it reports them, only
-    // the always-on mode underlines.
-    return m_linkHighlightMode == LinkHighlightMode::always && cell.hasPayload();
 }
 
 } // namespace zentrova

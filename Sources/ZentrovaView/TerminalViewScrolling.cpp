@@ -35,6 +35,8 @@ void TerminalView::setupScroller()
 {
     if (!m_scroller) {
         m_scroller = new QScrollBar(Qt::Vertical, this);
+        // The view's text cursor is not for the bar.
+        m_scroller->setCursor(Qt::ArrowCursor);
         connect(m_scroller, &QScrollBar::actionTriggered, this, &TerminalView::scrollerActivated);
     }
     m_scroller->setRange(0, scrollerRange);

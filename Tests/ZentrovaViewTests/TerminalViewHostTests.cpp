@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -98,10 +99,23 @@ TEST(TerminalViewHost, LinksOpenAsUrlsOrExistingFiles)
         { file + ":x", std::nullopt },
         { folder.filePath("missing.cpp:3"), std::nullopt },
         { "~", QUrl::fromLocalFile(home) },
+        { "~/no-such-file:3", std::nullopt },
+        // Relative names resolve in the current folder; "notes.txt" is not taken for a URL scheme.
+        { "notes.txt:12:3", QUrl::fromLocalFile(folder.filePath("notes.txt")) },
+        { "notes.txt", QUrl::fromLocalFile(folder.filePath("notes.txt")) },
+        { "localhost:8080", std::nullopt },
+        // A file link naming this machine is a local file; another machine's stays as it is.
+        { "file://" + QSysInfo::machineHostName() + file, QUrl::fromLocalFile(file) },
+        { "file://localhost" + file, QUrl::fromLocalFile(file) },
+        { "file://elsewhere.example" + file, QUrl("file://elsewhere.example" + file) },
         { "", std::nullopt },
     };
+    QFile(folder.filePath("notes.txt")).open(QIODevice::WriteOnly);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
     for (const auto& c : cases)
-        EXPECT_EQ(openableLinkUrl(c.link), c.url) << c.link.toStdString();
+        EXPECT_EQ(TerminalView::defaultLinkURL(c.link), c.url) << c.link.toStdString();
+    QDir::setCurrent(previous);
 }
 
 } // namespace
