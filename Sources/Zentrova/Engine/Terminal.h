@@ -708,7 +708,7 @@ private:
     Attribute m_printTemplateAttr;
     CharData m_printTemplate;
     // eraseCell() for the background it was made for; a cache, so const callers update it too.
-    mutable Attribute::Color m_eraseCellBackground = CharData::Null.attribute().bg;
+    mutable Attribute::Color m_eraseCellBackground = curAttr.bg;
     mutable CharData m_eraseCell = CharData(eraseAttr(), 0, 1);
     uint32_t m_lastPrintedCode = 0;
     int m_lastPrintedWidth = 1;
