@@ -91,6 +91,45 @@ void BM_TerminalViewRowLayout(benchmark::State& state)
 }
 BENCHMARK(BM_TerminalViewRowLayout)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// A screen without right-to-left text pays for the bidi hand-off only a scan of each row and a cached
+// empty paragraph: the full redraw and the row layout alone, honouring the rows' bidi state and drawing
+// every row left to right as stored.
+void BM_TerminalViewRedrawHostPolicy(benchmark::State& state)
+{
+    const auto policy = state.range(0) ? zentrova::BidiHostPolicy::legacyLeftToRight
+                                       : zentrova::BidiHostPolicy::respectTerminal;
+    const bool layoutOnly = state.range(1) != 0;
+    auto view = screenView(false);
+    view->setBidiHostPolicy(policy);
+    zentrova::Buffer& buffer = view->terminal().buffer();
+    const QSizeF cell = *view->cellDimension();
+    const QSizeF size(cell.width() * screenCols, cell.height() * screenRows);
+    QImage image(size.toSize(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        if (layoutOnly) {
+            for (int row = 0; row < screenRows; row++) {
+                const int ring = buffer.yDisp() + row;
+                auto info = view->buildAttributedString(ring, buffer.line(ring), screenCols);
+                benchmark::DoNotOptimize(info);
+            }
+            continue;
+        }
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        view->drawTerminalContents(QRectF(QPointF(), size), painter, buffer.yDisp());
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.SetLabel(std::string(state.range(0) ? "legacyLeftToRight" : "respectTerminal")
+                   + (layoutOnly ? ", row layout" : ", redraw"));
+}
+BENCHMARK(BM_TerminalViewRedrawHostPolicy)
+    ->Args({ 0, 0 })
+    ->Args({ 1, 0 })
+    ->Args({ 0, 1 })
+    ->Args({ 1, 1 })
+    ->Unit(benchmark::kMicrosecond);
+
 // Three ways to learn the cell of every glyph of a 200-cell row: the kept one (character map, shaping
 // only cells that need it), shaping each cell's text, and shaping the row once and asking for the glyph
 // runs of each cell's range.

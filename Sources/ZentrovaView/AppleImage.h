@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Zentrova/Graphics/KittyPlacementImage.h"
+#include "Zentrova/Screen/IdentityToken.h"
 
 #include <QImage>
 
@@ -21,12 +22,15 @@ public:
 
     int pixelWidth() const override { return m_pixelWidth; }
     int pixelHeight() const override { return m_pixelHeight; }
+    // Names this image object for caches keyed by identity (the GPU renderer's textures).
+    uint64_t identity() const { return m_identity; }
 
     QImage image;
 
 private:
     int m_pixelWidth = 0;
     int m_pixelHeight = 0;
+    uint64_t m_identity = nextIdentityToken();
 };
 
 } // namespace zentrova

@@ -1,5 +1,6 @@
 #include "ZentrovaView/TerminalView.h"
 
+#include "Zentrova/Search/SearchService.h"
 #include "Zentrova/Text/SelectionService.h"
 #include "ZentrovaView/CaretView.h"
 #include "ZentrovaView/TerminalProgressBarView.h"

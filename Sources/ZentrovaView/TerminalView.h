@@ -6,6 +6,7 @@
 #include "Zentrova/Screen/BellStyle.h"
 #include "Zentrova/Screen/CharData.h"
 #include "Zentrova/Screen/TerminalOptions.h"
+#include "Zentrova/Search/SearchOptions.h"
 #include "Zentrova/Text/BidiRowLayout.h"
 #include "ZentrovaView/AccessibilityService.h"
 #include "ZentrovaView/CellGeometry.h"
@@ -19,6 +20,7 @@
 #include "ZentrovaView/TerminalDebugView.h"
 #include "ZentrovaView/TerminalKeyEvent.h"
 #include "ZentrovaView/TerminalViewSettings.h"
+#include "ZentrovaView/UserInterfaceItem.h"
 #include "ZentrovaView/ViewLineInfo.h"
 
 #include <QColor>
@@ -43,7 +45,9 @@ class AppleImage;
 class CaretView;
 class DictationOverlayTextView;
 class KittyPlaceholderImages;
+class SearchService;
 class SelectionService;
+class TerminalFindBarView;
 class TerminalProgressBarView;
 class TerminalViewDelegate;
 
@@ -58,7 +62,9 @@ class TerminalViewDelegate;
 // TerminalViewDecorations.cpp) and the caret (TerminalViewCaret.cpp, CaretView.cpp), focus
 // (TerminalViewFocus.cpp), blinking text (TerminalViewBlink.cpp), progress reports
 // (TerminalViewProgress.cpp), window reports (TerminalViewWindowReports.cpp), keyboard and text input
-// (TerminalViewKeyboard.cpp) and the Edit commands (TerminalViewClipboard.cpp).
+// (TerminalViewKeyboard.cpp), the Edit commands (TerminalViewClipboard.cpp), searching
+// (TerminalViewFind.cpp), the find commands and the find bar (TerminalViewFindCommands.cpp) and menu
+// validation (TerminalViewValidation.cpp).
 class TerminalView : public QWidget, public TerminalDelegate {
     Q_OBJECT
 
@@ -209,6 +215,9 @@ public:
     // The repaint rectangle the dirty screen rows [first, last] need: the whole view while scrolled
     // back; on the live screen one row more below, or down to the bottom edge from the last row.
     QRect dirtyRowsRect(int first, int last) const;
+    // Dirty screen rows widened to the whole bidirectional paragraphs that hold their ends (a change in
+    // one row can move text in every row of its paragraph), clamped to the screen.
+    std::pair<int, int> paragraphDirtyRows(int first, int last);
 
     // Bell and images.
     BellStyle bellStyle() const { return m_bellStyle; }
@@ -278,6 +287,10 @@ public:
     void setDisableFullRedrawOnAnyChanges(bool on) { m_disableFullRedrawOnAnyChanges = on; }
     MetalBufferingMode metalBufferingMode() const { return m_metalBufferingMode; }
     void setMetalBufferingMode(MetalBufferingMode mode) { m_metalBufferingMode = mode; }
+    // Ring rows (a closed range) the GPU renderer must build again on its next frame; the renderer
+    // takes it and leaves none.
+    std::optional<std::pair<int, int>> metalDirtyRange() const { return m_metalDirtyRange; }
+    void setMetalDirtyRange(std::optional<std::pair<int, int>> range) { m_metalDirtyRange = range; }
     BidiHostPolicy bidiHostPolicy() const { return m_bidiHostPolicy; }
     void setBidiHostPolicy(BidiHostPolicy policy);
     bool customBlockGlyphs() const { return m_customBlockGlyphs; }
@@ -379,6 +392,10 @@ private:
     void flagsChanged(const TerminalKeyEvent& event, bool pressed);
     // What the platform's text system would do with a key: an editing command or the key's text.
     void interpretKeyEvent(const TerminalKeyEvent& event);
+    // On a right-to-left row whose program asked for it (mode 1243) the left and right arrows are
+    // exchanged, so the key pointing left moves the cursor left on the screen; other keys pass as they are.
+    bool horizontalKeysSwapped();
+    KittyFunctionalKey horizontalKeyOnScreen(KittyFunctionalKey key);
     bool sendFunctionalKey(KittyFunctionalKey key, const TerminalKeyEvent& event, KittyKeyboardEventType eventType);
     KittyKeyboardModifiers kittyModifiers(const TerminalKeyEvent& event, bool optionIsAlt) const;
     void toggleOptionAsMetaKey() { m_optionAsMetaKey = !m_optionAsMetaKey; }
@@ -404,6 +421,51 @@ public:
 
 private:
     DictationOverlayTextView* m_markedTextOverlay = nullptr;
+
+public:
+    // Searching the terminal's text (TerminalViewFind.cpp). A match is shown as the selection.
+    // The match after (before) the selection, wrapping around; with `scrollToResult` a match off the
+    // screen is scrolled to its middle. Not found: an active selection is cleared and false returned.
+    bool findNext(const QString& term, const SearchOptions& options, bool scrollToResult = true);
+    bool findPrevious(const QString& term, const SearchOptions& options, bool scrollToResult = true);
+    // Forgets the search and clears an active selection.
+    void clearSearch();
+    // The current match's 1-based place among at most `limit` matches (0 when it is not among them)
+    // and their count.
+    std::pair<int, int> searchMatchSummary(const QString& term, const SearchOptions& options, int limit);
+
+    // Find commands and menu validation (TerminalViewFindCommands.cpp, TerminalViewValidation.cpp).
+    // Whether the view would carry out a command now; an unknown one is written to standard output
+    // and refused. The answers may change whenever menuStateChanged() is emitted (the selection
+    // changed).
+    bool validateUserInterfaceItem(const UserInterfaceItem& item) const;
+    Q_SIGNAL void menuStateChanged();
+    // By tag: show the find bar (1), find next (2) or previous (3), use the selection for find (7);
+    // the text-finder variant also hides the bar (11). Other tags do nothing.
+    void performFindPanelAction(int tag);
+    void performTextFinderAction(int tag);
+    // Shows the find bar with the selected text (when asked and there is some) or the application's
+    // find term, searches for it, and gives the bar's field the focus.
+    void showFindBar(bool prefillSelection);
+    // The find bar; null until first shown.
+    TerminalFindBarView* findBar() const { return m_findBar; }
+    const QString& findBarTerm() const { return m_findBarTerm; }
+    const SearchOptions& findBarOptions() const { return m_findBarOptions; }
+
+private:
+    SearchService& searchService();
+    // The view's selection, made on first use.
+    SelectionService& ensureSelection();
+    bool runFind(bool forward, const QString& term, const SearchOptions& options, bool scrollToResult);
+    // Scrolls a ring row that is off the screen to the screen's middle; not on the alternate screen.
+    void scrollToReveal(int row);
+    // Line texts the search read are stale after output, a resize or another buffer.
+    void invalidateSearch();
+    void performFind(bool next);
+    void setFindPasteboardFromSelection();
+    TerminalFindBarView& ensureFindBar();
+    void handleFindBarSearchChanged(const QString& term);
+    void closeFindBar();
 
     void setup(QSize initialSize);
     void setupOptions(double width, double height);
@@ -511,10 +573,18 @@ private:
     double m_scrollSensitivity = 1.0;
     BellStyle m_bellStyle = BellStyle::sound;
     MetalBufferingMode m_metalBufferingMode = MetalBufferingMode::perRowPersistent;
+    std::optional<std::pair<int, int>> m_metalDirtyRange;
     bool m_cursorColorIsDefault = true;
     bool m_cursorTextColorIsDefault = true;
     QColor m_caretColor;
     std::optional<QColor> m_caretTextColor;
+
+    // Searching; declared after the terminal the search reads, so it goes first.
+    std::unique_ptr<SearchService> m_search;
+    // A child widget, made on first use.
+    TerminalFindBarView* m_findBar = nullptr;
+    QString m_findBarTerm;
+    SearchOptions m_findBarOptions;
 };
 
 } // namespace zentrova

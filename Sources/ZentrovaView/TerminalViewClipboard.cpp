@@ -24,9 +24,7 @@ void TerminalView::paste()
 
 void TerminalView::selectAll()
 {
-    if (!m_selection)
-        setSelection(std::make_shared<SelectionService>(*m_terminal));
-    m_selection->selectAll();
+    ensureSelection().selectAll();
     update();
 }
 

@@ -4,6 +4,7 @@
 #include "ZentrovaView/TerminalView.h"
 
 #include "Zentrova/Text/SelectionService.h"
+#include "Zentrova/Text/TerminalBidi.h"
 #include "ZentrovaView/CaretView.h"
 #include "ZentrovaView/TerminalDebugView.h"
 #include "ZentrovaView/TerminalProgressBarView.h"
@@ -11,6 +12,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <cmath>
 
 namespace zentrova {
@@ -46,6 +48,7 @@ void TerminalView::feed(std::span<const uint8_t> bytes)
     if (m_allowMouseReporting && m_selection && m_selection->active())
         m_selection->selectNone();
     m_terminal->feed(bytes);
+    invalidateSearch();
     if (shouldDisplayImmediatelyAfterUserInput())
         displayImmediately();
     else
@@ -126,11 +129,25 @@ void TerminalView::updateDisplay()
     if (m_notifyUpdateChanges && m_terminalDelegate)
         m_terminalDelegate->rangeChanged(*this, range->first, range->second);
     m_terminal->clearUpdateRange();
-    const int first = std::max(range->first, 0);
-    const int last = std::min(range->second, m_terminal->rows - 1);
+    const auto [first, last] = paragraphDirtyRows(range->first, range->second);
     if (first <= last)
         update(dirtyRowsRect(first, last));
     m_pendingDisplay = false;
+}
+
+std::pair<int, int> TerminalView::paragraphDirtyRows(int first, int last)
+{
+    Buffer& buffer = m_terminal->buffer();
+    const int count = buffer.lines().count();
+    const int yDisp = buffer.yDisp();
+    if (count > 0) {
+        const auto widened = TerminalBidi::renderingDependencyRange(
+            { std::clamp(first + yDisp, 0, count - 1), std::clamp(last + yDisp, 0, count - 1) }, buffer,
+            m_terminal->options.maximumBidiParagraphRows());
+        first = widened.first - yDisp;
+        last = widened.last - yDisp;
+    }
+    return { std::max(first, 0), std::min(last, m_terminal->rows - 1) };
 }
 
 QRect TerminalView::dirtyRowsRect(int first, int last) const

@@ -20,6 +20,7 @@ void TerminalView::sizeChanged(Terminal&)
 {
     if (m_terminalDelegate)
         m_terminalDelegate->sizeChanged(*this, m_terminal->cols, m_terminal->rows);
+    invalidateSearch();
     updateScroller();
 }
 
@@ -46,6 +47,11 @@ void TerminalView::linefeed(Terminal&)
 
 void TerminalView::bufferActivated(Terminal&)
 {
+    // The selection and the search's line texts belong to the buffer that went away (after a full
+    // reset it is gone for good).
+    if (m_selection)
+        m_selection->selectNone();
+    invalidateSearch();
     updateScroller();
 }
 
@@ -62,6 +68,7 @@ void TerminalView::synchronizedOutputChanged(Terminal&, bool active)
 void TerminalView::selectionChanged(Terminal&)
 {
     update();
+    Q_EMIT menuStateChanged();
 }
 
 std::optional<std::pair<int, int>> TerminalView::cellSizeInPixels(Terminal&)

@@ -74,6 +74,26 @@ char32_t lowerCased(char32_t c)
     return char32_t(QChar::toLower(c));
 }
 
+// The Ctrl+Shift keys of the window's terminal commands: copy and paste, find, find next and find
+// previous. They never reach the child, even while the command is not available.
+bool isMenuCommandKey(const QKeyEvent& key)
+{
+    const Qt::KeyboardModifiers held
+        = key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (held != (Qt::ControlModifier | Qt::ShiftModifier))
+        return false;
+    switch (key.key()) {
+    case Qt::Key_C:
+    case Qt::Key_V:
+    case Qt::Key_F:
+    case Qt::Key_G:
+    case Qt::Key_H:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 bool TerminalView::event(QEvent* event)
@@ -81,13 +101,9 @@ bool TerminalView::event(QEvent* event)
     switch (event->type()) {
     case QEvent::ShortcutOverride: {
         // The child keeps its control characters and Alt keys: the window's Ctrl shortcuts wait while
-        // the terminal has focus, except its Ctrl+Shift copy and paste.
+        // the terminal has focus, except its Ctrl+Shift menu commands.
         const auto* key = static_cast<QKeyEvent*>(event);
-        const Qt::KeyboardModifiers held
-            = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-        const bool menuCommand = held == (Qt::ControlModifier | Qt::ShiftModifier)
-            && (key->key() == Qt::Key_C || key->key() == Qt::Key_V);
-        if (held & (Qt::ControlModifier | Qt::AltModifier) && !menuCommand) {
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier) && !isMenuCommandKey(*key)) {
             event->accept();
             return true;
         }
@@ -110,6 +126,11 @@ bool TerminalView::event(QEvent* event)
 
 void TerminalView::keyPressEvent(QKeyEvent* event)
 {
+    // A menu command's key whose command is disabled right now.
+    if (isMenuCommandKey(*event)) {
+        event->accept();
+        return;
+    }
     const TerminalKeyEvent key = TerminalKeyEvent::from(*event);
     if (isModifierKey(key.key))
         flagsChanged(key, true);
@@ -222,7 +243,7 @@ std::vector<uint8_t> TerminalView::applyControlToEventCharacters(const QString& 
 
 bool TerminalView::sendFunctionalKey(KittyFunctionalKey key, const TerminalKeyEvent& event, KittyKeyboardEventType eventType)
 {
-    KittyKeyEvent kitty { KittyKey::functional(key), kittyModifiers(event, false), eventType };
+    KittyKeyEvent kitty { KittyKey::functional(horizontalKeyOnScreen(key)), kittyModifiers(event, false), eventType };
     if (eventType != Type::release) {
         if (const auto text = kittyTextForFunctionalKey(key, event))
             kitty.text = utf8String(*text);
@@ -391,7 +412,7 @@ void TerminalView::doCommand(EditingCommand command)
             key = Key::pageDown;
             break;
         }
-        KittyKeyEvent kitty { KittyKey::functional(key), modifiers, Type::press };
+        KittyKeyEvent kitty { KittyKey::functional(horizontalKeyOnScreen(key)), modifiers, Type::press };
         kitty.composing = m_kittyIsComposing;
         if (sendKittyEvent(kitty))
             return;

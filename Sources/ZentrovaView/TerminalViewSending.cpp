@@ -36,12 +36,29 @@ void TerminalView::send(std::span<const uint8_t> data)
     m_terminal->sendUserInput(data);
 }
 
+bool TerminalView::horizontalKeysSwapped()
+{
+    return m_terminal->bidiArrowKeySwap && m_bidiHostPolicy == BidiHostPolicy::respectTerminal
+        && cursorRowDirection(*m_terminal, m_terminal->cols, m_fontIdentity) == BidiDirection::rightToLeft;
+}
+
+KittyFunctionalKey TerminalView::horizontalKeyOnScreen(KittyFunctionalKey key)
+{
+    using Key = KittyFunctionalKey;
+    const bool horizontal = key == Key::left || key == Key::right || key == Key::keypadLeft || key == Key::keypadRight;
+    if (!horizontal || !horizontalKeysSwapped())
+        return key;
+    switch (key) {
+    case Key::left: return Key::right;
+    case Key::right: return Key::left;
+    case Key::keypadLeft: return Key::keypadRight;
+    default: return Key::keypadLeft;
+    }
+}
+
 void TerminalView::sendHorizontalKey(bool left)
 {
-    const BidiDirection direction = m_bidiHostPolicy == BidiHostPolicy::respectTerminal
-                                        ? cursorRowDirection(*m_terminal, m_terminal->cols, m_fontIdentity)
-                                        : BidiDirection::leftToRight;
-    if (direction == BidiDirection::rightToLeft && m_terminal->bidiArrowKeySwap)
+    if (horizontalKeysSwapped())
         left = !left;
     const uint8_t key[] = { 0x1B, uint8_t(m_terminal->applicationCursor ? 'O' : '['), uint8_t(left ? 'D' : 'C') };
     send(key);

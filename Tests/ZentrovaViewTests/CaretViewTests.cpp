@@ -93,6 +93,29 @@ TEST(CaretView, StandsOverTheCursorCellAndFollowsItsWidth)
                                         .toAlignedRect());
 }
 
+// On a right-to-left row the caret stands where the cursor's cell is drawn. Alef, bet and gimel are
+// drawn at the right edge in reverse; the cursor after them stands left of the word, where the next
+// letter will go.
+TEST(CaretView, StandsAtTheVisualColumnOnARightToLeftRow)
+{
+    CaretFixture f;
+    f.view.cursorStyleChanged(f.view.terminal(), CursorStyle::steadyBlock);
+    f.view.setCaretViewTracksFocus(false);
+    f.feedAndPlace("\u05D0\u05D1\u05D2");
+    EXPECT_EQ(f.caret().geometry(), f.cell(16, 0).toAlignedRect());
+
+    f.feedAndPlace("\b\b");
+    EXPECT_EQ(f.caret().geometry(), f.cell(18, 0).toAlignedRect()) << "on bet";
+    EXPECT_EQ(f.caret().text(), QString::fromUtf8("\u05D1"));
+    const QImage image = f.grab();
+    EXPECT_GT(countNear(image, f.cell(18, 0), caretColor), 10u);
+    EXPECT_EQ(countNear(image, f.cell(1, 0), caretColor), 0u) << "nothing at the logical column";
+
+    f.view.setBidiHostPolicy(BidiHostPolicy::legacyLeftToRight);
+    f.view.updateCursorPosition();
+    EXPECT_EQ(f.caret().geometry(), f.cell(1, 0).toAlignedRect()) << "the host draws the row as stored";
+}
+
 TEST(CaretView, HidesWithTheCursorAndWhenScrolledBelowTheShownRows)
 {
     CaretFixture f;

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QPaintEvent>
+#include <QTest>
 
 #include <algorithm>
 #include <cmath>
@@ -126,6 +128,69 @@ TEST(TerminalViewDisplay, DirtyRowsRepaintTheirRowsAndOneBelowOrToTheBottomEdge)
     f.view.feed(lines);
     f.view.scrollUp(2);
     EXPECT_EQ(f.view.dirtyRowsRect(2, 3), f.view.rect());
+}
+
+std::string hebrewLetters(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; i++)
+        text += i % 2 ? "\u05D1" : "\u05D0";
+    return text;
+}
+
+// One changed row of a wrapped right-to-left paragraph can move text in every row of it, so the
+// repaint takes in the whole paragraph, as far as it is on the screen.
+TEST(TerminalViewDisplay, DirtyRowsWidenToTheWholeParagraphsAtTheirEnds)
+{
+    PacingFixture f;
+    // Screen rows 1-3: one paragraph of 45 letters; row 5 a line of its own.
+    feed(f.view, "\x1b[2H" + hebrewLetters(45) + "\x1b[6Hend");
+    const struct {
+        int first;
+        int last;
+        int widenedFirst;
+        int widenedLast;
+    } cases[] = {
+        { 2, 2, 1, 3 }, { 3, 4, 1, 4 }, { 0, 1, 0, 3 }, { 0, 0, 0, 0 }, { 4, 5, 4, 5 }, { 0, 5, 0, 5 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.first) + "-" + std::to_string(c.last));
+        EXPECT_EQ(f.view.paragraphDirtyRows(c.first, c.last), std::pair(c.widenedFirst, c.widenedLast));
+    }
+
+    // Two rows scrolled away: the paragraph now starts above the screen, at row -1.
+    feed(f.view, "\r\n\r\n");
+    EXPECT_EQ(f.view.paragraphDirtyRows(1, 1), std::pair(0, 1));
+    EXPECT_EQ(f.view.paragraphDirtyRows(0, 0), std::pair(0, 1));
+}
+
+// What a shown view is asked to repaint after a change to the last row of a paragraph.
+TEST(TerminalViewDisplay, ARedrawRepaintsTheWholeParagraphOfAChangedRow)
+{
+    PacingFixture f;
+    struct PaintRecorder : QObject {
+        QRegion painted;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } recorder;
+    f.view.show();
+    feed(f.view, "\x1b[2H" + hebrewLetters(45));
+    f.view.updateDisplay();
+    f.view.installEventFilter(&recorder);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.painted.isEmpty(); }, 2000));
+
+    recorder.painted = {};
+    feed(f.view, "\x1b[4;3H\u05D2\x1b[6H");
+    f.view.updateDisplay();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.painted.isEmpty(); }, 2000));
+    const QRect row1 = f.view.dirtyRowsRect(1, 1).adjusted(0, 0, 0, -int(f.view.cellDimension()->height()));
+    EXPECT_TRUE(recorder.painted.contains(row1)) << "the paragraph's first row moves too";
+    EXPECT_FALSE(recorder.painted.intersects(f.view.dirtyRowsRect(0, 0).adjusted(0, 0, 0, -row1.height() - 1)))
+        << "the row above the paragraph is left alone";
 }
 
 // Page keys scroll the scrollback of the normal screen; the alternate screen has none, so a full-screen

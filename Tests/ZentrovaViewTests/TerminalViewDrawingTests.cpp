@@ -21,9 +21,10 @@ const QColor untouched(255, 0, 255);
 
 // A 20 × 6 view on a dark background whose height leaves a strip half a row high below the last row.
 struct DrawingFixture {
-    TerminalView view { nullptr, testFont(), TerminalOptions::Default, QSize(400, 300) };
+    TerminalView view;
 
-    DrawingFixture()
+    explicit DrawingFixture(const QFont& font = testFont())
+        : view(nullptr, font, TerminalOptions::Default, QSize(400, 300))
     {
         view.setNativeBackgroundColor(background);
         view.setNativeForegroundColor(foreground);
@@ -165,6 +166,46 @@ TEST(TerminalViewDrawing, TextIsDrawnInItsColourInItsOwnCells)
     }
     EXPECT_EQ(inkWellInside(image, fixture.cell(5, 0, 15)), 0u);
     EXPECT_EQ(inkWellInside(image, fixture.cell(0, 1, 20)), 0u);
+}
+
+// A right-to-left row is drawn in visual order, with mirrored brackets and Arabic presentation forms:
+// pixel for pixel what a row drawn as stored shows when the same glyphs are typed there by hand in
+// that order. The monospace face has no Hebrew and no alef wasla: those come from Noto Sans Hebrew and
+// Noto Sans Arabic.
+TEST(TerminalViewDrawing, RightToLeftRowsAreDrawnReorderedMirroredAndShaped)
+{
+    QFont font = testFont();
+    font.setFamilies({ "DejaVu Sans Mono", "Noto Sans Hebrew", "Noto Sans Arabic" });
+    DrawingFixture reordered(font);
+    DrawingFixture byHand(font);
+    byHand.view.setBidiHostPolicy(BidiHostPolicy::legacyLeftToRight);
+    const struct {
+        const char* name;
+        const char* logical;
+        const char* visual; // where a row drawn as stored shows the same
+        int firstColumn;    // of the text on the screen
+    } rows[] = {
+        { "Hebrew in brackets", "(\u05D0\u05D1)", "\x1b[17G(\u05D1\u05D0)", 16 },
+        { "beh three times: initial, medial, final", "\u0628\u0628\u0628", "\x1b[18G\uFE90\uFE92\uFE91", 17 },
+        { "lam-alef ligature, then Latin", "\u0644\u0627 ab", "\x1b[16Gab  \uFEFB", 15 },
+        { "beh joined to a final alef wasla", "\u0628\u0671", "\x1b[19G\uFB51\uFE91", 18 },
+    };
+    for (const auto& row : rows) {
+        feed(reordered.view, std::string(row.logical) + "\r\n");
+        feed(byHand.view, std::string(row.visual) + "\r\n");
+    }
+    const QImage image = reordered.grab();
+    const QImage expected = byHand.grab();
+    const double ratio = image.devicePixelRatio();
+    for (int y = 0; y < int(std::size(rows)); y++) {
+        SCOPED_TRACE(rows[y].name);
+        const QRectF text = reordered.cell(rows[y].firstColumn, y, 20 - rows[y].firstColumn);
+        EXPECT_GT(inkIn(image, text), 20u);
+        EXPECT_EQ(inkWellInside(image, reordered.cell(0, y, rows[y].firstColumn)), 0u) << "the blank tail is on the left";
+        const QRect strip = QRectF(reordered.cell(0, y, 20).topLeft() * ratio, reordered.cell(0, y, 20).size() * ratio)
+                                .toAlignedRect();
+        EXPECT_EQ(image.copy(strip), expected.copy(strip));
+    }
 }
 
 TEST(TerminalViewDrawing, ClusterShapedFromSeveralFacesStartsInItsCell)

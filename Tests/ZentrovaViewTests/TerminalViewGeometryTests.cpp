@@ -163,10 +163,11 @@ TEST(TerminalViewGeometry, AShownViewFollowsItsWidgetSize)
 TEST(TerminalViewGeometry, FontChangesMeasureAgainWithoutResettingTheProgram)
 {
     TerminalView view(nullptr, testFont(), TerminalOptions::Default, QSize(600, 400));
-    auto selection = std::make_shared<CountingSelection>(view.terminal());
-    view.setSelection(selection);
     // A full-screen program's state that a soft reset would throw away.
     feed(view, "\x1b[?1049h\x1b[?1h\x1b[?25l\x1b[1;31m\x1b[4h");
+    // Made on the alternate screen: switching screens clears a selection too.
+    auto selection = std::make_shared<CountingSelection>(view.terminal());
+    view.setSelection(selection);
     QFont larger = testFont();
     larger.setPointSizeF(24);
     const QSizeF before = *view.cellDimension();

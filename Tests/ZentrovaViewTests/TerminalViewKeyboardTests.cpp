@@ -125,6 +125,42 @@ TEST_F(TerminalViewKeyboard, LegacyKeysSendXtermSequences)
     }
 }
 
+// Under mode 1243 the arrows of a right-to-left row are exchanged, so the key pointing left moves the
+// cursor left on the screen, whatever the modifiers and through every encoder; rows read left to right,
+// and views drawing every row as stored, keep them.
+TEST_F(TerminalViewKeyboard, HorizontalArrowsFollowTheScreenOnRightToLeftRows)
+{
+    constexpr auto hebrew = "\r\n\u05E9\u05DC\u05D5\u05DD";
+    constexpr auto latin = "\r\nshalom";
+    struct Case {
+        const char* name;
+        std::string output;
+        Key key;
+        std::string expected;
+    };
+    const Case cases[] = {
+        { "left", hebrew, { Qt::Key_Left }, "\x1b[C" },
+        { "right", hebrew, { Qt::Key_Right }, "\x1b[D" },
+        { "shift-left", hebrew, { Qt::Key_Left, shift }, "\x1b[1;2C" },
+        { "ctrl-right", hebrew, { Qt::Key_Right, ctrl }, "\x1b[1;5D" },
+        { "application cursor keys", std::string("\x1b[?1h") + hebrew, { Qt::Key_Left }, "\x1bOC" },
+        { "keyboard protocol", std::string("\x1b[>1u") + hebrew, { Qt::Key_Left, shift }, "\x1b[1;2C" },
+        { "up is not horizontal", hebrew, { Qt::Key_Up }, "\x1b[A" },
+        { "left-to-right row", latin, { Qt::Key_Left }, "\x1b[D" },
+    };
+    for (const Case& c : cases) {
+        feed(view, "\x1b[?1l\x1b[<u\x1b[?1243h");
+        feed(view, c.output);
+        EXPECT_EQ(type(c.key), visible(c.expected)) << c.name;
+    }
+
+    feed(view, std::string("\x1b[?1243l") + hebrew);
+    EXPECT_EQ(type({ Qt::Key_Left }), visible("\x1b[D")) << "swapping off";
+    feed(view, std::string("\x1b[?1243h") + hebrew);
+    view.setBidiHostPolicy(BidiHostPolicy::legacyLeftToRight);
+    EXPECT_EQ(type({ Qt::Key_Left }), visible("\x1b[D")) << "drawn left to right by the host";
+}
+
 TEST_F(TerminalViewKeyboard, PageKeysScrollTheScrollbackOnTheNormalScreen)
 {
     for (int line = 0; line < 200; line++)

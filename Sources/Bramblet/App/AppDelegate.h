@@ -2,11 +2,15 @@
 
 #include "Bramblet/Theme/AdaptiveColor.h"
 
+#include "ZentrovaView/UserInterfaceItem.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenuBar;
@@ -74,14 +78,16 @@ public:
     // Quits when the rules allow it.
     void terminate();
 
-    // Edit routing: a focused terminal view of either side, else a focused text field or text
-    // editor gets the command; otherwise copy, paste and select all act on the files of the active
+    // Edit routing: a focused text field or text editor, else a focused terminal view of either
+    // side gets the command; otherwise copy, paste and select all act on the files of the active
     // pane. Undo and cut reach text only.
     void copy();
     void paste();
     void selectAll();
     void undo();
     void cut();
+    // A find command (a FindCommandTag) for the focused terminal, its find bar included.
+    void terminalFind(int tag);
 
     // The resource path of the application icon for a look.
     static QString iconResource(Appearance appearance);
@@ -95,8 +101,11 @@ public:
 private:
     // Builds the main menu and every keyboard shortcut (AppMenu.cpp).
     void makeMenu();
-    // Enables Undo and Cut from what the focused text field offers.
+    // Enables Undo and Cut from what the focused text field offers, and the items a terminal
+    // validates from the focused terminal's answers.
     void updateTextEditItems();
+    // The command a focused terminal validates for an Edit item's title; none for other items.
+    static std::optional<zentrova::UserInterfaceItem> terminalCommand(const QString& title);
     void showAbout();
     zentrova::TerminalView* focusedTerminal() const;
 
@@ -109,6 +118,13 @@ private:
     QMenuBar* m_menuBar = nullptr; // owned by the workspace window
     QAction* m_undoAction = nullptr; // owned by the Edit menu
     QAction* m_cutAction = nullptr;
+    struct TerminalItem {
+        QAction* action; // owned by the Edit menu
+        zentrova::UserInterfaceItem command;
+    };
+    QList<TerminalItem> m_terminalItems;
+    // Keeps the items in step with the focused terminal's selection.
+    QMetaObject::Connection m_terminalMenuState;
 };
 
 } // namespace bramblet

@@ -33,8 +33,8 @@ struct MenuLine {
     bool applicationWide = false;
 };
 
-// Runs `edit` on the focused text field or editor; false when the focus is in none. A focused
-// terminal view is asked before it.
+// Runs `edit` on the focused text field or editor; false when the focus is in none. Asked before a
+// focused terminal view, whose find bar has a field of its own.
 template <typename Edit>
 bool editFocusedText(Edit edit)
 {
@@ -53,6 +53,7 @@ bool editFocusedText(Edit edit)
 // What the focused text offers: undo when it has something to undo, cut when it has a selection it
 // may change. Anything else that has the focus offers neither.
 struct TextEditState {
+    bool isText = false;
     bool canUndo = false;
     bool canCut = false;
 };
@@ -61,11 +62,11 @@ TextEditState focusedTextState()
 {
     QWidget* focus = QApplication::focusWidget();
     if (auto* field = qobject_cast<QLineEdit*>(focus))
-        return { field->isUndoAvailable(), field->hasSelectedText() && !field->isReadOnly() };
+        return { true, field->isUndoAvailable(), field->hasSelectedText() && !field->isReadOnly() };
     if (auto* editor = qobject_cast<QTextEdit*>(focus))
-        return { editor->document()->isUndoAvailable(), editor->textCursor().hasSelection() && !editor->isReadOnly() };
+        return { true, editor->document()->isUndoAvailable(), editor->textCursor().hasSelection() && !editor->isReadOnly() };
     if (auto* plain = qobject_cast<QPlainTextEdit*>(focus))
-        return { plain->document()->isUndoAvailable(), plain->textCursor().hasSelection() && !plain->isReadOnly() };
+        return { true, plain->document()->isUndoAvailable(), plain->textCursor().hasSelection() && !plain->isReadOnly() };
     return {};
 }
 
@@ -103,10 +104,17 @@ void AppDelegate::makeMenu()
 
         { "Edit", "Undo", K(Qt::CTRL | Qt::Key_Z), {}, [this] { undo(); } },
         { "Edit", "Cut", K(Qt::CTRL | Qt::Key_X), {}, [this] { cut(); } },
-        { "Edit", "Copy", K(Qt::CTRL | Qt::Key_C), {}, [this] { copy(); } },
-        { "Edit", "Paste", K(Qt::CTRL | Qt::Key_V), {}, [this] { paste(); } },
+        // A focused terminal leaves Ctrl+C and Ctrl+V to its program and copies and pastes with Shift.
+        { "Edit", "Copy", K(Qt::CTRL | Qt::Key_C), { K(Qt::CTRL | Qt::SHIFT | Qt::Key_C) }, [this] { copy(); } },
+        { "Edit", "Paste", K(Qt::CTRL | Qt::Key_V), { K(Qt::CTRL | Qt::SHIFT | Qt::Key_V) }, [this] { paste(); } },
         { "Edit", "Move Copied Items Here", K(Qt::CTRL | Qt::ALT | Qt::Key_V), {}, [w] { w->pasteMoveFiles(); } },
         { "Edit", "Select All", K(Qt::CTRL | Qt::Key_A), {}, [this] { selectAll(); } },
+        // Searching a focused terminal's text; the desktop's terminals use these keys.
+        { "Edit", nullptr, {}, {}, {} },
+        { "Edit", "Find\u2026", K(Qt::CTRL | Qt::SHIFT | Qt::Key_F), {}, [this] { terminalFind(zentrova::FindCommandTag::showFindBar); } },
+        { "Edit", "Find Next", K(Qt::CTRL | Qt::SHIFT | Qt::Key_G), {}, [this] { terminalFind(zentrova::FindCommandTag::findNext); } },
+        { "Edit", "Find Previous", K(Qt::CTRL | Qt::SHIFT | Qt::Key_H), {}, [this] { terminalFind(zentrova::FindCommandTag::findPrevious); } },
+        { "Edit", "Use Selection for Find", {}, {}, [this] { terminalFind(zentrova::FindCommandTag::useSelectionForFind); } },
 
         { "View", "Filter This Folder", K(Qt::CTRL | Qt::Key_F), {}, [w] { w->focusFilter(); } },
         { "View", "Select by Pattern\u2026", {}, {}, [w] { w->selectByPattern(); } },
@@ -182,15 +190,37 @@ void AppDelegate::makeMenu()
             m_undoAction = action;
         else if (action->text() == QStringLiteral("Cut"))
             m_cutAction = action;
+        else if (const auto command = terminalCommand(QString::fromUtf8(line.title)); command && line.menu)
+            m_terminalItems.append({ action, *command });
     }
     window->setMenuBar(m_menuBar);
 
-    // Undo and Cut follow the focused widget: on a focus change, and when the Edit menu opens,
-    // since typing changes what a field can undo without moving the focus. The menu bar is the
-    // context: focus changes while the window goes away must not reach its actions.
+    // The Edit items follow the focused widget: on a focus change, and when the Edit menu opens,
+    // since typing changes what a field can undo without moving the focus; a focused terminal also
+    // tells when its selection changes. The menu bar is the context: focus changes while the window
+    // goes away must not reach its actions.
     connect(qApp, &QApplication::focusChanged, m_menuBar, [this] { updateTextEditItems(); });
     connect(menus.value(QStringLiteral("Edit")), &QMenu::aboutToShow, this, &AppDelegate::updateTextEditItems);
     updateTextEditItems();
+}
+
+std::optional<zentrova::UserInterfaceItem> AppDelegate::terminalCommand(const QString& title)
+{
+    using zentrova::UserInterfaceItem;
+    namespace Tag = zentrova::FindCommandTag;
+    static const QHash<QString, UserInterfaceItem> commands {
+        { QStringLiteral("Copy"), { QStringLiteral("copy:"), 0 } },
+        { QStringLiteral("Paste"), { QStringLiteral("paste:"), 0 } },
+        { QStringLiteral("Select All"), { QStringLiteral("selectAll:"), 0 } },
+        { QStringLiteral("Find\u2026"), { QStringLiteral("performFindPanelAction:"), Tag::showFindBar } },
+        { QStringLiteral("Find Next"), { QStringLiteral("performFindPanelAction:"), Tag::findNext } },
+        { QStringLiteral("Find Previous"), { QStringLiteral("performFindPanelAction:"), Tag::findPrevious } },
+        { QStringLiteral("Use Selection for Find"), { QStringLiteral("performFindPanelAction:"), Tag::useSelectionForFind } },
+    };
+    const auto found = commands.find(title);
+    if (found == commands.end())
+        return std::nullopt;
+    return *found;
 }
 
 void AppDelegate::updateTextEditItems()
@@ -198,6 +228,26 @@ void AppDelegate::updateTextEditItems()
     const TextEditState state = focusedTextState();
     m_undoAction->setEnabled(state.canUndo);
     m_cutAction->setEnabled(state.canCut);
+    // A field (the find bar's among them) takes the Edit commands before a terminal does.
+    zentrova::TerminalView* terminal = state.isText ? nullptr : focusedTerminal();
+    for (const auto& [action, command] : m_terminalItems) {
+        const bool find = command.action == u"performFindPanelAction:";
+        // Outside a terminal the Edit commands go to fields and files; the find commands only run in
+        // a terminal, its find bar included.
+        if (terminal)
+            action->setEnabled(terminal->validateUserInterfaceItem(command));
+        else
+            action->setEnabled(!find || focusedTerminal());
+    }
+    disconnect(m_terminalMenuState);
+    if (terminal)
+        m_terminalMenuState = connect(terminal, &zentrova::TerminalView::menuStateChanged, this, &AppDelegate::updateTextEditItems);
+}
+
+void AppDelegate::terminalFind(int tag)
+{
+    if (auto* terminal = focusedTerminal())
+        terminal->performFindPanelAction(tag);
 }
 
 zentrova::TerminalView* AppDelegate::focusedTerminal() const
@@ -207,25 +257,31 @@ zentrova::TerminalView* AppDelegate::focusedTerminal() const
 
 void AppDelegate::copy()
 {
+    if (editFocusedText([](auto* text) { text->copy(); }))
+        return;
     if (auto* terminal = focusedTerminal())
         terminal->copy();
-    else if (!editFocusedText([](auto* text) { text->copy(); }) && m_workspace)
+    else if (m_workspace)
         m_workspace->copyFiles();
 }
 
 void AppDelegate::paste()
 {
+    if (editFocusedText([](auto* text) { text->paste(); }))
+        return;
     if (auto* terminal = focusedTerminal())
         terminal->paste();
-    else if (!editFocusedText([](auto* text) { text->paste(); }) && m_workspace)
+    else if (m_workspace)
         m_workspace->pasteFiles();
 }
 
 void AppDelegate::selectAll()
 {
+    if (editFocusedText([](auto* text) { text->selectAll(); }))
+        return;
     if (auto* terminal = focusedTerminal())
         terminal->selectAll();
-    else if (!editFocusedText([](auto* text) { text->selectAll(); }) && m_workspace)
+    else if (m_workspace)
         m_workspace->selectAllFiles();
 }
 

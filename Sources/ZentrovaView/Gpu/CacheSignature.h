@@ -8,13 +8,16 @@
 
 namespace zentrova {
 
-// Recognises whether a cached kitty image texture still matches the stored image.
+// Recognises whether a cached kitty image texture still matches the stored image. The content
+// generation changes whenever an image is stored under its id, so a resent frame of the same size
+// whose first bytes agree still gets a new texture.
 struct KittyImageSignature {
     uint8_t kind = 0;
     int width = 0;
     int height = 0;
     int byteCount = 0;
     uint32_t headHash = 0;
+    uint64_t generation = 0;
     bool operator==(const KittyImageSignature&) const = default;
 };
 
@@ -24,6 +27,8 @@ struct KittyCacheStamp {
     int placementsCount = 0;
     uint32_t nextImageId = 0;
     uint32_t nextPlacementId = 0;
+    // The store's next content generation: moves with every image stored, a resend too.
+    uint64_t nextImageGeneration = 0;
     bool operator==(const KittyCacheStamp&) const = default;
 };
 
@@ -51,7 +56,7 @@ template <>
 struct std::hash<zentrova::KittyImageSignature> {
     size_t operator()(const zentrova::KittyImageSignature& s) const
     {
-        return zentrova::hashFields(s.kind, s.width, s.height, s.byteCount, s.headHash);
+        return zentrova::hashFields(s.kind, s.width, s.height, s.byteCount, s.headHash, s.generation);
     }
 };
 
@@ -59,7 +64,8 @@ template <>
 struct std::hash<zentrova::KittyCacheStamp> {
     size_t operator()(const zentrova::KittyCacheStamp& s) const
     {
-        return zentrova::hashFields(s.imagesCount, s.placementsCount, s.nextImageId, s.nextPlacementId);
+        return zentrova::hashFields(s.imagesCount, s.placementsCount, s.nextImageId, s.nextPlacementId,
+                                    s.nextImageGeneration);
     }
 };
 

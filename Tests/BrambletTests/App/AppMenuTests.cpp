@@ -11,6 +11,8 @@
 #include "Workspace/FakeDialogs.h"
 #include "Workspace/TerminalTestSupport.h"
 #include "Workspace/WorkspaceTestSupport.h"
+#include "Zentrova/Text/SelectionService.h"
+#include "ZentrovaView/TerminalFindBarView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,10 +108,14 @@ TEST_F(AppMenuTest, EveryItemHasItsMenuTitleAndKeys)
         { "File/Move to Trash\u2026", "Del; Ctrl+Backspace" },
         { "Edit/Undo", "Ctrl+Z" },
         { "Edit/Cut", "Ctrl+X" },
-        { "Edit/Copy", "Ctrl+C" },
-        { "Edit/Paste", "Ctrl+V" },
+        { "Edit/Copy", "Ctrl+C; Ctrl+Shift+C" },
+        { "Edit/Paste", "Ctrl+V; Ctrl+Shift+V" },
         { "Edit/Move Copied Items Here", "Ctrl+Alt+V" },
         { "Edit/Select All", "Ctrl+A" },
+        { "Edit/Find\u2026", "Ctrl+Shift+F" },
+        { "Edit/Find Next", "Ctrl+Shift+G" },
+        { "Edit/Find Previous", "Ctrl+Shift+H" },
+        { "Edit/Use Selection for Find", "" },
         { "View/Filter This Folder", "Ctrl+F" },
         { "View/Select by Pattern\u2026", "" },
         { "View/Select by Kind\u2026", "" },
@@ -229,6 +235,48 @@ TEST_F(AppMenuTest, EditCommandsGoToAFocusedTerminalBeforeAnythingElse)
     item("Edit/Copy")->trigger();
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("routed-23"));
     EXPECT_TRUE(workspace->clipboard().isEmpty());
+    session->stop();
+}
+
+TEST_F(AppMenuTest, AFocusedTerminalEnablesItsEditItemsAndFinds)
+{
+    testing::EnvironmentOverride shell("SHELL", "/bin/sh");
+    auto* window = workspace->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    window->activateWindow();
+    workspace->left()->focus();
+    ASSERT_TRUE(eventually([this] { return QApplication::focusWidget() == workspace->left()->table(); }));
+    EXPECT_TRUE(item("Edit/Copy")->isEnabled()) << "the files can be copied";
+    EXPECT_FALSE(item("Edit/Find\u2026")->isEnabled()) << "only a terminal is searched";
+
+    workspace->rightContent()->open(folder().toStdString());
+    TerminalSession* session = workspace->rightContent()->current();
+    ASSERT_TRUE(eventually([this] { return workspace->focusedTerminal() != nullptr; }));
+    zentrova::TerminalView* terminal = workspace->focusedTerminal();
+    QGuiApplication::clipboard()->setText("echo marker-$((1+1))\r");
+    item("Edit/Paste")->trigger();
+    ASSERT_TRUE(eventually([session] { return testing::screenText(*session->terminal()).find("marker-2") != std::string::npos; }));
+    // The next prompt: output clears a selection.
+    QTest::qWait(300);
+    EXPECT_FALSE(item("Edit/Copy")->isEnabled()) << "nothing selected";
+    EXPECT_TRUE(item("Edit/Paste")->isEnabled());
+    EXPECT_TRUE(item("Edit/Find\u2026")->isEnabled());
+    EXPECT_TRUE(item("Edit/Find Next")->isEnabled());
+    EXPECT_FALSE(item("Edit/Use Selection for Find")->isEnabled());
+    item("Edit/Select All")->trigger();
+    EXPECT_TRUE(item("Edit/Copy")->isEnabled()) << "the terminal told the menu about its selection";
+    EXPECT_TRUE(item("Edit/Use Selection for Find")->isEnabled());
+
+    QGuiApplication::clipboard()->setText("marker-2");
+    item("Edit/Find\u2026")->trigger();
+    ASSERT_NE(terminal->findBar(), nullptr);
+    QLineEdit* field = terminal->findBar()->searchField();
+    ASSERT_TRUE(eventually([field] { return QApplication::focusWidget() == field; }));
+    item("Edit/Paste")->trigger();
+    EXPECT_EQ(field->text(), "marker-2") << "the bar's field takes a paste, not the shell";
+    item("Edit/Find Next")->trigger();
+    ASSERT_TRUE(terminal->selection()->active());
+    EXPECT_EQ(QString::fromStdString(terminal->selection()->getSelectedText()), "marker-2");
     session->stop();
 }
 

@@ -74,8 +74,9 @@ TEST(GpuCacheKeys, EveryFieldTellsKeysApart)
                                                 { 0x2501, 8, 16, 1, 2, true } };
     EXPECT_EQ(custom.size(), 7u);
     std::unordered_set<KittyImageSignature> images { { 1, 2, 3, 4, 5 }, { 2, 2, 3, 4, 5 }, { 1, 3, 3, 4, 5 },
-                                                     { 1, 2, 4, 4, 5 }, { 1, 2, 3, 5, 5 }, { 1, 2, 3, 4, 6 } };
-    EXPECT_EQ(images.size(), 6u);
+                                                     { 1, 2, 4, 4, 5 }, { 1, 2, 3, 5, 5 }, { 1, 2, 3, 4, 6 },
+                                                     { 1, 2, 3, 4, 5, 1 } };
+    EXPECT_EQ(images.size(), 7u);
 }
 
 } // namespace
