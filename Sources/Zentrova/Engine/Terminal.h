@@ -561,9 +561,11 @@ public:
                                const KittyImagePredicate& imagePredicate, const KittyRecordPredicate& recordPredicate);
 
 private:
-    // Bytes of a UTF-8 character split across two print runs, kept for the next run.
+    // Bytes of a UTF-8 character split across two print runs, kept for the next run unless the
+    // parser reset its print state (a sequence started) in between.
     struct ReadingBuffer {
         std::vector<uint8_t> putbackBuffer;
+        uint64_t printStateResetCount = 0;
     };
 
     void configureParser();
@@ -582,6 +584,8 @@ private:
     std::unique_ptr<Buffer> makeBuffer(std::optional<int> scrollback,
                                        std::unique_ptr<CircularBufferLineList> reusedLines = nullptr);
     void csiFallback(std::span<const int> pars, std::span<const uint8_t> collect, uint8_t code);
+    // The CSI sequences dispatchCsi() does not take first.
+    void dispatchAnyCsi(uint8_t code, std::span<const int> pars, std::span<const uint8_t> collect);
     void escFallback(std::span<const uint8_t> collect, uint8_t code);
     void oscFallback(int64_t code, std::span<const uint8_t> data);
 
@@ -636,7 +640,8 @@ private:
     Attribute eraseAttr() const;
 
     // Cursor movement, editing and colour commands.
-    CharData eraseCell() const;
+    // A blank in the erase attribute, built again only when the background changed.
+    const CharData& eraseCell() const;
     // Screen row y blank in the erase cell, unwrapped and single-width, with bidiState when given.
     void resetBufferLine(int y, bool clearImages, const std::optional<BidiPresentationState>& bidiState);
     void shiftRegionRows(int top, int count, bool up);
@@ -702,6 +707,9 @@ private:
     // attribute into a cell costs more than comparing two.
     Attribute m_printTemplateAttr;
     CharData m_printTemplate;
+    // eraseCell() for the background it was made for; a cache, so const callers update it too.
+    mutable Attribute::Color m_eraseCellBackground = curAttr.bg;
+    mutable CharData m_eraseCell = CharData(eraseAttr(), 0, 1);
     uint32_t m_lastPrintedCode = 0;
     int m_lastPrintedWidth = 1;
 

@@ -3,6 +3,7 @@
 
 #include "Zentrova/Engine/Terminal.h"
 
+#include "Zentrova/Engine/CsiParameters.h"
 #include "Zentrova/Engine/TerminalDelegate.h"
 #include "Zentrova/Parser/EscapeSequenceParser.h"
 #include "Zentrova/Screen/CharSets.h"
@@ -46,7 +47,6 @@ void Terminal::configureParser()
             log(fmt::format("Zentrova: Unknown APC code: {}", characterOf(command)));
     };
     parser.printHandler = [this](std::span<const uint8_t> run) { handlePrint(run); };
-    parser.printStateReset = [this] { m_readingBuffer.putbackBuffer.clear(); };
     parser.errorHandler = [this](const ParsingState& state) {
         if (!silentLog)
             log("Zentrova: Parsing error, state: " + toString(state));
@@ -210,15 +210,9 @@ void Terminal::dispatchEsc(std::span<const uint8_t> collect, uint8_t code)
 
 void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<const uint8_t> collect)
 {
-    const int p0 = pars.empty() ? 0 : pars[0];
-    const bool privateGreater = collect.size() == 1 && collect[0] == '>';
-    // Modes, device reports, XTSAVE/XTRESTORE and the keyboard flags (TerminalModes.cpp).
-    if (dispatchModeAndReportCsi(code, pars, collect))
-        return;
+    // The sequences programs send most go straight to their handlers: the full dispatch is a
+    // large function whose entry alone costs more than some of them.
     switch (code) {
-    case '@': // ICH
-        cmdInsertChars(pars);
-        return;
     case 'A': // CUU
         cmdCursorUp(pars);
         return;
@@ -226,18 +220,10 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
         cmdCursorDown(pars);
         return;
     case 'C': // CUF
-        cursorForward(p0);
+        cursorForward(csi::parameter(pars));
         return;
     case 'D': // CUB
-        cursorBackward(p0);
-        return;
-    case 'E': // CNL
-    case 'F': // CPL
-        if (code == 'E')
-            cmdCursorDown(pars);
-        else
-            cmdCursorUp(pars);
-        m_buffer->setX(m_buffer->marginLeft());
+        cursorBackward(csi::parameter(pars));
         return;
     case 'G': // CHA
         cmdCursorCharAbsolute(pars);
@@ -250,6 +236,34 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
         return;
     case 'K': // EL, DECSEL
         cmdEraseInLine(pars);
+        return;
+    case 'm': // SGR
+        cmdCsiM(pars, collect);
+        return;
+    default:
+        break;
+    }
+    dispatchAnyCsi(code, pars, collect);
+}
+
+void Terminal::dispatchAnyCsi(uint8_t code, std::span<const int> pars, std::span<const uint8_t> collect)
+{
+    const int p0 = pars.empty() ? 0 : pars[0];
+    const bool privateGreater = collect.size() == 1 && collect[0] == '>';
+    // Modes, device reports, XTSAVE/XTRESTORE and the keyboard flags (TerminalModes.cpp).
+    if (dispatchModeAndReportCsi(code, pars, collect))
+        return;
+    switch (code) {
+    case '@': // ICH
+        cmdInsertChars(pars);
+        return;
+    case 'E': // CNL
+    case 'F': // CPL
+        if (code == 'E')
+            cmdCursorDown(pars);
+        else
+            cmdCursorUp(pars);
+        m_buffer->setX(m_buffer->marginLeft());
         return;
     case 'L': // IL
         cmdInsertLines(pars);
@@ -289,9 +303,6 @@ void Terminal::dispatchCsi(uint8_t code, std::span<const int> pars, std::span<co
         return;
     case 'g': // TBC
         cmdTabClear(pars);
-        return;
-    case 'm': // SGR
-        cmdCsiM(pars, collect);
         return;
     case 'q': // DECSCUSR; with ">" it is XTVERSION
         if (privateGreater)

@@ -18,9 +18,14 @@ using csi::parameter;
 
 } // namespace
 
-CharData Terminal::eraseCell() const
+const CharData& Terminal::eraseCell() const
 {
-    return CharData(eraseAttr(), 0, 1);
+    // Only the background of the erase attribute follows the current one.
+    if (!(m_eraseCellBackground == curAttr.bg)) {
+        m_eraseCellBackground = curAttr.bg;
+        m_eraseCell = CharData(eraseAttr(), 0, 1);
+    }
+    return m_eraseCell;
 }
 
 void Terminal::resetBufferLine(int y, bool clearImages, const std::optional<BidiPresentationState>& bidiState)

@@ -4,6 +4,7 @@
 #include "Zentrova/Engine/Terminal.h"
 
 #include "Zentrova/Engine/GraphemeCluster.h"
+#include "Zentrova/Parser/EscapeSequenceParser.h"
 #include "Zentrova/Screen/UnicodeUtil.h"
 #include "Zentrova/Screen/UnicodeWidthData.h"
 #include "Zentrova/Screen/Utf8.h"
@@ -140,6 +141,8 @@ void Terminal::handlePrint(std::span<const uint8_t> data)
     Buffer& buffer = *m_buffer;
     buffer.curAttr = curAttr;
     auto& held = m_readingBuffer.putbackBuffer;
+    if (!held.empty() && m_readingBuffer.printStateResetCount != m_parser->printStateResetCount())
+        held.clear();
 
     if (!charset && held.empty() && isPrintableAsciiRun(data)) {
         updateRange(buffer.y());
@@ -237,6 +240,7 @@ void Terminal::printRun(std::span<const uint8_t> run)
         if (needed > 1 && i + read == length) {
             // The rest of the character is still to come.
             m_readingBuffer.putbackBuffer.assign(run.begin() + std::ptrdiff_t(i), run.end());
+            m_readingBuffer.printStateResetCount = m_parser->printStateResetCount();
             return;
         }
         // A byte that cannot start a sequence prints as itself; after a lead byte, a byte that

@@ -528,6 +528,7 @@ void EscapeSequenceParser::print(Bytes run)
 
 void EscapeSequenceParser::resetPrintState()
 {
+    ++m_printStateResetCount;
     if (printStateReset)
         printStateReset();
 }

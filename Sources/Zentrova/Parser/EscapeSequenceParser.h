@@ -93,6 +93,9 @@ public:
     // Called whenever a sequence starts, is cancelled or ends a DCS string, so the terminal drops
     // a half-received UTF-8 character.
     std::function<void()> printStateReset;
+    // How many times the print state has been reset so far. A terminal that holds part of a
+    // character notes it and compares at the next run, rather than be called at every sequence.
+    uint64_t printStateResetCount() const { return m_printStateResetCount; }
     // Called for every byte that has no meaning where it stands; see ParsingState. Returning the
     // snapshot with `abort` set ends the parse() call at once: the rest of its bytes are dropped and
     // the sequence being collected goes back to where it stood when the call began. Calls already
@@ -158,6 +161,7 @@ private:
     // Counts the times the strings were emptied, so an aborted call knows whether the string it
     // started in is still there to restore.
     uint64_t m_stringGeneration = 0;
+    uint64_t m_printStateResetCount = 0;
     std::unique_ptr<DcsHandler> m_activeDcsHandler;
 };
 

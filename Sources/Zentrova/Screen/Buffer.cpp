@@ -69,18 +69,6 @@ std::unique_ptr<CircularBufferLineList> Buffer::adoptRing(std::unique_ptr<Circul
     return ring;
 }
 
-void Buffer::setX(int x)
-{
-    if (x >= 0)
-        m_x = x;
-}
-
-void Buffer::setY(int y)
-{
-    if (y >= 0)
-        m_y = y;
-}
-
 void Buffer::setYDisp(int yDisp)
 {
     if (yDisp >= 0)

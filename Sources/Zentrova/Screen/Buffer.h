@@ -61,11 +61,19 @@ public:
     bool isReflowEnabled() const { return m_hasScrollback; }
     int totalLinesTrimmed() const { return linesTop; }
 
-    // Negative values are ignored: the old value stays.
+    // Negative values are ignored: the old value stays. Inline: every cursor motion sets them.
     int x() const { return m_x; }
-    void setX(int x);
+    void setX(int x)
+    {
+        if (x >= 0)
+            m_x = x;
+    }
     int y() const { return m_y; }
-    void setY(int y);
+    void setY(int y)
+    {
+        if (y >= 0)
+            m_y = y;
+    }
     int yBase() const { return m_yBase; }
     void setYBase(int yBase) { m_yBase = yBase; }
     int yDisp() const { return m_yDisp; }

@@ -14,38 +14,6 @@ namespace {
 
 using Color = Attribute::Color;
 
-// A colour in 25 bits: 0-255 palette index, 256 default, 257 inverted default, bit 24 plus RGB for a
-// 24-bit colour.
-constexpr uint32_t defaultCode = 256;
-constexpr uint32_t defaultInvertedCode = 257;
-constexpr uint32_t trueColorBit = 1u << 24;
-
-uint32_t packColor(const Color& color)
-{
-    switch (color.kind) {
-    case Color::Kind::ansi256:
-        return color.code;
-    case Color::Kind::trueColor:
-        return trueColorBit | uint32_t(color.red) << 16 | uint32_t(color.green) << 8 | color.blue;
-    case Color::Kind::defaultColor:
-        break;
-    case Color::Kind::defaultInvertedColor:
-        return defaultInvertedCode;
-    }
-    return defaultCode;
-}
-
-Color unpackColor(uint32_t packed)
-{
-    if (packed & trueColorBit)
-        return Color::trueColor(uint8_t(packed >> 16), uint8_t(packed >> 8), uint8_t(packed));
-    if (packed == defaultInvertedCode)
-        return Color::defaultInvertedColor;
-    if (packed == defaultCode)
-        return Color::defaultColor;
-    return Color::ansi256(uint8_t(packed));
-}
-
 // The nearest entry of the 256-colour palette's cube (16-231) or grey ramp (232-255) by squared RGB
 // distance.
 uint8_t nearestPaletteIndex(uint8_t red, uint8_t green, uint8_t blue)
@@ -93,33 +61,6 @@ UnderlineColorTable& underlineColors()
     return table;
 }
 
-uint16_t packUnderlineColor(const std::optional<Color>& color)
-{
-    if (!color)
-        return 0;
-    switch (color->kind) {
-    case Color::Kind::ansi256:
-        return uint16_t(color->code + 1);
-    case Color::Kind::defaultColor:
-        return underlineDefault;
-    case Color::Kind::defaultInvertedColor:
-        return underlineDefaultInverted;
-    case Color::Kind::trueColor:
-        break;
-    }
-    uint32_t rgb = uint32_t(color->red) << 16 | uint32_t(color->green) << 8 | color->blue;
-    auto& table = underlineColors();
-    std::lock_guard guard(table.lock);
-    if (auto found = table.codes.find(rgb); found != table.codes.end())
-        return found->second;
-    if (table.codes.size() == tableCapacity)
-        return uint16_t(nearestPaletteIndex(color->red, color->green, color->blue) + 1);
-    auto code = uint16_t(firstTableCode + table.codes.size());
-    table.colors[code - firstTableCode] = rgb;
-    table.codes.emplace(rgb, code);
-    return code;
-}
-
 std::optional<Color> unpackUnderlineColor(uint16_t code)
 {
     if (code == 0)
@@ -136,19 +77,40 @@ std::optional<Color> unpackUnderlineColor(uint16_t code)
 
 } // namespace
 
-// Put together as the cell's two 64-bit words, in the order the bit-fields lay them out (the cell
-// tests read every field back): setting the fields one by one leaves the cell half-written in
-// memory, and the copy of the whole cell that follows waits for those small stores.
-CharData::CharData(const Attribute& attribute, uint32_t code, int width, TinyAtom payload, uint8_t semanticContentCode)
+Attribute::Color CharData::unpackColor(uint32_t packed)
 {
-    const uint64_t storedCode = code <= maxCode ? code : 0xFFFD;
-    const uint64_t storedWidth = uint8_t(int8_t(std::clamp(width, -128, 127)));
-    const uint64_t first = storedCode | storedWidth << 24 | uint64_t(payload.code) << 32
-        | uint64_t(packUnderlineColor(attribute.underlineColor)) << 48;
-    const uint64_t second = uint64_t(packColor(attribute.fg)) | uint64_t(packColor(attribute.bg)) << 25
-        | uint64_t(attribute.style.rawValue) << 50 | uint64_t(uint8_t(attribute.underlineStyle) & 7) << 58
-        | uint64_t(std::min<uint8_t>(semanticContentCode, 7)) << 61;
-    *this = std::bit_cast<CharData>(std::array { first, second });
+    if (packed & trueColorBit)
+        return Color::trueColor(uint8_t(packed >> 16), uint8_t(packed >> 8), uint8_t(packed));
+    if (packed == defaultInvertedCode)
+        return Color::defaultInvertedColor;
+    if (packed == defaultCode)
+        return Color::defaultColor;
+    return Color::ansi256(uint8_t(packed));
+}
+
+uint16_t CharData::packUnderlineColor(const Color& color)
+{
+    switch (color.kind) {
+    case Color::Kind::ansi256:
+        return uint16_t(color.code + 1);
+    case Color::Kind::defaultColor:
+        return underlineDefault;
+    case Color::Kind::defaultInvertedColor:
+        return underlineDefaultInverted;
+    case Color::Kind::trueColor:
+        break;
+    }
+    uint32_t rgb = uint32_t(color.red) << 16 | uint32_t(color.green) << 8 | color.blue;
+    auto& table = underlineColors();
+    std::lock_guard guard(table.lock);
+    if (auto found = table.codes.find(rgb); found != table.codes.end())
+        return found->second;
+    if (table.codes.size() == tableCapacity)
+        return uint16_t(nearestPaletteIndex(color.red, color.green, color.blue) + 1);
+    auto code = uint16_t(firstTableCode + table.codes.size());
+    table.colors[code - firstTableCode] = rgb;
+    table.codes.emplace(rgb, code);
+    return code;
 }
 
 Attribute CharData::attribute() const
@@ -163,7 +125,7 @@ void CharData::setAttribute(const Attribute& attribute)
     m_bg = packColor(attribute.bg);
     m_style = attribute.style.rawValue;
     m_underlineStyle = uint8_t(attribute.underlineStyle) & 7;
-    m_underlineColor = packUnderlineColor(attribute.underlineColor);
+    m_underlineColor = attribute.underlineColor ? packUnderlineColor(*attribute.underlineColor) : 0;
 }
 
 bool CharData::hasDefaultAttribute() const

@@ -42,8 +42,21 @@ public:
     static const CharData Null;
 
     constexpr CharData() = default;
+    // Inline and built as two whole words: the print path makes a cell whenever the attribute
+    // changes, and a cell written field by field in another function stalls the copy that reads
+    // it back whole.
     CharData(const Attribute& attribute, uint32_t code, int width, TinyAtom payload = {},
-             uint8_t semanticContentCode = 0);
+             uint8_t semanticContentCode = 0)
+    {
+        const uint64_t storedCode = code <= maxCode ? code : 0xFFFD;
+        const uint64_t storedWidth = uint8_t(int8_t(width < -128 ? -128 : width > 127 ? 127 : width));
+        const uint64_t underline = attribute.underlineColor ? packUnderlineColor(*attribute.underlineColor) : 0;
+        const uint64_t first = storedCode | storedWidth << 24 | uint64_t(payload.code) << 32 | underline << 48;
+        const uint64_t second = uint64_t(packColor(attribute.fg)) | uint64_t(packColor(attribute.bg)) << 25
+            | uint64_t(attribute.style.rawValue) << 50 | uint64_t(uint8_t(attribute.underlineStyle) & 7) << 58
+            | uint64_t(semanticContentCode < 7 ? semanticContentCode : 7) << 61;
+        *this = std::bit_cast<CharData>(std::array { first, second });
+    }
 
     uint32_t code() const { return m_code; }
     int width() const { return int8_t(m_width); }
@@ -99,6 +112,30 @@ public:
     bool operator==(const CharData&) const = default;
 
 private:
+    // A colour in 25 bits: 0-255 palette index, 256 default, 257 inverted default, bit 24 plus RGB
+    // for a 24-bit colour.
+    static constexpr uint32_t defaultCode = 256;
+    static constexpr uint32_t defaultInvertedCode = 257;
+    static constexpr uint32_t trueColorBit = 1u << 24;
+
+    static uint32_t packColor(const Attribute::Color& color)
+    {
+        switch (color.kind) {
+        case Attribute::Color::Kind::ansi256:
+            return color.code;
+        case Attribute::Color::Kind::trueColor:
+            return trueColorBit | uint32_t(color.red) << 16 | uint32_t(color.green) << 8 | color.blue;
+        case Attribute::Color::Kind::defaultColor:
+            break;
+        case Attribute::Color::Kind::defaultInvertedColor:
+            return defaultInvertedCode;
+        }
+        return defaultCode;
+    }
+    static Attribute::Color unpackColor(uint32_t packed);
+    // The underline colour's code in a cell (never 0, which stands for none).
+    static uint16_t packUnderlineColor(const Attribute::Color& color);
+
     uint32_t m_code : 24 = 0;
     uint32_t m_width : 8 = 1;
     uint16_t m_payload = 0;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace zentrova {
 namespace {
 
@@ -35,11 +38,29 @@ TEST_F(PrintingFixture, CharacterSplitAcrossReadsPrintsOnce)
     EXPECT_EQ(cell(1, 0).width(), 2);
 }
 
-// A sequence interrupted by an escape sequence starts over: the held byte is dropped.
-TEST_F(PrintingFixture, EscapeSequenceDropsAHalfReceivedCharacter)
+// A sequence interrupted by an escape sequence starts over: the held byte is dropped, whether the
+// sequence comes in the same read or in a later one, whole or cut, and a later continuation byte
+// prints on its own. A control byte is no sequence: the character goes on after it.
+TEST(Printing, EscapeSequenceDropsAHalfReceivedCharacter)
 {
-    terminal.feed("\xE6\xBC\x1b[Wz");
-    EXPECT_EQ(screenText(terminal), "z");
+    const struct {
+        std::vector<std::string> reads;
+        std::string text;
+    } cases[] = {
+        { { "\xE6\xBC\x1b[Wz" }, "z" },
+        { { "\xE6\xBC", "\x1b[W", "\xA2z" }, "\u00A2z" },
+        { { "\xE6\xBC", "\x1b", "[W", "\xA2z" }, "\u00A2z" },
+        { { "\xE6", "\x1b" "c", "\xBC\xA2z" }, "\u00BC\u00A2z" },
+        { { "\xE6\xBC", "\r", "\xA2z" }, "漢z" },
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(testing::PrintToString(each.reads));
+        RecordingTerminalDelegate delegate;
+        Terminal terminal { &delegate, smallScreen(10, 4) };
+        for (const std::string& read : each.reads)
+            terminal.feed(read);
+        EXPECT_EQ(screenText(terminal), each.text);
+    }
 }
 
 TEST_F(PrintingFixture, CharactersBeyondTheBasicPlaneGetReusedInternedCodes)
