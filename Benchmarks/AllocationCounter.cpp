@@ -73,3 +73,19 @@ void resetPeak()
     released(block);
     std::free(block);
 }
+
+// The non-throwing form too (temporary buffers of stable sorts use it): it must pair with the
+// deletes above, which free what malloc gave.
+[[gnu::noinline]] void* operator new(size_t size, const std::nothrow_t&) noexcept
+{
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block)
+        added(malloc_usable_size(block));
+    return block;
+}
+
+[[gnu::noinline]] void operator delete(void* block, const std::nothrow_t&) noexcept
+{
+    released(block);
+    std::free(block);
+}

@@ -69,6 +69,12 @@ void BufferPool::commitFrame(GpuCompletionQueue& completions, std::shared_ptr<Gp
     });
 }
 
+void BufferPool::takeFrameBuffers(std::vector<std::shared_ptr<GpuBuffer>>& into)
+{
+    into.clear();
+    into.swap(m_frameBuffers);
+}
+
 size_t BufferPool::freeCount(size_t length) const
 {
     std::lock_guard guard(m_lock);

@@ -47,6 +47,9 @@ public:
     void beginFrame();
     // The frame's commands are submitted behind `fence`: its buffers return when the fence signals.
     void commitFrame(GpuCompletionQueue& completions, std::shared_ptr<GpuFence> fence);
+    // The frame's list swapped into `into` (emptied first), for a caller that gives them back itself
+    // with recycle(); the lists trade their capacity, so this allocates nothing.
+    void takeFrameBuffers(std::vector<std::shared_ptr<GpuBuffer>>& into);
 
     const std::vector<std::shared_ptr<GpuBuffer>>& frameBuffers() const { return m_frameBuffers; }
     size_t freeCount(size_t length) const;

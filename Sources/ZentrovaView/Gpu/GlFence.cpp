@@ -18,6 +18,15 @@ GlFence::~GlFence()
         m_gl.glDeleteSync(m_sync);
 }
 
+void GlFence::rearm()
+{
+    if (m_sync)
+        m_gl.glDeleteSync(m_sync);
+    m_sync = m_gl.glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    m_signaled = false;
+    m_gl.glFlush();
+}
+
 bool GlFence::isSignaled()
 {
     if (!m_sync)

@@ -17,6 +17,8 @@ public:
     GlFence& operator=(const GlFence&) = delete;
 
     bool isSignaled() override;
+    // Placed again after the commands issued so far, for a new frame; the old fence is deleted.
+    void rearm();
 
 private:
     QOpenGLFunctions_3_3_Core& m_gl;

@@ -12,7 +12,7 @@ void GpuCompletionQueue::poll()
     while (!m_pending.empty() && m_pending.front().fence->isSignaled()) {
         // Taken off first: a handler may submit more work.
         auto handler = std::move(m_pending.front().handler);
-        m_pending.pop_front();
+        m_pending.erase(m_pending.begin());
         handler();
     }
 }

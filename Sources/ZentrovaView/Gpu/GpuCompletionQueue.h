@@ -2,9 +2,9 @@
 
 #include "ZentrovaView/Gpu/GpuFence.h"
 
-#include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace zentrova {
 
@@ -23,7 +23,9 @@ private:
         std::shared_ptr<GpuFence> fence;
         std::function<void()> handler;
     };
-    std::deque<Pending> m_pending;
+    // A vector, not a deque: it keeps its capacity, so adding and running handlers whose captures
+    // fit in std::function allocates nothing. Only a few frames are ever in flight.
+    std::vector<Pending> m_pending;
 };
 
 } // namespace zentrova

@@ -31,26 +31,28 @@ bool isUnderlineStyle(CursorStyle style)
 
 } // namespace
 
-CursorDrawData MetalTerminalRenderer::buildCursorDrawData(double scale, double cellWidth, double cellHeight,
-                                                          double lineDescent, double lineLeading, int yDisp,
-                                                          int firstRow, int lastRow)
+void MetalTerminalRenderer::buildCursorDrawData(CursorDrawData& out, double scale, double cellWidth, double cellHeight,
+                                                double lineDescent, double lineLeading, int yDisp, int firstRow,
+                                                int lastRow)
 {
-    CursorDrawData out;
+    out.colorVertices.clear();
+    out.glyphVerticesGray.clear();
+    out.glyphVerticesColor.clear();
     TerminalView* view = m_terminalView.data();
     if (!view)
-        return out;
+        return;
     Terminal& terminal = view->terminal();
     Buffer& buffer = terminal.buffer();
     const int row = buffer.y() + buffer.yBase();
     const int column = buffer.x();
     if (terminal.cursorHidden || row < firstRow || row > lastRow || row >= buffer.lines().count() || column < 0
         || column >= terminal.cols)
-        return out;
+        return;
 
     const CursorStyle style = terminal.options.cursorStyle;
     const bool focused = !view->caretViewTracksFocus() || view->hasFocus();
     if (focused && isBlinkingStyle(style) && !m_cursorBlinkOn)
-        return out;
+        return;
 
     const BufferLine& line = buffer.line(row);
     // The cursor stands where its cell is shown, which a right-to-left row moves.
@@ -75,7 +77,7 @@ CursorDrawData MetalTerminalRenderer::buildCursorDrawData(double scale, double c
         appendColorQuad(out.colorVertices, x0, y1 - t, x1, y1, caret);
         appendColorQuad(out.colorVertices, x0, y0, x0 + t, y1, caret);
         appendColorQuad(out.colorVertices, x1 - t, y0, x1, y1, caret);
-        return out;
+        return;
     }
     if (!isBlockStyle(style)) {
         const double t = std::max(2 * scale, 1.0);
@@ -83,20 +85,20 @@ CursorDrawData MetalTerminalRenderer::buildCursorDrawData(double scale, double c
             appendColorQuad(out.colorVertices, x0, y0, x1, y0 + t, caret);
         else
             appendColorQuad(out.colorVertices, x0, y0, x0 + t, y1, caret);
-        return out;
+        return;
     }
     appendColorQuad(out.colorVertices, x0, y0, x1, y1, caret);
 
     // The character under the block, unless it blinks and is in its hidden phase.
     if (!view->textBlinkVisible() && cell.attribute().style.contains(CharacterStyle::blink))
-        return out;
+        return;
     const std::array<float, 4> caretText = colorToSIMD(view->effectiveCaretTextColor());
     if (view->customBlockGlyphs() && PowerlineRenderer::glyph(cell.code())) {
         const std::optional<CustomGlyphEntry> entry =
             customGlyphEntry(cell.code(), std::max(1, int(std::lround(x1 - x0))),
                              std::max(1, int(std::lround(scale * cellHeight))), scale, 0, true);
         if (!entry)
-            return out;
+            return;
         const double side = m_grayscaleAtlas->size();
         const PixelQuad quad { x0,
                                y0,
@@ -108,21 +110,28 @@ CursorDrawData MetalTerminalRenderer::buildCursorDrawData(double scale, double c
                                (entry->region.y + entry->region.height) / side };
         if (const auto clipped = clipRect(quad, x0, y0, x1, y1))
             appendGlyphQuad(out.glyphVerticesGray, *clipped, caretText);
-        return out;
+        return;
     }
 
     const QString text = QString::fromStdString(UnicodeUtil::textPresentationAdjusted(terminal.getCharacter(cell.code())));
     if (text.trimmed().isEmpty())
-        return out;
+        return;
     const CellStyle textStyle =
         view->getAttributedValue(cell.attribute(), view->effectiveCaretColor(), view->effectiveCaretTextColor());
     // The whole text is one cell: its glyphs keep their places from the cell's origin.
-    const std::vector<int> oneCell(size_t(text.size()), 0);
-    const std::shared_ptr<const ShaperRun> shaped = m_shaperCache.shape(
-        text, text.size() > 1 ? oneCell : std::vector<int> {}, view->fontSet().font(textStyle.font),
-        view->rawFont(textStyle.font));
+    std::vector<int> oneCell;
+    if (text.size() > 1)
+        oneCell.assign(size_t(text.size()), 0);
+    // The face's name is text made anew on every call: kept with the face it came from.
+    const QRawFont rawFont = view->rawFont(textStyle.font);
+    if (!m_cursorRawFont || *m_cursorRawFont != rawFont) {
+        m_cursorRawFont = rawFont;
+        m_cursorFontName = rawFontName(rawFont);
+    }
+    const std::shared_ptr<const ShaperRun> shaped =
+        m_shaperCache.shape(text, oneCell, view->fontSet().font(textStyle.font), rawFont, m_cursorFontName);
     if (!shaped)
-        return out;
+        return;
     const double baseline = std::ceil(lineDescent + lineLeading) + rowBottom;
     for (const ShaperGlyphRun& glyphs : shaped->glyphRuns) {
         const ScaledFont& scaled = scaledFontFor(glyphs.font, glyphs.fontName, scale);
@@ -153,7 +162,6 @@ CursorDrawData MetalTerminalRenderer::buildCursorDrawData(double scale, double c
                 appendGlyphQuad(out.glyphVerticesGray, *clipped, caretText);
         }
     }
-    return out;
 }
 
 } // namespace zentrova

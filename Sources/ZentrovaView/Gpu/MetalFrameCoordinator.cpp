@@ -137,21 +137,28 @@ void MetalFrameCoordinator::endFailureEpisode()
 
 void MetalFrameCoordinator::didSubmit(Token token, std::shared_ptr<GpuFence> fence)
 {
-    didSubmit(
-        token,
-        [fence] {
-            return fence->isSignaled() ? MetalTrackedCommandBufferStatus::completed : MetalTrackedCommandBufferStatus::committed;
-        },
-        [] { return std::optional<std::string>(); });
+    // The probe holds the fence; its functions capture only a plain pointer, which std::function
+    // keeps without allocating.
+    GpuFence* signal = fence.get();
+    submit(token, CommandBufferProbe { [signal] {
+                                          return signal->isSignaled() ? MetalTrackedCommandBufferStatus::completed
+                                                                      : MetalTrackedCommandBufferStatus::committed;
+                                      },
+                                       [] { return std::optional<std::string>(); }, std::move(fence) });
 }
 
 void MetalFrameCoordinator::didSubmit(Token token, std::function<MetalTrackedCommandBufferStatus()> status,
                                       std::function<std::optional<std::string>()> error)
 {
+    submit(token, CommandBufferProbe { std::move(status), std::move(error), nullptr });
+}
+
+void MetalFrameCoordinator::submit(Token token, CommandBufferProbe probe)
+{
     std::lock_guard guard(m_lock);
     if (!m_activeFrame || m_activeFrame->token != token)
         return;
-    m_activeFrame->commandBuffer = CommandBufferProbe { std::move(status), std::move(error) };
+    m_activeFrame->commandBuffer = std::move(probe);
     endFailureEpisode();
 }
 

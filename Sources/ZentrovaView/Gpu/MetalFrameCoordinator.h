@@ -67,6 +67,8 @@ private:
     struct CommandBufferProbe {
         std::function<MetalTrackedCommandBufferStatus()> status;
         std::function<std::optional<std::string>()> error;
+        // Kept alive for `status` when the frame was submitted behind a fence.
+        std::shared_ptr<GpuFence> fence;
     };
     struct ActiveFrame {
         Token token;
@@ -85,6 +87,7 @@ private:
     void scheduleRetry(MetalFrameRefusalReason reason, bool eligible);
     void startFailureEpisode(MetalFrameRefusalReason reason, bool eligible);
     void endFailureEpisode();
+    void submit(Token token, CommandBufferProbe probe);
     void retryFired(MetalFrameRefusalReason reason);
     void frameWatchdogFired(Token token);
     void failureWatchdogFired();

@@ -227,7 +227,7 @@ void MetalTerminalRenderer::draw(MetalView& view)
         coordinator.refuse(*token, MetalFrameRefusalReason::missingRenderPassDescriptor);
         return;
     }
-    DrawData data = buildDrawData(scale);
+    const DrawData& data = buildDrawData(scale);
 
     GlMetalPipelines* pipelines = view.pipelines();
     if (!pipelines) {
@@ -262,26 +262,37 @@ void MetalTerminalRenderer::draw(MetalView& view)
         std::snprintf(text, sizeof text, "GL error 0x%04x", error);
         errorText = text;
     }
-    auto fence = std::make_shared<GlFence>(*gl);
+    std::shared_ptr<GlFence> fence = nextFence(*gl);
     coordinator.didSubmit(*token, fence);
-    m_bufferPool->commitFrame(view.completions(), fence);
-    view.completions().add(fence, [weak = view.weakFrameCoordinator(), token = *token, errorText] {
-        if (auto coordinator = weak.lock())
-            coordinator->complete(token,
-                                  errorText ? MetalTrackedCommandBufferStatus::error : MetalTrackedCommandBufferStatus::completed,
-                                  errorText);
-    });
+    FrameCompletion& completion = view.frameCompletions().acquire();
+    completion.coordinator = view.weakFrameCoordinator();
+    completion.token = *token;
+    completion.error = std::move(errorText);
+    completion.pool = m_bufferPool;
+    m_bufferPool->takeFrameBuffers(completion.buffers);
+    // Captures one reference: std::function keeps it without allocating.
+    view.completions().add(std::move(fence), [&completion] { completion.run(); });
     view.frameSubmitted();
 }
 
-DrawData MetalTerminalRenderer::buildDrawData(double scale)
+std::shared_ptr<GlFence> MetalTerminalRenderer::nextFence(QOpenGLFunctions_3_3_Core& gl)
 {
-    return buildDrawData([this, scale] { return buildDrawDataPass(scale); });
+    for (const std::shared_ptr<GlFence>& fence : m_fences) {
+        if (fence.use_count() == 1) { // its frame is done: neither the queue nor the coordinator holds it
+            fence->rearm();
+            return fence;
+        }
+    }
+    return m_fences.emplace_back(std::make_shared<GlFence>(gl));
 }
 
-DrawData MetalTerminalRenderer::buildDrawData(const std::function<DrawData()>& pass)
+const DrawData& MetalTerminalRenderer::buildDrawData(double scale)
 {
-    DrawData data;
+    return buildDrawData([this, scale](DrawData& data) { buildDrawDataPass(scale, data); });
+}
+
+const DrawData& MetalTerminalRenderer::buildDrawData(const std::function<void(DrawData&)>& pass)
+{
     for (int rebuild = 0;; ++rebuild) {
         if (rebuild == maxRebuildPasses) {
             qCCritical(lcMetalAtlas) << "glyph working set exceeds max atlas capacity; some glyphs will be skipped this frame";
@@ -289,7 +300,7 @@ DrawData MetalTerminalRenderer::buildDrawData(const std::function<DrawData()>& p
             m_colorAtlas->setFrozen(true);
         }
         m_atlasInvalidatedDuringBuild = false;
-        data = pass();
+        pass(m_frameDrawData);
         if (!m_atlasInvalidatedDuringBuild || rebuild >= maxRebuildPasses)
             break;
         clearRowCache();
@@ -297,7 +308,7 @@ DrawData MetalTerminalRenderer::buildDrawData(const std::function<DrawData()>& p
     }
     m_grayscaleAtlas->setFrozen(false);
     m_colorAtlas->setFrozen(false);
-    return data;
+    return m_frameDrawData;
 }
 
 } // namespace zentrova

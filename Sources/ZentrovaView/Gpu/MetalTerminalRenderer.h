@@ -30,9 +30,12 @@
 #include <unordered_map>
 #include <vector>
 
+class QOpenGLFunctions_3_3_Core;
+
 namespace zentrova {
 
 class AppleImage;
+class GlFence;
 class MetalView;
 class Buffer;
 class TerminalImage;
@@ -90,6 +93,9 @@ public:
     // atlasInvalidatedDuringBuild() when an atlas grew or was reset meanwhile: the pass's glyph
     // regions may then be stale and the frame loop builds again.
     DrawData buildDrawDataPass(double scale);
+    // The same pass into `out`, whose lists are emptied first and keep their capacity: passes into the
+    // same DrawData allocate nothing once nothing changes.
+    void buildDrawDataPass(double scale, DrawData& out);
     // One ring row of `buffer` drawn with `yDisp` at the top; `yOffset` is the baseline's lift above
     // the row bottom in logical pixels, `viewWidthPx` the view's width in device pixels.
     RowDrawData buildRowDrawData(int row, Buffer& buffer, int yDisp, double cellWidth, double cellHeight,
@@ -100,8 +106,9 @@ public:
     // A buffer of its own for every image quad with vertices; quads whose buffer cannot be made are
     // left out.
     std::vector<ImageDrawBuffer> makeImageDrawBuffers(const std::vector<ImageDraw>& draws);
-    // The cursor of the drawn buffer; nothing when it is hidden, off screen or in its blink-off phase.
-    CursorDrawData buildCursorDrawData(double scale, double cellWidth, double cellHeight, double lineDescent,
+    // The cursor of the drawn buffer into `out` (emptied first); nothing when it is hidden, off screen
+    // or in its blink-off phase.
+    void buildCursorDrawData(CursorDrawData& out, double scale, double cellWidth, double cellHeight, double lineDescent,
                                        double lineLeading, int yDisp, int firstRow, int lastRow);
 
     // Row shaping and glyph entries.
@@ -179,7 +186,8 @@ private:
         std::shared_ptr<GpuImageTexture> texture;
     };
 
-    CacheSignature currentSignature(double scale) const;
+    // The signature of the view as it is now; the renderer's own, valid until the next call.
+    const CacheSignature& currentSignature(double scale);
     VirtualPlacements collectVirtualPlacements() const;
     void appendCustomGlyphs(const ViewLineInfo& info, const RowGeometry& row, RowDrawData& out);
     void appendBackgrounds(const std::vector<ShapedSegment>& segments, const RowGeometry& row, RowDrawData& out);
@@ -212,6 +220,14 @@ private:
     std::unordered_map<int, RowCacheEntry> m_rowCache;
     std::optional<MetalBufferingMode> m_cacheBufferingMode;
     std::optional<CacheSignature> m_cacheSignature;
+    CacheSignature m_currentSignature;
+    // The font m_currentSignature's name was made from.
+    std::optional<QFont> m_signatureFont;
+    // The cursor of the last pass; kept so that its lists keep their capacity.
+    CursorDrawData m_cursorDrawData;
+    // The face of the character under the block cursor, with its name.
+    std::optional<QRawFont> m_cursorRawFont;
+    std::string m_cursorFontName;
     bool m_atlasInvalidatedDuringBuild = false;
     bool m_cursorBlinkOn = true;
     int m_rowsBuiltLastPass = 0;
@@ -225,10 +241,19 @@ public:
     // framebuffer are missing), built, encoded layer by layer, and completed by its fence; a GL error
     // during the frame completes it with the status error.
     void draw(MetalView& view);
-    // The frame's draw data: `pass` built again, with the row cache emptied, while an atlas changed
-    // during it, at most six builds in all; the last runs with both atlases frozen.
-    DrawData buildDrawData(double scale);
-    DrawData buildDrawData(const std::function<DrawData()>& pass);
+    // The frame's draw data: `pass` built again into the same DrawData, with the row cache emptied,
+    // while an atlas changed during it, at most six builds in all; the last runs with both atlases
+    // frozen. The DrawData is the renderer's and is reused by the next frame.
+    const DrawData& buildDrawData(double scale);
+    const DrawData& buildDrawData(const std::function<void(DrawData&)>& pass);
+
+private:
+    // A fence after the commands issued so far: a free one placed again, else a new one.
+    std::shared_ptr<GlFence> nextFence(QOpenGLFunctions_3_3_Core& gl);
+
+    DrawData m_frameDrawData;
+    // Fences of earlier frames, made again for a new frame once nothing holds them.
+    std::vector<std::shared_ptr<GlFence>> m_fences;
     // ---- End of the frame loop ---------------------------------------------------------------------
 };
 

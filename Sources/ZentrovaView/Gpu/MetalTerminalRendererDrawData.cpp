@@ -27,14 +27,18 @@ MetalTerminalRenderer::MetalTerminalRenderer(TerminalView& terminalView, DrawDat
 
 MetalTerminalRenderer::~MetalTerminalRenderer() = default;
 
-CacheSignature MetalTerminalRenderer::currentSignature(double scale) const
+const CacheSignature& MetalTerminalRenderer::currentSignature(double scale)
 {
     TerminalView& view = *m_terminalView;
     Terminal& terminal = view.terminal();
     const Buffer& buffer = terminal.buffer();
     const QSizeF cell = view.cellDimension().value_or(QSizeF());
     const QFont& font = view.fontSet().normal;
-    CacheSignature signature;
+    // Filled in place: the font's name keeps its storage, so that a steady pass allocates nothing.
+    CacheSignature& signature = m_currentSignature;
+    std::string fontName = std::move(signature.fontName);
+    signature = CacheSignature {};
+    signature.fontName = std::move(fontName);
     signature.scale = scale;
     signature.cellWidth = cell.width();
     signature.cellHeight = cell.height();
@@ -43,7 +47,11 @@ CacheSignature MetalTerminalRenderer::currentSignature(double scale) const
     signature.yDisp = buffer.yDisp();
     signature.rows = buffer.rows();
     signature.cols = buffer.cols();
-    signature.fontName = font.key().toStdString();
+    // The key is text made anew on every call: kept with the font it came from.
+    if (!m_signatureFont || *m_signatureFont != font) {
+        m_signatureFont = font;
+        signature.fontName = font.key().toStdString();
+    }
     signature.fontSize = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize();
     signature.isAltBuffer = terminal.isCurrentBufferAlternate();
     if (terminal.hasKittyGraphicsState()) {
@@ -72,17 +80,30 @@ MetalTerminalRenderer::VirtualPlacements MetalTerminalRenderer::collectVirtualPl
 DrawData MetalTerminalRenderer::buildDrawDataPass(double scale)
 {
     DrawData drawData;
+    buildDrawDataPass(scale, drawData);
+    return drawData;
+}
+
+void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
+{
+    // Cleared, not made anew: the lists keep their capacity, so a steady frame allocates nothing.
+    drawData.rows.clear();
+    drawData.cursorColorVertices.clear();
+    drawData.cursorGlyphVerticesGray.clear();
+    drawData.cursorGlyphVerticesColor.clear();
+    if (drawData.frame)
+        drawData.frame->clear();
     m_rowsBuiltLastPass = 0;
     TerminalView* view = m_terminalView.data();
     if (!view)
-        return drawData;
+        return;
     pruneKittyTextureCache();
     Terminal& terminal = view->terminal();
     Buffer& buffer = terminal.buffer();
     const std::optional<QSizeF> cell = view->cellDimension();
     const std::optional<VisibleRowRange> visible = visibleRowRange(buffer, buffer.rows());
     if (!cell || !visible)
-        return drawData;
+        return;
 
     const QFontMetricsF normal(view->fontSet().normal);
     const MetalBufferingMode mode = view->metalBufferingMode();
@@ -97,7 +118,7 @@ DrawData MetalTerminalRenderer::buildDrawDataPass(double scale)
     }
 
     bool everyRowDirty = false;
-    const CacheSignature signature = currentSignature(scale);
+    const CacheSignature& signature = currentSignature(scale);
     if (m_cacheSignature != signature) {
         m_rowCache.clear();
         m_cacheSignature = signature;
@@ -117,7 +138,9 @@ DrawData MetalTerminalRenderer::buildDrawDataPass(double scale)
 
     const VirtualPlacements placements = collectVirtualPlacements();
     const bool aggregated = mode == MetalBufferingMode::perFrameAggregated;
-    if (aggregated)
+    if (!aggregated)
+        drawData.frame.reset();
+    else if (!drawData.frame)
         drawData.frame.emplace();
     const double yOffset = std::ceil(normal.descent() + normal.leading());
     const double viewWidthPx = scale * view->width();
@@ -159,12 +182,13 @@ DrawData MetalTerminalRenderer::buildDrawDataPass(double scale)
         }
     }
 
-    const CursorDrawData cursor = buildCursorDrawData(scale, cell->width(), cell->height(), normal.descent(),
-                                                      normal.leading(), visible->yDisp, visible->first, visible->last);
-    drawData.cursorColorVertices = cursor.colorVertices;
-    drawData.cursorGlyphVerticesGray = cursor.glyphVerticesGray;
-    drawData.cursorGlyphVerticesColor = cursor.glyphVerticesColor;
-    return drawData;
+    buildCursorDrawData(m_cursorDrawData, scale, cell->width(), cell->height(), normal.descent(), normal.leading(),
+                        visible->yDisp, visible->first, visible->last);
+    drawData.cursorColorVertices.assign(m_cursorDrawData.colorVertices.begin(), m_cursorDrawData.colorVertices.end());
+    drawData.cursorGlyphVerticesGray.assign(m_cursorDrawData.glyphVerticesGray.begin(),
+                                            m_cursorDrawData.glyphVerticesGray.end());
+    drawData.cursorGlyphVerticesColor.assign(m_cursorDrawData.glyphVerticesColor.begin(),
+                                             m_cursorDrawData.glyphVerticesColor.end());
 }
 
 RowDrawBuffers MetalTerminalRenderer::makeRowBuffers(const RowDrawData& data)

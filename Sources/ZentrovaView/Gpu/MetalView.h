@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZentrovaView/Gpu/FrameCompletion.h"
 #include "ZentrovaView/Gpu/GpuCompletionQueue.h"
 #include "ZentrovaView/Gpu/MetalSurface.h"
 
@@ -31,6 +32,7 @@ public:
     QOpenGLFunctions_3_3_Core* glFunctions() const { return m_functions; }
     GlMetalPipelines* pipelines() const { return m_pipelines.get(); }
     GpuCompletionQueue& completions() { return m_completions; }
+    FrameCompletions& frameCompletions() { return m_frameCompletions; }
     // A frame was submitted: the next swap presents it, and its fence is polled until it signals.
     void frameSubmitted();
 
@@ -49,6 +51,8 @@ private:
     std::unique_ptr<GlDevices> m_devices;
     std::unique_ptr<GlMetalPipelines> m_pipelines;
     std::unique_ptr<MetalTerminalRenderer> m_renderer;
+    // Before the queue: its handlers refer to these records.
+    FrameCompletions m_frameCompletions;
     GpuCompletionQueue m_completions;
     std::shared_ptr<MainQueue::Handle> m_poll;
     bool m_awaitingPresentation = false;

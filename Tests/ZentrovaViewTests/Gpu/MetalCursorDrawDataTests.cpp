@@ -30,9 +30,11 @@ CursorDrawData cursor(RendererFixture& fixture, double scale)
 {
     const QFontMetricsF metrics(fixture.view.fontSet().normal);
     const Buffer& buffer = fixture.view.terminal().buffer();
-    return fixture.renderer->buildCursorDrawData(scale, fixture.cellWidth(), fixture.cellHeight(), metrics.descent(),
-                                                 metrics.leading(), buffer.yDisp(), buffer.yDisp(),
-                                                 buffer.yDisp() + buffer.rows() - 1);
+    CursorDrawData out;
+    fixture.renderer->buildCursorDrawData(out, scale, fixture.cellWidth(), fixture.cellHeight(), metrics.descent(),
+                                          metrics.leading(), buffer.yDisp(), buffer.yDisp(),
+                                          buffer.yDisp() + buffer.rows() - 1);
+    return out;
 }
 
 TEST(MetalCursorDrawData, EachStyleFocusedOrNotAndInEitherBlinkPhase)

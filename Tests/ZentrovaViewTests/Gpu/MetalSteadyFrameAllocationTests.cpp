@@ -1,0 +1,56 @@
+// A steady frame (nothing changed since the last, as for a cursor blink) reuses the draw data of the
+// frame before: the pass into the same DrawData allocates nothing.
+
+#include "Gpu/RendererTestSupport.h"
+
+#include "AllocationCounter.h"
+
+#include <gtest/gtest.h>
+
+namespace zentrova {
+namespace {
+
+TEST(MetalSteadyFrame, ASecondIdenticalPassAllocatesNothingInEitherBufferingMode)
+{
+    struct Case {
+        const char* name;
+        MetalBufferingMode mode;
+        const char* cursorStyle;
+    };
+    const Case cases[] = {
+        { "per row, block cursor over a character", MetalBufferingMode::perRowPersistent, "\x1b[2 q" },
+        { "aggregated, block cursor over a character", MetalBufferingMode::perFrameAggregated, "\x1b[2 q" },
+        { "per row, bar cursor", MetalBufferingMode::perRowPersistent, "\x1b[6 q" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RendererFixture fixture;
+        fixture.view.setMetalBufferingMode(c.mode);
+        fixture.view.setCaretViewTracksFocus(false); // drawn focused: the block with its character
+        // Colours, a decoration, wide and box-drawing cells; the cursor left on the "o" of "two".
+        feed(fixture.view, std::string(c.cursorStyle) + "\x1b[42mone\x1b[m \x1b[4mline\x1b[m\r\n\x1b[1;31m漢字 ─┼─\x1b[m\r\ntwo\x1b[D");
+        auto& renderer = *fixture.renderer;
+        DrawData data;
+        renderer.buildDrawDataPass(1, data);
+        ASSERT_FALSE(data.cursorColorVertices.empty());
+        const bool blockCursor = c.cursorStyle[2] == '2';
+        EXPECT_EQ(data.cursorGlyphVerticesGray.empty(), !blockCursor) << "the character under a block is drawn";
+        const DrawData first = data;
+
+        const size_t before = allocationcounter::count();
+        renderer.buildDrawDataPass(1, data);
+        EXPECT_EQ(allocationcounter::count() - before, 0u);
+        EXPECT_EQ(renderer.rowsBuiltLastPass(), 0);
+        // The same frame all the same.
+        EXPECT_EQ(data.rows.size(), first.rows.size());
+        EXPECT_EQ(data.frame.has_value(), first.frame.has_value());
+        if (data.frame) {
+            EXPECT_EQ(static_cast<const RowDrawData&>(*data.frame), static_cast<const RowDrawData&>(*first.frame));
+        }
+        EXPECT_EQ(data.cursorColorVertices, first.cursorColorVertices);
+        EXPECT_EQ(data.cursorGlyphVerticesGray, first.cursorGlyphVerticesGray);
+    }
+}
+
+} // namespace
+} // namespace zentrova
