@@ -2,6 +2,8 @@
 
 #include "ZentrovaView/TerminalView.h"
 
+#include <algorithm>
+
 namespace zentrova {
 
 MetalSurface::MetalSurface(QWidget& widget, TerminalView& terminalView, MainQueue& queue)
@@ -47,6 +49,12 @@ MetalFrameCoordinator& MetalSurface::frameCoordinator()
                 },
             .becameIdle =
                 [this, alive, view] {
+                    // Only a retired surface has anything to do once idle (one retired while idle
+                    // goes at once), so the others post nothing: completing a steady frame allocates
+                    // nothing. Frames complete on the main thread here (their fences are polled there).
+                    if (!view || std::ranges::none_of(view->retiredMetalRenderers(),
+                                                      [this](const auto& retired) { return retired.get() == this; }))
+                        return;
                     m_queue.post([this, alive, view] {
                         if (alive && view)
                             view->removeRetiredMetalRenderer(*this);
