@@ -645,6 +645,7 @@ private:
     void metalWindowChanged();
     void rebindMetalRendererToWindow(QWidget* window);
     void replaceMetalRendererAfterFailure();
+    std::unique_ptr<MetalSurface> makeSuccessorMetalSurface();
     void disableMetalRendererAfterRebindFailure(const MetalError& error);
     void retireMetalRenderer(std::unique_ptr<MetalSurface> renderer);
     // Recovering (keeping count and date) with a recovery interval open.

@@ -178,18 +178,25 @@ void TerminalView::metalWindowChanged()
         m_metalView->setNeedsDisplay();
 }
 
+// A new surface in the current one's place; none when the factory fails, and drawing is then back on
+// the processor.
+std::unique_ptr<MetalSurface> TerminalView::makeSuccessorMetalSurface()
+{
+    try {
+        return surfaceFactory(m_metalSurfaceFactory).make(*this, m_metalView->widget().geometry());
+    } catch (const MetalError& error) {
+        disableMetalRendererAfterRebindFailure(error);
+        return nullptr;
+    }
+}
+
 void TerminalView::rebindMetalRendererToWindow(QWidget* newWindow)
 {
     if (!m_useMetalRenderer || !m_metalView)
         return;
-    MetalSurfaceFactory& factory = surfaceFactory(m_metalSurfaceFactory);
-    std::unique_ptr<MetalSurface> view;
-    try {
-        view = factory.make(*this, m_metalView->widget().geometry());
-    } catch (const MetalError& error) {
-        disableMetalRendererAfterRebindFailure(error);
+    std::unique_ptr<MetalSurface> view = makeSuccessorMetalSurface();
+    if (!view)
         return;
-    }
     beginMetalRecovery();
     insertMetalView(*view, m_metalView.get());
     view->drawNow();
@@ -223,14 +230,9 @@ void TerminalView::replaceMetalRendererAfterFailure()
         disableMetalRendererAfterRebindFailure(MetalError(MetalError::Kind::deviceUnavailable));
         return;
     }
-    MetalSurfaceFactory& factory = surfaceFactory(m_metalSurfaceFactory);
-    std::unique_ptr<MetalSurface> view;
-    try {
-        view = factory.make(*this, m_metalView->widget().geometry());
-    } catch (const MetalError& error) {
-        disableMetalRendererAfterRebindFailure(error);
+    std::unique_ptr<MetalSurface> view = makeSuccessorMetalSurface();
+    if (!view)
         return;
-    }
     insertMetalView(*view, m_metalView.get());
     auto old = std::exchange(m_metalView, std::move(view));
     m_metalBoundWindow = window();
