@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +29,12 @@ protected:
     void SetUp() override
     {
         OperationsFixture::SetUp();
+        // The volume's Trash folders are shared by every test process on the machine (CTest runs these
+        // tests side by side): one test at a time, or one sees the other's shared Trash or loses its
+        // own Trash to the other's clean-up.
+        m_lock = ::open((volume / "bramblet-trash-test.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_lock >= 0)
+            ::flock(m_lock, LOCK_EX);
         struct stat volumeStatus;
         struct stat homeStatus;
         if (::stat(volume.c_str(), &volumeStatus) != 0 || ::access(volume.c_str(), W_OK) != 0
@@ -49,6 +57,8 @@ protected:
             fs::remove_all(m_trash, ignored);
         if (m_madeSharedTrash)
             fs::remove_all(volume / ".Trash", ignored);
+        if (m_lock >= 0)
+            ::close(m_lock);
         OperationsFixture::TearDown();
     }
 
@@ -59,6 +69,7 @@ protected:
     bool m_trashExisted = false;
     bool m_madeSharedTrash = false;
     std::vector<fs::path> m_trashed;
+    int m_lock = -1;
 };
 
 TEST_F(TopdirTrashTest, AnItemOnAnotherVolumeGoesToThatVolumesTrashAndIsRestoredByTheDesktopsTools)
