@@ -1,5 +1,6 @@
 #include "Zentrova/Parser/EscapeSequenceParser.h"
 
+#include "Zentrova/Parser/ParameterBytes.h"
 #include "Zentrova/Parser/ParserProfile.h"
 #include "Zentrova/Parser/ParserTerminal.h"
 #include "Zentrova/Parser/TransitionTable.h"
@@ -126,26 +127,47 @@ void EscapeSequenceParser::parse(Bytes data)
             int count = sequence.parameterCount;
             bool exceeded = sequence.parameterLimitExceeded;
             int value = sequence.pars[size_t(count - 1)];
-            do {
-                if (isDigit(code)) {
-                    // Saturating without a branch: 65535 * 10 + 9 fits easily.
-                    value = std::min(value * 10 + (code - '0'), maxParameterValue);
-                } else if (!exceeded) {
+            const auto separate = [&](uint8_t separator) {
+                if (!exceeded) {
                     sequence.pars[size_t(count - 1)] = value;
                     if (count == maxParameters) {
                         exceeded = true;
                     } else {
-                        sequence.parsTxt[size_t(count - 1)] = code;
+                        sequence.parsTxt[size_t(count - 1)] = separator;
                         ++count;
                     }
-                    value = 0;
+                }
+                value = 0;
+            };
+            // Word by word while the buffer holds all the words that may be read, byte by byte at
+            // the end of a read; both give the same parameters.
+            bool scanned = false;
+            while (!scanned && i + parameterbytes::longestRun + 8 <= length) {
+                const auto run = parameterbytes::scanParameters(bytes + i);
+                size_t start = 0;
+                for (uint64_t separators = run.separators; separators != 0; separators &= separators - 1) {
+                    const size_t end = size_t(std::countr_zero(separators));
+                    value = parameterbytes::appendDigits(value, bytes + i + start, end - start, maxParameterValue);
+                    separate(bytes[i + end]);
+                    start = end + 1;
+                }
+                value = parameterbytes::appendDigits(value, bytes + i + start, run.length - start, maxParameterValue);
+                i += run.length;
+                code = bytes[i];
+                scanned = !isParameterByte(code);
+            }
+            while (!scanned) {
+                if (isDigit(code)) {
+                    // Saturating without a branch: 65535 * 10 + 9 fits easily.
+                    value = std::min(value * 10 + (code - '0'), maxParameterValue);
                 } else {
-                    value = 0;
+                    separate(code);
                 }
                 if (++i == length)
                     break;
                 code = bytes[i];
-            } while (isParameterByte(code));
+                scanned = !isParameterByte(code);
+            }
             sequence.parameterCount = count;
             sequence.parameterLimitExceeded = exceeded;
             if (!exceeded)

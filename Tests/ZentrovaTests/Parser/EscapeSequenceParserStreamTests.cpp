@@ -44,6 +44,33 @@ TEST(EscapeSequenceParserStream, CsiParametersAndSubParameters)
     });
 }
 
+// Long parameter lists followed by enough text that, fed whole, they are read a word at a time;
+// cut, their pieces go byte by byte.
+TEST(EscapeSequenceParserStream, LongParameterLists)
+{
+    const std::string text(80, 'x');
+    std::string many = "\x1b[";
+    std::string manyLogged = "csi [";
+    for (int k = 0; k < 23; ++k) {
+        many += std::to_string(1000 + 7 * k) + (k % 3 == 0 ? ":" : ";");
+        manyLogged += std::to_string(1000 + 7 * k) + (k % 3 == 0 ? ":" : ";");
+    }
+    std::string tooMany = "\x1b[";
+    for (int k = 0; k < 30; ++k)
+        tooMany += "12;";
+    expectLogsForEverySplit({
+        { "true colour in both forms", "\x1b[38;2;255;128;0;48:2::1:22:333m" + text,
+          { "csi [38;2;255;128;0;48:2:0:1:22:333]m", "print " + text } },
+        { "numbers longer than a word", "\x1b[000000000012;123456789;0065535;00065536;;H" + text,
+          { "csi [12;65535;65535;65535;0;0]H", "print " + text } },
+        { "24 parameters over more than 64 bytes", many + "9m" + text, { manyLogged + "9]m", "print " + text } },
+        { "25 parameters drop the sequence", tooMany + "m" + text, { "print " + text } },
+        { "a private marker after many parameters", "\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17;18;19;20?m" + text,
+          { "print " + text } },
+        { "a byte of 0xBC right after digits", "\x1b[12\xbc" + text, { "error csiParam bc", "print " + text } },
+    });
+}
+
 TEST(EscapeSequenceParserStream, PrivateMarkersAndIntermediates)
 {
     expectLogsForEverySplit({
