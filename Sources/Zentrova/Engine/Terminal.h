@@ -607,8 +607,14 @@ private:
     static int ansiModeState(int mode, bool insertMode, bool lineFeedMode, const BidiPresentationState& bidi);
 
     // Printing.
-    // What the screen asks for the payload of each printed cell: nothing to call while no link is open.
-    Buffer::PayloadResolver hyperlinkResolver();
+    // What the screen asks for the payload of each printed cell: nothing to call while no link is
+    // open. Inline: every printed run asks, and mostly no link is open.
+    Buffer::PayloadResolver hyperlinkResolver()
+    {
+        if (!activeHyperlink)
+            return {};
+        return [this] { return resolveActiveHyperlink(); };
+    }
     void printRun(std::span<const uint8_t> run);
     void printByte(uint8_t byte);
     void printScalar(char32_t scalar, int width);

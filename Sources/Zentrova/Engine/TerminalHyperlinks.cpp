@@ -49,11 +49,4 @@ std::optional<std::string> Terminal::parseHyperlinkPayload(std::string_view text
     return std::string(text.substr(separator + 1));
 }
 
-Buffer::PayloadResolver Terminal::hyperlinkResolver()
-{
-    if (!activeHyperlink)
-        return {};
-    return [this] { return resolveActiveHyperlink(); };
-}
-
 } // namespace zentrova

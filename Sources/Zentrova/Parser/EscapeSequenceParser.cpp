@@ -113,7 +113,9 @@ void EscapeSequenceParser::parse(Bytes data)
             // UTF-8 continuation bytes far more often than controls.
             if (printStart == none)
                 printStart = i;
-            i = findControl(bytes, i + 1, length);
+            // A single character between two sequences is common enough to spare the search.
+            if (++i < length && bytes[i] > 0x1F)
+                i = findControl(bytes, i + 1, length);
             if (i == length)
                 break;
             code = bytes[i];
