@@ -77,8 +77,8 @@ inline int appendDigits(int value, const uint8_t* digits, size_t count, int limi
     if (count <= 4) {
         // The usual case, in half a word: no product can reach the limit.
         uint32_t x = uint32_t(loadWord(digits) - ones * '0') << (32 - 8 * count);
-        x = (x * 10 + (x >> 8)) & 0x00FF00FF;
-        x = (x * 100 + (x >> 16)) & 0xFFFF;
+        x = (x * (10 << 8 | 1) >> 8) & 0x00FF00FF;
+        x = (x * (100 << 16 | 1) >> 16) & 0xFFFF;
         static constexpr int smallPowersOfTen[] = { 1, 10, 100, 1000, 10000 };
         return value == 0 ? int(x) : std::min(value * smallPowersOfTen[count] + int(x), limit);
     }
@@ -89,11 +89,12 @@ inline int appendDigits(int value, const uint8_t* digits, size_t count, int limi
     }
     // The digits as bytes 0...9 at the top of the word, the first the most significant; the bytes
     // beyond them are shifted out, and so is any borrow they caused. Then neighbouring digits,
-    // pairs and quadruples are combined, each step in lanes twice as wide.
+    // pairs and quadruples are combined, each step in lanes twice as wide: one product adds ten (a
+    // hundred, ten thousand) times each lane to the lane above it, which the shift brings down.
     uint64_t x = (loadWord(digits) - ones * '0') << (64 - 8 * count);
-    x = (x * 10 + (x >> 8)) & 0x00FF00FF00FF00FFULL;
-    x = (x * 100 + (x >> 16)) & 0x0000FFFF0000FFFFULL;
-    x = (x * 10000 + (x >> 32)) & 0xFFFFFFFFULL;
+    x = (x * (10 << 8 | 1) >> 8) & 0x00FF00FF00FF00FFULL;
+    x = (x * (100 << 16 | 1) >> 16) & 0x0000FFFF0000FFFFULL;
+    x = (x * (uint64_t(10000) << 32 | 1) >> 32) & 0xFFFFFFFFULL;
     static constexpr uint64_t powersOfTen[] = { 1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000 };
     // value is at most `limit` before, so nothing here comes near overflowing.
     return int(std::min(uint64_t(value) * powersOfTen[count] + x, uint64_t(limit)));
