@@ -142,33 +142,40 @@ void EscapeSequenceParser::parse(Bytes data)
                 value = 0;
             };
             // Word by word while the buffer holds all the words that may be read, byte by byte at
-            // the end of a read; both give the same parameters.
-            bool scanned = false;
-            while (!scanned && i + parameterbytes::longestRun + 8 <= length) {
-                const auto run = parameterbytes::scanParameters(bytes + i);
-                size_t start = 0;
-                for (uint64_t separators = run.separators; separators != 0; separators &= separators - 1) {
-                    const size_t end = size_t(std::countr_zero(separators));
-                    value = parameterbytes::appendDigits(value, bytes + i + start, end - start, maxParameterValue);
-                    separate(bytes[i + end]);
-                    start = end + 1;
-                }
-                value = parameterbytes::appendDigits(value, bytes + i + start, run.length - start, maxParameterValue);
-                i += run.length;
-                code = bytes[i];
-                scanned = !isParameterByte(code);
+            // the end of a read; both give the same parameters. Words pay only from about two of
+            // them on: short runs, most cursor moves and single colours, go byte by byte. A run
+            // counts as long when the bytes eight and fifteen on are parameter bytes too (the next
+            // sequence's parameters may stand fifteen on, but not eight).
+            bool inRun = true;
+            if (i + parameterbytes::longestRun + 8 <= length && isParameterByte(bytes[i + 8])
+                && isParameterByte(bytes[i + 15])) {
+                do {
+                    const auto run = parameterbytes::scanParameters(bytes + i);
+                    size_t start = 0;
+                    for (uint64_t separators = run.separators; separators != 0; separators &= separators - 1) {
+                        const size_t end = size_t(std::countr_zero(separators));
+                        value = parameterbytes::appendDigits(value, bytes + i + start, end - start, maxParameterValue);
+                        separate(bytes[i + end]);
+                        start = end + 1;
+                    }
+                    value = parameterbytes::appendDigits(value, bytes + i + start, run.length - start, maxParameterValue);
+                    i += run.length;
+                    code = bytes[i];
+                    inRun = isParameterByte(code);
+                } while (inRun && i + parameterbytes::longestRun + 8 <= length);
             }
-            while (!scanned) {
-                if (isDigit(code)) {
-                    // Saturating without a branch: 65535 * 10 + 9 fits easily.
-                    value = std::min(value * 10 + (code - '0'), maxParameterValue);
-                } else {
-                    separate(code);
-                }
-                if (++i == length)
-                    break;
-                code = bytes[i];
-                scanned = !isParameterByte(code);
+            if (inRun) {
+                do {
+                    if (isDigit(code)) {
+                        // Saturating without a branch: 65535 * 10 + 9 fits easily.
+                        value = std::min(value * 10 + (code - '0'), maxParameterValue);
+                    } else {
+                        separate(code);
+                    }
+                    if (++i == length)
+                        break;
+                    code = bytes[i];
+                } while (isParameterByte(code));
             }
             sequence.parameterCount = count;
             sequence.parameterLimitExceeded = exceeded;

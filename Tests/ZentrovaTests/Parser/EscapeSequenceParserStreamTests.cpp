@@ -67,7 +67,7 @@ TEST(EscapeSequenceParserStream, LongParameterLists)
         { "25 parameters drop the sequence", tooMany + "m" + text, { "print " + text } },
         { "a private marker after many parameters", "\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17;18;19;20?m" + text,
           { "print " + text } },
-        { "a byte of 0xBC right after digits", "\x1b[12\xbc" + text, { "error csiParam bc", "print " + text } },
+        { "a byte of 0xBC right after digits", "\x1b[1;2;3;4;5;6;7;8;12\xbc" + text, { "error csiParam bc", "print " + text } },
     });
 }
 
