@@ -109,7 +109,8 @@ MetalView::MetalView(TerminalView& terminalView, MainQueue& queue)
     , MetalSurface(*this, terminalView, queue)
 {
     setFormat(coreFormat());
-    setUpdateBehavior(QOpenGLWidget::NoPartialUpdate);
+    // The framebuffer keeps the last frame, so that a frame can draw just what changed over it.
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
     // The terminal view takes the pointer and the keys.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
@@ -131,6 +132,7 @@ MetalView::~MetalView()
 
 void MetalView::initializeGL()
 {
+    m_framebufferReplaced = true;
     // Qt destroys the context when the widget moves to another top-level window; the GL objects go first.
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &MetalView::releaseGl, Qt::DirectConnection);
     m_functions = coreFunctions(*context());
@@ -146,6 +148,11 @@ void MetalView::initializeGL()
         // Frames are refused from now on, and the view replaces or gives up this surface.
         qCWarning(lcMetalRecovery).noquote() << "GPU renderer could not be built in its surface:" << error.what();
     }
+}
+
+void MetalView::resizeGL(int, int)
+{
+    m_framebufferReplaced = true;
 }
 
 void MetalView::paintGL()

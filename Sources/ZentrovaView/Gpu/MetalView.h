@@ -7,6 +7,7 @@
 #include <QOpenGLWidget>
 
 #include <memory>
+#include <utility>
 
 class QOpenGLFunctions_3_3_Core;
 
@@ -35,9 +36,13 @@ public:
     FrameCompletions& frameCompletions() { return m_frameCompletions; }
     // A frame was submitted: the next swap presents it, and its fence is polled until it signals.
     void frameSubmitted();
+    // Whether Qt made the framebuffer anew (a first frame, a resize) since the last call: the frame
+    // loop then draws everything, as nothing of the last frame is in it.
+    bool takeFramebufferReplaced() { return std::exchange(m_framebufferReplaced, false); }
 
 protected:
     void initializeGL() override;
+    void resizeGL(int width, int height) override;
     void paintGL() override;
 
 private:
@@ -56,6 +61,7 @@ private:
     GpuCompletionQueue m_completions;
     std::shared_ptr<MainQueue::Handle> m_poll;
     bool m_awaitingPresentation = false;
+    bool m_framebufferReplaced = true;
 };
 
 // Makes GL surfaces. Before a surface is made, the whole of its GPU side is built once in a context
