@@ -107,6 +107,14 @@ GpuSide makeGpuSide(QOpenGLFunctions_3_3_Core& gl, Devices& devices, TerminalVie
 MetalView::MetalView(TerminalView& terminalView, MainQueue& queue)
     : QOpenGLWidget(&terminalView)
     , MetalSurface(*this, terminalView, queue)
+    , m_pollTimer(queue.makeTimer([this] {
+        if (context()) {
+            makeCurrent();
+            pollCompletions();
+            doneCurrent();
+        }
+        schedulePoll();
+    }))
 {
     setFormat(coreFormat());
     // The framebuffer keeps the last frame, so that a frame can draw just what changed over it.
@@ -122,8 +130,7 @@ MetalView::MetalView(TerminalView& terminalView, MainQueue& queue)
 
 MetalView::~MetalView()
 {
-    if (m_poll)
-        m_poll->cancel();
+    m_pollTimer->stop();
     releaseGl();
     // The context outlives this part of the object.
     if (context())
@@ -177,19 +184,9 @@ void MetalView::frameSubmitted()
 
 void MetalView::schedulePoll()
 {
-    if (m_poll || m_completions.empty())
+    if (m_pollTimer->isActive() || m_completions.empty())
         return;
-    m_poll = queue().postAfter(completionPollInterval, [this, alive = QPointer<QWidget>(this)] {
-        if (!alive)
-            return;
-        m_poll.reset();
-        if (context()) {
-            makeCurrent();
-            pollCompletions();
-            doneCurrent();
-        }
-        schedulePoll();
-    });
+    m_pollTimer->start(completionPollInterval);
 }
 
 void MetalView::pollCompletions()

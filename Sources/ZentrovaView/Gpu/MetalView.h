@@ -59,7 +59,8 @@ private:
     // Before the queue: its handlers refer to these records.
     FrameCompletions m_frameCompletions;
     GpuCompletionQueue m_completions;
-    std::shared_ptr<MainQueue::Handle> m_poll;
+    // Looks at the fences of submitted frames until none is left; made once, started per frame.
+    std::unique_ptr<MainQueue::Timer> m_pollTimer;
     bool m_awaitingPresentation = false;
     bool m_framebufferReplaced = true;
 };
