@@ -19,8 +19,8 @@ struct DrawData {
     std::vector<RowDrawBuffers> rows;
     // Per entry of `rows`: the stretch its records cover.
     std::vector<PixelSpan> rowSpans;
-    // Every visible row was built anew (the first pass, or the geometry, font, scroll position or an
-    // atlas changed): nothing of the last frame can be kept.
+    // Every visible row was built anew (the first pass; the geometry, font, scroll position or an
+    // atlas changed; or every row did): the frame draws everything.
     bool everyRowBuilt = true;
     // What the rows built anew covered before and cover now, and what rows gone from the view covered.
     std::vector<PixelSpan> changedSpans;

@@ -147,7 +147,6 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
     const std::optional<std::pair<int, int>> taken = view->metalDirtyRange();
     view->setMetalDirtyRange(std::nullopt);
     everyRowDirty = everyRowDirty || m_rowCache.empty();
-    drawData.everyRowBuilt = everyRowDirty;
     int dirtyFirst = 0;
     int dirtyLast = -1;
     if (taken) {
@@ -208,6 +207,7 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
         }
     }
 
+    drawData.everyRowBuilt = m_rowsBuiltLastPass == visible->last - visible->first + 1;
     buildCursorDrawData(m_cursorDrawData, scale, cell->width(), cell->height(), normal.descent(), normal.leading(),
                         visible->yDisp, visible->first, visible->last);
     drawData.cursorColorVertices.assign(m_cursorDrawData.colorVertices.begin(), m_cursorDrawData.colorVertices.end());
