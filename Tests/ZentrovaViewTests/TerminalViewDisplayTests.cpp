@@ -7,7 +7,7 @@
 
 #include <QCoreApplication>
 #include <QPaintEvent>
-#include <QScreen>
+#include <QBackingStore>
 #include <QScrollBar>
 #include <QTest>
 
@@ -242,7 +242,8 @@ TEST(TerminalViewDisplay, DirtyRowsReachAsFarAsWhatTheyShowedOrWillShow)
         const double cellWidth = f.view.cellDimension()->width();
         const double textWidth = f.view.width() - f.view.scrollerWidth();
         const double expected = c.columns >= 20 ? textWidth : cellWidth * c.columns;
-        EXPECT_EQ(f.view.dirtyRowsRect(0, 0), QRectF(0, 0, expected, 2 * f.view.cellDimension()->height()).toAlignedRect());
+        const double height = 2 * f.view.cellDimension()->height();
+        EXPECT_EQ(f.view.dirtyRowsRect(0, 0), QRectF(0, 0, expected, height).toAlignedRect());
     }
 }
 
@@ -255,9 +256,13 @@ TEST(TerminalViewDisplay, ANarrowRepaintLeavesNothingOfTheLongerLineBefore)
     const QRegion painted = feedAndPaint(f, "\x1b[1H\x1b[2Kab\r\n\x1b[2K\x1b[3mx\x1b[0m");
     EXPECT_LE(painted.boundingRect().right(), int(std::ceil(f.view.cellDimension()->width() * 10)))
         << "the repaint reaches only as far as the first row showed";
-    const QImage shown = f.view.screen()->grabWindow(f.view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage whole = f.view.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(shown.size(), whole.size());
+    // The window's pixels as the paints left them, against the whole view painted afresh at their scale.
+    QPaintDevice* device = f.view.backingStore()->paintDevice();
+    ASSERT_EQ(device->devType(), int(QInternal::Image));
+    QImage shown = static_cast<QImage*>(device)->convertToFormat(QImage::Format_RGB32);
+    QImage whole(shown.size(), QImage::Format_RGB32);
+    whole.setDevicePixelRatio(shown.devicePixelRatio());
+    f.view.render(&whole);
     EXPECT_TRUE(shown == whole);
 }
 

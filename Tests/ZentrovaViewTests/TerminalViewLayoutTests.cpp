@@ -300,7 +300,10 @@ TEST(TerminalViewLayout, RowsWiderThanTheScreenAreCutToItsColumns)
 TEST(TerminalViewLayout, LayingOutIntoUsedStorageGivesWhatAFreshLayoutGives)
 {
     LayoutFixture fixture;
-    feed(fixture.view, "ab\xe4\xb8\xad\xe6\x96\x87z\r\n\x1b[31mx\x1b[0m \xe2\x94\x80\xe2\x96\x88\r\n\r\n\x1b[44m  \x1b[0mq");
+    // Three segments; a coloured run and two cells drawn by the view; a blank row; a coloured blank.
+    feed(fixture.view, "ab\xe4\xb8\xad\xe6\x96\x87z\r\n"
+                       "\x1b[31mx\x1b[0m \xe2\x94\x80\xe2\x96\x88\r\n\r\n"
+                       "\x1b[44m  \x1b[0mq");
     Buffer& buffer = fixture.view.terminal().buffer();
     ViewLineInfo reused;
     for (const int screenRow : { 0, 1, 2, 3, 0, 2 }) {
