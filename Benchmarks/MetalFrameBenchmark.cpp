@@ -1,7 +1,7 @@
 // Whole GPU frames of a 200×50 dense-colour screen (a new foreground and background in every cell) on
 // the machine's GL (Mesa llvmpipe under Xvfb here), beside the painter's full redraw of the same screen:
-// a full redraw (every row built again), a frame with no dirty row (a cursor blink), and the
-// allocations of steady frames.
+// a full redraw (every row built again), a frame with no dirty row, one where only the cursor moved,
+// and the allocations of steady frames.
 //
 // Needs a display: BRAMBLET_TEST_GL_DISPLAY or DISPLAY (e.g. Xvfb :65). Without one it reports an error.
 // A GPU frame is timed until the GPU has finished it (glFinish), so the figure is the frame's whole cost.
@@ -135,6 +135,18 @@ std::unique_ptr<DenseScreen> denseScreen(benchmark::State& state, bool gpu)
     return screen;
 }
 
+// `frame` once, then once per iteration, with the allocations of those frames per frame.
+template <class Frame>
+void framesCountingAllocations(benchmark::State& state, Frame frame)
+{
+    frame();
+    const size_t before = allocationcounter::count();
+    for (auto _ : state)
+        frame();
+    state.counters["allocationsPerFrame"]
+        = benchmark::Counter(double(allocationcounter::count() - before), benchmark::Counter::kAvgIterations);
+}
+
 void BM_MetalFrameDenseColourFullRedraw(benchmark::State& state)
 {
     auto screen = denseScreen(state, true);
@@ -180,13 +192,38 @@ void BM_MetalFrameNoDirtyRow(benchmark::State& state)
     auto screen = denseScreen(state, true);
     if (!screen)
         return;
-    screen->frame();
-    const size_t before = allocationcounter::count();
-    for (auto _ : state)
-        screen->frame();
-    state.counters["allocationsPerFrame"]
-        = benchmark::Counter(double(allocationcounter::count() - before), benchmark::Counter::kAvgIterations);
+    framesCountingAllocations(state, [&] { screen->frame(); });
 }
 BENCHMARK(BM_MetalFrameNoDirtyRow)->Unit(benchmark::kMillisecond);
+
+// The same through Qt's repaint and composition of the window, with what the frame loop around the
+// renderer allocates (the frame's watchdog, the polling of its fence, its presentation).
+void BM_MetalFrameNoDirtyRowComposed(benchmark::State& state)
+{
+    auto screen = denseScreen(state, true);
+    if (!screen)
+        return;
+    framesCountingAllocations(state, [&] {
+        screen->repaintedFrame();
+        QCoreApplication::processEvents(); // the fence's poll and the presentation's report
+    });
+}
+BENCHMARK(BM_MetalFrameNoDirtyRowComposed)->Unit(benchmark::kMillisecond);
+
+// The cursor moved between two rows and nothing else changed: its old and new cells are drawn again
+// over the last frame.
+void BM_MetalFrameCursorMove(benchmark::State& state)
+{
+    auto screen = denseScreen(state, true);
+    if (!screen)
+        return;
+    bool high = false;
+    for (auto _ : state) {
+        high = !high;
+        screen->view->terminal().feed(high ? "\x1b[10;40H" : "\x1b[30;120H");
+        screen->frame();
+    }
+}
+BENCHMARK(BM_MetalFrameCursorMove)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -81,12 +81,20 @@ const std::vector<ShapedCell>& cachedShape(const QString& text, const QFont& fon
     return *cache.insert(key, shapeText(text, font, leftToRight));
 }
 
-// The run to append to for a glyph of `font`: the last one when it has that face.
-CellGlyphRun& runFor(std::vector<CellGlyphRun>& runs, const QRawFont& font)
+// The run to append to for a glyph of `font`: the last one in use when it has that face, else the next
+// one of `runs`, emptied (or a new one).
+CellGlyphRun& runFor(std::vector<CellGlyphRun>& runs, size_t& used, const QRawFont& font)
 {
-    if (runs.empty() || !(runs.back().font == font))
-        runs.push_back({ font, {}, {}, {} });
-    return runs.back();
+    if (used > 0 && runs[used - 1].font == font)
+        return runs[used - 1];
+    if (used == runs.size())
+        runs.emplace_back();
+    CellGlyphRun& run = runs[used++];
+    run.font = font;
+    run.glyphs.clear();
+    run.ordinals.clear();
+    run.offsets.clear();
+    return run;
 }
 
 } // namespace
@@ -95,12 +103,23 @@ std::vector<CellGlyphRun> CellGlyphShaper::shape(const ViewLineSegment& segment,
                                                  const QFont& font, const QRawFont& rawFont, bool leftToRight)
 {
     std::vector<CellGlyphRun> runs;
+    shape(segment, start, length, font, rawFont, leftToRight, runs);
+    return runs;
+}
+
+void CellGlyphShaper::shape(const ViewLineSegment& segment, int start, int length, const QFont& font,
+                            const QRawFont& rawFont, bool leftToRight, std::vector<CellGlyphRun>& runs)
+{
+    size_t used = 0;
     const int end = std::min<int>(start + length, int(segment.text.size()));
-    if (start < 0 || start >= end)
-        return runs;
+    if (start < 0 || start >= end) {
+        runs.clear();
+        return;
+    }
     const QChar* units = segment.text.constData();
     // The character map first, for the whole range at once; cells of one unit take their glyph from it.
-    std::vector<quint32> mapped(size_t(end - start), 0);
+    thread_local std::vector<quint32> mapped;
+    mapped.assign(size_t(end - start), 0);
     int mappedCount = end - start;
     if (rawFont.isValid() && !rawFont.glyphIndexesForChars(units + start, end - start, mapped.data(), &mappedCount))
         std::fill(mapped.begin(), mapped.end(), 0);
@@ -112,14 +131,14 @@ std::vector<CellGlyphRun> CellGlyphShaper::shape(const ViewLineSegment& segment,
             next++;
         const bool single = next == index + 1 && !units[index].isSurrogate();
         if (single && mappedCount == end - start && mapped[size_t(index - start)] != 0) {
-            CellGlyphRun& run = runFor(runs, rawFont);
+            CellGlyphRun& run = runFor(runs, used, rawFont);
             run.glyphs.push_back(mapped[size_t(index - start)]);
             run.ordinals.push_back(ordinal);
             run.offsets.push_back({});
         } else {
             const QString text(units + index, next - index);
             for (const ShapedCell& piece : cachedShape(text, font, leftToRight, uncached)) {
-                CellGlyphRun& run = runFor(runs, piece.font);
+                CellGlyphRun& run = runFor(runs, used, piece.font);
                 run.glyphs.append(piece.glyphs);
                 run.offsets.append(piece.offsets);
                 for (qsizetype i = 0; i < piece.glyphs.size(); i++)
@@ -128,7 +147,7 @@ std::vector<CellGlyphRun> CellGlyphShaper::shape(const ViewLineSegment& segment,
         }
         index = next;
     }
-    return runs;
+    runs.resize(used);
 }
 
 size_t CellGlyphShaper::cacheSize()

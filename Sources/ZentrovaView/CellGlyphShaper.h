@@ -37,6 +37,10 @@ public:
     // `rawFont`), in cell order. `leftToRight` keeps a shaped cell in its given order.
     static std::vector<CellGlyphRun> shape(const ViewLineSegment& segment, int start, int length, const QFont& font,
                                            const QRawFont& rawFont, bool leftToRight);
+    // The same into `runs`, which ends up holding exactly the glyph runs; the storage of the runs it
+    // held is reused, so a caller that keeps `runs` from call to call allocates only to grow it.
+    static void shape(const ViewLineSegment& segment, int start, int length, const QFont& font,
+                      const QRawFont& rawFont, bool leftToRight, std::vector<CellGlyphRun>& runs);
 
     static size_t cacheSize();
     static void clearCache();

@@ -25,6 +25,24 @@ private:
     QPointer<QTimer> m_timer;
 };
 
+class ReusedTimer final : public MainQueue::Timer {
+public:
+    ReusedTimer(QObject* context, std::function<void()> work)
+    {
+        m_timer.setSingleShot(true);
+        // Through the context: gone with it, as posted work is.
+        if (context)
+            QObject::connect(&m_timer, &QTimer::timeout, context, std::move(work));
+    }
+
+    void start(std::chrono::milliseconds delay) override { m_timer.start(delay); }
+    void stop() override { m_timer.stop(); }
+    bool isActive() const override { return m_timer.isActive(); }
+
+private:
+    QTimer m_timer;
+};
+
 } // namespace
 
 QtMainQueue::QtMainQueue(QObject* context)
@@ -53,6 +71,11 @@ std::shared_ptr<MainQueue::Handle> QtMainQueue::postAfter(std::chrono::milliseco
     else
         timer->deleteLater();
     return std::make_shared<TimerHandle>(timer);
+}
+
+std::unique_ptr<MainQueue::Timer> QtMainQueue::makeTimer(std::function<void()> work)
+{
+    return std::make_unique<ReusedTimer>(m_context, std::move(work));
 }
 
 std::chrono::nanoseconds QtMainQueue::now() const

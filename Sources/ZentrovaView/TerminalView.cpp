@@ -4,6 +4,7 @@
 #include "Zentrova/Text/SelectionService.h"
 #include "ZentrovaView/CaretView.h"
 #include "ZentrovaView/Gpu/MetalSurface.h"
+#include "ZentrovaView/RowDrawingBuffers.h"
 #include "ZentrovaView/TerminalProgressBarView.h"
 #include "ZentrovaView/TerminalViewDelegate.h"
 

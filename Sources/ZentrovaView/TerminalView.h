@@ -42,6 +42,7 @@
 #include <utility>
 #include <vector>
 
+class QFontMetricsF;
 class QLabel;
 class QMouseEvent;
 class QPainter;
@@ -55,6 +56,7 @@ class AppleImage;
 class CaretView;
 class DictationOverlayTextView;
 class KittyPlaceholderImages;
+struct RowDrawingBuffers;
 class MetalError;
 class MetalSurface;
 class MetalSurfaceFactory;
@@ -228,8 +230,13 @@ public:
     void updateDisplay();
     bool pendingDisplay() const { return m_pendingDisplay; }
     // The repaint rectangle the dirty screen rows [first, last] need: the whole view while scrolled
-    // back; on the live screen one row more below, or down to the bottom edge from the last row.
-    QRect dirtyRowsRect(int first, int last) const;
+    // back; on the live screen one row more below, or down to the bottom edge from the last row, and
+    // only as wide as what those rows show or will show, never over the scroll bar beside the text.
+    QRect dirtyRowsRect(int first, int last);
+    // How many columns from the left edge a ring row may draw into: up to its last cell with a
+    // character other than a space or with an attribute, selection or link, and a little further for
+    // glyphs that overhang their cell; all of them for a row with images, stretched or reordered.
+    int inkColumns(int row);
     // Dirty screen rows widened to the whole bidirectional paragraphs that hold their ends (a change in
     // one row can move text in every row of its paragraph), clamped to the screen.
     std::pair<int, int> paragraphDirtyRows(int first, int last);
@@ -248,6 +255,8 @@ public:
     // One row of the buffer (`row` its ring index) laid out over `cols` columns: its segments in visual
     // order with their styles, selection and direction override, and its images.
     ViewLineInfo buildAttributedString(int row, const BufferLine& line, int cols);
+    // The same into `info`, whose storage is reused.
+    void buildAttributedString(int row, const BufferLine& line, int cols, ViewLineInfo& info);
     // The bidirectional layout a ring row is shown in; none for rows drawn left to right as stored.
     std::optional<BidiRowLayout> bidiLayout(int row, const BufferLine& line, int cols);
     // The selected columns [first, past) of a ring row; none without an active selection there.
@@ -508,12 +517,15 @@ private:
     void applyBackgroundColor();
     // The raw faces and the font identity follow a new font set.
     void fontSetChanged();
+    // `metrics` are the normal face's, which place the baseline.
     void drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect,
-                 KittyPlaceholderImages& placeholderImages);
+                 const QFontMetricsF& metrics, KittyPlaceholderImages& placeholderImages);
     // Each placeholder cell shows its piece of its virtual placement's image, aspect-fitted.
     void drawPlaceholderImages(QPainter& painter, const std::vector<KittyPlaceholderCell>& cells, const QRectF& rowRect,
                                KittyPlaceholderImages& placeholderImages);
     void drawRun(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline);
+    // The text of one run, in its foreground colour.
+    void drawRunGlyphs(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline);
     // Underline and strike-through for the cells of one run.
     void drawRunAttributes(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline);
     void drawImages(QPainter& painter, const std::vector<const AppleImage*>& images, const QRectF& rowRect);
@@ -553,6 +565,13 @@ private:
     FontSet m_fontSet;
     // Raw faces of the font set, made when first drawn with.
     std::array<std::optional<QRawFont>, 4> m_rawFonts;
+    // Made by the first paint.
+    std::unique_ptr<RowDrawingBuffers> m_rowDrawing;
+    // For each screen row, the columns its pixels may differ from the background in, as the paints so
+    // far left them; empty until the first paint.
+    std::vector<int> m_shownInkColumns;
+    // After a paint of `painted`: a row painted over all it showed now shows only its own ink.
+    void noteShownInk(const QRegion& painted);
     // Names the font set for the bidi caches; a new font set gets a new one.
     uint64_t m_fontIdentity = nextIdentityToken();
     bool m_textBlinkVisible = true;

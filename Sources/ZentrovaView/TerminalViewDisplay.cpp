@@ -24,6 +24,9 @@ namespace {
 constexpr std::chrono::milliseconds redrawDelay { 17 };
 // Output within this long of the user's own input is drawn at once, so typing never waits a frame.
 constexpr std::chrono::nanoseconds interactiveInputDisplayWindow { 150'000'000 };
+// Columns past a row's last inked cell that its glyphs may still reach (italic and fallback faces
+// overhang their cells).
+constexpr int overhangColumns = 2;
 
 } // namespace
 
@@ -160,7 +163,7 @@ std::pair<int, int> TerminalView::paragraphDirtyRows(int first, int last)
     return { std::max(first, 0), std::min(last, m_terminal->rows - 1) };
 }
 
-QRect TerminalView::dirtyRowsRect(int first, int last) const
+QRect TerminalView::dirtyRowsRect(int first, int last)
 {
     const Buffer& buffer = m_terminal->buffer();
     if (!m_cellDimension || buffer.yDisp() != buffer.yBase())
@@ -170,7 +173,59 @@ QRect TerminalView::dirtyRowsRect(int first, int last) const
     // The last row takes the partial strip below it; any other range one row more, for what draws
     // past its row's bottom (underlines, tall glyphs).
     const double bottom = last == m_terminal->rows - 1 ? height() : std::min(cellHeight * (last + 2), double(height()));
-    return QRectF(0, top, width(), bottom - top).toAlignedRect();
+    // Columns that none of the repainted rows showed or will show anything in keep their background:
+    // most output leaves the right of the screen blank.
+    const int cols = m_terminal->cols;
+    int columns = 0;
+    for (int row = first; row <= std::min(last + 1, m_terminal->rows - 1) && columns < cols; row++) {
+        const int shown = row >= 0 && size_t(row) < m_shownInkColumns.size() ? m_shownInkColumns[size_t(row)] : cols;
+        columns = std::max({ columns, shown, inkColumns(buffer.yDisp() + row) });
+    }
+    const double textWidth = usableWidth(width());
+    const double right = columns >= cols ? textWidth : std::min(textWidth, m_cellDimension->width() * columns);
+    return QRectF(0, top, right, bottom - top).toAlignedRect();
+}
+
+int TerminalView::inkColumns(int row)
+{
+    Buffer& buffer = m_terminal->buffer();
+    const int cols = m_terminal->cols;
+    if (row < 0 || row >= buffer.lines().count())
+        return 0;
+    const BufferLine& line = buffer.line(row);
+    if (line.images() || line.renderMode() != BufferLine::RenderLineMode::single || bidiLayout(row, line, cols))
+        return cols;
+    int past = 0;
+    for (int col = std::min(line.count(), cols) - 1; col >= 0; col--) {
+        const CharData& cell = line[col];
+        if ((cell.code() != 0 && cell.code() != ' ') || !cell.hasDefaultAttribute() || cell.hasPayload()) {
+            past = col + std::max(cell.width(), 1);
+            break;
+        }
+    }
+    if (const auto selected = selectedColumnsRange(row, cols))
+        past = std::max(past, selected->second);
+    return std::min(past + overhangColumns, cols);
+}
+
+void TerminalView::noteShownInk(const QRegion& painted)
+{
+    const int rows = m_terminal->rows;
+    if (m_shownInkColumns.size() != size_t(rows))
+        m_shownInkColumns.assign(size_t(rows), m_terminal->cols);
+    if (!m_cellDimension || painted.isEmpty())
+        return;
+    const CellGeometry cells = cellGeometry();
+    const QRect bounds = painted.boundingRect();
+    const int yDisp = m_terminal->buffer().yDisp();
+    for (int row = std::max(cells.rowAt(bounds.top()), 0); row <= std::min(cells.rowAt(bounds.bottom()), rows - 1);
+         row++) {
+        int& shown = m_shownInkColumns[size_t(row)];
+        const QRect before
+            = QRectF(0, cells.rowTop(row), m_cellDimension->width() * shown, cells.cellSize().height()).toAlignedRect();
+        const int ink = inkColumns(yDisp + row);
+        shown = (QRegion(before) - painted).isEmpty() ? ink : std::max(shown, ink);
+    }
 }
 
 } // namespace zentrova

@@ -9,6 +9,7 @@
 #include "ZentrovaView/CellGlyphShaper.h"
 #include "ZentrovaView/CustomGlyphs/CustomGlyphRowPainter.h"
 #include "ZentrovaView/KittyPlaceholderImages.h"
+#include "ZentrovaView/RowDrawingBuffers.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -66,6 +67,7 @@ void TerminalView::paintEvent(QPaintEvent* event)
         return;
     QPainter painter(this);
     drawTerminalContents(event->rect(), painter, m_terminal->buffer().yDisp());
+    noteShownInk(event->region());
 }
 
 const QRawFont& TerminalView::rawFont(FontVariant variant)
@@ -91,15 +93,26 @@ void TerminalView::drawTerminalContents(const QRectF& dirtyRect, QPainter& paint
     const int lineCount = buffer.lines().count();
     const int first = bufferOffset + std::max(cells.rowAt(dirtyRect.top()), 0);
     const int last = bufferOffset + cells.rowAt(dirtyRect.bottom());
+    const QFontMetricsF metrics(m_fontSet.normal);
+    if (!m_rowDrawing)
+        m_rowDrawing = std::make_unique<RowDrawingBuffers>();
     KittyPlaceholderImages placeholderImages(*m_terminal);
+    // Every row sets the hints and pens it draws with, so one save serves them all; only a row drawn
+    // stretched or doubled needs its own, for its transform and clip.
+    painter.save();
     for (int row = std::max(first, 0); row <= last && row < lineCount; row++) {
         const BufferLine& line = buffer.line(row);
         const QRectF rowRect(0, cells.rowTop(row - bufferOffset), width(), cells.cellSize().height());
-        painter.save();
-        applyRenderMode(painter, line.renderMode(), rowRect);
-        drawRow(painter, row, line, rowRect, placeholderImages);
-        painter.restore();
+        const bool transformed = line.renderMode() != BufferLine::RenderLineMode::single;
+        if (transformed) {
+            painter.save();
+            applyRenderMode(painter, line.renderMode(), rowRect);
+        }
+        drawRow(painter, row, line, rowRect, metrics, placeholderImages);
+        if (transformed)
+            painter.restore();
     }
+    painter.restore();
     const double cellHeight = cells.cellSize().height();
     const double strip = std::fmod(double(height()), cellHeight);
     const QRectF bottomStrip(0, height() - strip, width(), strip);
@@ -108,11 +121,11 @@ void TerminalView::drawTerminalContents(const QRectF& dirtyRect, QPainter& paint
 }
 
 void TerminalView::drawRow(QPainter& painter, int row, const BufferLine& line, const QRectF& rowRect,
-                           KittyPlaceholderImages& placeholderImages)
+                           const QFontMetricsF& metrics, KittyPlaceholderImages& placeholderImages)
 {
-    const ViewLineInfo info = buildAttributedString(row, line, m_terminal->cols);
+    const ViewLineInfo& info = m_rowDrawing->layout;
+    buildAttributedString(row, line, m_terminal->cols, m_rowDrawing->layout);
     const double cellWidth = m_cellDimension->width();
-    const QFontMetricsF metrics(m_fontSet.normal);
     const double baseline = rowRect.bottom() - std::ceil(metrics.descent() + metrics.leading());
 
     Images kittyBelow;
@@ -195,22 +208,59 @@ void TerminalView::drawPlaceholderImages(QPainter& painter, const std::vector<Ki
     }
 }
 
+namespace {
+
+// Units start...end of a run without the cells at either end that are a lone space, which no face
+// draws anything for (the blank rest of most rows). Cells of several units stay whole.
+std::pair<int, int> withoutBlankEnds(const ViewLineSegment& segment, int start, int end)
+{
+    const auto loneSpace = [&](int index) {
+        const int ordinal = segment.cellOrdinal(index);
+        return segment.text[index] == u' ' && (index == start || segment.cellOrdinal(index - 1) != ordinal)
+            && (index + 1 == end || segment.cellOrdinal(index + 1) != ordinal);
+    };
+    while (end > start && loneSpace(end - 1))
+        end--;
+    while (start < end && loneSpace(start))
+        start++;
+    return { start, end };
+}
+
+} // namespace
+
 void TerminalView::drawRun(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run, double baseline)
 {
     const CellStyle& style = run.style;
-    if (style.foreground.alpha() == 0 && !style.underlineStyle && !style.strikethroughStyle)
+    if (style.foreground.alpha() != 0)
+        drawRunGlyphs(painter, segment, run, baseline);
+    if (style.underlineStyle || style.strikethroughStyle)
+        drawRunAttributes(painter, segment, run, baseline);
+}
+
+void TerminalView::drawRunGlyphs(QPainter& painter, const ViewLineSegment& segment, const ViewLineRun& run,
+                                 double baseline)
+{
+    if (run.start < 0)
         return;
+    const auto [start, end]
+        = withoutBlankEnds(segment, run.start, std::min<int>(run.start + run.length, int(segment.text.size())));
+    if (start >= end)
+        return;
+    const CellStyle& style = run.style;
     const double cellWidth = m_cellDimension->width();
-    const QRawFont& primary = rawFont(style.font);
-    const auto glyphRuns = CellGlyphShaper::shape(segment, run.start, run.length, m_fontSet.font(style.font), primary,
-                                                  style.directionOverride.has_value());
+    RowDrawingBuffers& storage = *m_rowDrawing;
+    CellGlyphShaper::shape(segment, start, end - start, m_fontSet.font(style.font), rawFont(style.font),
+                           style.directionOverride.has_value(), storage.glyphRuns);
     painter.setPen(style.foreground);
-    for (const CellGlyphRun& glyphs : glyphRuns) {
-        QList<QPointF> positions;
-        positions.reserve(glyphs.glyphs.size());
-        QList<GlyphSlotFit> fits;
+    std::vector<QPointF>& positions = storage.positions;
+    std::vector<GlyphSlotFit>& fits = storage.fits;
+    QGlyphRun& drawn = storage.drawn;
+    for (const CellGlyphRun& glyphs : storage.glyphRuns) {
+        const int count = int(glyphs.glyphs.size());
+        positions.clear();
+        fits.clear();
         bool allFit = true;
-        for (qsizetype i = 0; i < glyphs.glyphs.size(); i++) {
+        for (int i = 0; i < count; i++) {
             const GlyphSlotFit fit = segment.columnWidth > 1
                 ? glyphSlotFit(glyphs.font, glyphs.glyphs[i], segment.columnWidth)
                 : GlyphSlotFit {};
@@ -219,30 +269,22 @@ void TerminalView::drawRun(QPainter& painter, const ViewLineSegment& segment, co
             const double x = cellWidth * segment.cellColumn(glyphs.ordinals[i]) + glyphs.offsets[i].x() + fit.dx;
             positions.push_back({ x, baseline + glyphs.offsets[i].y() + fit.dy });
         }
-        if (style.foreground.alpha() == 0)
-            continue;
         if (allFit) {
-            QGlyphRun drawn;
             drawn.setRawFont(glyphs.font);
-            drawn.setGlyphIndexes(glyphs.glyphs);
-            drawn.setPositions(positions);
+            drawn.setRawData(glyphs.glyphs.constData(), positions.data(), count);
             painter.drawGlyphRun(QPointF(), drawn);
             continue;
         }
         // A glyph that overflows its slot is drawn alone, from a smaller copy of its face.
-        for (qsizetype i = 0; i < glyphs.glyphs.size(); i++) {
-            QGlyphRun drawn;
+        for (int i = 0; i < count; i++) {
             QRawFont font = glyphs.font;
-            if (fits[i].scale != 1)
-                font.setPixelSize(font.pixelSize() * fits[i].scale);
+            if (fits[size_t(i)].scale != 1)
+                font.setPixelSize(font.pixelSize() * fits[size_t(i)].scale);
             drawn.setRawFont(font);
-            drawn.setGlyphIndexes({ glyphs.glyphs[i] });
-            drawn.setPositions({ positions[i] });
+            drawn.setRawData(glyphs.glyphs.constData() + i, positions.data() + i, 1);
             painter.drawGlyphRun(QPointF(), drawn);
         }
     }
-    if (style.underlineStyle || style.strikethroughStyle)
-        drawRunAttributes(painter, segment, run, baseline);
 }
 
 void TerminalView::drawImages(QPainter& painter, const std::vector<const AppleImage*>& images, const QRectF& rowRect)

@@ -15,41 +15,70 @@
 namespace zentrova {
 namespace {
 
-// One segment under construction.
-class ViewLineSegmentBuilder {
+// Writes segments into a row's list one after another, reusing the storage of the ones it held.
+class ViewLineSegmentWriter {
 public:
-    ViewLineSegmentBuilder(int column, int columnWidth)
+    explicit ViewLineSegmentWriter(std::vector<ViewLineSegment>& segments)
+        : m_segments(segments)
     {
-        m_segment.column = column;
-        m_segment.columnWidth = columnWidth;
     }
 
-    int columnWidth() const { return m_segment.columnWidth; }
+    bool isOpen() const { return m_open; }
+    int columnWidth() const { return m_segments[m_used].columnWidth; }
+
+    // Starts the next segment (the one open must be closed).
+    void open(int column, int columnWidth)
+    {
+        if (m_used == m_segments.size())
+            m_segments.emplace_back();
+        ViewLineSegment& segment = m_segments[m_used];
+        segment.column = column;
+        segment.columnWidth = columnWidth;
+        segment.characterCount = 0;
+        segment.text.clear();
+        segment.runs.clear();
+        segment.utf16ToCellOrdinal.clear();
+        segment.utf16IsCellIdentity = true;
+        m_nextOrdinal = 0;
+        m_open = true;
+    }
 
     // `text` in `style`, covering one cell per entry of `cellUtf16Lengths` (each that many units).
     void append(const QString& text, const CellStyle& style, std::span<const int> cellUtf16Lengths)
     {
-        const int start = int(m_segment.text.size());
-        m_segment.text += text;
-        m_segment.characterCount++;
-        auto& runs = m_segment.runs;
+        ViewLineSegment& segment = m_segments[m_used];
+        const int start = int(segment.text.size());
+        segment.text += text;
+        segment.characterCount++;
+        auto& runs = segment.runs;
         if (!runs.empty() && runs.back().style == style && runs.back().start + runs.back().length == start)
             runs.back().length += int(text.size());
         else
             runs.push_back({ start, int(text.size()), style });
         for (const int units : cellUtf16Lengths) {
             if (units > 1)
-                m_segment.utf16IsCellIdentity = false;
-            m_segment.utf16ToCellOrdinal.insert(m_segment.utf16ToCellOrdinal.end(), size_t(std::max(units, 1)),
-                                                m_nextOrdinal);
+                segment.utf16IsCellIdentity = false;
+            segment.utf16ToCellOrdinal.insert(segment.utf16ToCellOrdinal.end(), size_t(std::max(units, 1)),
+                                              m_nextOrdinal);
             m_nextOrdinal++;
         }
     }
 
-    ViewLineSegment take() { return std::move(m_segment); }
+    // Keeps the open segment when anything was appended to it.
+    void close()
+    {
+        if (m_open && m_segments[m_used].characterCount > 0)
+            m_used++;
+        m_open = false;
+    }
+
+    // Drops what is left of the segments the list held before.
+    void finish() { m_segments.resize(m_used); }
 
 private:
-    ViewLineSegment m_segment;
+    std::vector<ViewLineSegment>& m_segments;
+    size_t m_used = 0;
+    bool m_open = false;
     int m_nextOrdinal = 0;
 };
 
@@ -145,15 +174,28 @@ std::optional<BidiRowLayout> TerminalView::bidiLayout(int row, const BufferLine&
 ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line, int cols)
 {
     ViewLineInfo info;
+    buildAttributedString(row, line, cols, info);
+    return info;
+}
+
+void TerminalView::buildAttributedString(int row, const BufferLine& line, int cols, ViewLineInfo& info)
+{
+    info.blockElements.clear();
+    info.boxDrawings.clear();
+    info.powerlines.clear();
+    info.placeholders.clear();
     info.images = line.images();
     const std::optional<BidiRowLayout> layout = bidiLayout(row, line, cols);
     // The painter must never reorder what is already in visual order.
     const bool directionForced = layout || TerminalBidi::mayNeedBidi(line, cols, *m_terminal);
 
     const auto selected = selectedColumnsRange(row, cols);
-    std::optional<ViewLineSegmentBuilder> segment;
-    QString pendingText;
-    std::vector<int> pendingLengths;
+    ViewLineSegmentWriter segment(info.segments);
+    // The cells of one style waiting to be appended, kept from row to row for their storage.
+    thread_local QString pendingText;
+    thread_local std::vector<int> pendingLengths;
+    pendingText.clear();
+    pendingLengths.clear();
     CellStyle runStyle;
     bool haveRun = false;
     AttributeKey runKey;
@@ -164,18 +206,13 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
     const auto flushPending = [&] {
         if (pendingLengths.empty())
             return;
-        segment->append(pendingText, runStyle, pendingLengths);
+        segment.append(pendingText, runStyle, pendingLengths);
         pendingText.clear();
         pendingLengths.clear();
     };
     const auto closeSegment = [&] {
         flushPending();
-        if (!segment)
-            return;
-        ViewLineSegment done = segment->take();
-        if (done.characterCount > 0)
-            info.segments.push_back(std::move(done));
-        segment.reset();
+        segment.close();
     };
 
     const int count = std::min(line.count(), cols);
@@ -218,9 +255,9 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
             if (directionForced)
                 runStyle.directionOverride = Qt::LeftToRight;
         }
-        if (!segment || segment->columnWidth() != width) {
+        if (!segment.isOpen() || segment.columnWidth() != width) {
             closeSegment();
-            segment.emplace(visualColumn, width);
+            segment.open(visualColumn, width);
         }
 
         const uint32_t code = cell.code();
@@ -244,10 +281,10 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
         if (layout && (scalars.size() > 1 || (scalars.size() == 1 && isArabicScalar(scalars[0])))) {
             // Shaped and clustered text of a reordered row is measured on its own, in its own slot.
             closeSegment();
-            segment.emplace(visualColumn, width);
+            segment.open(visualColumn, width);
             const QString text = textOf(scalars);
             const int units = int(text.size());
-            segment->append(text, runStyle, std::span(&units, 1));
+            segment.append(text, runStyle, std::span(&units, 1));
             closeSegment();
         } else if (hidden) {
             pendingText += QLatin1Char(' ');
@@ -289,7 +326,7 @@ ViewLineInfo TerminalView::buildAttributedString(int row, const BufferLine& line
             visit(col, std::nullopt);
     }
     closeSegment();
-    return info;
+    segment.finish();
 }
 
 } // namespace zentrova

@@ -40,6 +40,25 @@ TEST(QtMainQueue, DelayedWorkFiresOnceUnlessCancelled)
     handle->cancel(); // cancelling twice is harmless
 }
 
+TEST(QtMainQueue, ATimerFiresOncePerStartAndNotWhenStopped)
+{
+    QObject context;
+    QtMainQueue queue(&context);
+    int fired = 0;
+    const std::unique_ptr<MainQueue::Timer> timer = queue.makeTimer([&] { ++fired; });
+    timer->start(30ms);
+    timer->start(30ms); // started again: still one firing
+    EXPECT_TRUE(timer->isActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fired == 1; }, 5000)) << fired;
+    EXPECT_FALSE(timer->isActive()) << "nothing more to fire";
+
+    timer->start(10ms);
+    timer->stop();
+    EXPECT_FALSE(timer->isActive());
+    timer->start(10ms); // the same timer, armed again
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fired == 2; }, 5000)) << fired;
+}
+
 TEST(QtMainQueue, WorkIsDroppedWithItsContext)
 {
     int fired = 0;

@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QPaintEvent>
+#include <QBackingStore>
+#include <QScrollBar>
 #include <QTest>
 
 #include <algorithm>
@@ -104,7 +106,8 @@ TEST(TerminalViewDisplay, DirtyRowsRepaintTheirRowsAndOneBelowOrToTheBottomEdge)
 {
     PacingFixture f;
     const double cellHeight = f.view.cellDimension()->height();
-    const int width = f.view.width();
+    // The scroll bar on the right edge shows nothing of the rows.
+    const int width = f.view.width() - f.view.scrollerWidth();
     const struct {
         int first;
         int last;
@@ -120,6 +123,11 @@ TEST(TerminalViewDisplay, DirtyRowsRepaintTheirRowsAndOneBelowOrToTheBottomEdge)
         SCOPED_TRACE(std::to_string(c.first) + "-" + std::to_string(c.last));
         EXPECT_EQ(f.view.dirtyRowsRect(c.first, c.last), QRectF(0, c.top, width, c.bottom - c.top).toAlignedRect());
     }
+
+    // Without the scroll bar the rows reach the right edge.
+    f.view.scroller()->hide();
+    EXPECT_EQ(f.view.dirtyRowsRect(2, 3), QRectF(0, 2 * cellHeight, f.view.width(), 3 * cellHeight).toAlignedRect());
+    f.view.scroller()->show();
 
     // Scrolled back, every row may have moved.
     std::string lines;
@@ -165,18 +173,21 @@ TEST(TerminalViewDisplay, DirtyRowsWidenToTheWholeParagraphsAtTheirEnds)
 }
 
 // What a shown view is asked to repaint after a change to the last row of a paragraph.
+// Collects the regions a widget is asked to paint.
+struct PaintRecorder : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
 TEST(TerminalViewDisplay, ARedrawRepaintsTheWholeParagraphOfAChangedRow)
 {
     PacingFixture f;
-    struct PaintRecorder : QObject {
-        QRegion painted;
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::Paint)
-                painted += static_cast<QPaintEvent*>(event)->region();
-            return false;
-        }
-    } recorder;
+    PaintRecorder recorder;
     f.view.show();
     feed(f.view, "\x1b[2H" + hebrewLetters(45));
     f.view.updateDisplay();
@@ -191,6 +202,68 @@ TEST(TerminalViewDisplay, ARedrawRepaintsTheWholeParagraphOfAChangedRow)
     EXPECT_TRUE(recorder.painted.contains(row1)) << "the paragraph's first row moves too";
     EXPECT_FALSE(recorder.painted.intersects(f.view.dirtyRowsRect(0, 0).adjusted(0, 0, 0, -row1.height() - 1)))
         << "the row above the paragraph is left alone";
+}
+
+// Feeds `bytes` to a shown view, waits for the redraw to be painted and gives what was painted.
+QRegion feedAndPaint(PacingFixture& f, const std::string& bytes)
+{
+    PaintRecorder recorder;
+    f.view.installEventFilter(&recorder);
+    feed(f.view, bytes);
+    f.view.updateDisplay();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !recorder.painted.isEmpty(); }, 2000));
+    f.view.removeEventFilter(&recorder);
+    return recorder.painted;
+}
+
+// The right of a repainted row is left alone where neither what the row showed nor what it will show
+// reaches, two columns past the last inked cell for glyphs that overhang it.
+TEST(TerminalViewDisplay, DirtyRowsReachAsFarAsWhatTheyShowedOrWillShow)
+{
+    const struct {
+        const char* name;
+        std::string before;
+        std::string after;
+        int columns;
+    } cases[] = {
+        { "a long line cut short", "abcdefghijklmn", "\r\x1b[2Kab", 16 },
+        { "a short line made long", "ab", "cdefghijkl", 14 },
+        { "a blank row stays blank", "", "\x1b[1;5H", 2 },
+        { "a coloured blank", "", "\x1b[44m \x1b[0m", 3 },
+        { "a line filling the row", "", std::string(20, 'x'), 20 },
+        { "right-to-left text", "", "\u05D0\u05D1", 20 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PacingFixture f;
+        f.view.show();
+        feedAndPaint(f, "\x1b[1H" + c.before);
+        feed(f.view, c.after);
+        const double cellWidth = f.view.cellDimension()->width();
+        const double textWidth = f.view.width() - f.view.scrollerWidth();
+        const double expected = c.columns >= 20 ? textWidth : cellWidth * c.columns;
+        const double height = 2 * f.view.cellDimension()->height();
+        EXPECT_EQ(f.view.dirtyRowsRect(0, 0), QRectF(0, 0, expected, height).toAlignedRect());
+    }
+}
+
+// What a narrow repaint leaves on the screen is what painting the whole view gives.
+TEST(TerminalViewDisplay, ANarrowRepaintLeavesNothingOfTheLongerLineBefore)
+{
+    PacingFixture f;
+    f.view.show();
+    feedAndPaint(f, "\x1b[1Habcdefgh\r\n\x1b[3mwww\x1b[0m");
+    const QRegion painted = feedAndPaint(f, "\x1b[1H\x1b[2Kab\r\n\x1b[2K\x1b[3mx\x1b[0m");
+    EXPECT_LE(painted.boundingRect().right(), int(std::ceil(f.view.cellDimension()->width() * 10)))
+        << "the repaint reaches only as far as the first row showed";
+    // The window's pixels as the paints left them, against the whole view painted afresh at their scale.
+    QPaintDevice* device = f.view.backingStore()->paintDevice();
+    ASSERT_EQ(device->devType(), int(QInternal::Image));
+    QImage shown = static_cast<QImage*>(device)->convertToFormat(QImage::Format_RGB32);
+    QImage whole(shown.size(), QImage::Format_RGB32);
+    whole.setDevicePixelRatio(shown.devicePixelRatio());
+    f.view.render(&whole);
+    EXPECT_TRUE(shown == whole);
 }
 
 // Page keys scroll the scrollback of the normal screen; the alternate screen has none, so a full-screen

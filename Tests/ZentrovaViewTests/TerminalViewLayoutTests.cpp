@@ -295,5 +295,30 @@ TEST(TerminalViewLayout, RowsWiderThanTheScreenAreCutToItsColumns)
     EXPECT_EQ(wide.segments[0].text.size(), 2);
 }
 
+// The painter lays every row out into the same storage: what a row held before must not leak into the
+// next, whether that has more segments, fewer or other custom glyphs.
+TEST(TerminalViewLayout, LayingOutIntoUsedStorageGivesWhatAFreshLayoutGives)
+{
+    LayoutFixture fixture;
+    // Three segments; a coloured run and two cells drawn by the view; a blank row; a coloured blank.
+    feed(fixture.view, "ab\xe4\xb8\xad\xe6\x96\x87z\r\n"
+                       "\x1b[31mx\x1b[0m \xe2\x94\x80\xe2\x96\x88\r\n\r\n"
+                       "\x1b[44m  \x1b[0mq");
+    Buffer& buffer = fixture.view.terminal().buffer();
+    ViewLineInfo reused;
+    for (const int screenRow : { 0, 1, 2, 3, 0, 2 }) {
+        SCOPED_TRACE(screenRow);
+        const int ring = buffer.yBase() + screenRow;
+        fixture.view.buildAttributedString(ring, buffer.line(ring), fixture.view.terminal().cols, reused);
+        const ViewLineInfo fresh = fixture.row(screenRow);
+        EXPECT_EQ(reused.segments, fresh.segments);
+        EXPECT_EQ(reused.blockElements, fresh.blockElements);
+        EXPECT_EQ(reused.boxDrawings, fresh.boxDrawings);
+        EXPECT_EQ(reused.powerlines, fresh.powerlines);
+        EXPECT_EQ(reused.placeholders, fresh.placeholders);
+        EXPECT_EQ(reused.images.has_value(), fresh.images.has_value());
+    }
+}
+
 } // namespace
 } // namespace zentrova

@@ -31,6 +31,21 @@ public:
     // on the queue's own thread only.
     virtual std::shared_ptr<Handle> postAfter(std::chrono::milliseconds delay, std::function<void()> work) = 0;
 
+    // A delayed action made once and armed again and again, for work that recurs with every frame:
+    // start() arms it for `delay` (afresh when it is armed already), stop() disarms it.
+    class Timer {
+    public:
+        virtual ~Timer() = default;
+        virtual void start(std::chrono::milliseconds delay) = 0;
+        virtual void stop() = 0;
+        virtual bool isActive() const = 0;
+    };
+
+    // A timer running `work` on the queue's thread; used on that thread only, it never runs once
+    // destroyed. By default every start posts the work anew; a queue with timers of its own reuses one,
+    // so that arming it again makes nothing new.
+    virtual std::unique_ptr<Timer> makeTimer(std::function<void()> work);
+
     // Monotonic time since an arbitrary origin, on the same clock as postAfter's delays. Safe to
     // call from any thread.
     virtual std::chrono::nanoseconds now() const = 0;

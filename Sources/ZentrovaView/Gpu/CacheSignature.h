@@ -47,6 +47,12 @@ struct CacheSignature {
     bool isAltBuffer = false;
     KittyCacheStamp kittyStamp;
     BidiHostPolicy bidiHostPolicy = BidiHostPolicy::respectTerminal;
+    // The selection's ends while it is active: the rows draw its colours.
+    bool selectionActive = false;
+    int selectionStartCol = 0;
+    int selectionStartRow = 0;
+    int selectionEndCol = 0;
+    int selectionEndRow = 0;
     bool operator==(const CacheSignature&) const = default;
 };
 
@@ -74,6 +80,8 @@ struct std::hash<zentrova::CacheSignature> {
     size_t operator()(const zentrova::CacheSignature& s) const
     {
         return zentrova::hashFields(s.scale, s.cellWidth, s.cellHeight, s.viewWidth, s.viewHeight, s.yDisp, s.rows,
-                                    s.cols, s.fontName, s.fontSize, s.isAltBuffer, s.kittyStamp, s.bidiHostPolicy);
+                                    s.cols, s.fontName, s.fontSize, s.isAltBuffer, s.kittyStamp, s.bidiHostPolicy,
+                                    s.selectionActive, s.selectionStartCol, s.selectionStartRow, s.selectionEndCol,
+                                    s.selectionEndRow);
     }
 };

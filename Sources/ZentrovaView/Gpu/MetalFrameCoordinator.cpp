@@ -17,6 +17,10 @@ std::shared_ptr<MetalFrameCoordinator> MetalFrameCoordinator::make(MainQueue& qu
 MetalFrameCoordinator::MetalFrameCoordinator(MainQueue& queue, Callbacks callbacks)
     : m_queue(queue)
     , m_callbacks(std::move(callbacks))
+    , m_frameWatchdogTimer(queue.makeTimer([this] {
+        if (auto strong = weak_from_this().lock())
+            strong->frameWatchdogTimerFired();
+    }))
 {
 }
 
@@ -42,9 +46,30 @@ std::shared_ptr<MainQueue::Handle> MetalFrameCoordinator::schedule(std::chrono::
     });
 }
 
-std::shared_ptr<MainQueue::Handle> MetalFrameCoordinator::scheduleFrameWatchdog(Token token)
+void MetalFrameCoordinator::armFrameWatchdog(ActiveFrame& frame)
 {
-    return schedule(frameWatchdog, [token](MetalFrameCoordinator& self) { self.frameWatchdogFired(token); });
+    frame.watchdogDue = m_queue.now() + frameWatchdog;
+    // The timer is left running when a frame ends. Armed for an earlier frame it fires before this
+    // one's watchdog is due and waits on for the rest: frame after frame, it is seldom started.
+    if (!m_frameWatchdogTimer->isActive())
+        m_frameWatchdogTimer->start(frameWatchdog);
+}
+
+void MetalFrameCoordinator::frameWatchdogTimerFired()
+{
+    Token token;
+    {
+        std::lock_guard guard(m_lock);
+        if (!m_activeFrame || !m_activeFrame->watchdogDue || m_invalidated)
+            return; // nothing to watch: the timer rests until a frame arms it
+        const auto remaining = *m_activeFrame->watchdogDue - m_queue.now();
+        if (remaining > std::chrono::nanoseconds::zero()) {
+            m_frameWatchdogTimer->start(std::chrono::ceil<std::chrono::milliseconds>(remaining));
+            return;
+        }
+        token = m_activeFrame->token;
+    }
+    frameWatchdogFired(token);
 }
 
 std::optional<MetalFrameCoordinator::Token> MetalFrameCoordinator::beginFrame()
@@ -58,12 +83,12 @@ std::optional<MetalFrameCoordinator::Token> MetalFrameCoordinator::beginFrame()
         frame.token = Token { m_nextToken++ };
         frame.startedAt = now();
         if (eligible)
-            frame.watchdog = scheduleFrameWatchdog(frame.token);
+            armFrameWatchdog(frame);
         m_activeFrame = std::move(frame);
         return m_activeFrame->token;
     }
-    if (!m_activeFrame->watchdog && !m_activeFrame->recoveryRequested && eligible && !m_invalidated)
-        m_activeFrame->watchdog = scheduleFrameWatchdog(m_activeFrame->token);
+    if (!m_activeFrame->watchdogDue && !m_activeFrame->recoveryRequested && eligible && !m_invalidated)
+        armFrameWatchdog(*m_activeFrame);
     m_activeFrame->pendingRedraw = true;
     scheduleRetry(MetalFrameRefusalReason::activeFrame, eligible);
     return std::nullopt;
@@ -100,7 +125,6 @@ void MetalFrameCoordinator::refuse(Token token, MetalFrameRefusalReason reason)
         std::lock_guard guard(m_lock);
         if (!m_activeFrame || m_activeFrame->token != token)
             return;
-        cancel(m_activeFrame->watchdog);
         m_activeFrame.reset();
         startFailureEpisode(reason, eligible);
         scheduleRetry(reason, eligible);
@@ -170,7 +194,6 @@ void MetalFrameCoordinator::complete(Token token, MetalTrackedCommandBufferStatu
         std::lock_guard guard(m_lock);
         if (!m_activeFrame || m_activeFrame->token != token)
             return;
-        cancel(m_activeFrame->watchdog);
         pendingRedraw = m_activeFrame->pendingRedraw;
         const double startedAt = m_activeFrame->startedAt;
         m_activeFrame.reset();
@@ -204,7 +227,7 @@ void MetalFrameCoordinator::frameWatchdogFired(Token token)
         std::lock_guard guard(m_lock);
         if (!m_activeFrame || m_activeFrame->token != token || m_activeFrame->recoveryRequested || m_invalidated)
             return;
-        m_activeFrame->watchdog.reset();
+        m_activeFrame->watchdogDue.reset();
         // Not eligible: the frame stays active without a watchdog; the next beginFrame re-arms one.
         if (!eligible)
             return;
@@ -259,9 +282,9 @@ void MetalFrameCoordinator::invalidate()
         m_invalidated = true;
         cancel(m_retryTask);
         cancel(m_failureWatchdog);
+        m_frameWatchdogTimer->stop();
         if (!m_activeFrame || m_activeFrame->commandBuffer)
             return;
-        cancel(m_activeFrame->watchdog);
         m_activeFrame.reset();
     }
     m_callbacks.becameIdle();

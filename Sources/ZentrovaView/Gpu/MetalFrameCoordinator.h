@@ -76,19 +76,21 @@ private:
         std::optional<CommandBufferProbe> commandBuffer;
         bool pendingRedraw = false;
         bool recoveryRequested = false;
-        std::shared_ptr<MainQueue::Handle> watchdog;
+        // When the frame's watchdog fires, on the queue's clock; none while it has none.
+        std::optional<std::chrono::nanoseconds> watchdogDue;
     };
 
     MetalFrameCoordinator(MainQueue& queue, Callbacks callbacks);
 
     double now() const;
     std::shared_ptr<MainQueue::Handle> schedule(std::chrono::milliseconds delay, std::function<void(MetalFrameCoordinator&)> work);
-    std::shared_ptr<MainQueue::Handle> scheduleFrameWatchdog(Token token);
+    void armFrameWatchdog(ActiveFrame& frame);
     void scheduleRetry(MetalFrameRefusalReason reason, bool eligible);
     void startFailureEpisode(MetalFrameRefusalReason reason, bool eligible);
     void endFailureEpisode();
     void submit(Token token, CommandBufferProbe probe);
     void retryFired(MetalFrameRefusalReason reason);
+    void frameWatchdogTimerFired();
     void frameWatchdogFired(Token token);
     void failureWatchdogFired();
     static void cancel(std::shared_ptr<MainQueue::Handle>& task);
@@ -99,6 +101,8 @@ private:
     mutable std::mutex m_lock;
     uint64_t m_nextToken = 1;
     std::optional<ActiveFrame> m_activeFrame;
+    // Every frame's watchdog: one timer, made once.
+    std::unique_ptr<MainQueue::Timer> m_frameWatchdogTimer;
     int m_retryIndex = 0;
     std::shared_ptr<MainQueue::Handle> m_retryTask;
     std::optional<double> m_failureStartedAt;

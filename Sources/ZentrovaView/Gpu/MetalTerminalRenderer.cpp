@@ -20,7 +20,9 @@
 #include <sys/sdt.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace zentrova {
 namespace {
@@ -38,6 +40,11 @@ struct FrameEncoder {
     unsigned colorTexture;
     float width;
     float height;
+    // The pixel rows [first, second) being drawn: rows whose records cannot reach them are left out.
+    std::pair<int, int> clip { std::numeric_limits<int>::min(), std::numeric_limits<int>::max() };
+    const std::vector<PixelSpan>* rowSpans = nullptr;
+
+    bool reaches(size_t row) const { return !rowSpans || (*rowSpans)[row].reaches(clip.first, clip.second); }
 
     void use(const Pipeline& pipeline, std::optional<unsigned> texture = std::nullopt)
     {
@@ -111,8 +118,9 @@ struct FrameEncoder {
                       int RowDrawBuffers::*count, const Pipeline& pipeline, std::optional<unsigned> texture = std::nullopt)
     {
         bool bound = false;
-        for (const RowDrawBuffers& row : rows) {
-            if (!(row.*buffer) || row.*count <= 0)
+        for (size_t index = 0; index < rows.size(); ++index) {
+            const RowDrawBuffers& row = rows[index];
+            if (!(row.*buffer) || row.*count <= 0 || !reaches(index))
                 continue;
             if (!bound)
                 use(pipeline, texture);
@@ -125,8 +133,10 @@ struct FrameEncoder {
     void drawImageRows(const std::vector<RowDrawBuffers>& rows, std::vector<ImageDrawBuffer> RowDrawBuffers::*images)
     {
         bool bound = false;
-        for (const RowDrawBuffers& row : rows) {
-            for (const ImageDrawBuffer& image : row.*images) {
+        for (size_t index = 0; index < rows.size(); ++index) {
+            if (!reaches(index))
+                continue;
+            for (const ImageDrawBuffer& image : rows[index].*images) {
                 if (!image.buffer || !image.texture || image.vertexCount <= 0)
                     continue;
                 if (!bound)
@@ -164,6 +174,18 @@ struct FrameEncoder {
         drawVertices(data.cursorGlyphVerticesColor, pipelines.textPipeline, colorTexture);
     }
 };
+
+// More stretches than this are drawn as one from the lowest to the highest.
+constexpr size_t maxDamageStretches = 8;
+
+PixelSpan cursorSpan(const DrawData& data)
+{
+    PixelSpan span;
+    span.addRecords(data.cursorColorVertices);
+    span.addRecords(data.cursorGlyphVerticesGray);
+    span.addRecords(data.cursorGlyphVerticesColor);
+    return span;
+}
 
 unsigned atlasTexture(const GlyphAtlas& atlas)
 {
@@ -204,6 +226,8 @@ void MetalTerminalRenderer::draw(MetalView& view)
     const auto token = coordinator.beginFrame();
     if (!token)
         return;
+    // The framebuffer holds the last frame only if this one is drawn in full.
+    const std::optional<KeptFrame> previous = std::exchange(m_keptFrame, std::nullopt);
     TerminalView* terminalView = m_terminalView;
     if (!terminalView) {
         coordinator.refuse(*token, MetalFrameRefusalReason::missingDrawable);
@@ -244,14 +268,34 @@ void MetalTerminalRenderer::draw(MetalView& view)
                                                                 : terminalView->nativeBackgroundColor();
     // Qt composes the surface premultiplied.
     const auto [red, green, blue, alpha] = colorToSIMD(clear);
+    const KeptFrame drawn { pixelWidth, pixelHeight, { red * alpha, green * alpha, blue * alpha, alpha }, cursorSpan(data) };
+    // Over the last frame when the framebuffer still holds it and only some rows or the cursor changed.
+    const bool framebufferReplaced = view.takeFramebufferReplaced();
+    const bool whole = framebufferReplaced || !previous || data.frame || data.everyRowBuilt
+        || previous->width != drawn.width || previous->height != drawn.height || previous->clear != drawn.clear;
     gl->glViewport(0, 0, pixelWidth, pixelHeight);
-    gl->glClearColor(red * alpha, green * alpha, blue * alpha, alpha);
-    gl->glClear(GL_COLOR_BUFFER_BIT);
+    gl->glClearColor(drawn.clear[0], drawn.clear[1], drawn.clear[2], drawn.clear[3]);
 
     m_bufferPool->beginFrame();
     FrameEncoder encoder { *pipelines,           *m_bufferPool,     atlasTexture(*m_grayscaleAtlas),
                            atlasTexture(*m_colorAtlas), float(pixelWidth), float(pixelHeight) };
-    encoder.draw(data);
+    if (whole) {
+        m_wholeFrameCount++;
+        gl->glClear(GL_COLOR_BUFFER_BIT);
+        encoder.draw(data);
+    } else {
+        // Each changed stretch cleared and drawn again from the rows that reach it, scissored to it.
+        collectDamage(data, previous->cursor, pixelHeight);
+        encoder.rowSpans = &data.rowSpans;
+        gl->glEnable(GL_SCISSOR_TEST);
+        for (const auto& [bottom, top] : m_damage) {
+            gl->glScissor(0, bottom, pixelWidth, top - bottom);
+            gl->glClear(GL_COLOR_BUFFER_BIT);
+            encoder.clip = { bottom, top };
+            encoder.draw(data);
+        }
+        gl->glDisable(GL_SCISSOR_TEST);
+    }
     gl->glBindVertexArray(0);
     gl->glUseProgram(0);
 
@@ -262,6 +306,8 @@ void MetalTerminalRenderer::draw(MetalView& view)
         std::snprintf(text, sizeof text, "GL error 0x%04x", error);
         errorText = text;
     }
+    if (!errorText)
+        m_keptFrame = drawn;
     std::shared_ptr<GlFence> fence = nextFence(*gl);
     coordinator.didSubmit(*token, fence);
     FrameCompletion& completion = view.frameCompletions().acquire();
@@ -273,6 +319,37 @@ void MetalTerminalRenderer::draw(MetalView& view)
     // Captures one reference: std::function keeps it without allocating.
     view.completions().add(std::move(fence), [&completion] { completion.run(); });
     view.frameSubmitted();
+}
+
+void MetalTerminalRenderer::collectDamage(const DrawData& data, const PixelSpan& previousCursor, int pixelHeight)
+{
+    m_damage.clear();
+    const auto add = [&](const PixelSpan& span) {
+        if (span.empty())
+            return;
+        const int bottom = std::clamp(int(std::floor(span.bottom)), 0, pixelHeight);
+        const int top = std::clamp(int(std::ceil(span.top)), 0, pixelHeight);
+        if (bottom < top)
+            m_damage.emplace_back(bottom, top);
+    };
+    for (const PixelSpan& span : data.changedSpans)
+        add(span);
+    add(previousCursor);
+    add(cursorSpan(data));
+    // Sorted and merged: every pixel row is drawn once.
+    std::ranges::sort(m_damage);
+    size_t merged = 0;
+    for (size_t i = 0; i < m_damage.size(); ++i) {
+        if (merged > 0 && m_damage[i].first <= m_damage[merged - 1].second)
+            m_damage[merged - 1].second = std::max(m_damage[merged - 1].second, m_damage[i].second);
+        else
+            m_damage[merged++] = m_damage[i];
+    }
+    m_damage.resize(merged);
+    if (m_damage.size() > maxDamageStretches) {
+        m_damage.front().second = m_damage.back().second;
+        m_damage.resize(1);
+    }
 }
 
 std::shared_ptr<GlFence> MetalTerminalRenderer::nextFence(QOpenGLFunctions_3_3_Core& gl)

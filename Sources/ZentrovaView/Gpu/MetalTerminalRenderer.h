@@ -21,6 +21,7 @@
 #include <QRawFont>
 #include <QRectF>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -28,6 +29,7 @@
 #include <optional>
 #include <span>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class QOpenGLFunctions_3_3_Core;
@@ -247,11 +249,28 @@ public:
     const DrawData& buildDrawData(double scale);
     const DrawData& buildDrawData(const std::function<void(DrawData&)>& pass);
 
+    // Frames drawn in full so far; the others were drawn over the one before.
+    int wholeFrameCount() const { return m_wholeFrameCount; }
+
 private:
+    // What the framebuffer holds after a frame drawn without error.
+    struct KeptFrame {
+        int width = 0;
+        int height = 0;
+        std::array<float, 4> clear {};
+        PixelSpan cursor;
+    };
+
     // A fence after the commands issued so far: a free one placed again, else a new one.
     std::shared_ptr<GlFence> nextFence(QOpenGLFunctions_3_3_Core& gl);
+    // m_damage for a frame over the last: the changed rows' stretches and the cursor's old and new.
+    void collectDamage(const DrawData& data, const PixelSpan& previousCursor, int pixelHeight);
 
     DrawData m_frameDrawData;
+    std::optional<KeptFrame> m_keptFrame;
+    // The pixel rows [first, second) a frame over the last draws again, ascending and disjoint.
+    std::vector<std::pair<int, int>> m_damage;
+    int m_wholeFrameCount = 0;
     // Fences of earlier frames, made again for a new frame once nothing holds them.
     std::vector<std::shared_ptr<GlFence>> m_fences;
     // ---- End of the frame loop ---------------------------------------------------------------------

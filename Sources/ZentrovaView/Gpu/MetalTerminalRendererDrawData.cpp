@@ -5,6 +5,7 @@
 
 #include "Zentrova/Graphics/KittyGraphicsState.h"
 #include "Zentrova/Screen/Buffer.h"
+#include "Zentrova/Text/SelectionService.h"
 #include "Zentrova/Text/TerminalBidi.h"
 #include "ZentrovaView/TerminalView.h"
 
@@ -60,6 +61,15 @@ const CacheSignature& MetalTerminalRenderer::currentSignature(double scale)
                                  kitty.nextPlacementId, kitty.nextImageGeneration };
     }
     signature.bidiHostPolicy = view.bidiHostPolicy();
+    if (const std::shared_ptr<SelectionService>& selection = view.selection(); selection && selection->active()) {
+        const Position start = selection->start();
+        const Position end = selection->end();
+        signature.selectionActive = true;
+        signature.selectionStartCol = start.col;
+        signature.selectionStartRow = start.row;
+        signature.selectionEndCol = end.col;
+        signature.selectionEndRow = end.row;
+    }
     return signature;
 }
 
@@ -88,6 +98,9 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
 {
     // Cleared, not made anew: the lists keep their capacity, so a steady frame allocates nothing.
     drawData.rows.clear();
+    drawData.rowSpans.clear();
+    drawData.everyRowBuilt = true;
+    drawData.changedSpans.clear();
     drawData.cursorColorVertices.clear();
     drawData.cursorGlyphVerticesGray.clear();
     drawData.cursorGlyphVerticesColor.clear();
@@ -124,7 +137,12 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
         m_cacheSignature = signature;
         everyRowDirty = true;
     }
-    std::erase_if(m_rowCache, [&](const auto& item) { return item.first < visible->first || item.first > visible->last; });
+    std::erase_if(m_rowCache, [&](const auto& item) {
+        const bool gone = item.first < visible->first || item.first > visible->last;
+        if (gone)
+            drawData.changedSpans.push_back(item.second.span);
+        return gone;
+    });
 
     const std::optional<std::pair<int, int>> taken = view->metalDirtyRange();
     view->setMetalDirtyRange(std::nullopt);
@@ -158,15 +176,21 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
         const bool hasData = valid && cached->second.data.has_value();
 
         if (everyRowDirty || !valid || inDirtyRange || !hasData) {
-            RowCacheEntry entry { line.id(), line.generation(), line.recycleGeneration(), revision, {}, {} };
+            // What the row drew before; the build may empty the cache (an atlas changed).
+            PixelSpan changed = cached != m_rowCache.end() ? cached->second.span : PixelSpan {};
+            RowCacheEntry entry { line.id(), line.generation(), line.recycleGeneration(), revision, {}, {}, {} };
             entry.data = buildRowDrawData(row, buffer, visible->yDisp, cell->width(), cell->height(), yOffset,
                                           viewWidthPx, scale, placements);
+            entry.span = entry.data->span();
             m_rowsBuiltLastPass++;
+            changed.add(entry.span);
+            drawData.changedSpans.push_back(changed);
             if (aggregated) {
                 drawData.frame->append(*entry.data);
             } else {
                 entry.buffers = makeRowBuffers(*entry.data);
                 drawData.rows.push_back(*entry.buffers);
+                drawData.rowSpans.push_back(entry.span);
             }
             // Building may have emptied the cache (an atlas changed); the entry goes in all the same.
             m_rowCache.insert_or_assign(row, std::move(entry));
@@ -179,9 +203,11 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
             if (!entry.buffers)
                 entry.buffers = makeRowBuffers(*entry.data);
             drawData.rows.push_back(*entry.buffers);
+            drawData.rowSpans.push_back(entry.span);
         }
     }
 
+    drawData.everyRowBuilt = m_rowsBuiltLastPass == visible->last - visible->first + 1;
     buildCursorDrawData(m_cursorDrawData, scale, cell->width(), cell->height(), normal.descent(), normal.leading(),
                         visible->yDisp, visible->first, visible->last);
     drawData.cursorColorVertices.assign(m_cursorDrawData.colorVertices.begin(), m_cursorDrawData.colorVertices.end());

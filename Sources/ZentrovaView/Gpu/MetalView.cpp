@@ -107,9 +107,18 @@ GpuSide makeGpuSide(QOpenGLFunctions_3_3_Core& gl, Devices& devices, TerminalVie
 MetalView::MetalView(TerminalView& terminalView, MainQueue& queue)
     : QOpenGLWidget(&terminalView)
     , MetalSurface(*this, terminalView, queue)
+    , m_pollTimer(queue.makeTimer([this] {
+        if (context()) {
+            makeCurrent();
+            pollCompletions();
+            doneCurrent();
+        }
+        schedulePoll();
+    }))
 {
     setFormat(coreFormat());
-    setUpdateBehavior(QOpenGLWidget::NoPartialUpdate);
+    // The framebuffer keeps the last frame, so that a frame can draw just what changed over it.
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
     // The terminal view takes the pointer and the keys.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
@@ -121,8 +130,7 @@ MetalView::MetalView(TerminalView& terminalView, MainQueue& queue)
 
 MetalView::~MetalView()
 {
-    if (m_poll)
-        m_poll->cancel();
+    m_pollTimer->stop();
     releaseGl();
     // The context outlives this part of the object.
     if (context())
@@ -131,6 +139,7 @@ MetalView::~MetalView()
 
 void MetalView::initializeGL()
 {
+    m_framebufferReplaced = true;
     // Qt destroys the context when the widget moves to another top-level window; the GL objects go first.
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &MetalView::releaseGl, Qt::DirectConnection);
     m_functions = coreFunctions(*context());
@@ -146,6 +155,11 @@ void MetalView::initializeGL()
         // Frames are refused from now on, and the view replaces or gives up this surface.
         qCWarning(lcMetalRecovery).noquote() << "GPU renderer could not be built in its surface:" << error.what();
     }
+}
+
+void MetalView::resizeGL(int, int)
+{
+    m_framebufferReplaced = true;
 }
 
 void MetalView::paintGL()
@@ -170,19 +184,9 @@ void MetalView::frameSubmitted()
 
 void MetalView::schedulePoll()
 {
-    if (m_poll || m_completions.empty())
+    if (m_pollTimer->isActive() || m_completions.empty())
         return;
-    m_poll = queue().postAfter(completionPollInterval, [this, alive = QPointer<QWidget>(this)] {
-        if (!alive)
-            return;
-        m_poll.reset();
-        if (context()) {
-            makeCurrent();
-            pollCompletions();
-            doneCurrent();
-        }
-        schedulePoll();
-    });
+    m_pollTimer->start(completionPollInterval);
 }
 
 void MetalView::pollCompletions()

@@ -7,6 +7,7 @@
 #include <QOpenGLWidget>
 
 #include <memory>
+#include <utility>
 
 class QOpenGLFunctions_3_3_Core;
 
@@ -35,9 +36,13 @@ public:
     FrameCompletions& frameCompletions() { return m_frameCompletions; }
     // A frame was submitted: the next swap presents it, and its fence is polled until it signals.
     void frameSubmitted();
+    // Whether Qt made the framebuffer anew (a first frame, a resize) since the last call: the frame
+    // loop then draws everything, as nothing of the last frame is in it.
+    bool takeFramebufferReplaced() { return std::exchange(m_framebufferReplaced, false); }
 
 protected:
     void initializeGL() override;
+    void resizeGL(int width, int height) override;
     void paintGL() override;
 
 private:
@@ -54,8 +59,10 @@ private:
     // Before the queue: its handlers refer to these records.
     FrameCompletions m_frameCompletions;
     GpuCompletionQueue m_completions;
-    std::shared_ptr<MainQueue::Handle> m_poll;
+    // Looks at the fences of submitted frames until none is left; made once, started per frame.
+    std::unique_ptr<MainQueue::Timer> m_pollTimer;
     bool m_awaitingPresentation = false;
+    bool m_framebufferReplaced = true;
 };
 
 // Makes GL surfaces. Before a surface is made, the whole of its GPU side is built once in a context

@@ -18,6 +18,8 @@ struct RowCacheEntry {
     uint64_t recycleGeneration = 0;
     uint64_t bidiParagraphRevision = 0;
     std::optional<RowDrawData> data;
+    // What the data covers, as drawn last.
+    PixelSpan span;
     std::optional<RowDrawBuffers> buffers;
 };
 

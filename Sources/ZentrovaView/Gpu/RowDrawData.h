@@ -2,6 +2,7 @@
 
 #include "ZentrovaView/Gpu/ColorCell.h"
 #include "ZentrovaView/Gpu/ImageDraw.h"
+#include "ZentrovaView/Gpu/PixelSpan.h"
 #include "ZentrovaView/Gpu/TextCell.h"
 
 #include <vector>
@@ -22,6 +23,22 @@ struct RowDrawData {
     std::vector<ImageDraw> overImageDraws;
     std::vector<ImageDraw> otherImageDraws;
     bool operator==(const RowDrawData&) const = default;
+
+    // The stretch of pixel rows every record covers, which may reach past the row's own (a tall
+    // glyph, an image).
+    PixelSpan span() const
+    {
+        PixelSpan span;
+        span.addRecords(backgroundCells);
+        span.addRecords(powerlineJoinCells);
+        span.addRecords(glyphCellsGray);
+        span.addRecords(glyphCellsColor);
+        span.addRecords(decorationCells);
+        for (const auto* draws : { &underImageDraws, &placeholderImageDraws, &overImageDraws, &otherImageDraws })
+            for (const ImageDraw& draw : *draws)
+                span.addRecords(draw.vertices);
+        return span;
+    }
 };
 
 } // namespace zentrova

@@ -1,16 +1,13 @@
 // The GL frame loop drawn for real: the programs' errors, and a fed screen drawn by the GPU surface
 // and by the processor compared cell by cell.
 
+#include "Gpu/GlSurfaceSupport.h"
 #include "Gpu/GlTestContext.h"
 #include "TerminalViewTestSupport.h"
 #include "ZentrovaView/Gpu/GlMetalPipelines.h"
 #include "ZentrovaView/Gpu/MetalError.h"
 #include "ZentrovaView/Gpu/MetalFrameCoordinator.h"
 #include "ZentrovaView/Gpu/MetalShaderLibrary.h"
-#include "ZentrovaView/Gpu/MetalView.h"
-
-#include <QOpenGLWidget>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -51,24 +48,6 @@ TEST_F(GlPrograms, TheShippedFunctionsBuildAndBrokenOnesSayWhy)
               "Failed to create Metal pipeline: text/color/cell");
 }
 
-// A fed screen of colours, underlines, box drawing, an image and a steady block cursor.
-void feedScreen(TerminalView& view)
-{
-    feed(view, "\x1b[2 q");
-    feed(view, "plain \x1b[31mred \x1b[1;32mbold green\x1b[0m \x1b[44;33m yellow on blue \x1b[0m\r\n");
-    feed(view, "\x1b[4munderlined\x1b[0m \x1b[9mstruck\x1b[0m \x1b[38;2;255;128;0;48;2;20;40;60m true colour \x1b[0m\r\n");
-    feed(view, "\xe2\x94\x8c\xe2\x94\x80\xe2\x94\x80\xe2\x94\x90 \xe2\x96\x88\xe2\x96\x80\xe2\x96\x84\r\n");
-    feed(view, "\xe2\x94\x94\xe2\x94\x80\xe2\x94\x80\xe2\x94\x98 \x1b[7mreverse\x1b[0m\r\n");
-    // 32 x 32 pixels: blue above, yellow below.
-    std::vector<uint8_t> pixels;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            pixels.insert(pixels.end(), y < 16 ? std::initializer_list<uint8_t> { 0, 0, 255, 255 }
-                                               : std::initializer_list<uint8_t> { 255, 255, 0, 255 });
-    view.createImageFromBitmap(view.terminal(), pixels, 32, 32);
-    feed(view, "\r\n$ ");
-}
-
 struct CellDifference {
     int column;
     int row;
@@ -107,18 +86,10 @@ std::vector<CellDifference> compareCells(const QImage& gpu, const QImage& proces
 struct GlRenderEquivalence : ::testing::Test {
     void SetUp() override
     {
-        if (qgetenv("QT_QPA_PLATFORM") != "xcb" || !GlMetalSurfaceFactory::shared().deviceAvailable())
+        if (!glSurfacesAvailable())
             GTEST_SKIP() << "no GL on this platform";
     }
 
-    // The GPU surface's frame once nothing is in flight.
-    QImage gpuFrame(TerminalView& view)
-    {
-        auto* surface = static_cast<MetalView*>(view.metalSurface());
-        EXPECT_TRUE(QTest::qWaitFor([&] { return view.metalRendererStatus().presentedFrameCount > 0; }, 5000));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !surface->frameCoordinator().hasActiveFrame(); }, 5000));
-        return surface->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
-    }
     void expectSameCells(MetalBufferingMode mode);
 };
 
@@ -132,11 +103,9 @@ TEST_F(GlRenderEquivalence, TheGpuDrawsTheFedScreenAsTheProcessorDoes)
 
 void GlRenderEquivalence::expectSameCells(MetalBufferingMode mode)
 {
-    QWidget window;
-    window.resize(640, 400);
-    TerminalView gpuView(&window, testFont(), TerminalOptions::Default, QSize(640, 400));
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ShownTerminalView shown(QSize(640, 400));
+    ASSERT_TRUE(shown.exposed());
+    TerminalView& gpuView = shown.view;
     gpuView.setMetalBufferingMode(mode);
     gpuView.setUseMetal(true);
     TerminalView processorView(nullptr, testFont(), TerminalOptions::Default, QSize(640, 400));

@@ -175,6 +175,23 @@ TEST_F(CoordinatorFixture, TheFrameWatchdogReportsAFrameThatDoesNotComplete)
     }
 }
 
+TEST_F(CoordinatorFixture, AFramesWatchdogCountsFromItsOwnStart)
+{
+    auto first = begin();
+    submit(first);
+    queue.advance(10ms);
+    coordinator->complete(first, Status::completed, std::nullopt);
+    queue.advance(490ms);
+    auto second = begin();
+    submit(second);
+    queue.advance(500ms); // a second after the first frame began
+    EXPECT_TRUE(reports.empty());
+    queue.advance(499ms);
+    EXPECT_TRUE(reports.empty());
+    queue.advance(1ms);
+    EXPECT_EQ(reports, (std::vector<Report> { { Reason::activeFrame, 1.0, Status::committed, std::nullopt } }));
+}
+
 TEST_F(CoordinatorFixture, CommandsThatFailAskForRecoveryWithTheirError)
 {
     auto token = begin();

@@ -1,7 +1,11 @@
 // A steady frame (nothing changed since the last, as for a cursor blink) reuses the draw data of the
-// frame before: the pass into the same DrawData allocates nothing.
+// frame before: the pass into the same DrawData allocates nothing; nor does the frame's way through
+// the coordinator, its watchdog on the Qt queue included. (The surface's polling of the frame's fence
+// needs a GL context, so it is not counted here.)
 
 #include "Gpu/RendererTestSupport.h"
+#include "ZentrovaView/Gpu/MetalFrameCoordinator.h"
+#include "ZentrovaView/QtMainQueue.h"
 
 #include "AllocationCounter.h"
 
@@ -50,6 +54,36 @@ TEST(MetalSteadyFrame, ASecondIdenticalPassAllocatesNothingInEitherBufferingMode
         EXPECT_EQ(data.cursorColorVertices, first.cursorColorVertices);
         EXPECT_EQ(data.cursorGlyphVerticesGray, first.cursorGlyphVerticesGray);
     }
+}
+
+TEST(MetalSteadyFrame, FramesThroughTheCoordinatorOnTheQtQueueAllocateNothing)
+{
+    QObject context;
+    QtMainQueue queue(&context);
+    auto coordinator = MetalFrameCoordinator::make(queue, {
+        .isRetryEligible = [] { return true; },
+        .requestDraw = [](MetalFrameRefusalReason) { },
+        .requestRecovery = [](const MetalRendererRecoveryReport&) { },
+        .becameIdle = [] { },
+    });
+    const auto fence = std::make_shared<FakeFence>();
+    int completed = 0;
+    const auto frame = [&] {
+        const auto token = coordinator->beginFrame();
+        if (!token)
+            return;
+        fence->signaled = false;
+        coordinator->didSubmit(*token, fence);
+        fence->signaled = true;
+        coordinator->complete(*token, MetalTrackedCommandBufferStatus::completed, std::nullopt);
+        completed++;
+    };
+    frame();
+    const size_t before = allocationcounter::count();
+    for (int i = 0; i < 100; ++i)
+        frame();
+    EXPECT_EQ(allocationcounter::count() - before, 0u);
+    EXPECT_EQ(completed, 101);
 }
 
 } // namespace
