@@ -33,7 +33,7 @@ std::vector<KittyKeyEvent> keyMix()
     events.push_back({ KittyKey::unicode('x'), Mods::alt, KittyKeyboardEventType::press, "x" });
     events.push_back({ KittyKey::unicode('a'), Mods::shift, KittyKeyboardEventType::repeatPress, "A", U'A' });
     events.push_back({ KittyKey::unicode('a'), {}, KittyKeyboardEventType::release });
-    events.push_back({ KittyKey::functional(KittyFunctionalKey::up) });
+    events.push_back({ KittyKey::functional(KittyFunctionalKey::up), {} });
     events.push_back({ KittyKey::functional(KittyFunctionalKey::left), Mods::alt });
     events.push_back({ KittyKey::functional(KittyFunctionalKey::enter), {}, KittyKeyboardEventType::press, "\r" });
     events.push_back({ KittyKey::functional(KittyFunctionalKey::f5), Mods::ctrl });
