@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZentrovaView/Gpu/BackgroundGrid.h"
 #include "ZentrovaView/Gpu/ColorVertex.h"
 #include "ZentrovaView/Gpu/FrameDrawData.h"
 #include "ZentrovaView/Gpu/GlyphVertex.h"
@@ -17,6 +18,9 @@ namespace zentrova {
 // can draw only that.
 struct DrawData {
     std::vector<RowDrawBuffers> rows;
+    // In the per-row mode, the backgrounds of whole cells of ordinary rows; the rows' buffers hold the
+    // others. Kept from pass to pass: a pass changes only the rows it built.
+    BackgroundGrid backgroundGrid;
     // Per entry of `rows`: the stretch its records cover.
     std::vector<PixelSpan> rowSpans;
     // Every visible row was built anew (the first pass; the geometry, font, scroll position or an

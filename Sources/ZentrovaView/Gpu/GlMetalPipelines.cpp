@@ -9,6 +9,7 @@
 #include <array>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace zentrova {
 namespace {
@@ -135,13 +136,15 @@ GlMetalPipelines::GlMetalPipelines(QOpenGLFunctions_3_3_Core& gl, const MetalSha
         colorPipeline = link("terminal_color_vertex", "terminal_color_fragment", GL_SRC_ALPHA, Layout::colorVertex);
         cellColorPipeline = link("terminal_cell_color_vertex", "terminal_color_fragment", GL_SRC_ALPHA, Layout::colorCell);
 
-        gl.glGenSamplers(1, &m_sampler);
-        if (!m_sampler)
-            throw MetalError(MetalError::Kind::samplerUnavailable);
-        gl.glSamplerParameteri(m_sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        gl.glSamplerParameteri(m_sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        gl.glSamplerParameteri(m_sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        gl.glSamplerParameteri(m_sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        for (auto [sampler, filter] : { std::pair(&m_sampler, GL_LINEAR), std::pair(&m_nearestSampler, GL_NEAREST) }) {
+            gl.glGenSamplers(1, sampler);
+            if (!*sampler)
+                throw MetalError(MetalError::Kind::samplerUnavailable);
+            gl.glSamplerParameteri(*sampler, GL_TEXTURE_MIN_FILTER, filter);
+            gl.glSamplerParameteri(*sampler, GL_TEXTURE_MAG_FILTER, filter);
+            gl.glSamplerParameteri(*sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+            gl.glSamplerParameteri(*sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        }
         gl.glGenVertexArrays(1, &m_vertexArray);
     } catch (...) {
         destroy();
@@ -162,11 +165,13 @@ void GlMetalPipelines::destroy()
             m_gl.glDeleteProgram(pipeline->program);
         pipeline->program = 0;
     }
-    if (m_sampler)
-        m_gl.glDeleteSamplers(1, &m_sampler);
+    for (unsigned* sampler : { &m_sampler, &m_nearestSampler }) {
+        if (*sampler)
+            m_gl.glDeleteSamplers(1, sampler);
+        *sampler = 0;
+    }
     if (m_vertexArray)
         m_gl.glDeleteVertexArrays(1, &m_vertexArray);
-    m_sampler = 0;
     m_vertexArray = 0;
 }
 
@@ -201,11 +206,11 @@ void GlMetalPipelines::bindBuffer(const Pipeline& pipeline, unsigned buffer)
     }
 }
 
-void GlMetalPipelines::bindTexture(unsigned texture)
+void GlMetalPipelines::bindTexture(unsigned texture, Filter filter)
 {
     m_gl.glActiveTexture(GL_TEXTURE0);
     m_gl.glBindTexture(GL_TEXTURE_2D, texture);
-    m_gl.glBindSampler(0, m_sampler);
+    m_gl.glBindSampler(0, filter == Filter::nearest ? m_nearestSampler : m_sampler);
 }
 
 void GlMetalPipelines::drawCells(size_t count)

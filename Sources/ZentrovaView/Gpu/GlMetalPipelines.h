@@ -39,8 +39,9 @@ public:
     // vertex array at the start of `buffer` as its layout reads it.
     void bind(const Pipeline& pipeline, float viewportWidth, float viewportHeight);
     void bindBuffer(const Pipeline& pipeline, unsigned buffer);
-    // Binds a texture, with the linear clamping sampler, for the textured programs.
-    void bindTexture(unsigned texture);
+    // Binds a texture, with the clamping sampler of that filter, for the textured programs.
+    enum class Filter { linear, nearest };
+    void bindTexture(unsigned texture, Filter filter = Filter::linear);
     // Two triangles per cell record, six vertices each.
     void drawCells(size_t count);
     void drawVertices(size_t count);
@@ -58,6 +59,7 @@ private:
     QOpenGLFunctions_3_3_Core& m_gl;
     unsigned m_vertexArray = 0;
     unsigned m_sampler = 0;
+    unsigned m_nearestSampler = 0;
 };
 
 } // namespace zentrova

@@ -59,6 +59,7 @@ RowDrawData MetalTerminalRenderer::buildRowDrawData(int row, Buffer& buffer, int
     geometry.rowTopPx = scale * cellHeight + geometry.rowBottomPx;
     geometry.cellWidthPx = std::max(1, int(std::lround(cellWidth * scale)));
     geometry.cellHeightPx = std::max(1, int(std::lround(cellHeight * scale)));
+    geometry.cols = buffer.cols();
     geometry.transform = rowTransform(line.renderMode(), geometry.rowBottomPx, geometry.rowTopPx, viewWidthPx);
 
     const ViewLineInfo info = view->buildAttributedString(row, line, view->terminal().cols);
@@ -172,6 +173,8 @@ void MetalTerminalRenderer::appendBackgrounds(const std::vector<ShapedSegment>& 
                                               RowDrawData& out)
 {
     const QColor defaultBackground = m_terminalView->effectiveNativeBackgroundColor();
+    // An ordinary row's cells are where the cell grid has them.
+    const bool onGrid = row.transform.mode == BufferLine::RenderLineMode::single && !row.transform.clipped;
     for (const ShapedSegment& shaped : segments) {
         const ViewLineSegment& segment = *shaped.segment;
         for (const ShapedRun& run : shaped.runs) {
@@ -184,8 +187,16 @@ void MetalTerminalRenderer::appendBackgrounds(const std::vector<ShapedSegment>& 
             const int maxOrdinal = segment.cellOrdinal(run.run->start + run.run->length - 1);
             const double x0 = row.scale * row.cellWidth * (segment.column + segment.columnWidth * minOrdinal);
             const double x1 = row.scale * row.cellWidth * (segment.column + segment.columnWidth * (maxOrdinal + 1));
-            if (const auto placed = row.transform.place({ x0, row.rowBottomPx, x1, row.rowTopPx }))
-                out.backgroundCells.push_back(colorCell(*placed, colorToSIMD(background)));
+            const auto placed = row.transform.place({ x0, row.rowBottomPx, x1, row.rowTopPx });
+            if (!placed)
+                continue;
+            out.backgroundCells.push_back(colorCell(*placed, colorToSIMD(background)));
+            const int first = segment.column + segment.columnWidth * minOrdinal;
+            const int end = segment.column + segment.columnWidth * (maxOrdinal + 1);
+            if (onGrid && first >= 0 && first < end && end <= row.cols)
+                out.backgroundColumns.emplace_back(first, end);
+            else
+                out.backgroundColumns.emplace_back(0, 0);
         }
     }
 }

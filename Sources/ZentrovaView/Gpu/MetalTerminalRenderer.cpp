@@ -5,6 +5,7 @@
 #include "ZentrovaView/Gpu/MetalTerminalRenderer.h"
 
 #include "ZentrovaView/Gpu/DrawGeometry.h"
+#include "ZentrovaView/Gpu/GlBackgroundGridTexture.h"
 #include "ZentrovaView/Gpu/GlBuffer.h"
 #include "ZentrovaView/Gpu/GlFence.h"
 #include "ZentrovaView/Gpu/GlGlyphAtlasTexture.h"
@@ -38,6 +39,7 @@ struct FrameEncoder {
     BufferPool& pool;
     unsigned grayTexture;
     unsigned colorTexture;
+    unsigned gridTexture;
     float width;
     float height;
     // The pixel rows [first, second) being drawn: rows whose records cannot reach them are left out.
@@ -149,9 +151,33 @@ struct FrameEncoder {
         }
     }
 
-    void drawRows(const std::vector<RowDrawBuffers>& rows)
+    // One quad over the rows of the grid that have a colour, each pixel the colour of its cell. The
+    // text program with a white tint draws the premultiplied texels as the colour program draws
+    // straight colour.
+    void drawBackgroundGrid(const BackgroundGrid& grid)
+    {
+        const auto [first, end] = grid.filledRange();
+        if (first >= end)
+            return;
+        const float rowHeight = grid.size[1] / float(grid.rows);
+        const TextCell quad { { grid.position[0], grid.position[1] + rowHeight * float(first) },
+                              { grid.size[0], rowHeight * float(end - first) },
+                              { 0, float(first) / float(grid.rows) },
+                              { 1, float(end - first) / float(grid.rows) },
+                              { 1, 1, 1, 1 } };
+        auto buffer = pool.makeBuffer(std::span<const TextCell>(&quad, 1));
+        if (!buffer)
+            return;
+        use(pipelines.cellTextPipeline);
+        pipelines.bindTexture(gridTexture, GlMetalPipelines::Filter::nearest);
+        pipelines.bindBuffer(pipelines.cellTextPipeline, id(*buffer));
+        pipelines.drawCells(1);
+    }
+
+    void drawRows(const std::vector<RowDrawBuffers>& rows, const BackgroundGrid& grid)
     {
         using R = RowDrawBuffers;
+        drawBackgroundGrid(grid);
         drawRowLayer(rows, &R::backgroundBuffer, &R::backgroundCount, pipelines.cellColorPipeline);
         drawImageRows(rows, &R::underImageBuffers);
         drawRowLayer(rows, &R::powerlineJoinBuffer, &R::powerlineJoinCount, pipelines.cellColorPipeline);
@@ -168,7 +194,7 @@ struct FrameEncoder {
         if (data.frame)
             drawFrameData(*data.frame);
         else
-            drawRows(data.rows);
+            drawRows(data.rows, data.backgroundGrid);
         drawVertices(data.cursorColorVertices, pipelines.colorPipeline);
         drawVertices(data.cursorGlyphVerticesGray, pipelines.textGrayPipeline, grayTexture);
         drawVertices(data.cursorGlyphVerticesColor, pipelines.textPipeline, colorTexture);
@@ -276,9 +302,19 @@ void MetalTerminalRenderer::draw(MetalView& view)
     gl->glViewport(0, 0, pixelWidth, pixelHeight);
     gl->glClearColor(drawn.clear[0], drawn.clear[1], drawn.clear[2], drawn.clear[3]);
 
+    if (!m_backgroundGridTexture)
+        m_backgroundGridTexture = std::make_unique<GlBackgroundGridTexture>(*gl);
+    // A frame drawn whole may follow one that never reached the texture.
+    m_backgroundGridTexture->update(m_frameDrawData.backgroundGrid, whole);
+
     m_bufferPool->beginFrame();
-    FrameEncoder encoder { *pipelines,           *m_bufferPool,     atlasTexture(*m_grayscaleAtlas),
-                           atlasTexture(*m_colorAtlas), float(pixelWidth), float(pixelHeight) };
+    FrameEncoder encoder { *pipelines,
+                           *m_bufferPool,
+                           atlasTexture(*m_grayscaleAtlas),
+                           atlasTexture(*m_colorAtlas),
+                           m_backgroundGridTexture->id(),
+                           float(pixelWidth),
+                           float(pixelHeight) };
     if (whole) {
         m_wholeFrameCount++;
         gl->glClear(GL_COLOR_BUFFER_BIT);

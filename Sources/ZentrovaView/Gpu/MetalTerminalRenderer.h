@@ -37,6 +37,7 @@ class QOpenGLFunctions_3_3_Core;
 namespace zentrova {
 
 class AppleImage;
+class GlBackgroundGridTexture;
 class GlFence;
 class MetalView;
 class Buffer;
@@ -103,7 +104,8 @@ public:
     RowDrawData buildRowDrawData(int row, Buffer& buffer, int yDisp, double cellWidth, double cellHeight,
                                  double yOffset, double viewWidthPx, double scale,
                                  const VirtualPlacements& virtualPlacementsByImageId);
-    // Each non-empty list in a buffer of exactly its size, made on the buffer device.
+    // Each non-empty list in a buffer of exactly its size, made on the buffer device; of the
+    // backgrounds only those off the cell grid, which the frame's background grid does not draw.
     RowDrawBuffers makeRowBuffers(const RowDrawData& data);
     // A buffer of its own for every image quad with vertices; quads whose buffer cannot be made are
     // left out.
@@ -177,6 +179,8 @@ private:
         double rowTopPx = 0;
         int cellWidthPx = 1;
         int cellHeightPx = 1;
+        // The columns of the cell grid.
+        int cols = 0;
         RowTransform transform;
     };
     struct ImageTextureEntry {
@@ -225,6 +229,8 @@ private:
     CacheSignature m_currentSignature;
     // The font m_currentSignature's name was made from.
     std::optional<QFont> m_signatureFont;
+    // The backgrounds makeRowBuffers puts in a row's buffer, kept for their capacity.
+    std::vector<ColorCell> m_offGridBackgrounds;
     // The cursor of the last pass; kept so that its lists keep their capacity.
     CursorDrawData m_cursorDrawData;
     // The face of the character under the block cursor, with its name.
@@ -271,6 +277,8 @@ private:
     // The pixel rows [first, second) a frame over the last draws again, ascending and disjoint.
     std::vector<std::pair<int, int>> m_damage;
     int m_wholeFrameCount = 0;
+    // The frame's background grid on the GPU, made at the first frame.
+    std::unique_ptr<GlBackgroundGridTexture> m_backgroundGridTexture;
     // Fences of earlier frames, made again for a new frame once nothing holds them.
     std::vector<std::shared_ptr<GlFence>> m_fences;
     // ---- End of the frame loop ---------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "Zentrova/Screen/Buffer.h"
 #include "Zentrova/Text/SelectionService.h"
 #include "Zentrova/Text/TerminalBidi.h"
+#include "ZentrovaView/Gpu/GlBackgroundGridTexture.h"
 #include "ZentrovaView/TerminalView.h"
 
 #include <QFontMetricsF>
@@ -130,6 +131,12 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
         m_cacheBufferingMode = mode;
     }
 
+    const bool aggregated = mode == MetalBufferingMode::perFrameAggregated;
+    // The aggregated mode draws every background from its records; coming back, the grid fills again.
+    BackgroundGrid& grid = drawData.backgroundGrid;
+    const bool gridResized = aggregated ? grid.resize(0, 0) : grid.resize(buffer.cols(), buffer.rows());
+    const auto gridRow = [&](int row) { return row - visible->yDisp; };
+
     bool everyRowDirty = false;
     const CacheSignature& signature = currentSignature(scale);
     if (m_cacheSignature != signature) {
@@ -139,14 +146,23 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
     }
     std::erase_if(m_rowCache, [&](const auto& item) {
         const bool gone = item.first < visible->first || item.first > visible->last;
-        if (gone)
+        if (gone) {
             drawData.changedSpans.push_back(item.second.span);
+            grid.clearRow(gridRow(item.first));
+        }
         return gone;
     });
 
     const std::optional<std::pair<int, int>> taken = view->metalDirtyRange();
     view->setMetalDirtyRange(std::nullopt);
     everyRowDirty = everyRowDirty || m_rowCache.empty();
+    // Rows no longer shown keep no colour.
+    if (everyRowDirty && !gridResized)
+        grid.clear();
+    const double gridCellWidth = scale * cell->width();
+    const double gridCellHeight = scale * cell->height();
+    grid.position = { 0, float(scale * view->height() - gridCellHeight * grid.rows) };
+    grid.size = { float(gridCellWidth * grid.cols), float(gridCellHeight * grid.rows) };
     int dirtyFirst = 0;
     int dirtyLast = -1;
     if (taken) {
@@ -155,7 +171,6 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
     }
 
     const VirtualPlacements placements = collectVirtualPlacements();
-    const bool aggregated = mode == MetalBufferingMode::perFrameAggregated;
     if (!aggregated)
         drawData.frame.reset();
     else if (!drawData.frame)
@@ -189,6 +204,7 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
                 drawData.frame->append(*entry.data);
             } else {
                 entry.buffers = makeRowBuffers(*entry.data);
+                grid.setRow(gridRow(row), *entry.data);
                 drawData.rows.push_back(*entry.buffers);
                 drawData.rowSpans.push_back(entry.span);
             }
@@ -200,6 +216,8 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
         if (aggregated) {
             drawData.frame->append(*entry.data);
         } else {
+            if (!entry.buffers || gridResized)
+                grid.setRow(gridRow(row), *entry.data);
             if (!entry.buffers)
                 entry.buffers = makeRowBuffers(*entry.data);
             drawData.rows.push_back(*entry.buffers);
@@ -230,7 +248,12 @@ RowDrawBuffers MetalTerminalRenderer::makeRowBuffers(const RowDrawData& data)
         buffer->write(bytes);
         count = int(records.size());
     };
-    make(data.backgroundCells, buffers.backgroundBuffer, buffers.backgroundCount);
+    m_offGridBackgrounds.clear();
+    for (size_t i = 0; i < data.backgroundCells.size(); ++i) {
+        if (i >= data.backgroundColumns.size() || data.backgroundColumns[i].first >= data.backgroundColumns[i].second)
+            m_offGridBackgrounds.push_back(data.backgroundCells[i]);
+    }
+    make(m_offGridBackgrounds, buffers.backgroundBuffer, buffers.backgroundCount);
     make(data.powerlineJoinCells, buffers.powerlineJoinBuffer, buffers.powerlineJoinCount);
     make(data.glyphCellsGray, buffers.glyphGrayBuffer, buffers.glyphGrayCount);
     make(data.glyphCellsColor, buffers.glyphColorBuffer, buffers.glyphColorCount);

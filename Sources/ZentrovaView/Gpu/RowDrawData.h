@@ -5,6 +5,7 @@
 #include "ZentrovaView/Gpu/PixelSpan.h"
 #include "ZentrovaView/Gpu/TextCell.h"
 
+#include <utility>
 #include <vector>
 
 namespace zentrova {
@@ -14,6 +15,9 @@ namespace zentrova {
 // strike-throughs, then placeholder, over-text and other images.
 struct RowDrawData {
     std::vector<ColorCell> backgroundCells;
+    // Per entry of backgroundCells: the columns [first, second) of the cell grid it fills exactly, or
+    // {0, 0} when it does not sit on the grid (a double-width or double-height row).
+    std::vector<std::pair<int, int>> backgroundColumns;
     std::vector<ColorCell> powerlineJoinCells;
     std::vector<TextCell> glyphCellsGray;
     std::vector<TextCell> glyphCellsColor;

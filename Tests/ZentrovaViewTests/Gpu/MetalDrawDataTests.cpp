@@ -329,6 +329,56 @@ TEST(MetalDrawDataPass, SwitchingBufferingModesKeepsTheDataAndRemakesOnlyBuffers
         EXPECT_TRUE(entry.buffers) << row;
 }
 
+// Whole-cell backgrounds of ordinary rows are drawn from the frame's grid and left out of the rows'
+// buffers; a double-width row keeps its own. A pass over the last one changes only the rows it built.
+TEST(MetalDrawDataPass, OrdinaryRowsGiveTheirBackgroundsToTheGrid)
+{
+    RendererFixture fixture;
+    // Red over columns 0-1; a double-width row in red; blue under a wide character in columns 1-2.
+    feed(fixture.view, "\x1b[41mAB\x1b[m\r\n\x1b#6\x1b[41mAg\x1b[m\r\nx\x1b[44m\xe4\xb8\xad\x1b[m");
+    auto& renderer = *fixture.renderer;
+    Buffer& buffer = fixture.view.terminal().buffer();
+    const auto background = [&](int row, int col) {
+        return rgba(fixture.view.getAttributes(buffer.line(buffer.yDisp() + row)[col], false).background);
+    };
+    const std::array<float, 4> red = background(0, 0);
+    const std::array<float, 4> blue = background(2, 1);
+    const std::array<float, 4> none {};
+
+    DrawData data;
+    renderer.buildDrawDataPass(1, data);
+    const BackgroundGrid& grid = data.backgroundGrid;
+    ASSERT_EQ(grid.cols, 20);
+    ASSERT_EQ(grid.rows, 6);
+    const auto cell = [&](int row, int col) { return grid.colors[size_t((grid.rows - 1 - row) * grid.cols + col)]; };
+    struct Case {
+        int row;
+        int col;
+        std::array<float, 4> color;
+    };
+    for (const Case& c : { Case { 0, 0, red }, Case { 0, 1, red }, Case { 0, 2, none }, Case { 1, 0, none },
+                           Case { 2, 0, none }, Case { 2, 1, blue }, Case { 2, 2, blue }, Case { 2, 3, none } }) {
+        SCOPED_TRACE(testing::Message() << "row " << c.row << " column " << c.col);
+        EXPECT_EQ(cell(c.row, c.col), c.color);
+    }
+    EXPECT_EQ(grid.filledRange(), std::pair(3, 6)) << "texel rows of screen rows 2 to 0";
+    EXPECT_FLOAT_EQ(grid.position[1], float(fixture.rowBottomPx(5)));
+    EXPECT_FLOAT_EQ(grid.size[0], float(20 * fixture.cellWidth()));
+    ASSERT_EQ(data.rows.size(), 6u);
+    EXPECT_EQ(data.rows[0].backgroundCount, 0);
+    EXPECT_EQ(data.rows[1].backgroundCount, 1) << "the double-width row draws its own";
+    EXPECT_EQ(data.rows[2].backgroundCount, 0);
+
+    // What the texture took is no longer stale; a changed row is, with its new colours.
+    std::ranges::fill(data.backgroundGrid.staleRows, 0);
+    feed(fixture.view, "\x1b[1;1H\x1b[mAB");
+    renderer.buildDrawDataPass(1, data);
+    EXPECT_EQ(data.backgroundGrid.staleRows, (std::vector<char> { 0, 0, 0, 0, 0, 1 }));
+    EXPECT_EQ(cell(0, 0), none);
+    EXPECT_EQ(cell(2, 1), blue) << "a row from the cache keeps its colours";
+    EXPECT_EQ(grid.filledRange(), std::pair(3, 4));
+}
+
 TEST(MetalDrawDataPass, AnAtlasResetMidPassEmptiesTheCachesAndAsksForAnotherPass)
 {
     // An atlas that cannot grow past 256 pixels, and more large glyphs than it holds.
