@@ -23,7 +23,7 @@ struct GlFrameOverLast : ::testing::Test {
 QImage drawnFrame(TerminalView& view)
 {
     MetalView& surface = glSurface(view);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !surface.frameCoordinator().hasActiveFrame(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !surface.frameCoordinator().hasActiveFrame(); }, glFrameWaitMs));
     surface.drawNow();
     return gpuFrame(view);
 }

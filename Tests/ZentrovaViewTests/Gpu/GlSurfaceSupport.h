@@ -40,12 +40,16 @@ inline MetalView& glSurface(TerminalView& view)
     return *static_cast<MetalView*>(view.metalSurface());
 }
 
+// How long a test waits for a GL frame. The software rasteriser under the sanitizers, sharing the
+// processor with other tests, can take seconds; the wait ends as soon as the frame is there.
+inline constexpr int glFrameWaitMs = 20000;
+
 // The GPU surface's picture once a frame was presented and nothing is in flight.
 inline QImage gpuFrame(TerminalView& view)
 {
     MetalView& surface = glSurface(view);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return view.metalRendererStatus().presentedFrameCount > 0; }, 5000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !surface.frameCoordinator().hasActiveFrame(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.metalRendererStatus().presentedFrameCount > 0; }, glFrameWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !surface.frameCoordinator().hasActiveFrame(); }, glFrameWaitMs));
     return surface.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
 }
 
