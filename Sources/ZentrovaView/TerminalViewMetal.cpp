@@ -127,6 +127,8 @@ void TerminalView::updateMetalRenderer(bool enabled)
     retireMetalRenderer(std::move(view));
     m_metalBoundWindow.clear();
     m_lastRenderedCursor.reset();
+    // The processor path paints its default background through the widget's own fill, so it comes
+    // back with the caret: without it the rows would be drawn over whatever lies behind the view.
     setAutoFillBackground(true);
     applyBackgroundColor();
     showCaretForProcessorDrawing();
@@ -246,19 +248,8 @@ void TerminalView::disableMetalRendererAfterRebindFailure(const MetalError& erro
 {
     qCCritical(lcMetalRecovery).noquote() << "Zentrova: Metal renderer rebind failed; falling back to CoreGraphics:"
                                           << error.what();
-    auto view = std::move(m_metalView);
-    if (view)
-        removeMetalView(*view);
-    retireMetalRenderer(std::move(view));
-    m_metalBoundWindow.clear();
-    m_lastRenderedCursor.reset();
+    updateMetalRenderer(false);
     m_useMetalRenderer = false;
-    // The processor path paints its default background through the widget's own fill, so it comes
-    // back with the caret: without it the rows would be drawn over whatever lies behind the view.
-    setAutoFillBackground(true);
-    applyBackgroundColor();
-    showCaretForProcessorDrawing();
-    update();
     if (m_metalRendererStatus.state != State::fellBackToCoreGraphics) {
         MetalRendererStatus status = m_metalRendererStatus;
         status.state = State::fellBackToCoreGraphics;
