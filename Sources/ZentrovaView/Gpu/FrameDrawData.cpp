@@ -24,17 +24,4 @@ void FrameDrawData::append(const RowDrawData& row)
     appendList(otherImageDraws, row.otherImageDraws);
 }
 
-void FrameDrawData::clear()
-{
-    backgroundCells.clear();
-    powerlineJoinCells.clear();
-    glyphCellsGray.clear();
-    glyphCellsColor.clear();
-    decorationCells.clear();
-    underImageDraws.clear();
-    placeholderImageDraws.clear();
-    overImageDraws.clear();
-    otherImageDraws.clear();
-}
-
 } // namespace zentrova

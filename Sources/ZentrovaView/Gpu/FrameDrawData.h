@@ -9,8 +9,6 @@ namespace zentrova {
 struct FrameDrawData : RowDrawData {
     // Appends each of the row's lists to the frame's.
     void append(const RowDrawData& row);
-    // Empties every list, keeping its capacity for the next frame.
-    void clear();
 };
 
 } // namespace zentrova

@@ -44,9 +44,19 @@ RowDrawData MetalTerminalRenderer::buildRowDrawData(int row, Buffer& buffer, int
                                                     double scale, const VirtualPlacements& virtualPlacementsByImageId)
 {
     RowDrawData out;
+    buildRowDrawData(row, buffer, yDisp, cellWidth, cellHeight, yOffset, viewWidthPx, scale, virtualPlacementsByImageId,
+                     out);
+    return out;
+}
+
+void MetalTerminalRenderer::buildRowDrawData(int row, Buffer& buffer, int yDisp, double cellWidth, double cellHeight,
+                                             double yOffset, double viewWidthPx, double scale,
+                                             const VirtualPlacements& virtualPlacementsByImageId, RowDrawData& out)
+{
+    out.clear();
     TerminalView* view = m_terminalView.data();
     if (!view || row < 0 || row >= buffer.lines().count())
-        return out;
+        return;
     const BufferLine& line = buffer.line(row);
 
     RowGeometry geometry;
@@ -62,15 +72,14 @@ RowDrawData MetalTerminalRenderer::buildRowDrawData(int row, Buffer& buffer, int
     geometry.cols = buffer.cols();
     geometry.transform = rowTransform(line.renderMode(), geometry.rowBottomPx, geometry.rowTopPx, viewWidthPx);
 
-    const ViewLineInfo info = view->buildAttributedString(row, line, view->terminal().cols);
-    const std::vector<ShapedSegment> segments = buildShapedSegments(info.segments);
-    appendCustomGlyphs(info, geometry, out);
+    view->buildAttributedString(row, line, view->terminal().cols, m_rowLayout);
+    const std::span<const ShapedSegment> segments = buildShapedSegments(m_rowLayout.segments);
+    appendCustomGlyphs(m_rowLayout, geometry, out);
     appendBackgrounds(segments, geometry, out);
     appendGlyphs(segments, geometry, out);
     appendDecorations(segments, geometry, out);
-    appendImages(info, geometry, out);
-    appendPlaceholderImages(info, geometry, virtualPlacementsByImageId, out);
-    return out;
+    appendImages(m_rowLayout, geometry, out);
+    appendPlaceholderImages(m_rowLayout, geometry, virtualPlacementsByImageId, out);
 }
 
 std::optional<TextCell> MetalTerminalRenderer::atlasCell(PixelQuad quad, const AtlasRegion& region,
@@ -169,7 +178,7 @@ void MetalTerminalRenderer::appendCustomGlyphs(const ViewLineInfo& info, const R
     }
 }
 
-void MetalTerminalRenderer::appendBackgrounds(const std::vector<ShapedSegment>& segments, const RowGeometry& row,
+void MetalTerminalRenderer::appendBackgrounds(std::span<const ShapedSegment> segments, const RowGeometry& row,
                                               RowDrawData& out)
 {
     const QColor defaultBackground = m_terminalView->effectiveNativeBackgroundColor();
@@ -201,7 +210,7 @@ void MetalTerminalRenderer::appendBackgrounds(const std::vector<ShapedSegment>& 
     }
 }
 
-void MetalTerminalRenderer::appendGlyphs(const std::vector<ShapedSegment>& segments, const RowGeometry& row,
+void MetalTerminalRenderer::appendGlyphs(std::span<const ShapedSegment> segments, const RowGeometry& row,
                                          RowDrawData& out)
 {
     TerminalView& view = *m_terminalView;
@@ -249,7 +258,7 @@ void MetalTerminalRenderer::appendGlyphs(const std::vector<ShapedSegment>& segme
     }
 }
 
-void MetalTerminalRenderer::appendDecorations(const std::vector<ShapedSegment>& segments, const RowGeometry& row,
+void MetalTerminalRenderer::appendDecorations(std::span<const ShapedSegment> segments, const RowGeometry& row,
                                               RowDrawData& out)
 {
     TerminalView& view = *m_terminalView;

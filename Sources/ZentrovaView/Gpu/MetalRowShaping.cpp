@@ -9,12 +9,14 @@
 
 namespace zentrova {
 
-std::vector<ShapedSegment> MetalTerminalRenderer::buildShapedSegments(const std::vector<ViewLineSegment>& segments)
+std::span<const ShapedSegment> MetalTerminalRenderer::buildShapedSegments(const std::vector<ViewLineSegment>& segments)
 {
-    std::vector<ShapedSegment> shaped;
+    // Filled in place: the entries and their run lists keep their storage from row to row.
+    std::vector<ShapedSegment>& shaped = m_shapedSegments;
+    size_t count = 0;
     TerminalView* view = m_terminalView.data();
     if (!view)
-        return shaped;
+        return {};
     std::vector<int> cells;
     // The names of the faces of the font set, made once for all their runs.
     std::array<std::string, 4> names;
@@ -27,7 +29,11 @@ std::vector<ShapedSegment> MetalTerminalRenderer::buildShapedSegments(const std:
     for (const ViewLineSegment& segment : segments) {
         if (segment.text.isEmpty())
             continue;
-        ShapedSegment result { &segment, {} };
+        if (count == shaped.size())
+            shaped.emplace_back();
+        ShapedSegment& result = shaped[count];
+        result.segment = &segment;
+        result.runs.clear();
         for (const ViewLineRun& run : segment.runs) {
             const int start = std::max(run.start, 0);
             const int length = std::min<int>(run.length, int(segment.text.size()) - start);
@@ -48,9 +54,12 @@ std::vector<ShapedSegment> MetalTerminalRenderer::buildShapedSegments(const std:
                 result.runs.push_back({ &run, start, std::move(shaperRun) });
         }
         if (!result.runs.empty())
-            shaped.push_back(std::move(result));
+            count++;
     }
-    return shaped;
+    // Entries past the row's keep their storage, not the shaping cache's runs.
+    for (size_t i = count; i < shaped.size(); i++)
+        shaped[i].runs.clear();
+    return std::span<const ShapedSegment>(shaped.data(), count);
 }
 
 } // namespace zentrova

@@ -33,8 +33,15 @@ constexpr int maxRebuildPasses = 5;
 
 using Pipeline = GlMetalPipelines::Pipeline;
 
+// Records (cells, or quads of six vertices) issued between two flushes of a frame. A flush hands the
+// commands so far to the GPU; Mesa's software rasteriser starts its threads on them only then, so a
+// big frame handed over in parts is rasterised while the rest is still being encoded. Flushing every
+// few rows costs more than it gains. The background grid's one quad counts as the cells it covers.
+constexpr size_t recordsPerFlush = 2048;
+
 // One frame's encoding state: the programs, the viewport and the pool per-frame lists are copied into.
 struct FrameEncoder {
+    QOpenGLFunctions_3_3_Core& gl;
     GlMetalPipelines& pipelines;
     BufferPool& pool;
     unsigned grayTexture;
@@ -46,7 +53,19 @@ struct FrameEncoder {
     std::pair<int, int> clip { std::numeric_limits<int>::min(), std::numeric_limits<int>::max() };
     const std::vector<PixelSpan>* rowSpans = nullptr;
 
+    // Records issued since the last flush.
+    size_t unflushed = 0;
+
     bool reaches(size_t row) const { return !rowSpans || (*rowSpans)[row].reaches(clip.first, clip.second); }
+
+    void issued(size_t records)
+    {
+        unflushed += records;
+        if (unflushed < recordsPerFlush)
+            return;
+        gl.glFlush();
+        unflushed = 0;
+    }
 
     void use(const Pipeline& pipeline, std::optional<unsigned> texture = std::nullopt)
     {
@@ -69,6 +88,7 @@ struct FrameEncoder {
         use(pipeline, texture);
         pipelines.bindBuffer(pipeline, id(*buffer));
         pipelines.drawCells(cells.size());
+        issued(cells.size());
     }
 
     template <class Record>
@@ -83,6 +103,7 @@ struct FrameEncoder {
         use(pipeline, texture);
         pipelines.bindBuffer(pipeline, id(*buffer));
         pipelines.drawVertices(vertices.size());
+        issued(vertices.size() / 6);
     }
 
     void drawImageBatches(const std::vector<ImageDraw>& draws)
@@ -99,6 +120,7 @@ struct FrameEncoder {
             pipelines.bindBuffer(pipelines.textPipeline, id(*buffer));
             pipelines.bindTexture(id(*draw.texture));
             pipelines.drawVertices(draw.vertices.size());
+            issued(draw.vertices.size() / 6);
         }
     }
 
@@ -129,6 +151,7 @@ struct FrameEncoder {
             bound = true;
             pipelines.bindBuffer(pipeline, id(*(row.*buffer)));
             pipelines.drawCells(size_t(row.*count));
+            issued(size_t(row.*count));
         }
     }
 
@@ -147,6 +170,7 @@ struct FrameEncoder {
                 pipelines.bindBuffer(pipelines.textPipeline, id(*image.buffer));
                 pipelines.bindTexture(id(*image.texture));
                 pipelines.drawVertices(size_t(image.vertexCount));
+                issued(size_t(image.vertexCount) / 6);
             }
         }
     }
@@ -172,6 +196,7 @@ struct FrameEncoder {
         pipelines.bindTexture(gridTexture, GlMetalPipelines::Filter::nearest);
         pipelines.bindBuffer(pipelines.cellTextPipeline, id(*buffer));
         pipelines.drawCells(1);
+        issued(size_t(grid.cols) * size_t(end - first));
     }
 
     void drawRows(const std::vector<RowDrawBuffers>& rows, const BackgroundGrid& grid)
@@ -308,7 +333,8 @@ void MetalTerminalRenderer::draw(MetalView& view)
     m_backgroundGridTexture->update(m_frameDrawData.backgroundGrid, whole);
 
     m_bufferPool->beginFrame();
-    FrameEncoder encoder { *pipelines,
+    FrameEncoder encoder { *gl,
+                           *pipelines,
                            *m_bufferPool,
                            atlasTexture(*m_grayscaleAtlas),
                            atlasTexture(*m_colorAtlas),

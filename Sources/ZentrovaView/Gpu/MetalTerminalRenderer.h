@@ -104,6 +104,10 @@ public:
     RowDrawData buildRowDrawData(int row, Buffer& buffer, int yDisp, double cellWidth, double cellHeight,
                                  double yOffset, double viewWidthPx, double scale,
                                  const VirtualPlacements& virtualPlacementsByImageId);
+    // The same into `out`, whose lists are emptied first and keep their capacity.
+    void buildRowDrawData(int row, Buffer& buffer, int yDisp, double cellWidth, double cellHeight, double yOffset,
+                          double viewWidthPx, double scale, const VirtualPlacements& virtualPlacementsByImageId,
+                          RowDrawData& out);
     // Each non-empty list in a buffer of exactly its size, made on the buffer device; of the
     // backgrounds only those off the cell grid, which the frame's background grid does not draw.
     RowDrawBuffers makeRowBuffers(const RowDrawData& data);
@@ -116,7 +120,9 @@ public:
                                        double lineLeading, int yDisp, int firstRow, int lastRow);
 
     // Row shaping and glyph entries.
-    std::vector<ShapedSegment> buildShapedSegments(const std::vector<ViewLineSegment>& segments);
+    // The segments' runs shaped, in the renderer's own list: valid until the next call, and while
+    // `segments` lives.
+    std::span<const ShapedSegment> buildShapedSegments(const std::vector<ViewLineSegment>& segments);
     // A face at device-pixel size with the name its glyphs are cached under.
     struct ScaledFont {
         QRawFont font;
@@ -196,9 +202,9 @@ private:
     const CacheSignature& currentSignature(double scale);
     VirtualPlacements collectVirtualPlacements() const;
     void appendCustomGlyphs(const ViewLineInfo& info, const RowGeometry& row, RowDrawData& out);
-    void appendBackgrounds(const std::vector<ShapedSegment>& segments, const RowGeometry& row, RowDrawData& out);
-    void appendGlyphs(const std::vector<ShapedSegment>& segments, const RowGeometry& row, RowDrawData& out);
-    void appendDecorations(const std::vector<ShapedSegment>& segments, const RowGeometry& row, RowDrawData& out);
+    void appendBackgrounds(std::span<const ShapedSegment> segments, const RowGeometry& row, RowDrawData& out);
+    void appendGlyphs(std::span<const ShapedSegment> segments, const RowGeometry& row, RowDrawData& out);
+    void appendDecorations(std::span<const ShapedSegment> segments, const RowGeometry& row, RowDrawData& out);
     void appendImages(const ViewLineInfo& info, const RowGeometry& row, RowDrawData& out);
     void appendPlaceholderImages(const ViewLineInfo& info, const RowGeometry& row,
                                  const VirtualPlacements& virtualPlacementsByImageId, RowDrawData& out);
@@ -229,6 +235,9 @@ private:
     CacheSignature m_currentSignature;
     // The font m_currentSignature's name was made from.
     std::optional<QFont> m_signatureFont;
+    // The layout and shaping of the row being built, kept for their capacity.
+    ViewLineInfo m_rowLayout;
+    std::vector<ShapedSegment> m_shapedSegments;
     // The backgrounds makeRowBuffers puts in a row's buffer, kept for their capacity.
     std::vector<ColorCell> m_offGridBackgrounds;
     // The cursor of the last pass; kept so that its lists keep their capacity.

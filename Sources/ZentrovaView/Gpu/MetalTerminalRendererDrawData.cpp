@@ -194,8 +194,13 @@ void MetalTerminalRenderer::buildDrawDataPass(double scale, DrawData& drawData)
             // What the row drew before; the build may empty the cache (an atlas changed).
             PixelSpan changed = cached != m_rowCache.end() ? cached->second.span : PixelSpan {};
             RowCacheEntry entry { line.id(), line.generation(), line.recycleGeneration(), revision, {}, {}, {} };
-            entry.data = buildRowDrawData(row, buffer, visible->yDisp, cell->width(), cell->height(), yOffset,
-                                          viewWidthPx, scale, placements);
+            // Built into the row's last data, whose lists keep their storage.
+            if (cached != m_rowCache.end() && cached->second.data)
+                entry.data = std::move(cached->second.data);
+            else
+                entry.data.emplace();
+            buildRowDrawData(row, buffer, visible->yDisp, cell->width(), cell->height(), yOffset, viewWidthPx, scale,
+                             placements, *entry.data);
             entry.span = entry.data->span();
             m_rowsBuiltLastPass++;
             changed.add(entry.span);

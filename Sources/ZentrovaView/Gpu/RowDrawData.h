@@ -28,6 +28,21 @@ struct RowDrawData {
     std::vector<ImageDraw> otherImageDraws;
     bool operator==(const RowDrawData&) const = default;
 
+    // Every list emptied; each keeps its capacity.
+    void clear()
+    {
+        backgroundCells.clear();
+        backgroundColumns.clear();
+        powerlineJoinCells.clear();
+        glyphCellsGray.clear();
+        glyphCellsColor.clear();
+        decorationCells.clear();
+        underImageDraws.clear();
+        placeholderImageDraws.clear();
+        overImageDraws.clear();
+        otherImageDraws.clear();
+    }
+
     // The stretch of pixel rows every record covers, which may reach past the row's own (a tall
     // glyph, an image).
     PixelSpan span() const

@@ -289,6 +289,31 @@ TEST(MetalDrawDataPass, RowsAreRebuiltExactlyWhenSomethingTheyShowChanged)
     }
 }
 
+// A changed row is built into the lists of its last data: none of the old records may stay.
+TEST(MetalDrawDataPass, ARowBuiltAgainOverItsLastDataHoldsOnlyWhatItShowsNow)
+{
+    RendererFixture fixture;
+    auto& renderer = *fixture.renderer;
+    const int top = fixture.view.terminal().buffer().yDisp();
+    feed(fixture.view, "\x1b[41;4;9mstruck \xe2\x94\x80\xe2\x94\x82 \xee\x82\xb0 \x1b[44mblue\x1b[m\r\nsecond");
+    renderer.buildDrawDataPass(1);
+    const RowDrawData& before = *renderer.rowCache().at(top).data;
+    ASSERT_FALSE(before.backgroundCells.empty());
+    ASSERT_FALSE(before.decorationCells.empty());
+    ASSERT_FALSE(before.powerlineJoinCells.empty());
+
+    feed(fixture.view, "\x1b[1;1H\x1b[2Kok");
+    renderer.buildDrawDataPass(1);
+    ASSERT_EQ(renderer.rowsBuiltLastPass(), 1);
+    const RowDrawData& rebuilt = *renderer.rowCache().at(top).data;
+    EXPECT_EQ(rebuilt, fixture.row(0));
+    EXPECT_EQ(rebuilt.glyphCellsGray.size(), 2u);
+    EXPECT_TRUE(rebuilt.backgroundCells.empty());
+    EXPECT_TRUE(rebuilt.decorationCells.empty());
+    EXPECT_TRUE(rebuilt.powerlineJoinCells.empty());
+    EXPECT_EQ(*renderer.rowCache().at(top + 1).data, fixture.row(1)) << "the row left alone";
+}
+
 TEST(MetalDrawDataPass, SwitchingBufferingModesKeepsTheDataAndRemakesOnlyBuffers)
 {
     RendererFixture fixture;
