@@ -1,6 +1,14 @@
 #include "ZentrovaView/QtMainQueue.h"
 
+#include <QSocketNotifier>
 #include <QTimer>
+
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace zentrova {
 
@@ -25,22 +33,85 @@ private:
     QPointer<QTimer> m_timer;
 };
 
+// A timer on a timerfd that the event loop watches. Arming it again is one system call, where Qt's
+// QTimer allocates on every start; the frame loop arms its timers frame after frame. Should the
+// process have no descriptor left, a QTimer stands in.
 class ReusedTimer final : public MainQueue::Timer {
 public:
     ReusedTimer(QObject* context, std::function<void()> work)
+        : m_fd(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC))
     {
-        m_timer.setSingleShot(true);
         // Through the context: gone with it, as posted work is.
-        if (context)
-            QObject::connect(&m_timer, &QTimer::timeout, context, std::move(work));
+        if (!context)
+            return;
+        const auto fire = [this, work = std::move(work)] {
+            if (std::exchange(m_armed, false))
+                work(); // may destroy this timer: nothing of it is touched afterwards
+        };
+        if (m_fd < 0) {
+            m_fallback.emplace();
+            m_fallback->setSingleShot(true);
+            QObject::connect(&*m_fallback, &QTimer::timeout, context, fire);
+            return;
+        }
+        m_notifier.emplace(m_fd, QSocketNotifier::Read);
+        QObject::connect(&*m_notifier, &QSocketNotifier::activated, context, [this, fire] {
+            // Drained, so the descriptor stays quiet until it is armed again.
+            uint64_t expirations = 0;
+            [[maybe_unused]] const ssize_t read = ::read(m_fd, &expirations, sizeof expirations);
+            fire();
+        });
     }
 
-    void start(std::chrono::milliseconds delay) override { m_timer.start(delay); }
-    void stop() override { m_timer.stop(); }
-    bool isActive() const override { return m_timer.isActive(); }
+    ~ReusedTimer() override
+    {
+        m_notifier.reset();
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    ReusedTimer(const ReusedTimer&) = delete;
+    ReusedTimer& operator=(const ReusedTimer&) = delete;
+
+    void start(std::chrono::milliseconds delay) override
+    {
+        m_armed = true;
+        if (m_fallback) {
+            m_fallback->start(delay);
+            return;
+        }
+        // A zero time would disarm the descriptor: no delay is the shortest one.
+        const auto nanoseconds = std::max<std::chrono::nanoseconds>(delay, std::chrono::nanoseconds(1));
+        setTime(std::chrono::duration_cast<std::chrono::seconds>(nanoseconds), nanoseconds % std::chrono::seconds(1));
+    }
+
+    void stop() override
+    {
+        m_armed = false;
+        if (m_fallback)
+            m_fallback->stop();
+        else
+            setTime(std::chrono::seconds(0), std::chrono::nanoseconds(0));
+    }
+
+    bool isActive() const override { return m_armed; }
 
 private:
-    QTimer m_timer;
+    // Arming afresh also forgets an expiry that the event loop has not handled yet.
+    void setTime(std::chrono::seconds seconds, std::chrono::nanoseconds nanoseconds)
+    {
+        if (m_fd < 0)
+            return;
+        itimerspec time {};
+        time.it_value.tv_sec = seconds.count();
+        time.it_value.tv_nsec = long(nanoseconds.count());
+        ::timerfd_settime(m_fd, 0, &time, nullptr);
+    }
+
+    int m_fd;
+    bool m_armed = false;
+    std::optional<QSocketNotifier> m_notifier;
+    std::optional<QTimer> m_fallback;
 };
 
 } // namespace

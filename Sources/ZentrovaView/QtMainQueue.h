@@ -15,7 +15,7 @@ public:
 
     void post(std::function<void()> work) override;
     std::shared_ptr<Handle> postAfter(std::chrono::milliseconds delay, std::function<void()> work) override;
-    // One single-shot QTimer, started again each time.
+    // One timerfd watched by the event loop, armed again each time without allocating.
     std::unique_ptr<Timer> makeTimer(std::function<void()> work) override;
     std::chrono::nanoseconds now() const override;
 

@@ -88,6 +88,28 @@ TEST_F(TerminalViewMetal, SwitchingOnPutsASurfaceInTheViewThatDrawsTheCursorUnti
     EXPECT_EQ(view.metalRendererStatus(), (MetalRendererStatus { State::waitingForFirstFrame, 0, std::nullopt }));
 }
 
+// The report of presented frames runs on the queue; frames presented before it runs each count, and
+// each is announced.
+TEST_F(TerminalViewMetal, FramesPresentedBeforeTheirReportRunsAreEachCounted)
+{
+    view.setUseMetal(true);
+    FakeMetalSurface* surface = current();
+    ASSERT_TRUE(surface);
+    surface->present();
+    surface->present();
+    surface->present();
+    EXPECT_EQ(view.metalRendererStatus().presentedFrameCount, 0u) << "not reported inside the presentation";
+    settle();
+    EXPECT_EQ(view.metalRendererStatus().presentedFrameCount, 3u);
+    EXPECT_EQ(states, (std::vector { State::waitingForFirstFrame, State::healthy, State::healthy, State::healthy }));
+
+    // A surface dropped before its report runs reports nothing.
+    surface->present();
+    view.setUseMetal(false);
+    settle();
+    EXPECT_EQ(view.metalRendererStatus().presentedFrameCount, 3u);
+}
+
 TEST_F(TerminalViewMetal, AFailureToSwitchOnLeavesProcessorDrawing)
 {
     struct Case {

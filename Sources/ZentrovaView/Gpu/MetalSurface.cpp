@@ -3,6 +3,7 @@
 #include "ZentrovaView/TerminalView.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zentrova {
 
@@ -66,12 +67,22 @@ MetalFrameCoordinator& MetalSurface::frameCoordinator()
 
 void MetalSurface::recordPresentedFrame()
 {
+    m_lastPresentedAt = std::chrono::system_clock::now();
+    m_unreportedPresentations++;
+    if (!m_presentationReport)
+        m_presentationReport = m_queue.makeTimer([this] { reportPresentedFrames(); });
+    if (!m_presentationReport->isActive())
+        m_presentationReport->start(std::chrono::milliseconds(0));
+}
+
+void MetalSurface::reportPresentedFrames()
+{
+    // What hears of the frame may drop this surface.
     const QPointer<QWidget> alive = m_alive;
     const QPointer<TerminalView> view = m_terminalView;
-    m_queue.post([this, alive, view, at = std::chrono::system_clock::now()] {
-        if (alive && view)
-            view->metalRendererDidPresentAt(*this, at);
-    });
+    const auto at = m_lastPresentedAt;
+    for (int count = std::exchange(m_unreportedPresentations, 0); count > 0 && alive && view; count--)
+        view->metalRendererDidPresentAt(*this, at);
 }
 
 void MetalSurface::updateCursorBlinkTimer(bool shouldBlink)

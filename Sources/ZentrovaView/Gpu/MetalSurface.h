@@ -58,12 +58,14 @@ public:
     bool cursorBlinkTimerRunning() const { return m_cursorBlinkTimer != nullptr; }
 
 protected:
-    // A frame reached the screen: the view hears of it on its queue.
+    // A frame reached the screen: the view hears of it on its queue. Frames presented before the
+    // report runs are reported together, each counted, with the time of the last.
     void recordPresentedFrame();
     MainQueue& queue() const { return m_queue; }
 
 private:
     void scheduleCursorBlink();
+    void reportPresentedFrames();
 
     QWidget& m_widget;
     QPointer<QWidget> m_alive; // guards what was posted against the surface's destruction
@@ -73,6 +75,10 @@ private:
     bool m_hasDelegate = true;
     bool m_cursorBlinkOn = true;
     std::shared_ptr<MainQueue::Handle> m_cursorBlinkTimer;
+    // Made at the first presented frame and armed again for each: reporting allocates nothing.
+    std::unique_ptr<MainQueue::Timer> m_presentationReport;
+    int m_unreportedPresentations = 0;
+    std::chrono::system_clock::time_point m_lastPresentedAt;
 };
 
 // Makes the GPU surfaces of terminal views: GL surfaces in the program, fakes in tests.

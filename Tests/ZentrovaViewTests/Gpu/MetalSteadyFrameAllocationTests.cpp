@@ -86,5 +86,27 @@ TEST(MetalSteadyFrame, FramesThroughTheCoordinatorOnTheQtQueueAllocateNothing)
     EXPECT_EQ(completed, 101);
 }
 
+// The frame loop arms its fence poll and its presentation report on every frame.
+TEST(MetalSteadyFrame, AQtQueueTimerArmedAgainAndFiredAllocatesNothing)
+{
+    QObject context;
+    QtMainQueue queue(&context);
+    int fired = 0;
+    const std::unique_ptr<MainQueue::Timer> timer = queue.makeTimer([&] { fired++; });
+    const auto cycle = [&] {
+        const int target = fired + 1;
+        timer->start(std::chrono::milliseconds(0));
+        timer->start(std::chrono::milliseconds(0)); // armed afresh while armed
+        while (fired < target)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    };
+    cycle();
+    const size_t before = allocationcounter::count();
+    for (int i = 0; i < 50; ++i)
+        cycle();
+    EXPECT_EQ(allocationcounter::count() - before, 0u);
+    EXPECT_EQ(fired, 51);
+}
+
 } // namespace
 } // namespace zentrova
