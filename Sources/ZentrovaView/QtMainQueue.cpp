@@ -81,8 +81,7 @@ public:
             return;
         }
         // A zero time would disarm the descriptor: no delay is the shortest one.
-        const auto nanoseconds = std::max<std::chrono::nanoseconds>(delay, std::chrono::nanoseconds(1));
-        setTime(std::chrono::duration_cast<std::chrono::seconds>(nanoseconds), nanoseconds % std::chrono::seconds(1));
+        setTime(std::max<std::chrono::nanoseconds>(delay, std::chrono::nanoseconds(1)));
     }
 
     void stop() override
@@ -91,20 +90,22 @@ public:
         if (m_fallback)
             m_fallback->stop();
         else
-            setTime(std::chrono::seconds(0), std::chrono::nanoseconds(0));
+            setTime(std::chrono::nanoseconds(0));
     }
 
     bool isActive() const override { return m_armed; }
 
 private:
-    // Arming afresh also forgets an expiry that the event loop has not handled yet.
-    void setTime(std::chrono::seconds seconds, std::chrono::nanoseconds nanoseconds)
+    // Arms the descriptor, or disarms it at zero. Either also forgets an expiry that the event loop
+    // has not handled yet.
+    void setTime(std::chrono::nanoseconds delay)
     {
         if (m_fd < 0)
             return;
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(delay);
         itimerspec time {};
         time.it_value.tv_sec = seconds.count();
-        time.it_value.tv_nsec = long(nanoseconds.count());
+        time.it_value.tv_nsec = long((delay - seconds).count());
         ::timerfd_settime(m_fd, 0, &time, nullptr);
     }
 
