@@ -10,6 +10,8 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config git
   # Qt 6 (base includes Qt Test; OpenGL widgets must be named)
   qt6-base-dev qt6-base-dev-tools qt6-websockets-dev libqt6opengl6-dev libqt6svg6
+  # Qt's platform accessibility switch, which the terminal view's accessibility tests turn on
+  qt6-base-private-dev
   # engine and core libraries
   libicu-dev zlib1g-dev libpng-dev libssl-dev libfmt-dev libarchive-dev
   # <sys/sdt.h>: the engine's profiling probes (ZENTROVA_PROFILE) for perf and bpftrace

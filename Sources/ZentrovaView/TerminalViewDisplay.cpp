@@ -145,6 +145,7 @@ void TerminalView::updateDisplay()
         noteMetalDirtyRows(first, last);
     else if (first <= last)
         update(dirtyRowsRect(first, last));
+    m_accessibility.postChanges(*this);
     m_pendingDisplay = false;
 }
 

@@ -68,6 +68,7 @@ void TerminalView::synchronizedOutputChanged(Terminal&, bool active)
 void TerminalView::selectionChanged(Terminal&)
 {
     update();
+    m_accessibility.postSelectionChange(*this);
     Q_EMIT menuStateChanged();
 }
 
