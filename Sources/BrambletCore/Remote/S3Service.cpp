@@ -4,14 +4,12 @@
 #include "BrambletCore/Remote/S3ListingParser.h"
 #include "BrambletCore/Remote/S3Request.h"
 
-#include <QStringDecoder>
-
 namespace bramblet {
 
 QFuture<QList<S3Object>> S3Service::list(const QString& prefix)
 {
     return send({ .method = "GET", .key = {}, .query = S3Request::listQuery(prefix), .bodyFile = {}, .targetFile = {} })
-        .then(QtFuture::Launch::Sync, &S3ListingParser::parseListing);
+        .then(QtFuture::Launch::Sync, [](const QByteArray& body) { return S3ListingParser::parseListing(body, S3Request::pageSize); });
 }
 
 QFuture<void> S3Service::download(const QString& key, const std::filesystem::path& to)
@@ -42,9 +40,7 @@ void S3Service::checkStatus(int status, const QByteArray& body)
 {
     if (status >= 200 && status <= 299)
         return;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(body);
-    throw S3Error::badResponse(status, decoder.hasError() ? QStringLiteral("unknown error") : text);
+    throw S3Error::badResponse(status, S3Error::answerText(body));
 }
 
 } // namespace bramblet
