@@ -64,7 +64,8 @@ public:
 
     // One page of up to 1000 entries directly under `prefix` ("" for the bucket root, else
     // ending in "/"): folders first, then files. An answer that does not read whole as a listing,
-    // or holds more entries than asked for, fails with S3Error::Kind::invalidAnswer.
+    // or holds more entries than asked for, fails with S3Error::Kind::invalidAnswer. Cancelling
+    // the future stops the request.
     QFuture<QList<S3Object>> list(const QString& prefix);
     // Replaces `to` with the object; on any failure `to` is left as it was.
     // Downloads and uploads report progress through their future, in the range 0 to
