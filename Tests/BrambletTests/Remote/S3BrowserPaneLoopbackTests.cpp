@@ -70,6 +70,22 @@ protected:
                            [](const auto& presented) { return presented.request.message == S3BrowserPane::errorTitle; });
     }
 
+    // A listing of the root holding the one folder "docs/".
+    static inline const QByteArray folderListing =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ListBucketResult><CommonPrefixes><Prefix>docs/</Prefix></CommonPrefixes>"
+        "</ListBucketResult>";
+
+    // A pane on `server` showing its root, which holds "docs/".
+    std::unique_ptr<S3BrowserPane> paneShowingFolder(S3HeldServer& server)
+    {
+        auto pane = makePane({ connectionTo(server, QStringLiteral("Only")) });
+        EXPECT_TRUE(testing::eventually([&] { return server.requests.size() == 1; }, 30'000));
+        server.answer(0, folderListing);
+        EXPECT_TRUE(testing::eventually([&] { return textOf(pane->statusLabel()) == QStringLiteral("1 items"); }, 30'000));
+        EXPECT_TRUE(pane->objects().value(0).isFolder);
+        return pane;
+    }
+
     std::optional<testing::LoopbackTls> m_tls;
 };
 
@@ -123,14 +139,7 @@ TEST_F(S3BrowserPaneLoopbackTest, LateListingOfALeftFolderIsDropped)
 {
     S3HeldServer server(m_tls->server);
     ASSERT_TRUE(server.listen());
-    const auto pane = makePane({ connectionTo(server, QStringLiteral("Only")) });
-    ASSERT_TRUE(testing::eventually([&] { return server.requests.size() == 1; }, 30'000));
-    const QByteArray folderListing =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ListBucketResult><CommonPrefixes><Prefix>docs/</Prefix></CommonPrefixes>"
-        "</ListBucketResult>";
-    server.answer(0, folderListing);
-    ASSERT_TRUE(testing::eventually([&] { return pane->objects().size() == 1; }, 30'000));
-    ASSERT_TRUE(pane->objects().first().isFolder);
+    const auto pane = paneShowingFolder(server);
 
     pane->table()->setCurrentCell(0, 0);
     pane->openSelected();
@@ -155,13 +164,7 @@ TEST_F(S3BrowserPaneLoopbackTest, NavigatingAwayStopsTheWaitAndAFailedOneKeepsPa
 {
     S3HeldServer server(m_tls->server);
     ASSERT_TRUE(server.listen());
-    const auto pane = makePane({ connectionTo(server, QStringLiteral("Only")) });
-    ASSERT_TRUE(testing::eventually([&] { return server.requests.size() == 1; }, 30'000));
-    const QByteArray folderListing =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ListBucketResult><CommonPrefixes><Prefix>docs/</Prefix></CommonPrefixes>"
-        "</ListBucketResult>";
-    server.answer(0, folderListing);
-    ASSERT_TRUE(testing::eventually([&] { return textOf(pane->statusLabel()) == QStringLiteral("1 items"); }, 30'000));
+    const auto pane = paneShowingFolder(server);
 
     pane->table()->setCurrentCell(0, 0);
     pane->openSelected();
