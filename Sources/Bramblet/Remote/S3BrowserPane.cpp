@@ -213,18 +213,32 @@ void S3BrowserPane::refresh()
     if (!m_service)
         return;
     const QString prefix = currentPrefix();
-    const QString bucket = m_activeConnection ? m_activeConnection->bucket : QString();
-    m_pathLabel->setFullText(u'/' + bucket + u'/' + prefix);
+    showPath();
     m_statusLabel->setFullText(QStringLiteral("Loading…"));
+    // The listing of the folder the user left is not waited for: stopping it frees the client's
+    // queue for this one, however slow the server is with the other.
+    m_pendingListing.cancel();
     // The answer is tagged with the client and the folder it was asked for: one that lands after
     // the user moved on is dropped, so the table never shows one folder while the pane stands in
     // another.
     const quint64 number = m_serviceNumber;
     const std::shared_ptr<S3Service> service = m_service;
-    whenFinished(service->list(prefix), this, [this, number, prefix, weakService = std::weak_ptr(service)](const QFuture<QList<S3Object>>& future) {
-        if (number != m_serviceNumber || !m_service || prefix != currentPrefix())
+    const QStringList stack = m_prefixStack;
+    m_pendingListing = service->list(prefix);
+    whenFinished(m_pendingListing, this, [this, number, stack, weakService = std::weak_ptr(service)](const QFuture<QList<S3Object>>& future) {
+        if (number != m_serviceNumber || !m_service || stack != m_prefixStack)
             return;
         if (const auto failure = failureOf(future)) {
+            // Path and rows stay together: back to the folder on screen, or, when the rows came
+            // from another connection's bucket, no rows.
+            if (m_listingService && m_listingService == weakService.lock()) {
+                m_prefixStack = m_shownStack;
+            } else {
+                m_listingService.reset();
+                m_objects.clear();
+                fillTable();
+            }
+            showPath();
             m_statusLabel->setFullText(QStringLiteral("Could not load listing."));
             showError(remoteFailureText(failure));
             return;
@@ -232,8 +246,15 @@ void S3BrowserPane::refresh()
         if (!hasResult(future))
             return;
         m_listingService = weakService.lock();
+        m_shownStack = stack;
         applyListing(future.result());
     });
+}
+
+void S3BrowserPane::showPath()
+{
+    const QString bucket = m_activeConnection ? m_activeConnection->bucket : QString();
+    m_pathLabel->setFullText(u'/' + bucket + u'/' + currentPrefix());
 }
 
 void S3BrowserPane::applyListing(const QList<S3Object>& objects)

@@ -3,6 +3,7 @@
 #include "BrambletCore/Remote/S3Connection.h"
 #include "BrambletCore/Remote/S3Object.h"
 
+#include <QFuture>
 #include <QObject>
 #include <QPointer>
 #include <QSslConfiguration>
@@ -92,6 +93,7 @@ private:
     void selectConnection(const S3Connection& connection);
     void forgetService();
     void applyListing(const QList<S3Object>& objects);
+    void showPath();
     void fillTable();
     QString currentPrefix() const { return m_prefixStack.last(); }
     // The files among the selected rows, in row order.
@@ -118,6 +120,10 @@ private:
     quint64 m_serviceNumber = 0;
     QStringList m_prefixStack { QString() };
     QList<S3Object> m_objects;
+    // The folder `m_objects` was listed from, which a failed navigation returns to, and the
+    // listing the pane waits for, which navigating elsewhere stops.
+    QStringList m_shownStack { QString() };
+    QFuture<QList<S3Object>> m_pendingListing;
     // The client whose bucket `m_objects` came from: downloads and deletions of listed files go
     // to that bucket, whichever connection was chosen since.
     std::shared_ptr<S3Service> m_listingService;

@@ -8,6 +8,7 @@
 #include "BrambletCore/Remote/KeychainError.h"
 
 #include <QPointer>
+#include <QUrl>
 #include <QTableWidget>
 
 namespace bramblet {
@@ -15,6 +16,35 @@ namespace bramblet {
 namespace {
 
 const QString secretKeyPlaceholder = QStringLiteral("Secret Access Key");
+
+// The endpoint as the client uses it: a bare host with an optional port. An "https://" before it
+// and a "/" after it are dropped, as people paste them; anything else the client would refuse
+// later, or send elsewhere than meant, is refused now with what to change.
+struct TypedEndpoint {
+    QString endpoint;
+    QString problem; // empty when the endpoint is usable
+};
+
+TypedEndpoint typedEndpoint(const QString& typed)
+{
+    if (std::any_of(typed.begin(), typed.end(), [](QChar c) { return c.isSpace(); }))
+        return { {}, QStringLiteral("The endpoint cannot contain spaces.") };
+    QString endpoint = typed;
+    if (endpoint.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive))
+        endpoint.remove(0, 8);
+    if (endpoint.endsWith(u'/'))
+        endpoint.chop(1);
+    const qsizetype scheme = endpoint.indexOf(QStringLiteral("://"));
+    if (scheme >= 0)
+        return { {}, QStringLiteral("S3 connections use HTTPS only. Enter the endpoint without \"%1://\".").arg(endpoint.left(scheme)) };
+    if (endpoint.contains(u'/') || endpoint.contains(u'?') || endpoint.contains(u'#'))
+        return { {}, QStringLiteral("Enter the endpoint as a host name with an optional port, without a path. "
+                                    "The bucket name goes in its own field.") };
+    const QUrl url(QStringLiteral("https://") + endpoint, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty())
+        return { {}, QStringLiteral("\"%1\" is not a host name with an optional port.").arg(endpoint) };
+    return { endpoint, {} };
+}
 
 } // namespace
 
@@ -92,9 +122,14 @@ void S3BrowserPane::saveNewConnection(const QStringList& values)
         showError(QStringLiteral("Fill in every field."));
         return;
     }
+    const TypedEndpoint endpoint = typedEndpoint(values[1]);
+    if (!endpoint.problem.isEmpty()) {
+        showError(endpoint.problem);
+        return;
+    }
     const S3Connection connection { .id = QUuid::createUuid(),
                                     .name = values[0],
-                                    .endpoint = values[1],
+                                    .endpoint = endpoint.endpoint,
                                     .region = values[2],
                                     .bucket = values[3],
                                     .accessKeyID = values[4] };

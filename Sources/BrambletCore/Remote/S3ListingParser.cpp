@@ -1,5 +1,8 @@
 #include "BrambletCore/Remote/S3ListingParser.h"
 
+#include "BrambletCore/Remote/S3Error.h"
+#include "BrambletCore/Remote/ServerText.h"
+
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
@@ -17,7 +20,7 @@ struct Entry {
 
 } // namespace
 
-QList<S3Object> S3ListingParser::parseListing(const QByteArray& body)
+QList<S3Object> S3ListingParser::parseListing(const QByteArray& body, qsizetype maxEntries)
 {
     QList<S3Object> folders;
     QList<S3Object> files;
@@ -25,14 +28,23 @@ QList<S3Object> S3ListingParser::parseListing(const QByteArray& body)
     // The field that the innermost open element feeds, if it is one we read.
     QString* gathering = nullptr;
 
+    qsizetype entries = 0;
+    bool sawRoot = false;
+
     QXmlStreamReader reader(body);
     reader.setNamespaceProcessing(false);
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement: {
             const auto name = reader.qualifiedName();
-            if (name == u"Contents" || name == u"CommonPrefixes")
+            if (!sawRoot && name != u"ListBucketResult")
+                throw S3Error::invalidAnswer(QStringLiteral("The server's answer is not a bucket listing."));
+            sawRoot = true;
+            if (name == u"Contents" || name == u"CommonPrefixes") {
                 entry = {};
+                if (++entries > maxEntries)
+                    throw S3Error::invalidAnswer(QStringLiteral("The server listed more than the %1 entries asked for.").arg(maxEntries));
+            }
             if (name == u"Key" || name == u"Prefix")
                 gathering = &entry.key;
             else if (name == u"Size")
@@ -63,6 +75,12 @@ QList<S3Object> S3ListingParser::parseListing(const QByteArray& body)
             break;
         }
     }
+    if (!sawRoot)
+        throw S3Error::invalidAnswer(body.trimmed().isEmpty() ? QStringLiteral("The server sent an empty answer instead of a listing.")
+                                                              : QStringLiteral("The server's answer is not a bucket listing."));
+    if (reader.hasError())
+        throw S3Error::invalidAnswer(QStringLiteral("The server's listing could not be read: %1.")
+                                         .arg(ServerText::shown(reader.errorString())));
     return folders + files;
 }
 

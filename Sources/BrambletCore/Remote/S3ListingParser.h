@@ -15,9 +15,11 @@ namespace bramblet {
 class S3ListingParser {
 public:
     // Folders first, then files, each in the server's order; folder marker objects (keys ending
-    // in "/") are dropped. A body that is not well-formed XML gives what was complete before the
-    // first error, so an empty or unreadable body gives an empty list. Never fails.
-    static QList<S3Object> parseListing(const QByteArray& body);
+    // in "/") are dropped. Throws S3Error::invalidAnswer for a body that is not one whole,
+    // well-formed ListBucketResult document (an empty, cut or HTML body among them: a broken
+    // listing must not look like an empty folder), and for one with more than `maxEntries`
+    // entries, folder markers included, since no more were asked for.
+    static QList<S3Object> parseListing(const QByteArray& body, qsizetype maxEntries);
 
     // Size text: decimal, optional leading "+" or "-"; empty, malformed or out of range is 0.
     static qint64 parseSize(const QString& text);

@@ -23,7 +23,7 @@ QByteArray S3Request::percentEncoded(const QString& text, bool keepSlash)
 QByteArray S3Request::listQuery(const QString& prefix)
 {
     // Already in the sorted order that signing needs.
-    return "delimiter=%2F&list-type=2&max-keys=1000&prefix=" + percentEncoded(prefix, false);
+    return "delimiter=%2F&list-type=2&max-keys=" + QByteArray::number(pageSize) + "&prefix=" + percentEncoded(prefix, false);
 }
 
 S3Request S3Request::make(const S3Connection& connection, const QString& secretKey, const QByteArray& method,

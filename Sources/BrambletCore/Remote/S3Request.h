@@ -28,7 +28,9 @@ struct S3Request {
     static S3Request make(const S3Connection& connection, const QString& secretKey, const QByteArray& method,
                           const QString& key, const QByteArray& query, const QByteArray& payloadHash, Date now);
 
-    // The ListObjectsV2 query of one page of up to 1000 entries directly under `prefix`.
+    // The most entries one listing asks for.
+    static constexpr int pageSize = 1000;
+    // The ListObjectsV2 query of one page of up to pageSize entries directly under `prefix`.
     static QByteArray listQuery(const QString& prefix);
 
     // Every UTF-8 byte outside A-Z a-z 0-9 "-._~" (and, when `keepSlash`, "/") becomes "%XX" with

@@ -4,14 +4,25 @@
 #include "BrambletCore/Remote/S3ListingParser.h"
 #include "BrambletCore/Remote/S3Request.h"
 
-#include <QStringDecoder>
+#include <QFutureWatcher>
 
 namespace bramblet {
 
 QFuture<QList<S3Object>> S3Service::list(const QString& prefix)
 {
-    return send({ .method = "GET", .key = {}, .query = S3Request::listQuery(prefix), .bodyFile = {}, .targetFile = {} })
-        .then(QtFuture::Launch::Sync, &S3ListingParser::parseListing);
+    QFuture<QByteArray> answer =
+        send({ .method = "GET", .key = {}, .query = S3Request::listQuery(prefix), .bodyFile = {}, .targetFile = {} });
+    QFuture<QList<S3Object>> listing = answer.then(
+        QtFuture::Launch::Sync, [](const QByteArray& body) { return S3ListingParser::parseListing(body, S3Request::pageSize); });
+    // Cancelling the listing stops its request too (a continuation's cancellation does not reach
+    // the future it continues), so a caller who moved on frees the queue at once.
+    QMetaObject::invokeMethod(m_context, [this, answer, listing] {
+        auto* watch = new QFutureWatcher<QList<S3Object>>(m_context);
+        QObject::connect(watch, &QFutureWatcherBase::canceled, m_context, [answer]() mutable { answer.cancel(); });
+        QObject::connect(watch, &QFutureWatcherBase::finished, watch, &QObject::deleteLater);
+        watch->setFuture(listing);
+    });
+    return listing;
 }
 
 QFuture<void> S3Service::download(const QString& key, const std::filesystem::path& to)
@@ -42,9 +53,7 @@ void S3Service::checkStatus(int status, const QByteArray& body)
 {
     if (status >= 200 && status <= 299)
         return;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(body);
-    throw S3Error::badResponse(status, decoder.hasError() ? QStringLiteral("unknown error") : text);
+    throw S3Error::badResponse(status, S3Error::answerText(body));
 }
 
 } // namespace bramblet

@@ -2,6 +2,7 @@
 
 #include "BrambletCore/Models/Date.h"
 #include "BrambletCore/Remote/S3Connection.h"
+#include "BrambletCore/Remote/S3Limits.h"
 #include "BrambletCore/Remote/S3Object.h"
 
 #include <QByteArray>
@@ -24,8 +25,10 @@ namespace bramblet {
 
 // A client for one bucket of an S3-compatible store: list one folder level, download, upload,
 // create a folder, delete an object. Requests are path-style HTTPS (never plain HTTP), signed
-// with Signature Version 4, each operation exactly one request with a 60-second time-out and
-// nothing retried.
+// with Signature Version 4, each operation exactly one request, nothing retried. A request ends
+// within the bounds of S3Limits: it fails when the server falls silent, when a listing or an error
+// answer takes too long, when a transfer crawls, and it reads no more of a listing or an error
+// answer than a real one can need.
 //
 // It is an actor. Operations may be called from any thread and return at once; they run one at
 // a time, in call order, on the client's own thread. That thread runs an event loop, which its
@@ -38,16 +41,19 @@ namespace bramblet {
 //
 // Large files never sit in memory: an upload is hashed in one pass over the file and streamed
 // from it in a second; a download is streamed into a temporary file beside the target that
-// replaces the target only when the whole body has arrived with a good status.
+// replaces the target only when the whole body has arrived with a good status. "Whole" is
+// checked: over HTTP/1.1 the answer must state its length and the body must match it (a chunked
+// answer whose framing breaks looks finished to the network layer), while HTTP/2 frames its end.
 class S3Service {
 public:
     using Clock = std::function<Date()>;
 
     // `tls` lets tests trust a test certificate authority; `clock` (called on the client's
-    // thread) lets tests fix the signing time. No network traffic; never fails.
+    // thread) lets tests fix the signing time, `limits` shorten the waits. No network traffic;
+    // never fails.
     S3Service(S3Connection connection, QString secretKey,
               QSslConfiguration tls = QSslConfiguration::defaultConfiguration(),
-              Clock clock = [] { return std::chrono::system_clock::now(); });
+              Clock clock = [] { return std::chrono::system_clock::now(); }, S3Limits limits = {});
     ~S3Service();
 
     S3Service(const S3Service&) = delete;
@@ -57,7 +63,9 @@ public:
     const QString& secretKey() const { return m_secretKey; }
 
     // One page of up to 1000 entries directly under `prefix` ("" for the bucket root, else
-    // ending in "/"): folders first, then files.
+    // ending in "/"): folders first, then files. An answer that does not read whole as a listing,
+    // or holds more entries than asked for, fails with S3Error::Kind::invalidAnswer. Cancelling
+    // the future stops the request.
     QFuture<QList<S3Object>> list(const QString& prefix);
     // Replaces `to` with the object; on any failure `to` is left as it was.
     // Downloads and uploads report progress through their future, in the range 0 to
@@ -70,7 +78,8 @@ public:
     QFuture<void> createFolder(const QString& key);
     QFuture<void> deleteObject(const QString& key);
 
-    // Succeeds for a status 200-299, else throws S3Error::badResponse with the body as text.
+    // Succeeds for a status 200-299, else throws S3Error::badResponse with the body's
+    // S3Error::answerText().
     static void checkStatus(int status, const QByteArray& body);
 
 private:
@@ -90,15 +99,19 @@ private:
     void startNext();
     void begin(Exchange& exchange);
     QByteArray payloadHashOf(QIODevice& file, const Exchange& exchange) const;
+    void watchLimits(Exchange& exchange);
     bool receive(Exchange& exchange);
+    void stop(Exchange& exchange, std::exception_ptr failure);
     void finished(QNetworkReply* reply);
     QByteArray conclude(Exchange& exchange);
+    static void checkWhole(const Exchange& exchange);
     void shutDown();
 
     const S3Connection m_connection;
     const QString m_secretKey;
     const QSslConfiguration m_tls;
     const Clock m_clock;
+    const S3Limits m_limits;
     std::atomic<bool> m_stopping = false;
 
     QThread m_thread;

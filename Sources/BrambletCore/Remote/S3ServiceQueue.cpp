@@ -13,6 +13,7 @@
 #include <QNetworkReply>
 #include <QPromise>
 #include <QSaveFile>
+#include <QTimer>
 
 namespace bramblet {
 
@@ -41,15 +42,24 @@ struct S3Service::Exchange {
     std::unique_ptr<QFutureWatcher<QByteArray>> cancelWatch;
     QNetworkReply* reply = nullptr; // deleted when the exchange settles
     std::unique_ptr<QSaveFile> target;
+    qint64 written = 0; // bytes of the body written to `target`
     QByteArray body; // the listing, or an error answer
+    // Why the client itself ended the request (a limit, a local file); null while it did not.
     std::exception_ptr localFailure;
+    // Set when the client stopped reading an error answer it had read enough of.
+    bool errorAnswerCut = false;
+    // Bytes of a transfer's body moved so far, and as many at the start of the current rate window.
+    qint64 moved = 0;
+    qint64 movedAtWindowStart = 0;
+    std::unique_ptr<QTimer> limitTimer;
 };
 
-S3Service::S3Service(S3Connection connection, QString secretKey, QSslConfiguration tls, Clock clock)
+S3Service::S3Service(S3Connection connection, QString secretKey, QSslConfiguration tls, Clock clock, S3Limits limits)
     : m_connection(std::move(connection))
     , m_secretKey(std::move(secretKey))
     , m_tls(std::move(tls))
     , m_clock(std::move(clock))
+    , m_limits(limits)
     , m_context(new QObject)
 {
     m_thread.setObjectName(QStringLiteral("S3Service"));
@@ -120,6 +130,10 @@ void S3Service::begin(Exchange& exchange)
     const S3Request request = S3Request::make(m_connection, m_secretKey, exchange.call.method, exchange.call.key,
                                               exchange.call.query, payloadHash, m_clock());
     QNetworkRequest networkRequest = request.networkRequest(m_tls);
+    networkRequest.setTransferTimeout(int(m_limits.silence.count()));
+    // Bodies come as stored: a download is the object's own bytes, its length the stated one, and
+    // a small compressed answer cannot unfold into a large one.
+    networkRequest.setRawHeader("Accept-Encoding", "identity");
     QNetworkReply* reply = nullptr;
     if (exchange.call.method == "PUT") {
         networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/octet-stream"));
@@ -142,7 +156,9 @@ void S3Service::begin(Exchange& exchange)
     exchange.cancelWatch->setFuture(exchange.promise.future());
     if (exchange.promise.isCanceled())
         reply->abort();
+    // A transfer's own direction shows as progress and counts for its rate.
     const auto progress = [&exchange](qint64 done, qint64 total) {
+        exchange.moved = done;
         if (total > 0)
             exchange.promise.setProgressValue(int(std::min(done, total) * progressScale / total));
     };
@@ -150,6 +166,7 @@ void S3Service::begin(Exchange& exchange)
         QObject::connect(reply, &QNetworkReply::uploadProgress, m_context, progress);
     if (!exchange.call.targetFile.empty())
         QObject::connect(reply, &QNetworkReply::downloadProgress, m_context, progress);
+    watchLimits(exchange);
     QObject::connect(reply, &QNetworkReply::readyRead, m_context, [this, reply] {
         if (m_current && m_current->reply == reply)
             receive(*m_current);
@@ -178,14 +195,59 @@ QByteArray S3Service::payloadHashOf(QIODevice& file, const Exchange& exchange) c
     return hash.hexDigest();
 }
 
+void S3Service::watchLimits(Exchange& exchange)
+{
+    exchange.limitTimer = std::make_unique<QTimer>();
+    QTimer& timer = *exchange.limitTimer;
+    if (!exchange.call.bodyFile.empty() || !exchange.call.targetFile.empty()) {
+        // A transfer may take hours, but never crawl.
+        timer.setInterval(m_limits.rateWindow);
+        QObject::connect(&timer, &QTimer::timeout, m_context, [this, &exchange] {
+            if (exchange.moved - exchange.movedAtWindowStart < m_limits.minimumBytesPerWindow)
+                return stop(exchange, std::make_exception_ptr(S3Error::tooSlow()));
+            exchange.movedAtWindowStart = exchange.moved;
+        });
+    } else {
+        timer.setSingleShot(true);
+        timer.setInterval(m_limits.deadline);
+        QObject::connect(&timer, &QTimer::timeout, m_context,
+                         [this, &exchange] { stop(exchange, std::make_exception_ptr(S3Error::timedOut())); });
+    }
+    timer.start();
+}
+
+void S3Service::stop(Exchange& exchange, std::exception_ptr failure)
+{
+    if (!exchange.localFailure)
+        exchange.localFailure = std::move(failure);
+    exchange.reply->abort();
+}
+
 bool S3Service::receive(Exchange& exchange)
 {
     if (exchange.localFailure)
         return false;
-    const bool toTarget = !exchange.call.targetFile.empty()
-        && isGoodStatus(exchange.reply->attribute(QNetworkRequest::HttpStatusCodeAttribute));
+    if (exchange.errorAnswerCut)
+        return true;
+    const QVariant status = exchange.reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const bool toTarget = !exchange.call.targetFile.empty() && isGoodStatus(status);
     if (!toTarget) {
-        exchange.body += exchange.reply->readAll();
+        // A listing or an error answer: read no more than a real one can need.
+        const bool good = isGoodStatus(status);
+        const qint64 limit = good ? m_limits.listingBodyBytes : m_limits.errorBodyBytes;
+        // read(n) makes room for n bytes first: ask for no more than there is.
+        exchange.body += exchange.reply->read(std::min(exchange.reply->bytesAvailable(), limit + 1 - exchange.body.size()));
+        if (exchange.body.size() <= limit)
+            return true;
+        if (good) {
+            stop(exchange, std::make_exception_ptr(S3Error::invalidAnswer(
+                               QStringLiteral("The server's answer is far larger than a listing can be."))));
+            return false;
+        }
+        // The code and message of an error answer come first: the rest is not needed.
+        exchange.body.truncate(limit);
+        exchange.errorAnswerCut = true;
+        exchange.reply->abort();
         return true;
     }
     // The temporary file is made only once a good answer has begun, so a refused download
@@ -193,18 +255,17 @@ bool S3Service::receive(Exchange& exchange)
     if (!exchange.target) {
         exchange.target = std::make_unique<QSaveFile>(pathText(exchange.call.targetFile));
         if (!exchange.target->open(QIODevice::WriteOnly)) {
-            exchange.localFailure = std::make_exception_ptr(S3Error::localFile(exchange.target->errorString()));
-            exchange.reply->abort();
+            stop(exchange, std::make_exception_ptr(S3Error::localFile(exchange.target->errorString())));
             return false;
         }
     }
     while (exchange.reply->bytesAvailable() > 0) {
         const QByteArray chunk = exchange.reply->read(chunkSize);
         if (exchange.target->write(chunk) != chunk.size()) {
-            exchange.localFailure = std::make_exception_ptr(S3Error::localFile(exchange.target->errorString()));
-            exchange.reply->abort();
+            stop(exchange, std::make_exception_ptr(S3Error::localFile(exchange.target->errorString())));
             return false;
         }
+        exchange.written += chunk.size();
     }
     return true;
 }
@@ -216,6 +277,7 @@ void S3Service::finished(QNetworkReply* reply)
     const auto exchange = std::move(m_current);
     // No progress may reach the exchange once it is gone.
     QObject::disconnect(reply, nullptr, m_context, nullptr);
+    exchange->limitTimer.reset();
     try {
         exchange->promise.addResult(conclude(*exchange));
     } catch (...) {
@@ -235,21 +297,47 @@ QByteArray S3Service::conclude(Exchange& exchange)
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     // An error status is the server's answer, whatever the network layer thinks of it.
     if (status.isValid() && !isGoodStatus(status)) {
-        exchange.body += reply.readAll();
+        receive(exchange);
         checkStatus(status.toInt(), exchange.body);
     }
     // A good status with a transport error is a body cut short: never a finished download.
-    if (reply.error() != QNetworkReply::NoError)
+    if (reply.error() != QNetworkReply::NoError) {
+        // The network layer ends a silent request as if it had been cancelled.
+        const bool silent = reply.error() == QNetworkReply::OperationCanceledError
+            || reply.error() == QNetworkReply::TimeoutError;
+        if (silent && !exchange.promise.isCanceled())
+            throw S3Error::timedOut();
         throw S3Error::transport(reply.errorString());
+    }
     if (!status.isValid())
         checkStatus(-1, exchange.body);
     if (!receive(exchange))
         std::rethrow_exception(exchange.localFailure);
     if (exchange.target) {
+        checkWhole(exchange);
         if (!exchange.target->commit())
             throw S3Error::localFile(exchange.target->errorString());
     }
     return exchange.body;
+}
+
+void S3Service::checkWhole(const Exchange& exchange)
+{
+    // A chunked answer whose framing breaks ends early without an error, and an answer of
+    // unknown length ends wherever the connection does: over HTTP/1.1 only a stated length tells
+    // a whole body from part of one. HTTP/2 frames the end of every body itself.
+    const QNetworkReply& reply = *exchange.reply;
+    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid()) {
+        if (length.toLongLong() != exchange.written)
+            throw S3Error::invalidAnswer(QStringLiteral("The download ended before the whole file arrived (%1 of %2 bytes). "
+                                                        "The local file was left as it was.")
+                                             .arg(exchange.written)
+                                             .arg(length.toLongLong()));
+    } else if (!reply.attribute(QNetworkRequest::Http2WasUsedAttribute).toBool()) {
+        throw S3Error::invalidAnswer(QStringLiteral("The server did not say how long the file is, so the download could "
+                                                    "not be checked. The local file was left as it was."));
+    }
 }
 
 void S3Service::shutDown()

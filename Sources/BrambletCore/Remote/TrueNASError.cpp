@@ -1,5 +1,7 @@
 #include "BrambletCore/Remote/TrueNASError.h"
 
+#include "BrambletCore/Remote/ServerText.h"
+
 namespace bramblet {
 
 TrueNASError::TrueNASError(const QString& text)
@@ -42,6 +44,16 @@ TrueNASError TrueNASError::connectionClosed()
     return TrueNASError(QStringLiteral("TrueNAS closed the connection."));
 }
 
+TrueNASError TrueNASError::messageTooLarge()
+{
+    return TrueNASError(QStringLiteral("TrueNAS sent a message larger than 16 MB; the connection was closed."));
+}
+
+TrueNASError TrueNASError::stoppedReading()
+{
+    return TrueNASError(QStringLiteral("TrueNAS stopped reading what this computer sends; the connection was closed."));
+}
+
 TrueNASError TrueNASError::requestFailed()
 {
     return TrueNASError(QStringLiteral("Request failed."));
@@ -49,7 +61,7 @@ TrueNASError TrueNASError::requestFailed()
 
 TrueNASError TrueNASError::serverError(const QString& message)
 {
-    return TrueNASError(message);
+    return TrueNASError(ServerText::shown(message));
 }
 
 TrueNASError TrueNASError::described(const QString& description)

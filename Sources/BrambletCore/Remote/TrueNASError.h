@@ -25,9 +25,13 @@ public:
     static TrueNASError timedOut();
     // "TrueNAS closed the connection.": the server ended the connection without a socket error.
     static TrueNASError connectionClosed();
+    // "TrueNAS sent a message larger than 16 MB; the connection was closed."
+    static TrueNASError messageTooLarge();
+    // "TrueNAS stopped reading what this computer sends; the connection was closed."
+    static TrueNASError stoppedReading();
     // "Request failed.": the server answered with an error object that holds no message.
     static TrueNASError requestFailed();
-    // The message of the server's error object, as it stands.
+    // The message of the server's error object, cleaned and cut as ServerText does.
     static TrueNASError serverError(const QString& message);
     // A lower layer's own description.
     static TrueNASError described(const QString& description);

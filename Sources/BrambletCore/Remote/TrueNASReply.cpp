@@ -40,19 +40,22 @@ TrueNASReply TrueNASReply::read(const QByteArray& message)
 {
     const QJsonValue reply = parsed(message);
     const QJsonObject object = reply.toObject();
+    if (reply.isObject() && !object.contains(u"id"))
+        return { .isNotification = true, .id = 0, .failure = nullptr, .result = {} };
     const std::optional<qint64> id = integerID(object.value(u"id"));
     if (!reply.isObject() || !id)
         throw TrueNASError::invalidResponse();
     if (object.value(u"error").isObject()) {
         const QJsonValue serverMessage = object.value(u"error").toObject().value(u"message");
-        return { *id,
-                 std::make_exception_ptr(serverMessage.isString() ? TrueNASError::serverError(serverMessage.toString())
-                                                                  : TrueNASError::requestFailed()),
-                 {} };
+        return { .isNotification = false,
+                 .id = *id,
+                 .failure = std::make_exception_ptr(serverMessage.isString() ? TrueNASError::serverError(serverMessage.toString())
+                                                                             : TrueNASError::requestFailed()),
+                 .result = {} };
     }
     if (object.contains(u"result"))
-        return { *id, nullptr, object.value(u"result") };
-    return { *id, std::make_exception_ptr(TrueNASError::noResult()), {} };
+        return { .isNotification = false, .id = *id, .failure = nullptr, .result = object.value(u"result") };
+    return { .isNotification = false, .id = *id, .failure = std::make_exception_ptr(TrueNASError::noResult()), .result = {} };
 }
 
 } // namespace bramblet

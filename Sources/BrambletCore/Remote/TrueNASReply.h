@@ -11,6 +11,9 @@ namespace bramblet {
 // what it settles it with, the call's "result" (a JSON null included) or the failure the server
 // reports. Whether a call with that id is waiting is the client's business.
 struct TrueNASReply {
+    // A message without an "id" is a notification of the server's own (real servers send them):
+    // it answers no call.
+    bool isNotification = false;
     qint64 id = 0;
     // TrueNASError::serverError() for an error object with a string "message",
     // TrueNASError::requestFailed() for one without, TrueNASError::noResult() for a reply with
@@ -19,8 +22,8 @@ struct TrueNASReply {
     QJsonValue result;
 
     // Throws TrueNASError::described() with the parser's words for a text that is not JSON (a bare
-    // scalar is JSON), and TrueNASError::invalidResponse() for JSON that is not an object with a
-    // whole-number "id".
+    // scalar is JSON), and TrueNASError::invalidResponse() for JSON that is not an object, or
+    // whose "id" is not a whole number.
     static TrueNASReply read(const QByteArray& message);
 };
 

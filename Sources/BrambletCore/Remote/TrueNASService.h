@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 
+class QTimer;
 class QWebSocket;
 
 namespace bramblet {
@@ -30,9 +31,13 @@ namespace bramblet {
 // and continue on their own thread.
 //
 // Calls may overlap. Each request carries its own id and each reply settles the call with that
-// id, in whatever order the server answers. A reply that names no call (it does not parse, is no
-// object, or has no id this client ever sent) fails the oldest waiting call with what was wrong
-// with it. A call that has no reply within the call time-out fails with TrueNASError::timedOut(),
+// id, in whatever order the server answers. A message without an id is a notification and is
+// passed over. A reply that names no call (it does not parse, is no object, or has an id this
+// client never sent) fails the oldest waiting call with what was wrong with it.
+//
+// A server cannot hold the client's memory: a frame or a message over maxMessageBytes closes the
+// connection (1009, too much data), and so does a server that stops reading while more than
+// maxUnsentBytes wait to be sent (the answers to its pings among them). A call that has no reply within the call time-out fails with TrueNASError::timedOut(),
 // and a reply that comes after that is dropped, so it cannot be taken for another call's. Once
 // the connection is lost, the waiting calls and every later one fail with the reason.
 //
@@ -59,6 +64,9 @@ public:
     TrueNASService(const TrueNASService&) = delete;
     TrueNASService& operator=(const TrueNASService&) = delete;
 
+    static constexpr qint64 maxMessageBytes = 16 << 20;
+    static constexpr qint64 maxUnsentBytes = 1 << 20;
+
     // The entries of one server folder (such as "/mnt"), in the server's order. A listing in which
     // any entry is not a whole TrueNASItem fails as a whole.
     QFuture<QList<TrueNASItem>> listDirectory(const QString& path);
@@ -79,6 +87,7 @@ private:
     void failOldest(const std::exception_ptr& failure);
     void settle(qint64 id, const std::exception_ptr& failure, const QJsonValue& result = {});
     static void conclude(Call& call, const std::exception_ptr& failure, const QJsonValue& result = {});
+    void watchBacklog();
     void lost();
     void shutDown();
 
@@ -91,6 +100,7 @@ private:
 
     // Touched on m_thread only.
     std::unique_ptr<QWebSocket> m_socket;
+    std::unique_ptr<QTimer> m_backlogWatch;
     qint64 m_requestID = 0; // id of the last request; the first carries 1
     std::map<qint64, std::shared_ptr<Call>> m_waiting; // by id, so the first is the oldest
     std::map<qint64, QByteArray> m_unsent; // requests made before the socket connected

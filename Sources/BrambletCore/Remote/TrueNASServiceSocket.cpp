@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPromise>
+#include <QSslSocket>
 #include <QTimer>
 #include <QWebSocket>
 
@@ -51,6 +52,9 @@ void TrueNASService::open()
 {
     m_socket = std::make_unique<QWebSocket>();
     m_socket->setSslConfiguration(m_tls);
+    m_socket->setMaxAllowedIncomingFrameSize(quint64(maxMessageBytes));
+    m_socket->setMaxAllowedIncomingMessageSize(quint64(maxMessageBytes));
+    watchBacklog();
     QObject::connect(m_socket.get(), &QWebSocket::connected, m_context, [this] {
         for (const auto& [id, message] : std::exchange(m_unsent, {}))
             transmit(id, message);
@@ -63,6 +67,25 @@ void TrueNASService::open()
     // Queued: the socket says it is disconnected before it says why.
     QObject::connect(m_socket.get(), &QWebSocket::disconnected, m_context, [this] { lost(); }, Qt::QueuedConnection);
     m_socket->open(m_url);
+}
+
+void TrueNASService::watchBacklog()
+{
+    // The socket answers every ping by itself, so a server that floods pings and reads nothing
+    // would make the unsent answers pile up without end. The backlog sits in the transport the
+    // socket made as its child.
+    m_backlogWatch = std::make_unique<QTimer>();
+    m_backlogWatch->setInterval(250);
+    QObject::connect(m_backlogWatch.get(), &QTimer::timeout, m_context, [this] {
+        const auto* transport = m_socket->findChild<QSslSocket*>();
+        if (!transport || transport->bytesToWrite() + transport->encryptedBytesToWrite() <= maxUnsentBytes)
+            return;
+        if (!m_lost)
+            m_lost = std::make_exception_ptr(TrueNASError::stoppedReading());
+        m_backlogWatch->stop();
+        m_socket->abort();
+    });
+    m_backlogWatch->start();
 }
 
 void TrueNASService::begin(const std::shared_ptr<Call>& call, const QString& method, const QJsonArray& params)
@@ -98,6 +121,8 @@ void TrueNASService::received(const QByteArray& message)
 {
     try {
         const TrueNASReply reply = TrueNASReply::read(message);
+        if (reply.isNotification)
+            return;
         if (!m_waiting.contains(reply.id)) {
             // The late answer to a call that timed out names a call that is over: drop it.
             if (reply.id >= 1 && reply.id <= m_requestID)
@@ -145,10 +170,14 @@ void TrueNASService::lost()
     if (!m_socket)
         return;
     // A server that closes the connection properly leaves the socket without an error.
+    // The socket closes by itself with 1009 past its frame and message limits.
+    if (!m_lost && m_socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData)
+        m_lost = std::make_exception_ptr(TrueNASError::messageTooLarge());
     if (!m_lost)
         m_lost = std::make_exception_ptr(m_socket->error() == QAbstractSocket::UnknownSocketError
                                              ? TrueNASError::connectionClosed()
                                              : TrueNASError::described(m_socket->errorString()));
+    m_backlogWatch.reset();
     m_unsent.clear();
     for (auto& [id, call] : std::exchange(m_waiting, {}))
         conclude(*call, m_lost);
@@ -156,6 +185,7 @@ void TrueNASService::lost()
 
 void TrueNASService::shutDown()
 {
+    m_backlogWatch.reset();
     // Ending the promises unfinished leaves their futures cancelled.
     m_waiting.clear();
     m_unsent.clear();

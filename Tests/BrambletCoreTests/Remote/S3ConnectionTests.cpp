@@ -88,7 +88,15 @@ TEST(S3Service, CheckStatusTurnsAnswersOutsideTwoHundredsIntoErrors)
         { 204, {}, nullptr },
         { 299, {}, nullptr },
         { 199, "early", "S3 request failed (199): early" },
-        { 301, "<Error>moved</Error>", "S3 request failed (301): <Error>moved</Error>" },
+        { 301, "<Error>moved</Error>", "S3 request failed (301): moved" },
+        { 403, "<?xml version=\"1.0\"?>\n<Error>\n  <Code>AccessDenied</Code>\n  <Message>Access Denied</Message>\n"
+               "  <RequestId>4442587FB7D0A2F9</RequestId>\n</Error>",
+          "S3 request failed (403): AccessDenied: Access Denied" },
+        { 400, "<Error><Message>no code</Message></Error>", "S3 request failed (400): no code" },
+        // Control characters and direction overrides never reach the message.
+        { 400, "evil\x1b[2J\r\n\t\xe2\x80\xaegnirts\xe2\x80\xac\x07 end", "S3 request failed (400): evil [2J gnirts end" },
+        { 502, "<html><head><title>502 Bad Gateway</title></head><body><h1>Bad Gateway</h1></body></html>",
+          "S3 request failed (502): 502 Bad Gateway Bad Gateway" },
         { 404, {}, "S3 request failed (404): " },
         { 403, "Zugriff verweigert: \xc3\xa4", "S3 request failed (403): Zugriff verweigert: \xc3\xa4" },
         { 500, "\xff\xfe not text", "S3 request failed (500): unknown error" },

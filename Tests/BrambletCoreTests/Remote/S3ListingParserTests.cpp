@@ -1,5 +1,7 @@
 #include "BrambletCore/Remote/S3ListingParser.h"
 
+#include "BrambletCore/Remote/S3Error.h"
+
 #include <gtest/gtest.h>
 
 namespace bramblet {
@@ -27,7 +29,7 @@ TEST(S3ListingParser, FoldersComeFirstThenFilesInServerOrder)
                             R"(<Contents><Key>photos/a.txt</Key><LastModified>2024-05-01T10:20:30Z</LastModified><Size>3</Size></Contents>)"
                             R"(<CommonPrefixes><Prefix>photos/z/</Prefix></CommonPrefixes>)"
                             R"(<CommonPrefixes><Prefix>photos/a/</Prefix></CommonPrefixes></ListBucketResult>)";
-    const auto objects = S3ListingParser::parseListing(body);
+    const auto objects = S3ListingParser::parseListing(body, 1000);
     // The marker object "photos/" and the echoed Prefix add nothing.
     ASSERT_EQ(keysOf(objects), QStringList({ "photos/z/", "photos/a/", "photos/b.txt", "photos/a.txt" }));
     EXPECT_EQ(objects[0], (S3Object { .key = "photos/z/", .isFolder = true, .size = 0, .modified = std::nullopt }));
@@ -65,7 +67,7 @@ TEST(S3ListingParser, PrettyPrintedListingReadsLikeACompactOne)
   </CommonPrefixes>
 </ListBucketResult>
 )";
-    const auto objects = S3ListingParser::parseListing(body);
+    const auto objects = S3ListingParser::parseListing(body, 1000);
     ASSERT_EQ(keysOf(objects), QStringList({ "docs/old/", "docs/report.pdf" }));
     EXPECT_EQ(objects[1].size, 2048);
     EXPECT_EQ(objects[1].modified, sys_days(2024y / May / 1) + 10h + 20min + 30s);
@@ -75,26 +77,69 @@ TEST(S3ListingParser, JoinsTextSplitOverSeveralPieces)
 {
     // An entity and a CDATA section split the key's text into several character events.
     const auto objects = S3ListingParser::parseListing(
-        "<ListBucketResult><Contents><Key>a&amp;b<![CDATA[ <c> ]]>d</Key><Size>1<!-- -->5</Size></Contents></ListBucketResult>");
+        "<ListBucketResult><Contents><Key>a&amp;b<![CDATA[ <c> ]]>d</Key><Size>1<!-- -->5</Size></Contents></ListBucketResult>",
+        1000);
     ASSERT_EQ(objects.size(), 1);
     EXPECT_EQ(objects[0].key, "a&b <c> d");
     EXPECT_EQ(objects[0].size, 15);
 }
 
-TEST(S3ListingParser, KeepsWhatWasCompleteBeforeBrokenXml)
+// A listing that does not read whole must not pass for an empty folder or part of one.
+TEST(S3ListingParser, RefusesWhatIsNotOneWholeListing)
 {
-    EXPECT_TRUE(S3ListingParser::parseListing({}).isEmpty());
-    EXPECT_TRUE(S3ListingParser::parseListing("not xml at all").isEmpty());
-    const auto objects = S3ListingParser::parseListing(
-        "<L><Contents><Key>one</Key><Size>1</Size></Contents><Contents><Key>two</Key><Size>2</Siz></Contents></L>");
-    EXPECT_EQ(keysOf(objects), QStringList({ "one" }));
+    const struct {
+        QByteArray body;
+        const char* error;
+    } cases[] = {
+        { {}, "The server sent an empty answer instead of a listing." },
+        { "not xml at all", "The server's answer is not a bucket listing." },
+        { "<html><body><h1>502 Bad Gateway</h1></body></html>", "The server's answer is not a bucket listing." },
+        { "<ListBucketResult><Contents><Key>one</Key><Size>1</Size></Contents><Contents><Key>two</Key><Size>2</Siz>"
+          "</Contents></ListBucketResult>",
+          "The server's listing could not be read: " },
+        { "<ListBucketResult><Contents><Key>one</Key><Size>1</Size></Contents><Contents><Key>tw",
+          "The server's listing could not be read: " },
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.body.toStdString());
+        try {
+            S3ListingParser::parseListing(entry.body, 1000);
+            ADD_FAILURE() << "a broken listing was read";
+        } catch (const S3Error& error) {
+            EXPECT_EQ(error.kind(), S3Error::Kind::invalidAnswer);
+            EXPECT_TRUE(error.errorDescription().startsWith(QString::fromUtf8(entry.error))) << error.what();
+        }
+    }
+}
+
+TEST(S3ListingParser, RefusesMoreEntriesThanAskedFor)
+{
+    const auto page = [](int files, int folders) {
+        QByteArray body = "<ListBucketResult>";
+        for (int i = 0; i < files; ++i)
+            body += "<Contents><Key>f" + QByteArray::number(i) + "</Key><Size>1</Size></Contents>";
+        for (int i = 0; i < folders; ++i)
+            body += "<CommonPrefixes><Prefix>d" + QByteArray::number(i) + "/</Prefix></CommonPrefixes>";
+        return body + "</ListBucketResult>";
+    };
+    EXPECT_EQ(S3ListingParser::parseListing(page(6, 4), 10).size(), 10);
+    // Folder markers count: the server counted them against the page too.
+    for (const auto& body : { page(7, 4), page(0, 11), page(11, 0) }) {
+        try {
+            S3ListingParser::parseListing(body, 10);
+            ADD_FAILURE() << "an overfull page was read";
+        } catch (const S3Error& error) {
+            EXPECT_EQ(error.errorDescription(), "The server listed more than the 10 entries asked for.");
+        }
+    }
 }
 
 TEST(S3ListingParser, ComparesElementNamesAsWritten)
 {
     const auto objects = S3ListingParser::parseListing(
-        "<L><contents><Key>lower</Key></contents><s3:Contents xmlns:s3=\"urn:x\"><s3:Key>prefixed</s3:Key></s3:Contents>"
-        "<Contents><Key>kept</Key></Contents></L>");
+        "<ListBucketResult><contents><Key>lower</Key></contents><s3:Contents xmlns:s3=\"urn:x\"><s3:Key>prefixed</s3:Key>"
+        "</s3:Contents><Contents><Key>kept</Key></Contents></ListBucketResult>",
+        1000);
     EXPECT_EQ(keysOf(objects), QStringList({ "kept" }));
 }
 

@@ -239,7 +239,8 @@ TEST_F(TrueNASServiceTest, RepliesAreReadAsTheProtocolAllows)
         { "error message that is no string", R"({"id":ID,"error":{"message":7}})", "Request failed." },
         { "neither error nor result", R"({"jsonrpc":"2.0","id":ID})", "TrueNAS returned no result." },
         { "another id", R"({"id":1000,"result":[]})", "TrueNAS returned an invalid response." },
-        { "no id", R"({"result":[]})", "TrueNAS returned an invalid response." },
+        // (A message with no id at all is a notification: see NotificationsWhileACallWaitsArePassedOver.)
+        { "null id", R"({"id":null,"result":[]})", "TrueNAS returned an invalid response." },
         { "id as text", R"({"id":"ID","result":[]})", "TrueNAS returned an invalid response." },
         { "fractional id", R"({"id":ID.5,"result":[]})", "TrueNAS returned an invalid response." },
         { "id as boolean", R"({"id":true,"result":[]})", "TrueNAS returned an invalid response." },
@@ -323,6 +324,43 @@ TEST_F(TrueNASServiceTest, AReplyThatNamesNoCallFailsTheOldestWaitingCall)
     auto second = service->listDirectory("/b");
     EXPECT_TRUE(awaited(second).isEmpty());
     EXPECT_EQ(failureOf(first), "illegal value");
+}
+
+// Real servers send notifications of their own (messages without an id) at any time.
+TEST_F(TrueNASServiceTest, NotificationsWhileACallWaitsArePassedOver)
+{
+    const auto service = connected();
+    ASSERT_TRUE(service);
+    server.onRequest = [&](const QJsonObject& request) {
+        server.sendText(R"({"jsonrpc":"2.0","method":"collection_update","params":{"msg":"changed","collection":"core.get_jobs"}})");
+        server.answer(request);
+    };
+    EXPECT_EQ(awaited(service->listDirectory("/mnt")).size(), 3);
+}
+
+// What a server says is shown cleaned of control and direction characters, and cut short.
+TEST_F(TrueNASServiceTest, ServerErrorTextIsCleanedAndCut)
+{
+    const auto service = connected();
+    ASSERT_TRUE(service);
+    const QString flood = QStringLiteral("Disk\x1b[2J\r\n\u202Edeliaf\u202C ") + QString(1 << 20, u'x');
+    server.onRequest = [&](const QJsonObject& request) {
+        server.send(server.error(request.value("id").toInteger(), QJsonObject { { "code", 1 }, { "message", flood } }));
+    };
+    const std::string text = failureOf(service->listDirectory("/mnt"));
+    EXPECT_EQ(text, ("Disk [2J deliaf " + QString(300 - 16, u'x') + u'…').toStdString());
+}
+
+// A message past the client's limit ends the connection with a clear reason, not as if the
+// server had closed it.
+TEST_F(TrueNASServiceTest, AMessageOverTheLimitClosesTheConnectionWithTooMuchData)
+{
+    const auto service = connected();
+    ASSERT_TRUE(service);
+    server.onRequest = [&](const QJsonObject&) { server.sendBinary(QByteArray(TrueNASService::maxMessageBytes + 1, ' ')); };
+    EXPECT_EQ(failureOf(service->listDirectory("/mnt")), "TrueNAS sent a message larger than 16 MB; the connection was closed.");
+    ASSERT_TRUE(eventually([&] { return server.closeCode.has_value(); }));
+    EXPECT_EQ(*server.closeCode, QWebSocketProtocol::CloseCodeTooMuchData);
 }
 
 TEST_F(TrueNASServiceTest, ACallTheServerNeverAnswersTimesOutAndItsLateReplyIsDropped)

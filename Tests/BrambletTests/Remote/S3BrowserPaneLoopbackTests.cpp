@@ -70,6 +70,22 @@ protected:
                            [](const auto& presented) { return presented.request.message == S3BrowserPane::errorTitle; });
     }
 
+    // A listing of the root holding the one folder "docs/".
+    static inline const QByteArray folderListing =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ListBucketResult><CommonPrefixes><Prefix>docs/</Prefix></CommonPrefixes>"
+        "</ListBucketResult>";
+
+    // A pane on `server` showing its root, which holds "docs/".
+    std::unique_ptr<S3BrowserPane> paneShowingFolder(S3HeldServer& server)
+    {
+        auto pane = makePane({ connectionTo(server, QStringLiteral("Only")) });
+        EXPECT_TRUE(testing::eventually([&] { return server.requests.size() == 1; }, 30'000));
+        server.answer(0, folderListing);
+        EXPECT_TRUE(testing::eventually([&] { return textOf(pane->statusLabel()) == QStringLiteral("1 items"); }, 30'000));
+        EXPECT_TRUE(pane->objects().value(0).isFolder);
+        return pane;
+    }
+
     std::optional<testing::LoopbackTls> m_tls;
 };
 
@@ -123,20 +139,12 @@ TEST_F(S3BrowserPaneLoopbackTest, LateListingOfALeftFolderIsDropped)
 {
     S3HeldServer server(m_tls->server);
     ASSERT_TRUE(server.listen());
-    const auto pane = makePane({ connectionTo(server, QStringLiteral("Only")) });
-    ASSERT_TRUE(testing::eventually([&] { return server.requests.size() == 1; }, 30'000));
-    const QByteArray folderListing =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ListBucketResult><CommonPrefixes><Prefix>docs/</Prefix></CommonPrefixes>"
-        "</ListBucketResult>";
-    server.answer(0, folderListing);
-    ASSERT_TRUE(testing::eventually([&] { return pane->objects().size() == 1; }, 30'000));
-    ASSERT_TRUE(pane->objects().first().isFolder);
+    const auto pane = paneShowingFolder(server);
 
     pane->table()->setCurrentCell(0, 0);
     pane->openSelected();
     ASSERT_TRUE(testing::eventually([&] { return server.requests.size() == 2; }, 30'000));
-    // The client sends one request at a time: the root's listing waits behind the folder's, whose
-    // answer lands once the user is back at the root.
+    // Going up stops the folder's listing, whose answer lands once the user is back at the root.
     pane->goUp();
     server.answer(1, S3HeldServer::listingWith(QStringLiteral("docs/inner.txt"), 1));
     ASSERT_TRUE(testing::eventually([&] { return server.requests.size() == 3; }, 30'000));
@@ -148,6 +156,38 @@ TEST_F(S3BrowserPaneLoopbackTest, LateListingOfALeftFolderIsDropped)
     ASSERT_EQ(pane->objects().size(), 1);
     EXPECT_EQ(pane->objects().first().key, QStringLiteral("docs/"));
     EXPECT_EQ(pane->prefixStack(), QStringList({ QString() }));
+}
+
+// A server that never answers a folder's listing does not keep the user there: going up asks for
+// the root at once. A navigation that fails leaves the path on the folder whose rows are shown.
+TEST_F(S3BrowserPaneLoopbackTest, NavigatingAwayStopsTheWaitAndAFailedOneKeepsPathAndRowsTogether)
+{
+    S3HeldServer server(m_tls->server);
+    ASSERT_TRUE(server.listen());
+    const auto pane = paneShowingFolder(server);
+
+    pane->table()->setCurrentCell(0, 0);
+    pane->openSelected();
+    ASSERT_TRUE(testing::eventually([&] { return server.requests.size() == 2; }, 30'000));
+    // The folder's listing is never answered.
+    pane->goUp();
+    ASSERT_TRUE(testing::eventually([&] { return server.requests.size() == 3; }, 30'000));
+    EXPECT_TRUE(server.requests[2].line.startsWith("GET /bucket/?delimiter=%2F&list-type=2&max-keys=1000&prefix= ")) << server.requests[2].line.toStdString();
+    server.answer(2, folderListing);
+    ASSERT_TRUE(testing::eventually([&] { return textOf(pane->statusLabel()) == QStringLiteral("1 items"); }, 30'000));
+
+    // Into the folder again, and this time the server fails.
+    pane->table()->setCurrentCell(0, 0);
+    pane->openSelected();
+    ASSERT_TRUE(testing::eventually([&] { return server.requests.size() == 4; }, 30'000));
+    EXPECT_EQ(textOf(pane->pathLabel()), QStringLiteral("/bucket/docs/"));
+    server.send(3, "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n");
+    ASSERT_TRUE(testing::eventually([&] { return textOf(pane->statusLabel()) == QStringLiteral("Could not load listing."); }, 30'000));
+    EXPECT_EQ(textOf(pane->pathLabel()), QStringLiteral("/bucket/"));
+    EXPECT_EQ(pane->prefixStack(), QStringList({ QString() }));
+    ASSERT_EQ(pane->objects().size(), 1);
+    EXPECT_EQ(pane->objects().first().key, QStringLiteral("docs/"));
+    EXPECT_TRUE(anyAlert());
 }
 
 // Cancelling a download under way ends the transfer without an alert, and no partial file is

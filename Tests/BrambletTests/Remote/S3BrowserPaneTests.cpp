@@ -210,6 +210,52 @@ TEST_F(S3BrowserPaneTest, AnEmptyFieldStoresNothingAndSpacesCountAsFilled)
     EXPECT_EQ(pane->connections().first().name, QStringLiteral("   "));
 }
 
+// An endpoint the client could not use is refused at the sheet, saying what to change; an
+// "https://" before the host and a "/" after it are dropped.
+TEST_F(S3BrowserPaneTest, TheSheetRefusesEndpointsTheClientCannotUse)
+{
+    const auto pane = makePane();
+    const struct {
+        QString typed;
+        QString problem; // empty: saved as `saved`
+        QString saved;
+    } cases[] = {
+        { QStringLiteral("http://127.0.0.1:9000"), QStringLiteral("S3 connections use HTTPS only. Enter the endpoint without \"http://\"."), {} },
+        { QStringLiteral("ftp://host"), QStringLiteral("S3 connections use HTTPS only. Enter the endpoint without \"ftp://\"."), {} },
+        { QStringLiteral("https://http://host"), QStringLiteral("S3 connections use HTTPS only. Enter the endpoint without \"http://\"."), {} },
+        { QStringLiteral("host/bucket"), QStringLiteral("Enter the endpoint as a host name with an optional port, without a path. "
+                                                        "The bucket name goes in its own field."), {} },
+        { QStringLiteral("https://host:9000/bucket/"), QStringLiteral("Enter the endpoint as a host name with an optional port, without a path. "
+                                                                      "The bucket name goes in its own field."), {} },
+        { QStringLiteral("host?x=1"), QStringLiteral("Enter the endpoint as a host name with an optional port, without a path. "
+                                                     "The bucket name goes in its own field."), {} },
+        { QStringLiteral("my host"), QStringLiteral("The endpoint cannot contain spaces."), {} },
+        { QStringLiteral(" host"), QStringLiteral("The endpoint cannot contain spaces."), {} },
+        { QStringLiteral("user@host"), QStringLiteral("\"user@host\" is not a host name with an optional port."), {} },
+        { QStringLiteral("host:port"), QStringLiteral("\"host:port\" is not a host name with an optional port."), {} },
+        { QStringLiteral("HTTPS://") + m_server->endpoint + u'/', {}, m_server->endpoint },
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.typed.toStdString());
+        pane->addConnection();
+        DialogAnswer answer;
+        answer.button = 0;
+        answer.texts = { QStringLiteral("name"), entry.typed, QStringLiteral("us-east-1"), m_server->bucket, QStringLiteral("S3RVER"),
+                         QStringLiteral("S3RVER") };
+        dialogs.answer(answer);
+        if (entry.problem.isEmpty()) {
+            ASSERT_EQ(pane->connections().size(), 1);
+            forgetSecretLater(QString::fromLatin1(Keychain::s3Service), pane->connections().first().idString());
+            EXPECT_EQ(pane->connections().first().endpoint, entry.saved);
+            awaitListing(*pane);
+        } else {
+            EXPECT_EQ(dialogs.presented.last().request.message, S3BrowserPane::errorTitle);
+            EXPECT_EQ(dialogs.presented.last().request.informativeText.toStdString(), entry.problem.toStdString());
+            EXPECT_TRUE(pane->connections().isEmpty());
+        }
+    }
+}
+
 TEST_F(S3BrowserPaneTest, MissingSecretLeavesThePaneWithoutClientAndSaysSo)
 {
     const S3Connection saved { .id = QUuid::createUuid(),
