@@ -301,6 +301,10 @@ public:
     void setOptionAsMetaKey(bool on) { m_optionAsMetaKey = on; }
     bool allowMouseReporting() const { return m_allowMouseReporting; }
     void setAllowMouseReporting(bool on) { m_allowMouseReporting = on; }
+    // Whether a program may ask for the icon and window titles (CSI 20 t, CSI 21 t); off unless the
+    // host turns it on, since the reply types the title into the program's input.
+    bool allowTitleReports() const { return m_allowTitleReports; }
+    void setAllowTitleReports(bool on) { m_allowTitleReports = on; }
     LinkReporting linkReporting() const { return m_linkReporting; }
     void setLinkReporting(LinkReporting reporting) { m_linkReporting = reporting; }
     LinkHighlightMode linkHighlightMode() const { return m_linkHighlightMode; }
@@ -368,8 +372,9 @@ public:
     void bell(Terminal& source) override;
     void selectionChanged(Terminal& source) override;
     std::optional<std::pair<int, int>> cellSizeInPixels(Terminal& source) override;
+    bool allowsTitleReports(Terminal&) override { return m_allowTitleReports; }
     // CSI 14 t and 16 t from the cell size (nothing before the first layout); a program's resize
-    // request is printed, not obeyed; every other command gets no reply.
+    // request is logged, not obeyed; every other command gets no reply.
     std::optional<std::vector<uint8_t>> windowCommand(Terminal& source, const WindowManipulationCommand& command) override;
     // From any thread; handled on the view's.
     void progressReport(Terminal& source, const ProgressReport& report) override;
@@ -597,6 +602,7 @@ private:
     QColor m_selectedTextForegroundColor = Qt::black;
     ScrollerStyle m_scrollerStyle = ScrollerStyle::overlay;
     bool m_allowMouseReporting = true;
+    bool m_allowTitleReports = false;
     LinkReporting m_linkReporting = LinkReporting::implicit;
     LinkHighlightMode m_linkHighlightMode = LinkHighlightMode::hoverWithModifier;
     bool m_notifyUpdateChanges = false;

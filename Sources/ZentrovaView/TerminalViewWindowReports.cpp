@@ -8,11 +8,10 @@
 #include <fmt/format.h>
 
 #include <cmath>
-#include <cstdio>
 
 namespace zentrova {
 
-std::optional<std::vector<uint8_t>> TerminalView::windowCommand(Terminal&, const WindowManipulationCommand& command)
+std::optional<std::vector<uint8_t>> TerminalView::windowCommand(Terminal& source, const WindowManipulationCommand& command)
 {
     using Kind = WindowManipulationCommand::Kind;
     switch (command.kind) {
@@ -36,8 +35,7 @@ std::optional<std::vector<uint8_t>> TerminalView::windowCommand(Terminal&, const
     }
     case Kind::resizeWindowTo:
         // The window keeps its size: a program does not get to resize the user's window.
-        std::printf("Request to resize to %dx%d\n", command.first, command.second);
-        std::fflush(stdout);
+        source.log(fmt::format("Request to resize to {}x{}", command.first, command.second));
         return std::nullopt;
     default:
         return std::nullopt;

@@ -70,12 +70,31 @@ TEST(TerminalViewReports, WindowCommandsChangeNothingAndAreNotAnswered)
 {
     ReportsFixture f;
     const QSize size = f.view.size();
+    std::string log;
+    f.view.terminal().silentLog = false;
+    f.view.terminal().setLogSink([&](std::string_view line) { log += std::string(line) + "\n"; });
     testing::internal::CaptureStdout();
     EXPECT_EQ(f.reply("\x1b[4;300;640t"), "");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Request to resize to 640x300\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "standard output belongs to the program";
+    EXPECT_EQ(log, "Info: Request to resize to 640x300\n");
     for (const char* command : { "\x1b[2t", "\x1b[3;10;20t", "\x1b[8;30;100t", "\x1b[9;1t", "\x1b[10;1t", "\x1b[5t" })
         EXPECT_EQ(f.reply(command), "") << command + 1;
     EXPECT_EQ(f.view.size(), size);
+}
+
+// A title is whatever the program, or a file it printed, set: its report would type that text into
+// the shell. The view answers the title reports only when its host allows them.
+TEST(TerminalViewReports, TitleReportsAreAnsweredOnlyWhenTheHostAllowsThem)
+{
+    ReportsFixture f;
+    f.view.terminal().resize(80, 24);
+    f.view.feed("\x1b]1;icon\x07\x1b]2;rm -rf ~\x07");
+    EXPECT_FALSE(f.view.allowTitleReports());
+    EXPECT_EQ(f.reply("\x1b[20t\x1b[21t"), "");
+    EXPECT_EQ(f.reply("\x1b[18t"), "\x1b[8;24;80t") << "every other report is still answered";
+
+    f.view.setAllowTitleReports(true);
+    EXPECT_EQ(f.reply("\x1b[20t\x1b[21t"), "\x1b]Licon\x1b\\\x1b]lrm -rf ~\x1b\\");
 }
 
 TEST(TerminalViewReports, ProgressReportsRememberTheLastValue)

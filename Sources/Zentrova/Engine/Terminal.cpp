@@ -93,6 +93,7 @@ void Terminal::setup(bool isReset)
     m_buffer->setMarginLeft(0);
     m_buffer->setMarginRight(cols - 1);
     cc.send8bit = false;
+    conformance = TerminalConformance::vt500;
     allow80To132 = false;
     xtermTitleSetUtf = xtermTitleSetHex = xtermTitleQueryUtf = xtermTitleQueryHex = false;
     activeHyperlink.reset();

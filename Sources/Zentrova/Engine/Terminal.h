@@ -349,6 +349,8 @@ public:
     bool silentLog = true;
     using LogSink = std::function<void(std::string_view line)>;
     void setLogSink(LogSink sink) { m_logSink = std::move(sink); }
+    // "Info: " + message, through writeLog; hosts write their diagnostics about a terminal here too.
+    void log(const std::string& message) const;
 
     // ParserTerminal: the dispatch tables.
     void dispatchExecute(uint8_t code) override;
@@ -577,8 +579,6 @@ private:
     // XTSMTITLE 1 is on). Titles are UTF-8 either way, so the UTF-8 title modes change nothing.
     std::string titleFromPayload(std::span<const uint8_t> data) const;
     std::string titleForReport(const std::string& title) const;
-    // "Info: " + message, through writeLog.
-    void log(const std::string& message) const;
     // The one way out for every diagnostic line of the terminal, its screens and rows.
     void writeLog(std::string_view line) const;
     std::unique_ptr<Buffer> makeBuffer(std::optional<int> scrollback,

@@ -218,6 +218,7 @@ void Terminal::cmdRestoreCursor(std::span<const uint8_t> collect)
 
 void Terminal::columnIndex(bool back)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     if (back) {
         if (buffer.x() != buffer.marginLeft())
@@ -225,7 +226,7 @@ void Terminal::columnIndex(bool back)
         else
             columnScroll(true, buffer.x());
     } else if (buffer.x() != buffer.marginRight()) {
-        if (buffer.x() != cols)
+        if (buffer.x() < cols - 1)
             buffer.setX(buffer.x() + 1);
     } else {
         columnScroll(false, buffer.marginLeft());

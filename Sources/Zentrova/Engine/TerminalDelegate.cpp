@@ -22,6 +22,7 @@ void TerminalDelegate::synchronizedOutputChanged(Terminal&, bool) { }
 void TerminalDelegate::bell(Terminal&) { }
 void TerminalDelegate::selectionChanged(Terminal&) { }
 bool TerminalDelegate::isProcessTrusted(Terminal&) { return true; }
+bool TerminalDelegate::allowsTitleReports(Terminal&) { return false; }
 std::optional<std::pair<int, int>> TerminalDelegate::cellSizeInPixels(Terminal&) { return std::nullopt; }
 void TerminalDelegate::mouseModeChanged(Terminal&) { }
 void TerminalDelegate::cursorStyleChanged(Terminal&, CursorStyle) { }

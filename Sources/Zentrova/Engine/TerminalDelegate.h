@@ -44,6 +44,10 @@ public:
     virtual void selectionChanged(Terminal& source);
     // Whether the process may use the features that reach outside the terminal; true by default.
     virtual bool isProcessTrusted(Terminal& source);
+    // Whether the icon and window title reports (CSI 20 t, CSI 21 t) are answered; false by default.
+    // A title is whatever the program (or a file it printed) set, so its report types that text
+    // into the program's input.
+    virtual bool allowsTitleReports(Terminal& source);
     // (width, height) of a cell in pixels, when the host knows it.
     virtual std::optional<std::pair<int, int>> cellSizeInPixels(Terminal& source);
     virtual void mouseModeChanged(Terminal& source);

@@ -190,6 +190,7 @@ void Terminal::finishLineShift(int y)
 
 void Terminal::cmdEraseInDisplay(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     const int x = buffer.x();
     const int y = buffer.y();
@@ -248,6 +249,7 @@ void Terminal::cmdEraseInDisplay(std::span<const int> pars)
 
 void Terminal::cmdEraseInLine(std::span<const int> pars)
 {
+    endPendingWrap();
     Buffer& buffer = *m_buffer;
     BufferLine& row = buffer.line(buffer.y() + buffer.yBase());
     const int x = buffer.x();

@@ -236,8 +236,10 @@ void Terminal::reverseIndex()
 
 void Terminal::cmdNextLine()
 {
-    cmdCarriageReturn();
+    // Down first, from where the cursor stands: right of the right margin the bottom margin does
+    // not scroll.
     cmdIndex();
+    cmdCarriageReturn();
 }
 
 } // namespace zentrova

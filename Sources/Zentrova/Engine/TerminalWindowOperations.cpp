@@ -99,10 +99,12 @@ void Terminal::cmdWindowOptions(std::span<const int> pars)
     }
     if (is({ 20 }) || is({ 21 })) {
         // Titles come from the program itself; echoing them into its input would let text it
-        // printed be typed back as commands, so only a trusted process hears them.
-        const bool trusted = m_delegate->isProcessTrusted(*this);
+        // printed be typed back as commands, so they are answered only where the host allows it,
+        // and then only to a trusted process.
+        if (!m_delegate->allowsTitleReports(*this) || !m_delegate->isProcessTrusted(*this))
+            return;
         const std::string& title = p0 == 20 ? iconTitle : terminalTitle;
-        sendOscReply((p0 == 20 ? "L" : "l") + (trusted ? titleForReport(title) : std::string()));
+        sendOscReply((p0 == 20 ? "L" : "l") + titleForReport(title));
         return;
     }
     if ((p0 == 22 || p0 == 23) && (is({ p0, 0 }) || is({ p0, 0, 0 }) || is({ p0, 1 }) || is({ p0, 2 }))) {

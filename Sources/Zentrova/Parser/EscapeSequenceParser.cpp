@@ -462,6 +462,11 @@ size_t EscapeSequenceParser::collectString(std::vector<uint8_t>& buffer, size_t 
         const size_t count = end - i;
         if (m_sequence.stringOverflow || count == 0) {
             // Nothing to keep.
+        } else if (&buffer == &m_apc && m_terminal && (buffer.empty() ? bytes[i] : buffer.front()) != 'G') {
+            // A terminal serves only kitty graphics commands: any other APC string keeps its first
+            // byte, for the fallback, and the rest is dropped as it arrives.
+            if (buffer.empty())
+                buffer.push_back(bytes[i]);
         } else if (count > limit - buffer.size()) {
             m_sequence.stringOverflow = true;
             std::vector<uint8_t>().swap(buffer);

@@ -109,7 +109,8 @@ public:
     std::function<void(Bytes collect, uint8_t code)> escHandlerFallback;
     std::function<void(Parameters pars, Bytes collect, uint8_t code)> csiHandlerFallback;
     std::function<void(int64_t code, Bytes data)> oscHandlerFallback;
-    // APC strings whose first byte is not "G", and every APC string while there is no terminal.
+    // APC strings whose first byte is not "G", and every APC string while there is no terminal. With
+    // a terminal such a string is skipped as it arrives: the payload handed over is always empty.
     std::function<void(uint8_t command, Bytes payload)> apcHandlerFallback;
 
 private:

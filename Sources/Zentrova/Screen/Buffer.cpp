@@ -331,6 +331,9 @@ void Buffer::insertCharacter(CharData character, const PayloadResolver& resolveP
                    semanticContent.code());
 }
 
+// Without wraparound the cursor stays on a right margin inside the screen: the column after it lies
+// outside the margins, where a cursor movement would start from. Only the screen's last column
+// leaves the cursor one past it, the wait that every movement ends.
 void Buffer::placeCharacter(CharData character, TinyAtom payload, uint8_t semanticCode)
 {
     const int right = marginMode ? m_marginRight : m_cols - 1;
@@ -376,6 +379,8 @@ void Buffer::placeCharacter(CharData character, TinyAtom payload, uint8_t semant
             m_x++;
         }
     }
+    if (!wraparound && m_x == right + 1 && right < m_cols - 1)
+        m_x = right;
 }
 
 int Buffer::insertAsciiRun(std::span<const uint8_t> bytes, const Attribute& attribute,
@@ -407,6 +412,10 @@ int Buffer::insertAsciiRun(std::span<const uint8_t> bytes, const Attribute& attr
         row.setAsciiCells(m_x, bytes.subspan(written, chunk), m_asciiCell);
         m_x += int(chunk);
         written += chunk;
+        if (!wraparound && m_x == right + 1 && right < m_cols - 1) {
+            m_x = right;
+            return int(written);
+        }
     }
     return int(written);
 }

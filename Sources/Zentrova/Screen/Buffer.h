@@ -147,14 +147,16 @@ public:
     // in insert mode as the modes say; a wide character also writes its filler cells.
     void insertCharacter(CharData character, const PayloadResolver& resolvePayload);
     // insertCharacter() with the payload looked up already. A character of width 1 or 2 that fits
-    // before the right margin, outside insert mode, is written here inline: the print path hands
-    // over cells it has just built in registers, and a call would pass them through memory.
+    // before the right margin (without wraparound, that does not end on it), outside insert mode,
+    // is written here inline: the print path hands over cells it has just built in registers, and
+    // a call would pass them through memory.
     void insertResolvedCharacter(CharData character, TinyAtom payload)
     {
         const int width = character.width();
         const int right = marginMode ? m_marginRight : m_cols - 1;
         const uint8_t semanticCode = semanticContent.code();
-        if (insertMode || width < 1 || width > 2 || m_x + width - 1 > right || !(character.payload() == payload)
+        if (insertMode || width < 1 || width > 2 || m_x + width - int(wraparound) > right
+            || !(character.payload() == payload)
             || character.semanticContentCode() != semanticCode) [[unlikely]] {
             placeCharacter(character, payload, semanticCode);
             return;

@@ -132,7 +132,11 @@ public:
     const BidiPresentationState& bidiState() const { return m_bidiState; }
     void setBidiState(const BidiPresentationState& state);
     RenderLineMode renderMode() const { return m_renderMode; }
-    void setRenderMode(RenderLineMode mode) { m_renderMode = mode; }
+    void setRenderMode(RenderLineMode mode)
+    {
+        m_renderMode = mode;
+        m_generation++;
+    }
     const CharData& fillCharacter() const { return m_fillCharacter; }
     const std::optional<Images>& images() const { return m_images; }
     void setImages(std::optional<Images> images);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
 #include <string>
 
 namespace zentrova {
@@ -43,6 +44,38 @@ int groupRowLength(const std::vector<BufferLine*>& group, size_t index, int cols
 {
     const BufferLine* next = index + 1 < group.size() ? group[index + 1] : nullptr;
     return Buffer::getWrappedLineTrimmedLength(*group[index], next, cols);
+}
+
+// Moves a wrapped group's cells into the rows of their new lengths: the group's `oldSize` rows
+// followed by its new rows (none before firstKept, whose rows are dropped). Cells move from the end
+// backwards, so no cell is overwritten before it moved; the walk stops at the first dropped row.
+void moveCellsDown(const std::vector<BufferLine*>& group, int oldSize, const std::vector<int>& lengths,
+                   int firstKept, int lastLength, int oldCols, int newCols)
+{
+    int destLine = int(lengths.size()) - 1;
+    int destCol = lengths[size_t(destLine)];
+    if (destCol == 0 && destLine > 0)
+        destCol = lengths[size_t(--destLine)];
+    int srcLine = oldSize - 1;
+    int srcCol = lastLength;
+    while (srcLine >= 0 && destLine >= firstKept) {
+        const int n = std::min(srcCol, destCol);
+        group[size_t(destLine)]->copyFrom(*group[size_t(srcLine)], srcCol - n, destCol - n, n);
+        destCol -= n;
+        if (destCol == 0) {
+            destLine--;
+            destCol = destLine >= 0 ? lengths[size_t(destLine)] : 0;
+        }
+        srcCol -= n;
+        if (srcCol == 0) {
+            srcLine--;
+            srcCol = groupRowLength(group, size_t(std::max(srcLine, 0)), oldCols);
+        }
+    }
+    for (size_t i = size_t(firstKept); i < group.size() && i < lengths.size(); i++) {
+        if (lengths[i] < newCols)
+            group[i]->setCell(lengths[i], CharData::Null);
+    }
 }
 
 } // namespace
@@ -179,14 +212,20 @@ void Buffer::reflowWider(int oldCols, int newCols, int newRows)
 
 void Buffer::reflowNarrower(int oldCols, int newCols, int newRows)
 {
+    // rearrange() keeps the newest rows that fit the ring. Counting from the bottom, a row at or past
+    // keepLimit can never be among them (the walk removes at most newRows - 1 rows below the screen),
+    // so such rows are counted for the cursor bookkeeping but never built: narrowing a long
+    // scrollback to a few columns would otherwise build millions of rows only to drop them.
+    const int64_t keepLimit = int64_t(m_lines->maxLength()) + newRows;
     std::vector<InsertionSet> toInsert;
     int countToInsert = 0;
     for (int r = m_lines->count() - 1; r >= 0; r--) {
         if (!line(r).isWrapped() && line(r).getTrimmedLength() <= newCols)
             continue;
         std::vector<BufferLine*> group { &line(r) };
-        while (group.front()->isWrapped() && r > 0)
-            group.insert(group.begin(), &line(--r));
+        while (group.back()->isWrapped() && r > 0)
+            group.push_back(&line(--r));
+        std::reverse(group.begin(), group.end());
         const int size = int(group.size());
         const int cursorRow = m_yBase + m_y;
         if (cursorRow >= r && cursorRow < r + size)
@@ -200,46 +239,30 @@ void Buffer::reflowNarrower(int oldCols, int newCols, int newRows)
         const int base = m_yBase == 0 && m_y != m_lines->count() - 1 ? m_y : m_lines->count();
         const int trimmed = std::max(0, base - m_lines->maxLength() + linesToAdd);
 
-        std::vector<std::shared_ptr<BufferLine>> newLines;
-        for (int i = 0; i < linesToAdd; i++) {
-            auto row = getBlankLine(CharData::Null.attribute(), true);
-            row->setBidiState(group.front()->bidiState());
-            newLines.push_back(row);
-        }
-        if (!newLines.empty()) {
-            toInsert.push_back({ newLines, r + size + countToInsert, false });
-            countToInsert += int(newLines.size());
-        }
-        for (const auto& row : newLines)
-            group.push_back(row.get());
-        for (BufferLine* row : group)
-            row->setBidiState(group.front()->bidiState());
-
-        // Cells move from the end of the group backwards, so no cell is overwritten before it moved.
-        int destLine = int(lengths.size()) - 1;
-        int destCol = lengths[size_t(destLine)];
-        if (destCol == 0 && destLine > 0)
-            destCol = lengths[size_t(--destLine)];
-        int srcLine = size - 1;
-        int srcCol = lastLength;
-        while (srcLine >= 0 && destLine >= 0) {
-            const int n = std::min(srcCol, destCol);
-            group[size_t(destLine)]->copyFrom(*group[size_t(srcLine)], srcCol - n, destCol - n, n);
-            destCol -= n;
-            if (destCol == 0) {
-                destLine--;
-                destCol = destLine >= 0 ? lengths[size_t(destLine)] : 0;
+        // The group's rows that can still be kept: its last ones, below keepLimit.
+        const int64_t rowsBelow = int64_t(m_lines->count()) - (r + size) + countToInsert;
+        const int kept = int(std::clamp<int64_t>(keepLimit - rowsBelow, 0, int64_t(lengths.size())));
+        const int firstKept = int(lengths.size()) - kept;
+        if (kept > 0) {
+            std::vector<std::shared_ptr<BufferLine>> newLines;
+            for (int i = std::max(size, firstKept); i < int(lengths.size()); i++) {
+                auto row = std::make_shared<BufferLine>(newCols, CharData::Null, true, group.front()->bidiState());
+                row->setOwningBuffer(this);
+                newLines.push_back(row);
             }
-            srcCol -= n;
-            if (srcCol == 0) {
-                srcLine--;
-                srcCol = groupRowLength(group, size_t(std::max(srcLine, 0)), oldCols);
+            for (int i = size; i < firstKept; i++)
+                group.push_back(nullptr);
+            for (const auto& row : newLines)
+                group.push_back(row.get());
+            for (BufferLine* row : group) {
+                if (row)
+                    row->setBidiState(group.front()->bidiState());
             }
+            if (!newLines.empty())
+                toInsert.push_back({ std::move(newLines), r + size + countToInsert, false });
+            moveCellsDown(group, size, lengths, firstKept, lastLength, oldCols, newCols);
         }
-        for (size_t i = 0; i < group.size() && i < lengths.size(); i++) {
-            if (lengths[i] < newCols)
-                group[i]->setCell(lengths[i], CharData::Null);
-        }
+        countToInsert += std::max(linesToAdd, 0);
 
         for (int i = 0; i < linesToAdd - trimmed; i++) {
             if (m_yBase == 0) {
@@ -254,6 +277,8 @@ void Buffer::reflowNarrower(int oldCols, int newCols, int newRows)
                 if (m_yDisp == m_yBase)
                     m_yDisp++;
                 m_yBase++;
+            } else {
+                break; // nothing above changes for the rest of the group
             }
         }
         savedY = std::min(savedY + linesToAdd, m_yBase + newRows - 1);

@@ -34,5 +34,29 @@ TEST(PendingWrap, GoldenScreens)
     expectGoldenScreens(cases, GoldenFeed::wholeAndByteByByte);
 }
 
+// Erasing ends the wait like a cursor movement does, and so does a forward index; without
+// wraparound the cursor stays on a right margin inside the screen; a next line from right of the
+// right margin moves down only inside the margins.
+TEST(PendingWrap, EditingAndIndexAtTheRightEdge)
+{
+    const std::string margins = "\x1b[?69h\x1b[1;5s"; // columns 1 to 5
+    const GoldenScreenCase cases[] = {
+        { "EL erases the last column", "abcdefghij\x1b[KZ", "abcdefghiZ", "10,0" },
+        { "EL 2 erases the row", "abcdefghij\x1b[2KZ", "         Z", "10,0" },
+        { "ED erases the last column", "abcdefghij\x1b[JZ", "abcdefghiZ", "10,0" },
+        { "ED 1 erases up to the last column", "abcdefghij\x1b[1JZ", "         Z", "10,0" },
+        { "DECFI scrolls the columns", "abcdefghij\x1b" "9Z", "bcdefghijZ", "10,0" },
+        { "no wraparound, margins 5 to 9: CUB from the margin",
+          "\x1b[?7l\x1b[?69h\x1b[5;9s\x1b[1;5Habcdefg\x1b[DX", "    abcXg", "8,0" },
+        { "no wraparound, margins 5 to 9: the cursor on the margin",
+          "\x1b[?7l\x1b[?69h\x1b[5;9s\x1b[1;5Habcdefg\x1b[6n", "    abcdg", "8,0", "\x1b[1;9R" },
+        { "NEL right of the margins on the bottom margin", "top" + margins + "\x1b[5;8H\x1b" "EZ", "top||||Z",
+          "1,4" },
+        { "NEL inside the margins on the bottom margin scrolls them", "top" + margins + "\x1b[5;3H\x1b" "EZ", "||||Z",
+          "1,4" },
+    };
+    expectGoldenScreens(cases, GoldenFeed::wholeAndByteByByte);
+}
+
 } // namespace
 } // namespace zentrova

