@@ -291,29 +291,40 @@ void Buffer::rearrange(std::vector<InsertionSet> toInsert, int countToInsert)
     if (toInsert.empty())
         return;
     const int savedCount = m_lines->count();
-    std::vector<std::shared_ptr<BufferLine>> saved;
-    saved.reserve(size_t(savedCount));
-    for (int i = 0; i < savedCount; i++)
-        saved.push_back((*m_lines)[i]);
     const int newCount = std::min(savedCount + countToInsert, m_lines->maxLength());
-    m_lines->setCount(newCount);
     toInsert.push_back({ {}, 0, true });
 
-    size_t next = 0;
-    int inserted = 0;
-    int o = savedCount - 1;
-    for (int i = newCount - 1; i >= 0; i--) {
-        const InsertionSet& insertion = toInsert[next];
-        if (!insertion.isNull && o + inserted < insertion.start) {
-            for (auto row = insertion.lines.rbegin(); row != insertion.lines.rend() && i >= 0; ++row)
-                m_lines->set(i--, *row);
-            i++;
-            inserted += int(insertion.lines.size());
-            next++;
-        } else if (o >= 0) {
-            m_lines->set(i, saved[size_t(o--)]);
+    // The new order, from the last index down: an index gets the next insertion's rows (from its
+    // last) when that insertion starts after the ring row next in turn, else that ring row. Returns
+    // the last ring row not taken; the ones above it are the oldest, which no longer fit.
+    const auto walk = [&](const auto& placeInserted, const auto& placeSaved) {
+        size_t next = 0;
+        int inserted = 0;
+        int o = savedCount - 1;
+        for (int i = newCount - 1; i >= 0; i--) {
+            const InsertionSet& insertion = toInsert[next];
+            if (!insertion.isNull && o + inserted < insertion.start) {
+                for (auto row = insertion.lines.rbegin(); row != insertion.lines.rend() && i >= 0; ++row)
+                    placeInserted(i--, *row);
+                i++;
+                inserted += int(insertion.lines.size());
+                next++;
+            } else if (o >= 0) {
+                placeSaved(i, o--);
+            }
         }
-    }
+        return o;
+    };
+    // Only the ring rows the new order takes are set aside, so the rearrangement holds no more
+    // than the rows that stay.
+    const int firstTaken = walk([](int, const std::shared_ptr<BufferLine>&) {}, [](int, int) {}) + 1;
+    std::vector<std::shared_ptr<BufferLine>> saved;
+    saved.reserve(size_t(savedCount - firstTaken));
+    for (int o = firstTaken; o < savedCount; o++)
+        saved.push_back((*m_lines)[o]);
+    m_lines->setCount(newCount);
+    walk([&](int i, const std::shared_ptr<BufferLine>& row) { m_lines->set(i, row); },
+         [&](int i, int o) { m_lines->set(i, saved[size_t(o - firstTaken)]); });
 }
 
 void Buffer::ensureRowsCover(int newCols)
