@@ -14,6 +14,12 @@ constexpr quint32 rightControlCode = 97 + evdevOffset;
 constexpr quint32 rightAltCode = 100 + evdevOffset;
 constexpr quint32 rightSuperCode = 126 + evdevOffset;
 
+// Shift, Ctrl, Alt and Super as held with the key; not the keypad flag.
+Qt::KeyboardModifiers heldKeys(const TerminalKeyEvent& event)
+{
+    return event.modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
 std::optional<Key> keypadKey(int key)
 {
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
@@ -61,6 +67,43 @@ std::optional<EditingCommand> editingCommand(const TerminalKeyEvent& event)
     case Qt::Key_End: return EditingCommand::moveToEndOfLine;
     case Qt::Key_PageUp: return EditingCommand::scrollPageUp;
     case Qt::Key_PageDown: return EditingCommand::scrollPageDown;
+    default: return std::nullopt;
+    }
+}
+
+bool claimsKey(const TerminalKeyEvent& event)
+{
+    if (isModifierKey(event.key) || isWindowCommandKey(event))
+        return false;
+    return editingCommand(event) || kittyFunctionalKey(event) || !event.charactersIgnoringModifiers().isEmpty()
+        || !event.text.isEmpty();
+}
+
+bool isWindowCommandKey(const TerminalKeyEvent& event)
+{
+    if (heldKeys(event) != (Qt::ControlModifier | Qt::ShiftModifier))
+        return false;
+    switch (event.key) {
+    case Qt::Key_C:
+    case Qt::Key_V:
+    case Qt::Key_F:
+    case Qt::Key_G:
+    case Qt::Key_H:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<ScrollbackKey> scrollbackKey(const TerminalKeyEvent& event)
+{
+    if (heldKeys(event) != Qt::ShiftModifier)
+        return std::nullopt;
+    switch (event.key) {
+    case Qt::Key_PageUp: return ScrollbackKey::pageUp;
+    case Qt::Key_PageDown: return ScrollbackKey::pageDown;
+    case Qt::Key_Home: return ScrollbackKey::top;
+    case Qt::Key_End: return ScrollbackKey::bottom;
     default: return std::nullopt;
     }
 }

@@ -14,6 +14,19 @@ namespace zentrova {
 // Return, Escape, Backspace, the arrows, Tab and Backtab, Home, End, Page Up and Page Down.
 std::optional<EditingCommand> editingCommand(const TerminalKeyEvent& event);
 
+// The keys a focused terminal view takes before the window's shortcuts see them: every key it turns
+// into bytes for the child or acts on itself, with any modifiers. Left to the window are modifier keys
+// alone, keys that type nothing (media and launch keys), and the window's terminal commands.
+bool claimsKey(const TerminalKeyEvent& event);
+
+// The Ctrl+Shift keys of the window's terminal commands (copy, paste, find, find next and previous);
+// they never reach the child, even while the command is not available.
+bool isWindowCommandKey(const TerminalKeyEvent& event);
+
+// Shift with Page Up, Page Down, Home or End: the Linux keys that move through the scrollback.
+enum class ScrollbackKey { pageUp, pageDown, top, bottom };
+std::optional<ScrollbackKey> scrollbackKey(const TerminalKeyEvent& event);
+
 // The arrows, the function keys, the editing block, Print, Scroll Lock, Pause and Menu, and every key
 // of the keypad (told by Qt's keypad modifier). Escape, Return, Tab and Backspace are editing commands.
 std::optional<KittyFunctionalKey> kittyFunctionalKey(const TerminalKeyEvent& event);

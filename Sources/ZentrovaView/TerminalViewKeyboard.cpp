@@ -74,36 +74,15 @@ char32_t lowerCased(char32_t c)
     return char32_t(QChar::toLower(c));
 }
 
-// The Ctrl+Shift keys of the window's terminal commands: copy and paste, find, find next and find
-// previous. They never reach the child, even while the command is not available.
-bool isMenuCommandKey(const QKeyEvent& key)
-{
-    const Qt::KeyboardModifiers held
-        = key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (held != (Qt::ControlModifier | Qt::ShiftModifier))
-        return false;
-    switch (key.key()) {
-    case Qt::Key_C:
-    case Qt::Key_V:
-    case Qt::Key_F:
-    case Qt::Key_G:
-    case Qt::Key_H:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 bool TerminalView::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::ShortcutOverride: {
-        // The child keeps its control characters and Alt keys: the window's Ctrl shortcuts wait while
-        // the terminal has focus, except its Ctrl+Shift menu commands.
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier) && !isMenuCommandKey(*key)) {
+        // Every key the child would get is the terminal's, before any shortcut of the window around it:
+        // Backspace, Delete, Tab or F2 typed for the program must never run a command of the window.
+        if (claimsKey(TerminalKeyEvent::from(*static_cast<QKeyEvent*>(event)))) {
             event->accept();
             return true;
         }
@@ -126,12 +105,12 @@ bool TerminalView::event(QEvent* event)
 
 void TerminalView::keyPressEvent(QKeyEvent* event)
 {
-    // A menu command's key whose command is disabled right now.
-    if (isMenuCommandKey(*event)) {
+    const TerminalKeyEvent key = TerminalKeyEvent::from(*event);
+    // A window command's key whose command is disabled right now.
+    if (isWindowCommandKey(key)) {
         event->accept();
         return;
     }
-    const TerminalKeyEvent key = TerminalKeyEvent::from(*event);
     if (isModifierKey(key.key))
         flagsChanged(key, true);
     else
@@ -254,6 +233,17 @@ bool TerminalView::sendFunctionalKey(KittyFunctionalKey key, const TerminalKeyEv
 
 void TerminalView::keyDown(const TerminalKeyEvent& event)
 {
+    // Shift with the page keys moves through the scrollback, as Linux terminals do, and keeps the
+    // selection; the alternate screen has no scrollback, so there they go to the program.
+    if (const auto scrollKey = scrollbackKey(event); scrollKey && !m_terminal->isCurrentBufferAlternate()) {
+        switch (*scrollKey) {
+        case ScrollbackKey::pageUp: pageUp(); break;
+        case ScrollbackKey::pageDown: pageDown(); break;
+        case ScrollbackKey::top: scroll(0); break;
+        case ScrollbackKey::bottom: scroll(1); break;
+        }
+        return;
+    }
     if (m_selection)
         m_selection->setActive(false);
     const KittyKeyboardFlags flags = m_terminal->keyboardEnhancementFlags();
@@ -267,12 +257,8 @@ void TerminalView::keyDown(const TerminalKeyEvent& event)
         interpretKeyEvent(event);
         return;
     }
+    // Plain Page Up and Page Down are the program's (less, vim and mc page with them).
     if (legacy && !command && (!option || m_optionAsMetaKey) && functionalKey) {
-        const bool page = *functionalKey == Key::pageUp || *functionalKey == Key::pageDown;
-        if (page && kittyModifiers(event, false).isEmpty() && !m_terminal->applicationCursor) {
-            *functionalKey == Key::pageUp ? pageUp() : pageDown();
-            return;
-        }
         if (sendFunctionalKey(*functionalKey, event, event.autoRepeat ? Type::repeatPress : Type::press))
             return;
     }
@@ -399,20 +385,8 @@ void TerminalView::doCommand(EditingCommand command)
             break;
         case EditingCommand::moveToBeginningOfLine: key = Key::home; break;
         case EditingCommand::moveToEndOfLine: key = Key::end; break;
-        case EditingCommand::scrollPageUp:
-            if (!applicationCursor) {
-                pageUp();
-                return;
-            }
-            key = Key::pageUp;
-            break;
-        case EditingCommand::scrollPageDown:
-            if (!applicationCursor) {
-                pageDown();
-                return;
-            }
-            key = Key::pageDown;
-            break;
+        case EditingCommand::scrollPageUp: key = Key::pageUp; break;
+        case EditingCommand::scrollPageDown: key = Key::pageDown; break;
         }
         KittyKeyEvent kitty { KittyKey::functional(horizontalKeyOnScreen(key)), modifiers, Type::press };
         kitty.composing = m_kittyIsComposing;
@@ -438,18 +412,8 @@ void TerminalView::doCommand(EditingCommand command)
     case EditingCommand::insertBacktab: send(Sequences::cmdBackTab()); break;
     case EditingCommand::moveToBeginningOfLine: cursorKey(Sequences::moveHomeApp, Sequences::moveHomeNormal); break;
     case EditingCommand::moveToEndOfLine: cursorKey(Sequences::moveEndApp, Sequences::moveEndNormal); break;
-    case EditingCommand::scrollPageUp:
-        if (applicationCursor)
-            send(Sequences::cmdPageUp());
-        else
-            pageUp();
-        break;
-    case EditingCommand::scrollPageDown:
-        if (applicationCursor || m_terminal->isCurrentBufferAlternate())
-            send(Sequences::cmdPageDown());
-        else
-            scrollDown(m_terminal->rows);
-        break;
+    case EditingCommand::scrollPageUp: send(Sequences::cmdPageUp()); break;
+    case EditingCommand::scrollPageDown: send(Sequences::cmdPageDown()); break;
     }
 }
 

@@ -161,20 +161,50 @@ TEST_F(TerminalViewKeyboard, HorizontalArrowsFollowTheScreenOnRightToLeftRows)
     EXPECT_EQ(type({ Qt::Key_Left }), visible("\x1b[D")) << "drawn left to right by the host";
 }
 
-TEST_F(TerminalViewKeyboard, PageKeysScrollTheScrollbackOnTheNormalScreen)
+// Linux scroll keys: Shift with the page keys moves through the scrollback and sends nothing; plain page
+// keys are the program's. The alternate screen has no scrollback, so there Shift goes to the program too.
+TEST_F(TerminalViewKeyboard, ShiftPageKeysScrollTheScrollbackAndPlainOnesReachTheProgram)
 {
     for (int line = 0; line < 200; line++)
         feed(view, "line\r\n");
     const int live = view.terminal().buffer().yDisp();
-    ASSERT_GT(live, 0);
+    const int rows = view.terminal().rows;
+    ASSERT_GT(live, 2 * rows);
 
-    EXPECT_EQ(type({ Qt::Key_PageUp }), "");
-    EXPECT_EQ(view.terminal().buffer().yDisp(), live - view.terminal().rows);
-    EXPECT_EQ(type({ Qt::Key_PageDown }), "");
-    EXPECT_EQ(view.terminal().buffer().yDisp(), live);
+    struct Case {
+        const char* name;
+        Key key;
+        std::string sent;
+        int yDisp; // after the key
+    };
+    const Case normal[] = {
+        { "shift-page up", { Qt::Key_PageUp, shift }, "", live - rows },
+        { "shift-page up again", { Qt::Key_PageUp, shift }, "", live - 2 * rows },
+        { "shift-page down", { Qt::Key_PageDown, shift }, "", live - rows },
+        { "page up, back to the live screen as any typing", { Qt::Key_PageUp }, "\x1b[5~", live },
+        { "page down", { Qt::Key_PageDown }, "\x1b[6~", live },
+        { "shift-home", { Qt::Key_Home, shift }, "", 0 },
+        { "shift-end", { Qt::Key_End, shift }, "", live },
+        { "ctrl-shift-page up", { Qt::Key_PageUp, ctrl | shift }, "\x1b[5;6~", live },
+        { "keyboard protocol", { Qt::Key_PageUp, shift }, "", live - rows },
+    };
+    for (const Case& c : normal) {
+        if (std::string_view(c.name) == "keyboard protocol")
+            feed(view, "\x1b[>1u");
+        EXPECT_EQ(type(c.key), visible(c.sent)) << c.name;
+        EXPECT_EQ(view.terminal().buffer().yDisp(), c.yDisp) << c.name;
+    }
+    feed(view, "\x1b[<u");
+
+    view.selectAll();
+    type({ Qt::Key_PageDown, shift });
+    EXPECT_TRUE(view.selection()->active()) << "scrolling keeps the selection";
 
     feed(view, "\x1b[?1049h");
-    EXPECT_EQ(type({ Qt::Key_PageUp }), visible("\x1b[5~")) << "the alternate screen has no scrollback";
+    EXPECT_EQ(type({ Qt::Key_PageUp, shift }), visible("\x1b[5;2~")) << "the alternate screen has no scrollback";
+    EXPECT_EQ(type({ Qt::Key_PageDown, shift }), visible("\x1b[6;2~"));
+    EXPECT_EQ(type({ Qt::Key_Home, shift }), visible("\x1b[1;2H"));
+    EXPECT_EQ(type({ Qt::Key_PageUp }), visible("\x1b[5~"));
 }
 
 TEST_F(TerminalViewKeyboard, OptionAsMetaKeyDecidesWhatAltDoes)
@@ -272,7 +302,9 @@ TEST_F(TerminalViewKeyboard, HostilePasteCannotEndTheBracketedPaste)
     EXPECT_EQ(paste("plain \u00e9"), visible("plain \xc3\xa9")) << "without bracketed paste the text goes as it is";
 }
 
-TEST_F(TerminalViewKeyboard, ClaimsCtrlAndAltKeysFromTheWindowShortcuts)
+// Every key the view sends or acts on is its own before the window's shortcuts see it; the window
+// keeps its terminal commands and the keys that type nothing.
+TEST_F(TerminalViewKeyboard, ClaimsEveryKeyItSendsFromTheWindowShortcuts)
 {
     struct Case {
         Key key;
@@ -283,13 +315,31 @@ TEST_F(TerminalViewKeyboard, ClaimsCtrlAndAltKeysFromTheWindowShortcuts)
         { { Qt::Key_W, ctrl }, true },
         { { Qt::Key_F, alt }, true },
         { { Qt::Key_T, ctrl | shift }, true },
+        { { Qt::Key_A, none, "a" }, true },
+        { { Qt::Key_F5, none }, true },
+        { { Qt::Key_F2, none }, true },
+        { { Qt::Key_F10, none }, true },
+        { { Qt::Key_Backspace, none, "\x08" }, true },
+        { { Qt::Key_Delete, none }, true },
+        { { Qt::Key_Tab, none, "\t" }, true },
+        { { Qt::Key_Return, none, "\r" }, true },
+        { { Qt::Key_Insert, shift }, true },
+        { { Qt::Key_PageUp, shift }, true },
+        { { Qt::Key_Menu, none }, true },
+        { { Qt::Key_5, keypad, "5" }, true },
+        { { Qt::Key_Eacute, none, "\u00e9" }, true },
         { { Qt::Key_C, ctrl | shift }, false },
         { { Qt::Key_V, ctrl | shift }, false },
-        { { Qt::Key_A, none }, false },
-        { { Qt::Key_F5, none }, false },
+        { { Qt::Key_F, ctrl | shift }, false },
+        { { Qt::Key_G, ctrl | shift }, false },
+        { { Qt::Key_H, ctrl | shift }, false },
+        { { Qt::Key_Shift, shift }, false },
+        { { Qt::Key_Control, ctrl }, false },
+        { { Qt::Key_VolumeUp, none }, false },
+        { { Qt::Key_LaunchMail, none }, false },
     };
     for (const Case& c : cases) {
-        QKeyEvent event(QEvent::ShortcutOverride, c.key.key, c.key.modifiers);
+        QKeyEvent event(QEvent::ShortcutOverride, c.key.key, c.key.modifiers, c.key.text);
         event.ignore();
         QCoreApplication::sendEvent(&view, &event);
         EXPECT_EQ(event.isAccepted(), c.claimed) << c.key.key << " " << c.key.modifiers.toInt();

@@ -101,8 +101,9 @@ public:
 private:
     // Builds the main menu and every keyboard shortcut (AppMenu.cpp).
     void makeMenu();
-    // Enables Undo and Cut from what the focused text field offers, and the items a terminal
-    // validates from the focused terminal's answers.
+    // Enables Undo and Cut from what the focused text field offers, the items a terminal
+    // validates from the focused terminal's answers, and the file commands while the file panes
+    // they act on show.
     void updateTextEditItems();
     // The command a focused terminal validates for an Edit item's title; none for other items.
     static std::optional<zentrova::UserInterfaceItem> terminalCommand(const QString& title);
@@ -123,6 +124,11 @@ private:
         zentrova::UserInterfaceItem command;
     };
     QList<TerminalItem> m_terminalItems;
+    struct FileCommandItem {
+        QAction* action; // owned by its menu or the window
+        bool bothSides;  // also needs the other side's file pane
+    };
+    QList<FileCommandItem> m_fileItems;
     // Keeps the items in step with the focused terminal's selection.
     QMetaObject::Connection m_terminalMenuState;
 };

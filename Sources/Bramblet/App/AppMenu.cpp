@@ -29,9 +29,51 @@ struct MenuLine {
     QKeySequence key;
     QList<QKeySequence> secondKeys;
     std::function<void()> action;
-    // Works while another window of the application (the Operations window) is in front.
-    bool applicationWide = false;
+    // Where the keys work: in the workspace window; in the whole application, also while another of
+    // its windows (the Operations window) is in front; or, for a line without an item, only while a
+    // file pane has the focus (Qt::WidgetWithChildrenShortcut), so that the filter field, dialogs and
+    // terminals keep the key.
+    Qt::ShortcutContext context = Qt::WindowShortcut;
 };
+
+// The commands on the active side's folder or selection, and those that also take the other side's
+// folder. A side showing its terminal sessions hides its file pane, and these have nothing to act on
+// there: they are disabled until the pane shows again.
+enum class FilesNeeded { activeSide, bothSides };
+
+std::optional<FilesNeeded> filesNeeded(const QString& title)
+{
+    using enum FilesNeeded;
+    static const QHash<QString, FilesNeeded> commands {
+        { QStringLiteral("Choose Folder\u2026"), activeSide },
+        { QStringLiteral("Go to Folder\u2026"), activeSide },
+        { QStringLiteral("New Folder\u2026"), activeSide },
+        { QStringLiteral("Open Selection"), activeSide },
+        { QStringLiteral("Parent Folder"), activeSide },
+        { QStringLiteral("Rename\u2026"), activeSide },
+        { QStringLiteral("Batch Rename\u2026"), activeSide },
+        { QStringLiteral("Set Tag\u2026"), activeSide },
+        { QStringLiteral("Move to Trash\u2026"), activeSide },
+        { QStringLiteral("Move Copied Items Here"), activeSide },
+        { QStringLiteral("Select by Pattern\u2026"), activeSide },
+        { QStringLiteral("Select by Kind\u2026"), activeSide },
+        { QStringLiteral("Select by Tag\u2026"), activeSide },
+        { QStringLiteral("Refresh"), activeSide },
+        { QStringLiteral("Quick Look"), activeSide },
+        { QStringLiteral("Compare Selected Files"), activeSide },
+        { QStringLiteral("Back"), activeSide },
+        { QStringLiteral("Forward"), activeSide },
+        { QStringLiteral("Next Tab"), activeSide },
+        { QStringLiteral("Previous Tab"), activeSide },
+        { QStringLiteral("Copy to Other Pane\u2026"), bothSides },
+        { QStringLiteral("Move to Other Pane\u2026"), bothSides },
+        { QStringLiteral("Compare & Sync to Other Pane\u2026"), bothSides },
+    };
+    const auto found = commands.find(title);
+    if (found == commands.end())
+        return std::nullopt;
+    return *found;
+}
 
 // Runs `edit` on the focused text field or editor; false when the focus is in none. Asked before a
 // focused terminal view, whose find bar has a field of its own.
@@ -80,12 +122,12 @@ void AppDelegate::makeMenu()
     const auto pane = [w] { return w->activePane(); };
     const MenuLine lines[] = {
         { "Bramblet", "About Bramblet", {}, {}, [this] { showAbout(); } },
-        { "Bramblet", "Check for Updates\u2026", {}, {}, [this] { checkForUpdates(); }, true },
-        { "Bramblet", "Settings\u2026", K(Qt::CTRL | Qt::Key_Comma), {}, [this] { showSettings(); }, true },
+        { "Bramblet", "Check for Updates\u2026", {}, {}, [this] { checkForUpdates(); }, Qt::ApplicationShortcut },
+        { "Bramblet", "Settings\u2026", K(Qt::CTRL | Qt::Key_Comma), {}, [this] { showSettings(); }, Qt::ApplicationShortcut },
         { "Bramblet", nullptr, {}, {}, {} },
         // The desktop has no hiding of a whole application; its window is minimised instead.
         { "Bramblet", "Hide Bramblet", {}, {}, [window] { window->showMinimized(); } },
-        { "Bramblet", "Quit Bramblet", K(Qt::CTRL | Qt::Key_Q), {}, [this] { terminate(); }, true },
+        { "Bramblet", "Quit Bramblet", K(Qt::CTRL | Qt::Key_Q), {}, [this] { terminate(); }, Qt::ApplicationShortcut },
 
         { "File", "Choose Folder\u2026", K(Qt::CTRL | Qt::Key_O), {}, [w] { w->chooseFolder(); } },
         { "File", "Go to Folder\u2026", K(Qt::CTRL | Qt::Key_L), {}, [w] { w->enterPath(); } },
@@ -142,7 +184,7 @@ void AppDelegate::makeMenu()
         { "Operations", "Compare & Sync to Other Pane\u2026", {}, {}, [w] { w->compareAndSync(); } },
         { "Operations", "Save Sync Configuration\u2026", {}, {}, [w] { w->saveSyncConfig(); } },
         { "Operations", "Run Saved Sync\u2026", {}, {}, [w] { w->runSyncConfig(); } },
-        { "Operations", "Show Operations", K(Qt::CTRL | Qt::Key_J), {}, [w] { w->showOperations(); }, true },
+        { "Operations", "Show Operations", K(Qt::CTRL | Qt::Key_J), {}, [w] { w->showOperations(); }, Qt::ApplicationShortcut },
         { "Operations", "Show Drop Stack", {}, {}, [w] { w->showDropStack(); } },
         { "Operations", "Compare Selected Files", {}, {}, [w] { w->compareSelected(); } },
         { "Operations", "Share\u2026", {}, {}, [w] { w->shareSelected(); } },
@@ -153,7 +195,10 @@ void AppDelegate::makeMenu()
         { nullptr, "Forward", K(Qt::ALT | Qt::Key_Right), {}, [pane] { pane()->forward(); } },
         { nullptr, "Next Tab", K(Qt::CTRL | Qt::Key_Tab), {}, [pane] { pane()->cycleTab(1); } },
         { nullptr, "Previous Tab", K(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), {}, [pane] { pane()->cycleTab(-1); } },
-        { nullptr, "Other Pane", K(Qt::Key_Tab), {}, [w] { w->focusSide(1 - w->activeIndex()); } },
+        { nullptr, "Other Pane", K(Qt::Key_Tab), {}, [w] { w->focusSide(1 - w->activeIndex()); },
+          Qt::WidgetWithChildrenShortcut },
+        // The desktop's key for the menu bar: its first menu opens.
+        { nullptr, "Open Menu", K(Qt::Key_F10), {}, [this] { m_menuBar->setActiveAction(m_menuBar->actions().value(0)); } },
     };
 
     m_menuBar = new QMenuBar;
@@ -165,13 +210,18 @@ void AppDelegate::makeMenu()
         if (line.menu) {
             const QString menuTitle = QString::fromUtf8(line.menu);
             QMenu*& menu = menus[menuTitle];
+            // Alt and the title's first letter open the menu.
             if (!menu)
-                menu = m_menuBar->addMenu(menuTitle);
+                menu = m_menuBar->addMenu(u'&' + menuTitle);
             if (!line.title) {
                 menu->addSeparator();
                 continue;
             }
             action = menu->addAction(title);
+        } else if (line.context == Qt::WidgetWithChildrenShortcut) {
+            action = new QAction(title, window);
+            for (QWidget* pane : { static_cast<QWidget*>(w->left()), static_cast<QWidget*>(w->right()) })
+                pane->addAction(action);
         } else {
             action = new QAction(title, window);
             window->addAction(action);
@@ -181,7 +231,7 @@ void AppDelegate::makeMenu()
             keys.append(line.key);
         keys += line.secondKeys;
         action->setShortcuts(keys);
-        action->setShortcutContext(line.applicationWide ? Qt::ApplicationShortcut : Qt::WindowShortcut);
+        action->setShortcutContext(line.context);
         connect(action, &QAction::triggered, this, line.action);
         // Without a mail handler there is nothing to share with.
         if (action->text() == QStringLiteral("Share\u2026"))
@@ -192,6 +242,8 @@ void AppDelegate::makeMenu()
             m_cutAction = action;
         else if (const auto command = terminalCommand(QString::fromUtf8(line.title)); command && line.menu)
             m_terminalItems.append({ action, *command });
+        else if (const auto needs = filesNeeded(QString::fromUtf8(line.title)))
+            m_fileItems.append({ action, *needs == FilesNeeded::bothSides });
     }
     window->setMenuBar(m_menuBar);
 
@@ -200,6 +252,8 @@ void AppDelegate::makeMenu()
     // tells when its selection changes. The menu bar is the context: focus changes while the window
     // goes away must not reach its actions.
     connect(qApp, &QApplication::focusChanged, m_menuBar, [this] { updateTextEditItems(); });
+    // A side switching between its files and its terminal, or the other side becoming the active one.
+    connect(w, &WorkspaceController::refreshed, m_menuBar, [this] { updateTextEditItems(); });
     connect(menus.value(QStringLiteral("Edit")), &QMenu::aboutToShow, this, &AppDelegate::updateTextEditItems);
     updateTextEditItems();
 }
@@ -226,19 +280,24 @@ std::optional<zentrova::UserInterfaceItem> AppDelegate::terminalCommand(const QS
 void AppDelegate::updateTextEditItems()
 {
     const TextEditState state = focusedTextState();
+    const bool activeFiles = m_workspace->showsFiles(m_workspace->activeIndex());
     m_undoAction->setEnabled(state.canUndo);
     m_cutAction->setEnabled(state.canCut);
     // A field (the find bar's among them) takes the Edit commands before a terminal does.
     zentrova::TerminalView* terminal = state.isText ? nullptr : focusedTerminal();
     for (const auto& [action, command] : m_terminalItems) {
         const bool find = command.action == u"performFindPanelAction:";
-        // Outside a terminal the Edit commands go to fields and files; the find commands only run in
-        // a terminal, its find bar included.
+        // Outside a terminal the Edit commands go to fields, else to files the active side shows; the
+        // find commands only run in a terminal, its find bar included.
         if (terminal)
             action->setEnabled(terminal->validateUserInterfaceItem(command));
-        else
+        else if (state.isText)
             action->setEnabled(!find || focusedTerminal());
+        else
+            action->setEnabled(!find && activeFiles);
     }
+    for (const auto& [action, bothSides] : m_fileItems)
+        action->setEnabled(activeFiles && (!bothSides || m_workspace->showsFiles(1 - m_workspace->activeIndex())));
     disconnect(m_terminalMenuState);
     if (terminal)
         m_terminalMenuState = connect(terminal, &zentrova::TerminalView::menuStateChanged, this, &AppDelegate::updateTextEditItems);

@@ -27,4 +27,13 @@ void FileTable::selectForContextMenu(const QPoint& position)
                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+QModelIndex FileTable::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // The table moves between rows on Home and End only with Ctrl; the selection still follows the
+    // key's own modifiers (Shift extends it).
+    if (action == MoveHome || action == MoveEnd)
+        modifiers |= Qt::ControlModifier;
+    return ActivatingView<QTableView>::moveCursor(action, modifiers);
+}
+
 } // namespace bramblet

@@ -17,6 +17,8 @@ public:
 
 protected:
     void selectForContextMenu(const QPoint& position) override;
+    // Home and End go to the first and last row, as in a list, not to the row's first and last column.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 };
 
 } // namespace bramblet

@@ -67,10 +67,15 @@ void WorkspaceController::refreshChrome()
     m_inspector->update(selected, path);
     m_statusLabel->setFullText(
         QStringLiteral("%1  \u00b7  %2 selected").arg(path, QLocale().toString(selected.size())));
-    // Typing in a terminal must not leave file commands armed for the selection behind it.
-    const bool terminalFocused = activeContent()->focusedTerminal() != nullptr;
-    for (int index = 0; index < 3; ++index)
-        m_selectionButtons[index]->setEnabled(!selected.isEmpty() && !terminalFocused);
+    // A side showing its terminal sessions hides its file pane: no file command is armed for the
+    // selection or the folder behind the terminal, nor sends anything into the other side's.
+    const bool activeFiles = showsFiles(m_activeIndex);
+    const bool bothFiles = activeFiles && showsFiles(1 - m_activeIndex);
+    m_selectionButtons[0]->setEnabled(!selected.isEmpty() && bothFiles);
+    m_selectionButtons[1]->setEnabled(!selected.isEmpty() && bothFiles);
+    m_selectionButtons[2]->setEnabled(!selected.isEmpty() && activeFiles);
+    for (const char* command : { "chooseFolder", "refresh", "newFolder" })
+        m_toolbarButtons.value(QString::fromUtf8(command))->setEnabled(activeFiles);
     for (auto* side : { m_leftContent, m_rightContent })
         side->updateTabStrip();
     updateStackButton();

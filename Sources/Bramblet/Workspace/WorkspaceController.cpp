@@ -101,6 +101,11 @@ TerminalPaneController* WorkspaceController::activeContent() const
     return m_activeIndex == 0 ? m_leftContent : m_rightContent;
 }
 
+bool WorkspaceController::showsFiles(int index) const
+{
+    return content(index)->mode() == TerminalPaneController::filesMode;
+}
+
 bool WorkspaceController::windowShouldClose()
 {
     if (m_processing) {

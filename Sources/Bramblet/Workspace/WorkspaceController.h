@@ -90,6 +90,9 @@ public:
     int activeIndex() const { return m_activeIndex; }
     PaneController* activePane() const;
     TerminalPaneController* activeContent() const;
+    // Whether a side (0 left, 1 right) shows its file pane. A side showing its terminal sessions
+    // hides it, and no file command acts on a pane the user cannot see.
+    bool showsFiles(int index) const;
     bool showHidden() const { return m_showHidden; }
     const QStringList& favorites() const { return m_favorites; }
     const QList<SavedWorkspace>& workspaces() const { return m_workspaces; }
@@ -311,6 +314,7 @@ private:
     void reportFailures();
     // Connects the toolbar's transfer buttons and the panes' drops (WorkspaceTransfers.cpp).
     void wireTransferCommands();
+    // The active pane's selected items; none while its side shows terminal sessions.
     QList<std::filesystem::path> selectedPaths() const;
     // Plans `source` against `destination` off the main thread, then reviews the plan (WorkspaceSync.cpp).
     void planSync(const std::filesystem::path& source, const std::filesystem::path& destination);

@@ -52,6 +52,9 @@ void WorkspaceController::wireTransferCommands()
 QList<std::filesystem::path> WorkspaceController::selectedPaths() const
 {
     QList<std::filesystem::path> paths;
+    // The selection of a pane hidden behind terminal sessions is nobody's to act on.
+    if (!showsFiles(m_activeIndex))
+        return paths;
     for (const auto& item : activePane()->selected())
         paths.append(item.url);
     return paths;
@@ -171,9 +174,6 @@ void WorkspaceController::transferDropStack(FileAction action)
 
 void WorkspaceController::trashSelection()
 {
-    // Delete belongs to the terminal while it has the keyboard focus.
-    if (activeContent()->focusedTerminal())
-        return;
     const auto urls = selectedPaths();
     if (urls.isEmpty() || !m_window)
         return;
