@@ -3,6 +3,7 @@
 #include "Bramblet/Pane/FutureWatch.h"
 #include "Bramblet/Pane/PaneController.h"
 #include "Bramblet/Workspace/ArchiveExtraction.h"
+#include "Bramblet/Workspace/ArchiveRunFolder.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 
@@ -23,7 +24,15 @@ void WorkspaceController::openFile(const std::filesystem::path& file, int index)
 
 void WorkspaceController::openArchive(const std::filesystem::path& archive, PaneController* pane)
 {
-    const auto folder = extractionFolder(archivesRoot(), archive);
+    if (!m_archiveRun) {
+        try {
+            m_archiveRun = std::make_shared<ArchiveRunFolder>(archivesRoot());
+        } catch (const std::exception& failure) {
+            showError(QStringLiteral("Could not open this archive. ") + QString::fromUtf8(failure.what()));
+            return;
+        }
+    }
+    const auto folder = extractionFolder(m_archiveRun->path(), archive);
     std::error_code ignored;
     // Only complete extractions are ever renamed into place, so an existing folder is one.
     if (std::filesystem::is_directory(folder, ignored)) {
@@ -31,7 +40,8 @@ void WorkspaceController::openArchive(const std::filesystem::path& archive, Pane
         return;
     }
     // Different archives may unpack at the same time; each on a thread of the shared pool.
-    const auto extraction = QtConcurrent::run([archive, folder]() -> std::optional<QString> {
+    // The task holds the run folder too: an extraction still running at quit finishes into it.
+    const auto extraction = QtConcurrent::run([archive, folder, run = m_archiveRun]() -> std::optional<QString> {
         try {
             extractArchive(archive, folder);
             return std::nullopt;
