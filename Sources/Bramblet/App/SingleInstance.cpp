@@ -4,6 +4,7 @@
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Models/FileItem.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -78,20 +79,21 @@ std::unique_ptr<SingleInstance> SingleInstance::claim(const QString& folder)
     return std::unique_ptr<SingleInstance>(new SingleInstance(std::move(lock), server));
 }
 
-bool SingleInstance::handOver(const QString& folder, const QStringList& paths, int timeoutMs)
+SingleInstance::HandOver SingleInstance::handOver(const QString& folder, const QStringList& paths, int connectMs,
+                                                  int answerMs)
 {
     QLocalSocket socket;
     socket.connectToServer(socketPath(folder));
-    if (!socket.waitForConnected(timeoutMs))
-        return false;
+    if (!socket.waitForConnected(connectMs))
+        return HandOver::notConnected;
     socket.write(QJsonDocument(QJsonArray::fromStringList(paths)).toJson(QJsonDocument::Compact) + '\n');
-    if (!socket.waitForBytesWritten(timeoutMs))
-        return false;
+    socket.flush();
+    QDeadlineTimer deadline(answerMs);
     while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(timeoutMs))
-            return false;
+        if (!socket.waitForReadyRead(int(deadline.remainingTime())))
+            return HandOver::unanswered;
     }
-    return socket.readLine() == received;
+    return socket.readLine() == received ? HandOver::confirmed : HandOver::unanswered;
 }
 
 SingleInstance::Start SingleInstance::start(const QString& folder, const QStringList& paths,
@@ -100,9 +102,15 @@ SingleInstance::Start SingleInstance::start(const QString& folder, const QString
     for (int attempt = 0; attempt < 20; ++attempt) {
         if ((instance = claim(folder)))
             return Start::claimed;
-        if (handOver(folder, paths, 500))
+        switch (handOver(folder, paths, 250, 20000)) {
+        case HandOver::confirmed:
             return Start::handedOver;
-        QThread::msleep(250);
+        case HandOver::unanswered:
+            return Start::noAnswer;
+        case HandOver::notConnected:
+            QThread::msleep(250);
+            break;
+        }
     }
     return Start::noAnswer;
 }

@@ -38,12 +38,16 @@ public:
     // when the folder cannot be made private or the socket cannot listen.
     static std::unique_ptr<SingleInstance> claim(const QString& folder);
 
-    // Hands `paths` (absolute) to the instance of `folder` and waits up to `timeoutMs` for each
-    // step; true once it confirmed them.
-    static bool handOver(const QString& folder, const QStringList& paths, int timeoutMs);
+    // How a hand-over went: nothing listened, the instance confirmed the folders, or it took them
+    // but never confirmed.
+    enum class HandOver { notConnected, confirmed, unanswered };
+    // Hands `paths` (absolute) to the instance of `folder`: waits up to `connectMs` to connect,
+    // then up to `answerMs` for the confirmation (the instance may still be opening its window).
+    static HandOver handOver(const QString& folder, const QStringList& paths, int connectMs, int answerMs);
 
     // Claims the instance or hands `paths` over, trying again for a few seconds while the holder
-    // does not answer (it may still be starting, or quitting). `instance` is set when claimed.
+    // does not listen (it may be starting, or quitting). A holder that took the folders but never
+    // confirmed them is not asked again. `instance` is set when claimed.
     static Start start(const QString& folder, const QStringList& paths, std::unique_ptr<SingleInstance>& instance);
 
     // Gets the folders of each later start, in order of arrival; those that came before this call

@@ -1,8 +1,10 @@
 #include "Bramblet/Workspace/ArchiveExtraction.h"
 #include "Bramblet/Workspace/ArchiveRunFolder.h"
 
+#include "Bramblet/App/AppDelegate.h"
 #include "Bramblet/Pane/PaneController.h"
 #include "Bramblet/Workspace/WorkspaceController.h"
+#include "Bramblet/Workspace/WorkspaceWindow.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "Pane/PaneTestSupport.h"
 #include "Sidebar/SidebarTestSupport.h"
@@ -205,6 +207,18 @@ TEST_F(ArchiveTest, ARunFolderGoesWithEverythingInItWhenItsRunEnds)
     }
     EXPECT_FALSE(std::filesystem::exists(folder));
     EXPECT_TRUE(contents(root()).isEmpty());
+}
+
+TEST_F(ArchiveTest, TheLaunchSweepsTheRunsThatEndedWithoutQuitting)
+{
+    const auto crashed = root() / "run-crashed";
+    ASSERT_TRUE(QDir().mkpath(pathString(crashed / "photos")));
+    QFile(pathString(crashed / ArchiveRunFolder::markerName)).open(QIODevice::WriteOnly);
+    testing::FakeDialogs dialogs;
+    AppDelegate delegate(defaults(), dialogs);
+    delegate.applicationDidFinishLaunching({ "bramblet", "--temporary", "--left", files(), "--right", files() });
+    EXPECT_TRUE(eventually([&] { return !std::filesystem::exists(crashed); }));
+    delegate.workspace()->window()->hide();
 }
 
 // A workspace whose left pane shows the folder of archives; files it opens go to a fake.
