@@ -7,6 +7,7 @@
 #include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -27,6 +28,9 @@ void WorkspaceController::openArchive(const std::filesystem::path& archive, Pane
     if (!m_archiveRun) {
         try {
             m_archiveRun = std::make_shared<ArchiveRunFolder>(archivesRoot());
+            // Gone as the event loop ends, whatever becomes of the teardown after it.
+            if (auto* application = QCoreApplication::instance())
+                connect(application, &QCoreApplication::aboutToQuit, this, [this] { m_archiveRun.reset(); });
         } catch (const std::exception& failure) {
             showError(QStringLiteral("Could not open this archive. ") + QString::fromUtf8(failure.what()));
             return;
