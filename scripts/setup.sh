@@ -30,6 +30,8 @@ packages=(
   unicode-data
   # headless display and GL for widget and renderer tests
   xvfb xauth libgl1-mesa-dri libegl1 libgl-dev
+  # checks the desktop entry that the install puts in place
+  desktop-file-utils
   # tools the program calls (gio mounts network shares through the desktop's GVfs)
   plocate xdg-utils libglib2.0-bin
   # the graphics protocol document whose examples the kitty image tests replay

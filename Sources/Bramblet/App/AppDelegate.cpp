@@ -5,6 +5,8 @@
 #include "Bramblet/Settings/SettingsWindowController.h"
 #include "Bramblet/Theme/ApplicationAppearance.h"
 #include "Bramblet/Updater/UpdateController.h"
+#include "Bramblet/Workspace/ArchiveExtraction.h"
+#include "Bramblet/Workspace/ArchiveRunFolder.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/TerminalPaneController.h"
 #include "Bramblet/Workspace/WorkspaceController.h"
@@ -19,7 +21,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
-#include <QUrl>
+#include <QThreadPool>
 
 // Outside any namespace, as Q_INIT_RESOURCE needs: the icons live in a static library, which
 // nothing else would pull into the executable.
@@ -41,11 +43,15 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments)
 {
+    // Archive extractions that runs which crashed left behind, off the main thread: they can be large.
+    QThreadPool::globalInstance()->start([root = archivesRoot()] { ArchiveRunFolder::sweepLeftovers(root); });
     applyAppearance();
     connect(&ApplicationAppearance::shared(), &ApplicationAppearance::effectiveAppearanceChanged, this,
             &AppDelegate::updateIcon);
 
-    const auto options = LaunchOptions::parse(arguments, QDir::homePath());
+    auto options = LaunchOptions::parse(arguments, QDir::homePath());
+    // A folder that is not there opens nothing: the window opens as without it.
+    options.keepExistingFolders(QDir::homePath());
     m_workspace = std::make_unique<WorkspaceController>(options.left, options.right, options.temporary, m_defaults,
                                                         m_dialogs);
     connect(m_workspace.get(), &WorkspaceController::closed, this, &AppDelegate::terminate);
@@ -62,7 +68,7 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments)
         presentSettings();
 
     // A desktop launcher hands folders over as plain arguments.
-    if (const auto paths = handedPaths(arguments); !paths.isEmpty())
+    if (const auto paths = LaunchOptions::handedPaths(arguments); !paths.isEmpty())
         openFolders(paths);
 }
 
@@ -100,23 +106,6 @@ void AppDelegate::changeAppearance(const QString& choice)
     applyAppearance();
 }
 
-QStringList AppDelegate::handedPaths(const QStringList& arguments)
-{
-    QStringList paths;
-    for (qsizetype index = 1; index < arguments.size(); ++index) {
-        const QString& argument = arguments[index];
-        if (argument == QStringLiteral("--left") || argument == QStringLiteral("--right")) {
-            ++index; // the option's value
-            continue;
-        }
-        if (argument.startsWith(QLatin1Char('-')))
-            continue;
-        const QUrl url(argument);
-        paths.append(url.isLocalFile() ? url.toLocalFile() : argument);
-    }
-    return paths;
-}
-
 void AppDelegate::openFolders(const QStringList& paths)
 {
     if (!m_workspace)
@@ -128,12 +117,26 @@ void AppDelegate::openFolders(const QStringList& paths)
         m_workspace->activatePane(0);
         m_workspace->leftContent()->focus();
         m_workspace->left()->navigate(QDir::cleanPath(info.absoluteFilePath()).toStdString());
-        auto* window = m_workspace->window();
-        window->show();
-        window->raise();
-        window->activateWindow();
+        bringWindowForward();
         return;
     }
+}
+
+void AppDelegate::openHandedOverFolders(const QStringList& paths)
+{
+    openFolders(paths);
+    bringWindowForward();
+}
+
+void AppDelegate::bringWindowForward()
+{
+    if (!m_workspace)
+        return;
+    auto* window = m_workspace->window();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 SettingsWindowController* AppDelegate::presentSettings()

@@ -56,6 +56,9 @@ public:
     // Folders handed to the program: the first one that is an existing folder opens in the left
     // pane, which becomes active and takes the focus; files and unreadable entries are skipped.
     void openFolders(const QStringList& paths);
+    // What a later start of the program hands over: its folders as above, and the window shown and
+    // brought to the front even when none of them is a folder.
+    void openHandedOverFolders(const QStringList& paths);
 
     // The settings window, made on the first call and kept: centred, shown and brought to the front.
     SettingsWindowController* presentSettings();
@@ -91,9 +94,6 @@ public:
 
     // The resource path of the application icon for a look.
     static QString iconResource(Appearance appearance);
-    // The plain arguments a desktop launcher passes as files or folders (paths or file URLs): every
-    // argument after the executable that is neither an option nor the value of --left or --right.
-    static QStringList handedPaths(const QStringList& arguments);
 
     // The main menu of the workspace window; null before the launch.
     QMenuBar* menuBar() const { return m_menuBar; }
@@ -108,6 +108,8 @@ private:
     // The command a focused terminal validates for an Edit item's title; none for other items.
     static std::optional<zentrova::UserInterfaceItem> terminalCommand(const QString& title);
     void showAbout();
+    // Shows the workspace window (also when minimised) and brings it to the front.
+    void bringWindowForward();
     zentrova::TerminalView* focusedTerminal() const;
 
     WorkspaceDefaults& m_defaults;

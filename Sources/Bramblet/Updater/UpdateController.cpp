@@ -55,9 +55,10 @@ QUrl UpdateController::configuredFeed()
 void UpdateController::checkForUpdates(QWidget* window)
 {
     if (m_feed.isEmpty()) {
-        tell(window, QStringLiteral("Updates come from your package manager"),
-             QStringLiteral("This build of Bramblet is installed and updated by the system\u2019s package manager. "
-                            "Use it to look for a newer version."));
+        tell(window, QStringLiteral("This build doesn\u2019t check for updates"),
+             QStringLiteral("Bramblet was built without an update feed. To update it, install a newer version the "
+                            "way this one was installed: build newer sources and run \u201ccmake --install\u201d "
+                            "again, or update the package it came from."));
         return;
     }
     if (m_checking)

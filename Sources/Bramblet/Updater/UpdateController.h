@@ -18,7 +18,7 @@ class DialogPresenter;
 
 // "Check for Updates…": reads the appcast feed the build names (see Appcast), compares its newest
 // release with the running version and offers the release's download page in the browser. A
-// build without a feed says that updates come from the system's package manager.
+// build without a feed says so, and that a newer version is installed the way this one was.
 //
 // It also holds what the quit rules ask of an update: whether one is being installed. Nothing is
 // installed by the check itself, and a check in flight is no installation: quitting during a check

@@ -1,5 +1,6 @@
 #include "Bramblet/Workspace/ArchiveExtraction.h"
 
+#include "BrambletCore/Files/PrivateFolder.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Models/FileItem.h"
 
@@ -11,10 +12,8 @@
 #include <archive.h>
 #include <archive_entry.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -49,23 +48,6 @@ constexpr int extractFlags = ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_NODOT
 [[noreturn]] void failWithErrno(const std::filesystem::path& item)
 {
     fail(QStringLiteral("“%1”: %2").arg(pathString(item), QString::fromLocal8Bit(std::strerror(errno))));
-}
-
-// Makes `root` when missing and checks that it is a folder of ours that no one else may enter:
-// a folder someone else prepared (or a link to one) could receive or alter what we unpack.
-void preparePrivateRoot(const std::filesystem::path& root)
-{
-    std::error_code ignored;
-    std::filesystem::create_directories(root.parent_path(), ignored);
-    if (::mkdir(root.c_str(), 0700) != 0 && errno != EEXIST)
-        failWithErrno(root);
-    struct stat status {};
-    if (::lstat(root.c_str(), &status) != 0)
-        failWithErrno(root);
-    if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
-        fail(QStringLiteral("“%1” is not a private folder of this user.").arg(pathString(root)));
-    if ((status.st_mode & 077) != 0 && ::chmod(root.c_str(), 0700) != 0)
-        failWithErrno(root);
 }
 
 // The entry's name (and a hard link's target) moved under `base`; absolute names are refused.
@@ -150,7 +132,7 @@ std::filesystem::path extractionFolder(const std::filesystem::path& root, const 
 
 void extractArchive(const std::filesystem::path& archive, const std::filesystem::path& folder)
 {
-    preparePrivateRoot(folder.parent_path());
+    preparePrivateFolder(folder.parent_path());
     // A path without links, so that the check for links along an entry's path only meets links
     // the archive made.
     std::error_code error;

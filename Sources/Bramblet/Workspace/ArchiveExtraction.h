@@ -4,15 +4,16 @@
 
 namespace bramblet {
 
-// Opened .zip archives are unpacked for browsing, each into a folder of its own under one folder
-// per user. A folder that exists there always holds a complete extraction: archives are unpacked
-// beside it and renamed into place only once every entry is written.
+// Opened .zip archives are unpacked for browsing, each into a folder of its own in the folder of
+// the run (see ArchiveRunFolder), which goes when the program quits. A folder that exists there
+// always holds a complete extraction: archives are unpacked beside it and renamed into place only
+// once every entry is written.
 
 // "BrambletArchives" in the session's runtime folder ($XDG_RUNTIME_DIR), or in the user's cache
-// folder when the session has none. Read anew on each call.
+// folder when the session has none: the folder of the run folders. Read anew on each call.
 std::filesystem::path archivesRoot();
 
-// The folder that shows `archive` under `root`: the decimal hash of the archive's path, mixed with
+// The folder that shows `archive` under `root` (a run folder): the decimal hash of the archive's path, mixed with
 // a seed drawn once per process, so the name stays the same for one archive during a run and
 // differs between runs.
 std::filesystem::path extractionFolder(const std::filesystem::path& root, const std::filesystem::path& archive);

@@ -30,6 +30,7 @@ class TerminalView;
 
 namespace bramblet {
 
+class ArchiveRunFolder;
 class DialogPresenter;
 class FileService;
 struct FileItem;
@@ -343,6 +344,9 @@ private:
     QList<SavedWorkspace> m_workspaces;
     QList<SyncConfig> m_syncConfigs;
     QList<ActivityRecord> m_records;
+    // The folder of this run's archive extractions: made by the first archive opened, removed when
+    // the controller and the last extraction still running are done with it.
+    std::shared_ptr<ArchiveRunFolder> m_archiveRun;
     QList<std::filesystem::path> m_dropStack;
     QList<std::filesystem::path> m_clipboard;
     QList<std::pair<QUuid, FileRequest>> m_pending;

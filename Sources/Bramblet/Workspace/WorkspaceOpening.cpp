@@ -3,9 +3,11 @@
 #include "Bramblet/Pane/FutureWatch.h"
 #include "Bramblet/Pane/PaneController.h"
 #include "Bramblet/Workspace/ArchiveExtraction.h"
+#include "Bramblet/Workspace/ArchiveRunFolder.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -23,7 +25,18 @@ void WorkspaceController::openFile(const std::filesystem::path& file, int index)
 
 void WorkspaceController::openArchive(const std::filesystem::path& archive, PaneController* pane)
 {
-    const auto folder = extractionFolder(archivesRoot(), archive);
+    if (!m_archiveRun) {
+        try {
+            m_archiveRun = std::make_shared<ArchiveRunFolder>(archivesRoot());
+            // Gone as the event loop ends, whatever becomes of the teardown after it.
+            if (auto* application = QCoreApplication::instance())
+                connect(application, &QCoreApplication::aboutToQuit, this, [this] { m_archiveRun.reset(); });
+        } catch (const std::exception& failure) {
+            showError(QStringLiteral("Could not open this archive. ") + QString::fromUtf8(failure.what()));
+            return;
+        }
+    }
+    const auto folder = extractionFolder(m_archiveRun->path(), archive);
     std::error_code ignored;
     // Only complete extractions are ever renamed into place, so an existing folder is one.
     if (std::filesystem::is_directory(folder, ignored)) {
@@ -31,7 +44,8 @@ void WorkspaceController::openArchive(const std::filesystem::path& archive, Pane
         return;
     }
     // Different archives may unpack at the same time; each on a thread of the shared pool.
-    const auto extraction = QtConcurrent::run([archive, folder]() -> std::optional<QString> {
+    // The task holds the run folder too: an extraction still running at quit finishes into it.
+    const auto extraction = QtConcurrent::run([archive, folder, run = m_archiveRun]() -> std::optional<QString> {
         try {
             extractArchive(archive, folder);
             return std::nullopt;

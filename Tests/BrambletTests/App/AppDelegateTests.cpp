@@ -74,26 +74,6 @@ TEST_F(AppDelegateTest, AppearanceChoiceIsExactAndStoredOnChange)
     EXPECT_FALSE(QIcon(AppDelegate::iconResource(Appearance::light)).availableSizes().isEmpty());
 }
 
-TEST_F(AppDelegateTest, LauncherArgumentsAreThePlainOnes)
-{
-    struct Case {
-        const char* name;
-        QStringList arguments;
-        QStringList expected;
-    };
-    const Case cases[] = {
-        { "none", { "bramblet", "--temporary" }, {} },
-        { "paths and file URLs", { "bramblet", "/x", "file:///y%20z" }, { "/x", "/y z" } },
-        { "option values are not handed folders", { "bramblet", "--left", "/l", "--right", "/r", "/x" }, { "/x" } },
-        { "a value that looks like an option is still a value", { "bramblet", "--left", "--temporary", "/x" },
-          { "/x" } },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(AppDelegate::handedPaths(c.arguments), c.expected);
-    }
-}
-
 TEST_F(AppDelegateTest, LaunchOpensTheCommandLineFoldersAndHandedFolderGoesLeft)
 {
     AppDelegate delegate(defaults(), dialogs);
@@ -207,7 +187,7 @@ TEST_F(AppDelegateTest, CheckForUpdatesAnswersOnTheSettingsWindowInFront)
     ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
     delegate.checkForUpdates();
     ASSERT_FALSE(dialogs.presented.isEmpty());
-    EXPECT_EQ(dialogs.presented.last().request.message, "Updates come from your package manager");
+    EXPECT_EQ(dialogs.presented.last().request.message, "This build doesn\u2019t check for updates");
     EXPECT_EQ(dialogs.presented.last().window, settings);
     settings->hide();
 }

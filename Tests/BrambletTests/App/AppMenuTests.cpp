@@ -189,7 +189,7 @@ TEST_F(AppMenuTest, ItemsReachTheWorkspace)
     ASSERT_TRUE(delegate.settingsController());
     EXPECT_EQ(delegate.settingsController()->selectedItemIdentifier(), "s3");
     item("Bramblet/Check for Updates\u2026")->trigger();
-    EXPECT_EQ(dialogs.presented.last().request.message, "Updates come from your package manager");
+    EXPECT_EQ(dialogs.presented.last().request.message, "This build doesn\u2019t check for updates");
     delegate.settingsController()->window()->hide();
 }
 

@@ -36,7 +36,7 @@ protected:
     QList<QUrl> opened;
 };
 
-TEST_F(UpdateControllerTest, WithoutAFeedTheCheckPointsToThePackageManager)
+TEST_F(UpdateControllerTest, WithoutAFeedTheCheckTellsHowThisBuildIsUpdated)
 {
     EXPECT_TRUE(UpdateController::configuredFeed().isEmpty()) << "no feed unless the build names one";
     const auto updater = make(QUrl());
@@ -44,7 +44,9 @@ TEST_F(UpdateControllerTest, WithoutAFeedTheCheckPointsToThePackageManager)
     EXPECT_TRUE(fetched.isEmpty());
     ASSERT_EQ(dialogs.presented.size(), 1);
     EXPECT_EQ(dialogs.presented[0].window, &window);
-    EXPECT_EQ(dialogs.presented[0].request.message, "Updates come from your package manager");
+    EXPECT_EQ(dialogs.presented[0].request.message, "This build doesn\u2019t check for updates");
+    EXPECT_TRUE(dialogs.presented[0].request.informativeText.contains("\u201ccmake --install\u201d"))
+        << "it names the way this build was installed";
     EXPECT_FALSE(updater->isChecking());
 }
 

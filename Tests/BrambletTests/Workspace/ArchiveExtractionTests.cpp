@@ -1,7 +1,10 @@
 #include "Bramblet/Workspace/ArchiveExtraction.h"
+#include "Bramblet/Workspace/ArchiveRunFolder.h"
 
+#include "Bramblet/App/AppDelegate.h"
 #include "Bramblet/Pane/PaneController.h"
 #include "Bramblet/Workspace/WorkspaceController.h"
+#include "Bramblet/Workspace/WorkspaceWindow.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "Pane/PaneTestSupport.h"
 #include "Sidebar/SidebarTestSupport.h"
@@ -11,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QUrl>
 
 #include <archive.h>
@@ -165,6 +169,59 @@ TEST_F(ArchiveTest, HostileEntriesWriteNothingOutsideAndLeaveNoFolder)
     }
 }
 
+TEST_F(ArchiveTest, TheSweepRemovesOnlyMarkedRunFoldersThatNoRunHolds)
+{
+    // A run that crashed: its marker is there and free. What it unpacked may be read-only.
+    const auto crashed = root() / "run-crashed";
+    ASSERT_TRUE(QDir().mkpath(pathString(crashed / "album")));
+    QFile(pathString(crashed / ArchiveRunFolder::markerName)).open(QIODevice::WriteOnly);
+    QFile(pathString(crashed / "album/one.txt")).open(QIODevice::WriteOnly);
+    ASSERT_EQ(::chmod((crashed / "album").c_str(), 0500), 0);
+    // A folder of the same name pattern that is not ours, and a marked folder by another name.
+    ASSERT_TRUE(QDir().mkpath(pathString(root() / "run-unmarked")));
+    ASSERT_TRUE(QDir().mkpath(pathString(root() / "other")));
+    QFile(pathString(root() / "other" / ArchiveRunFolder::markerName)).open(QIODevice::WriteOnly);
+    // A run that is going on (another window's).
+    const ArchiveRunFolder running(root());
+    writeZip(file("a.zip"), { { "a.txt", ZipEntry::Type::file, "a" } });
+    extractArchive(path("a.zip"), extractionFolder(running.path(), path("a.zip")));
+
+    ArchiveRunFolder::sweepLeftovers(root());
+    QStringList left = contents(root()).filter(QRegularExpression("^[^/]*$"));
+    EXPECT_EQ(left, QStringList({ "other", QString::fromStdString(running.path().filename().string()), "run-unmarked" }));
+    EXPECT_TRUE(std::filesystem::exists(extractionFolder(running.path(), path("a.zip")) / "a.txt"));
+}
+
+TEST_F(ArchiveTest, ARunFolderGoesWithEverythingInItWhenItsRunEnds)
+{
+    std::filesystem::path folder;
+    {
+        const ArchiveRunFolder run(root());
+        folder = run.path();
+        EXPECT_EQ(folder.parent_path(), root());
+        EXPECT_TRUE(QString::fromStdString(folder.filename().string()).startsWith("run-"));
+        EXPECT_EQ(contents(folder), QStringList { ".bramblet-extractions" });
+        ArchiveRunFolder::sweepLeftovers(root());
+        EXPECT_TRUE(std::filesystem::exists(folder)) << "a living run is never swept";
+        ASSERT_TRUE(QDir().mkpath(pathString(folder / "x/read-only")));
+        ASSERT_EQ(::chmod((folder / "x").c_str(), 0500), 0);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder));
+    EXPECT_TRUE(contents(root()).isEmpty());
+}
+
+TEST_F(ArchiveTest, TheLaunchSweepsTheRunsThatEndedWithoutQuitting)
+{
+    const auto crashed = root() / "run-crashed";
+    ASSERT_TRUE(QDir().mkpath(pathString(crashed / "photos")));
+    QFile(pathString(crashed / ArchiveRunFolder::markerName)).open(QIODevice::WriteOnly);
+    testing::FakeDialogs dialogs;
+    AppDelegate delegate(defaults(), dialogs);
+    delegate.applicationDidFinishLaunching({ "bramblet", "--temporary", "--left", files(), "--right", files() });
+    EXPECT_TRUE(eventually([&] { return !std::filesystem::exists(crashed); }));
+    delegate.workspace()->window()->hide();
+}
+
 // A workspace whose left pane shows the folder of archives; files it opens go to a fake.
 class WorkspaceArchiveTest : public ArchiveTest {
 protected:
@@ -182,6 +239,17 @@ protected:
         });
     }
 
+    // The folder of this run's extractions; none before the first archive.
+    std::optional<std::filesystem::path> runFolder() const
+    {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(root(), error)) {
+            if (entry.path().filename().string().starts_with("run-"))
+                return entry.path();
+        }
+        return std::nullopt;
+    }
+
     testing::FakeDialogs dialogs;
     std::unique_ptr<WorkspaceController> workspace;
     QList<QUrl> opened;
@@ -194,7 +262,8 @@ TEST_F(WorkspaceArchiveTest, AnUpperCaseZipOpensInThePaneAndOtherFilesInTheirApp
 
     // Opened in the right pane, it shows in the right pane.
     workspace->right()->openFile(path("Photos.ZIP"));
-    const auto folder = extractionFolder(root(), path("Photos.ZIP"));
+    ASSERT_TRUE(eventually([this] { return runFolder().has_value(); }));
+    const auto folder = extractionFolder(*runFolder(), path("Photos.ZIP"));
     ASSERT_TRUE(eventually([&] { return workspace->right()->activeTab().path == pathString(folder); }));
     ASSERT_TRUE(eventually([this] { return names(workspace->right()->visible()) == QStringList { "inside.txt" }; }));
     EXPECT_EQ(opened.size(), 1);
@@ -215,9 +284,39 @@ TEST_F(WorkspaceArchiveTest, ACorruptArchiveShowsTheReasonAndLeavesNoFolder)
     EXPECT_EQ(shown.message, "Bramblet couldn\u2019t complete that action");
     EXPECT_TRUE(shown.informativeText.startsWith("Could not open this archive. ")) << shown.informativeText.toStdString();
     EXPECT_GT(shown.informativeText.size(), QString("Could not open this archive. ").size());
-    EXPECT_FALSE(std::filesystem::exists(extractionFolder(root(), path("broken.zip"))));
-    EXPECT_TRUE(contents(root()).isEmpty());
+    ASSERT_TRUE(runFolder());
+    EXPECT_EQ(contents(*runFolder()), QStringList { ".bramblet-extractions" }) << "nothing but the run's marker";
     EXPECT_EQ(workspace->left()->activeTab().path, before);
+}
+
+TEST_F(WorkspaceArchiveTest, NoExtractionIsLeftOnceTheWorkspaceIsGone)
+{
+    for (const char* name : { "one.zip", "two.zip", "three.zip" })
+        writeZip(file(name), { { std::string(name) + ".txt", ZipEntry::Type::file, name } });
+    for (const char* name : { "one.zip", "two.zip", "three.zip" }) {
+        SCOPED_TRACE(name);
+        workspace->left()->openFile(path(name));
+        ASSERT_TRUE(eventually([&] {
+            return names(workspace->left()->visible()) == QStringList { QString(name) + ".txt" };
+        }));
+    }
+    ASSERT_TRUE(runFolder());
+    EXPECT_EQ(contents(*runFolder()).filter(QRegularExpression("^[^/]*$")).size(), 4) << "the marker and three folders";
+
+    workspace.reset();
+    // The last extraction task lets go of the folder a moment after its result is in.
+    EXPECT_TRUE(eventually([this] { return contents(root()).isEmpty(); })) << contents(root()).join(", ").toStdString();
+}
+
+TEST_F(WorkspaceArchiveTest, TheExtractionsGoAsTheEventLoopEndsEvenIfTheWorkspaceStays)
+{
+    workspace->left()->openFile(path("Photos.ZIP"));
+    ASSERT_TRUE(eventually([this] { return names(workspace->left()->visible()) == QStringList { "inside.txt" }; }));
+    ASSERT_TRUE(runFolder());
+    // Quitting leaves the event loop; whatever the teardown after it does, the folder is gone.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    EXPECT_TRUE(eventually([this] { return contents(root()).isEmpty(); })) << contents(root()).join(", ").toStdString();
 }
 
 } // namespace
