@@ -5,6 +5,7 @@
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Models/FileItem.h"
 #include "BrambletCore/Operations/FileNames.h"
+#include "BrambletCore/Operations/ItemRename.h"
 #include "BrambletCore/Operations/Manifest.h"
 #include "BrambletCore/Operations/StagingFolder.h"
 #include "BrambletCore/Operations/Trash.h"
@@ -44,59 +45,6 @@ bool itemExists(const fs::path& path)
     struct stat status;
     return ::lstat(path.c_str(), &status) == 0;
 }
-
-// Renames without ever replacing what may have taken the name since it was last checked: a clash
-// is the system's "File exists". Errors name `shown`.
-void renameWithoutReplacing(const fs::path& from, const fs::path& to, const QString& action, const fs::path& shown)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return;
-    if (errno != EINVAL)
-        throw systemError(errno, action, shown);
-    // A file system that cannot refuse to replace: check, then rename.
-    if (itemExists(to))
-        throw systemError(EEXIST, action, shown);
-    if (::rename(from.c_str(), to.c_str()) != 0)
-        throw systemError(errno, action, shown);
-}
-
-// Moving a folder to another parent rewrites its ".." entry, which needs write access to the
-// folder itself: a read-only folder is opened for its owner while it moves, and closed again at
-// its new place (closeAt) or, when it did not move, where it is.
-class FolderOpenedForMove {
-public:
-    FolderOpenedForMove(const fs::path& folder, const fs::path& shown, const QString& action)
-        : m_folder(folder)
-    {
-        struct stat status;
-        if (::lstat(folder.c_str(), &status) != 0)
-            throw systemError(errno, action, shown);
-        if (!S_ISDIR(status.st_mode) || (status.st_mode & S_IWUSR))
-            return;
-        if (::chmod(folder.c_str(), (status.st_mode & 07777) | S_IWUSR) != 0)
-            throw systemError(errno, action, shown);
-        m_mode = status.st_mode & 07777;
-    }
-
-    ~FolderOpenedForMove()
-    {
-        if (m_mode)
-            ::chmod(m_folder.c_str(), *m_mode);
-    }
-    FolderOpenedForMove(const FolderOpenedForMove&) = delete;
-    FolderOpenedForMove& operator=(const FolderOpenedForMove&) = delete;
-
-    // Closes the folder again, now at `place`.
-    void closeAt(const fs::path& place)
-    {
-        if (m_mode && ::chmod(place.c_str(), *std::exchange(m_mode, std::nullopt)) != 0)
-            throw systemError(errno, QStringLiteral("Couldn’t set the permissions of"), place);
-    }
-
-private:
-    fs::path m_folder;
-    std::optional<mode_t> m_mode;
-};
 
 // Gives the verified copy its name.
 void place(const fs::path& payload, const fs::path& target)

@@ -15,9 +15,12 @@ namespace bramblet {
 // fails is written to the log and changes nothing else.
 //
 // While it lives, the folder is locked (an exclusive lock on the open folder, which the system
-// drops when the process ends, however it ends). Before a new one is made, the staging folders
-// left in the same place whose lock is free are removed: they belong to a request that was killed
-// or crashed, and can hold a whole copy. One another request still holds is never touched.
+// drops when the process ends, however it ends). Right after it is made it gets a marker file,
+// which tells it from a user's folder of a similar name. Before a new one is made, the staging
+// folders left in the same place whose lock is free are removed: they belong to a request that
+// was killed or crashed, and can hold a whole copy. One another request still holds is never
+// touched, and neither is anything the user made: only a folder with exactly our name form
+// (prefix and an upper-case UUID) that holds our marker, or nothing at all, is ours.
 class StagingFolder {
 public:
     // Sweeps the leftovers in `parent`, then creates and locks the folder there (missing parents
@@ -37,6 +40,11 @@ public:
     static void sweepLeftovers(const std::filesystem::path& parent);
 
     static constexpr std::string_view namePrefix = ".bramblet-";
+    // The marker file inside every staging folder.
+    static constexpr std::string_view markerName = "marker";
+
+    // `name` has the form of a staging folder's name: the prefix and a UUID in upper case.
+    static bool isStagingName(std::string_view name);
 
 private:
     StagingFolder(std::pair<std::filesystem::path, FileDescriptor>&& created);
