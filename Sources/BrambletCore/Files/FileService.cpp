@@ -5,6 +5,7 @@
 #include "BrambletCore/Files/ItemAttributes.h"
 #include "BrambletCore/Operations/FileNames.h"
 #include "BrambletCore/Operations/RequestExecutor.h"
+#include "BrambletCore/Operations/StagingFolder.h"
 
 #include <fcntl.h>
 
@@ -44,6 +45,11 @@ QFuture<FileOutcome> FileService::execute(const FileRequest& request)
 {
     return m_executor.run(
         [request](const Cancellation& cancellation) { return RequestExecutor().execute(request, cancellation); });
+}
+
+QFuture<void> FileService::sweepLeftovers()
+{
+    return m_executor.run([](const Cancellation&) { StagingFolder::sweepRecorded(); });
 }
 
 void FileService::validateName(const QString& name)

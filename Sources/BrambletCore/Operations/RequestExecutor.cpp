@@ -7,6 +7,7 @@
 #include "BrambletCore/Operations/FileNames.h"
 #include "BrambletCore/Operations/ItemRename.h"
 #include "BrambletCore/Operations/Manifest.h"
+#include "BrambletCore/Operations/SourceRemoval.h"
 #include "BrambletCore/Operations/StagingFolder.h"
 #include "BrambletCore/Operations/Trash.h"
 #include "BrambletCore/Operations/TreeCopier.h"
@@ -151,6 +152,12 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
         validateName(nameOf(target));
     else
         validateFileSystemName(target.filename().native());
+    // What killed requests left where this one reads and writes goes first: a move's hidden
+    // source may come back under its name, and a conflict or skip leaves nothing behind either.
+    StagingFolder::sweepLeftovers(target.parent_path());
+    if (source.parent_path() != target.parent_path()
+        && (request.action != FileAction::copy || !itemExists(source)))
+        StagingFolder::sweepLeftovers(source.parent_path());
     if (!itemExists(source))
         throw FileFailure(FileFailure::Kind::missingSource);
     const fs::path resolvedSource = resolved(source);
@@ -206,7 +213,7 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
         if (Manifest::of(source) != original)
             throw FileFailure::system(QStringLiteral(
                 "Destination was copied, but the source changed and was preserved. Review both locations."));
-        removeSource(source);
+        removeMovedSource(source, target, original, [this] { reach(Step::sourceHidden); });
     }
     return FileOutcome::completed(target);
 }
@@ -231,19 +238,6 @@ void RequestExecutor::replace(const fs::path& payload, const fs::path& target) c
         renameWithoutReplacing(payload, target, action, target);
     }
     folder.closeAt(target);
-}
-
-void RequestExecutor::removeSource(const fs::path& source) const
-{
-    // Out of sight in one rename, into a staging folder on the source's own volume; deleting it
-    // from there can be cut short without leaving a partial source where the whole one was. What
-    // a crash leaves there is swept by the next request in that folder.
-    const StagingFolder hidden(source.parent_path());
-    const QString action = QStringLiteral("Couldn’t remove");
-    FolderOpenedForMove folder(source, source, action);
-    renameWithoutReplacing(source, hidden.payload(), action, source);
-    folder.closeAt(hidden.payload());
-    reach(Step::sourceHidden);
 }
 
 } // namespace bramblet

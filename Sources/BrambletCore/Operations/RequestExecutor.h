@@ -17,10 +17,13 @@ class Cancellation;
 // manifest must equal it, and the source's manifest must still be the same after it (a source that changed while it was copied fails the
 // request). Only then does the copy take its name. A move or rename removes its source only once
 // the new item is flushed to disk and the source is proven unchanged once more, and then takes
-// it out of sight in one rename before deleting it. Replace exchanges the copy with the existing
-// item in one step and leaves that in the Trash. A process killed at any point leaves every item
-// whole (under its name, or in the Trash) and at most a hidden staging folder, which the next
-// request in that folder removes.
+// it out of sight in one rename before deleting it; a source that cannot be removed whole fails
+// the request with a message that says the copy is complete (Operations/SourceRemoval.h).
+// Replace exchanges the copy with the existing item in one step and leaves that in the Trash. A
+// process killed at any point leaves every item whole (under its name, or in the Trash) and at
+// most a hidden staging folder, which the next request in that folder, or the sweep at start-up
+// (StagingFolder::sweepRecorded), removes; a hidden moved source is put back when its copy is not
+// complete at the destination.
 //
 // Failures: FileFailure for our own refusals; a failed system call as the file service reports it
 // (std::system_error made by systemError(), Files/SystemError.h). Runs on the calling thread from
@@ -49,7 +52,6 @@ private:
     FileOutcome transfer(const FileRequest& request, const std::filesystem::path& source,
                          std::filesystem::path target) const;
     void replace(const std::filesystem::path& payload, const std::filesystem::path& target) const;
-    void removeSource(const std::filesystem::path& source) const;
     void reach(Step step) const;
 
     StepHook m_hook;

@@ -3,6 +3,8 @@
 #include "BrambletCore/Files/Directory.h"
 #include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Operations/OperationsLog.h"
+#include "BrambletCore/Operations/PosixFiles.h"
+#include "BrambletCore/Operations/SourceRemoval.h"
 #include "BrambletCore/Operations/TreeRemoval.h"
 
 #include <QUuid>
@@ -12,7 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -104,37 +108,99 @@ bool madeByStaging(int folder)
     return entries.error() == 0;
 }
 
-std::pair<fs::path, FileDescriptor> createLocked(const fs::path& parent)
+// The journal of staging folders: one record per folder made and not yet removed, named by its
+// UUID, holding the path of the folder it was made in, and locked by the request using it. It
+// tells the sweep at start-up where a killed request left something.
+fs::path journalFolder()
+{
+    const char* configured = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    const fs::path state = configured && configured[0] == '/' ? fs::path(configured) : fs::path(home ? home : "/") / ".local/state";
+    return state / "Bramblet/staging";
+}
+
+// Written before the folder is made, so that no staging folder exists that the journal does not
+// name. Without a journal (no state folder can be made) requests go on: only the start-up sweep
+// then misses their leftovers.
+FileDescriptor journalRecord(const fs::path& parent, const std::string& uuid)
+{
+    const fs::path folder = journalFolder();
+    std::error_code ignored;
+    fs::create_directories(folder, ignored);
+    FileDescriptor record(::open((folder / uuid).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (record.get() < 0 || ::flock(record.get(), LOCK_EX | LOCK_NB) != 0
+        || ::write(record.get(), parent.c_str(), parent.native().size()) != ssize_t(parent.native().size()))
+        return FileDescriptor(-1);
+    return record;
+}
+
+// Forgets the record of a staging folder that is gone, unless a running request holds it.
+void forgetRecord(const std::string& uuid)
+{
+    const fs::path record = journalFolder() / uuid;
+    const FileDescriptor held(::open(record.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (held.get() >= 0 && ::flock(held.get(), LOCK_EX | LOCK_NB) == 0)
+        ::unlink(record.c_str());
+}
+
+bool itemExists(const fs::path& path)
+{
+    struct stat status;
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+std::string uuidOf(const fs::path& staging)
+{
+    return staging.filename().native().substr(StagingFolder::namePrefix.size());
+}
+
+} // namespace
+
+struct StagingFolder::Created {
+    fs::path path;
+    FileDescriptor lock;
+    FileDescriptor record;
+};
+
+StagingFolder::Created StagingFolder::create(const fs::path& parent)
 {
     for (;;) {
-        fs::path path = parent
-            / (std::string(StagingFolder::namePrefix)
-               + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString());
-        if (::mkdir(path.c_str(), 0700) != 0)
-            throw systemError(errno, QStringLiteral("Couldn’t write in the folder"), parent);
+        const std::string uuid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
+        FileDescriptor record = journalRecord(parent, uuid);
+        const auto dropRecord = [&] {
+            if (record.get() >= 0)
+                ::unlink((journalFolder() / uuid).c_str());
+        };
+        fs::path path = parent / (std::string(StagingFolder::namePrefix) + uuid);
+        if (::mkdir(path.c_str(), 0700) != 0) {
+            const int error = errno;
+            dropRecord();
+            throw systemError(error, QStringLiteral("Couldn’t write in the folder"), parent);
+        }
         FileDescriptor lock = lockedFolder(path);
         if (lock.get() >= 0) {
             if (!writeMarker(lock.get())) {
                 const int error = errno;
                 removeStagingFolder(path);
+                dropRecord();
                 throw systemError(error, QStringLiteral("Couldn’t write in the folder"), parent);
             }
-            return { std::move(path), std::move(lock) };
+            return { std::move(path), std::move(lock), std::move(record) };
         }
         // Another request's sweep took the new folder before it was locked: make another.
+        dropRecord();
     }
 }
 
-} // namespace
-
 StagingFolder::StagingFolder(const fs::path& parent)
-    : StagingFolder((sweepLeftovers(parent), createLocked(parent)))
+    : StagingFolder(create(parent))
 {
 }
 
-StagingFolder::StagingFolder(std::pair<fs::path, FileDescriptor>&& created)
-    : m_path(std::move(created.first))
-    , m_lock(std::move(created.second))
+StagingFolder::StagingFolder(Created&& created)
+    : m_path(std::move(created.path))
+    , m_lock(std::move(created.lock))
+    , m_record(std::move(created.record))
 {
 }
 
@@ -142,6 +208,8 @@ StagingFolder::~StagingFolder()
 {
     // Removed while still locked, so that no sweep starts on it halfway.
     removeStagingFolder(m_path);
+    if (m_record.get() >= 0 && !itemExists(m_path))
+        ::unlink((journalFolder() / uuidOf(m_path)).c_str());
 }
 
 void StagingFolder::sweepLeftovers(const fs::path& parent)
@@ -159,14 +227,41 @@ void StagingFolder::sweepLeftovers(const fs::path& parent)
     for (const std::string& name : names) {
         const fs::path path = parent / name;
         const FileDescriptor lock = lockedFolder(path);
-        if (lock.get() >= 0 && madeByStaging(lock.get()))
-            removeStagingFolder(path);
+        if (lock.get() < 0 || !madeByStaging(lock.get()))
+            continue;
+        finishKilledMove(lock.get(), path);
+        removeStagingFolder(path);
+        if (!itemExists(path))
+            forgetRecord(uuidOf(path));
+    }
+}
+
+void StagingFolder::sweepRecorded()
+{
+    const fs::path journal = journalFolder();
+    std::vector<std::string> uuids;
+    try {
+        uuids = folderEntryNames(journal);
+    } catch (const std::system_error&) {
+        return;
+    }
+    for (const std::string& uuid : uuids) {
+        const fs::path record = journal / uuid;
+        const FileDescriptor held(::open(record.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        if (held.get() < 0 || ::flock(held.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        std::string parent(PATH_MAX, '\0');
+        const ssize_t length = ::read(held.get(), parent.data(), parent.size());
+        parent.resize(length > 0 ? size_t(length) : 0);
+        if (!parent.empty())
+            sweepLeftovers(parent);
+        if (parent.empty() || !itemExists(fs::path(parent) / (std::string(namePrefix) + uuid)))
+            ::unlink(record.c_str());
     }
 }
 
 bool StagingFolder::isStagingName(std::string_view name)
-{
-    if (!name.starts_with(namePrefix))
+{    if (!name.starts_with(namePrefix))
         return false;
     const std::string_view uuid = name.substr(namePrefix.size());
     // 8-4-4-4-12 upper-case hexadecimal digits.

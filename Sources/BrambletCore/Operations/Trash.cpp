@@ -5,6 +5,7 @@
 #include "BrambletCore/Models/FileItem.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
 #include "BrambletCore/Operations/FileNames.h"
+#include "BrambletCore/Operations/PosixFiles.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -134,19 +135,6 @@ std::string deletionDate()
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;
-}
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(size_t(written));
-    }
-    return true;
 }
 
 // The record's "Path=": relative to the top of the file system for a Trash there.

@@ -3,6 +3,7 @@
 // folder sweeps what the killed one left.
 
 #include "BrambletCore/Concurrency/Cancellation.h"
+#include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Operations/Manifest.h"
 #include "BrambletCore/Operations/RequestExecutor.h"
 #include "BrambletCore/Operations/StagingFolder.h"
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+
+#include <random>
 
 namespace bramblet {
 namespace {
@@ -150,6 +153,121 @@ TEST_F(RequestExecutorKillTest, AKilledReplaceKeepsTheOldItemInPlaceOrInTheTrash
         EXPECT_TRUE(leftStagingFolders().empty());
         fs::remove_all(at("in"));
         fs::remove_all(at("out/tree"));
+    }
+}
+
+// A move killed once its source is hidden: the source comes back under its name when its copy is
+// not complete at the destination, and goes when it is; the start-up sweep and a rerun of the
+// move (which finds its source missing) both settle it.
+TEST_F(RequestExecutorKillTest, AKilledMovesHiddenSourceIsPutBackOrRemovedAsItsDestinationSays)
+{
+    struct Case {
+        const char* what;
+        bool destinationDamaged;
+        bool rerun; // else the start-up sweep
+    };
+    const Case cases[] = {
+        { "complete destination, start-up", false, false },
+        { "damaged destination, start-up", true, false },
+        { "complete destination, rerun", false, true },
+        { "damaged destination, rerun", true, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::create_directory(at("out"));
+        const Manifest source = makeTree("in/tree");
+        runKilledAt(Step::sourceHidden, FileAction::move, at("in/tree"), at("out/tree"));
+        ASSERT_FALSE(fs::exists(at("in/tree")));
+        if (c.destinationDamaged)
+            fs::remove(at("out/tree/top.txt"));
+        if (c.rerun) {
+            try {
+                const FileOutcome outcome = RequestExecutor().execute(
+                    { FileAction::move, at("in/tree"), at("out/tree"), ConflictPolicy::replace }, Cancellation({}));
+                EXPECT_TRUE(c.destinationDamaged) << "a completed move ran again";
+                EXPECT_EQ(outcome, FileOutcome::completed(at("out/tree")));
+                EXPECT_EQ(Manifest::of(at("out/tree")), source);
+            } catch (const FileFailure& failure) {
+                EXPECT_FALSE(c.destinationDamaged) << failure.what();
+                EXPECT_EQ(failure.kind(), FileFailure::Kind::missingSource);
+            }
+            EXPECT_FALSE(fs::exists(at("in/tree")));
+        } else {
+            StagingFolder::sweepRecorded();
+            if (c.destinationDamaged) {
+                EXPECT_EQ(Manifest::of(at("in/tree")), source);
+            } else {
+                EXPECT_FALSE(fs::exists(at("in/tree")));
+                EXPECT_EQ(Manifest::of(at("out/tree")), source);
+            }
+        }
+        EXPECT_TRUE(leftStagingFolders().empty());
+        StagingFolder::sweepRecorded();
+        fs::remove_all(at("in"));
+        fs::remove_all(at("out"));
+        fs::remove_all(at("data/Trash"));
+    }
+}
+
+// A rerun that ends before it stages anything (a conflict, a skip) still clears what the killed
+// run left in the destination folder.
+TEST_F(RequestExecutorKillTest, ARerunThatEndsInAConflictOrSkipSweepsTheDestinationFolder)
+{
+    makeTree("in/tree");
+    fs::create_directory(at("out"));
+    for (const ConflictPolicy policy : { ConflictPolicy::ask, ConflictPolicy::skip }) {
+        SCOPED_TRACE(toString(policy).toStdString());
+        runKilledAt(Step::copied, FileAction::copy, at("in/tree"), at("out/tree"));
+        writeFile("out/tree", "taken meanwhile");
+        ASSERT_EQ(leftStagingFolders().size(), 1u);
+        const FileOutcome outcome
+            = RequestExecutor().execute({ FileAction::copy, at("in/tree"), at("out/tree"), policy }, Cancellation({}));
+        EXPECT_NE(outcome.kind, FileOutcome::Kind::completed);
+        EXPECT_EQ(namesIn(at("out")), std::vector<std::string> { "tree" });
+        fs::remove(at("out/tree"));
+    }
+}
+
+// Kills at steps picked at random, in requests of every kind: after the start-up sweep no hidden
+// folder is left, and every item is whole where it should be.
+TEST_F(RequestExecutorKillTest, RandomKillsLeaveNothingHiddenAfterTheStartUpSweep)
+{
+    struct Kind {
+        FileAction action;
+        ConflictPolicy policy;
+        std::vector<Step> steps;
+    };
+    const Kind kinds[] = {
+        { FileAction::copy, ConflictPolicy::ask, { Step::staged, Step::copied, Step::verified } },
+        { FileAction::move, ConflictPolicy::ask, { Step::staged, Step::copied, Step::verified, Step::placed, Step::sourceHidden } },
+        { FileAction::rename, ConflictPolicy::ask, { Step::staged, Step::verified, Step::placed, Step::sourceHidden } },
+        { FileAction::copy, ConflictPolicy::replace, { Step::staged, Step::verified, Step::readyToExchange, Step::placed } },
+    };
+    std::mt19937 random(62);
+    for (int i = 0; i < 100; ++i) {
+        const Kind& kind = kinds[random() % std::size(kinds)];
+        const Step step = kind.steps[random() % kind.steps.size()];
+        SCOPED_TRACE(toString(kind.action).toStdString() + " killed at " + std::to_string(static_cast<int>(step)));
+        const std::string name = "item" + std::to_string(i);
+        writeFile("in/" + name + "/a.txt", name);
+        writeFile("in/" + name + "/sub/b.txt", std::string(size_t(5000 + i), 'b'));
+        const Manifest source = Manifest::of(at("in") / name);
+        const fs::path destination = kind.action == FileAction::rename ? at("in") / (name + "-renamed") : at("out") / name;
+        if (kind.policy == ConflictPolicy::replace)
+            writeFile("out/" + name, "old");
+        fs::create_directories(at("out"));
+        runKilledAt(step, kind.action, at("in") / name, destination, kind.policy);
+        if (fs::exists(at("in") / name)) {
+            EXPECT_EQ(Manifest::of(at("in") / name), source);
+        } else {
+            EXPECT_EQ(Manifest::of(destination), source);
+        }
+    }
+    StagingFolder::sweepRecorded();
+    EXPECT_TRUE(leftStagingFolders().empty());
+    for (const fs::path& folder : { at("in"), at("out") }) {
+        for (const std::string& name : namesIn(folder))
+            EXPECT_FALSE(name.starts_with(".")) << name;
     }
 }
 

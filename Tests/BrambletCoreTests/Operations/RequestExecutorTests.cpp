@@ -9,7 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <fstream>
 #include <functional>
@@ -323,6 +327,31 @@ TEST_F(RequestExecutorTest, ANamedPipeInTheTreeIsUnsupportedAndLeavesTheDestinat
     EXPECT_EQ(text, "This special filesystem item cannot be copied.");
     EXPECT_EQ(Manifest::of(at("work/out")), before);
     EXPECT_TRUE(fs::exists(at("work/src/a.txt")));
+}
+
+// A move out of a read-only volume: the verified copy stays, and the message says it is there.
+TEST_F(RequestExecutorTest, AMoveOutOfAReadOnlyVolumeSaysTheCopyIsComplete)
+{
+    fs::create_directories(at("volume"));
+    fs::create_directories(at("work"));
+    if (::mount("bramblet-test", at("volume").c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount a file system here: " << std::strerror(errno);
+    writeFile("volume/doc.txt", "on a read-only volume");
+    const bool readOnly = ::mount(nullptr, at("volume").c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    std::string text;
+    if (readOnly) {
+        text = expectFailure(FileFailure::Kind::system,
+                             [&] { run(FileAction::move, at("volume/doc.txt"), at("work/doc.txt")); });
+    }
+    const std::string copied = readFile(at("work/doc.txt"));
+    const std::string original = readFile(at("volume/doc.txt"));
+    ::umount2(at("volume").c_str(), MNT_DETACH);
+    ASSERT_TRUE(readOnly) << "cannot remount read-only: " << std::strerror(errno);
+    EXPECT_EQ(text,
+              "The copy is complete at “" + at("work/doc.txt").native() + "”; the original could not be removed. "
+              "Couldn’t write in the folder “" + at("volume").native() + "”: Read-only file system.");
+    EXPECT_EQ(copied, "on a read-only volume");
+    EXPECT_EQ(original, "on a read-only volume");
 }
 
 TEST_F(RequestExecutorTest, LinksAreCopiedAsLinksEvenWhenDangling)
