@@ -47,6 +47,18 @@ bool itemExists(const fs::path& path)
     return ::lstat(path.c_str(), &status) == 0;
 }
 
+// Whether the source is there. Any other failure than its absence (a path too long, a folder on
+// the way that may not be searched) is the system's error, naming it.
+bool sourceExists(const fs::path& source)
+{
+    struct stat status;
+    if (::lstat(source.c_str(), &status) == 0)
+        return true;
+    if (errno == ENOENT || errno == ENOTDIR)
+        return false;
+    throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), source);
+}
+
 // Gives the verified copy its name.
 void place(const fs::path& payload, const fs::path& target)
 {
@@ -156,9 +168,9 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
     // source may come back under its name, and a conflict or skip leaves nothing behind either.
     StagingFolder::sweepLeftovers(target.parent_path());
     if (source.parent_path() != target.parent_path()
-        && (request.action != FileAction::copy || !itemExists(source)))
+        && (request.action != FileAction::copy || !sourceExists(source)))
         StagingFolder::sweepLeftovers(source.parent_path());
-    if (!itemExists(source))
+    if (!sourceExists(source))
         throw FileFailure(FileFailure::Kind::missingSource);
     const fs::path resolvedSource = resolved(source);
     const fs::path resolvedTarget = resolved(target);

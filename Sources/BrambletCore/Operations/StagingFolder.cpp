@@ -212,6 +212,14 @@ StagingFolder::~StagingFolder()
         ::unlink((journalFolder() / uuidOf(m_path)).c_str());
 }
 
+fs::path StagingFolder::payload() const
+{
+    static const bool descriptorPaths = ::access("/proc/self/fd", X_OK) == 0;
+    if (!descriptorPaths)
+        return m_path / "payload";
+    return fs::path("/proc/self/fd") / std::to_string(m_lock.get()) / "payload";
+}
+
 void StagingFolder::sweepLeftovers(const fs::path& parent)
 {
     std::vector<std::string> names;

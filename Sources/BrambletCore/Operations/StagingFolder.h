@@ -35,8 +35,11 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     // The folder, open.
     int fd() const { return m_lock.get(); }
-    // Where the copy under construction goes.
-    std::filesystem::path payload() const { return m_path / "payload"; }
+    // Where the copy under construction goes. Reached through the open folder's descriptor
+    // (/proc/self/fd/N/payload) where the system offers that, so that the staging folder's own
+    // path never counts against the longest path the system takes: any item whose final path
+    // fits can be built here, however deep it is.
+    std::filesystem::path payload() const;
 
     // Removes the staging folders in `parent` that no running request holds. Never throws: what
     // cannot be read or removed is left for a later sweep.

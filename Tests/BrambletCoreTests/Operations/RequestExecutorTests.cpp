@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 
@@ -324,7 +325,7 @@ TEST_F(RequestExecutorTest, ANamedPipeInTheTreeIsUnsupportedAndLeavesTheDestinat
     const Manifest before = Manifest::of(at("work/out"));
     const std::string text = expectFailure(FileFailure::Kind::unsupportedItem,
                                            [&] { run(FileAction::move, at("work/src"), at("work/out/src")); });
-    EXPECT_EQ(text, "This special filesystem item cannot be copied.");
+    EXPECT_EQ(text, "This special filesystem item cannot be copied: “" + at("work/src/sub/pipe").native() + "”.");
     EXPECT_EQ(Manifest::of(at("work/out")), before);
     EXPECT_TRUE(fs::exists(at("work/src/a.txt")));
 }
@@ -352,6 +353,60 @@ TEST_F(RequestExecutorTest, AMoveOutOfAReadOnlyVolumeSaysTheCopyIsComplete)
               "Couldn’t write in the folder “" + at("volume").native() + "”: Read-only file system.");
     EXPECT_EQ(copied, "on a read-only volume");
     EXPECT_EQ(original, "on a read-only volume");
+}
+
+TEST_F(RequestExecutorTest, FailureMessagesNameTheItemAndTheRealCause)
+{
+    fs::create_directories(at("work/out"));
+    ASSERT_EQ(::mkfifo(at("work/fifo").c_str(), 0600), 0);
+    writeFile("work/a.txt", "a");
+    std::string tooLong = at("work").native();
+    while (tooLong.size() <= PATH_MAX)
+        tooLong += "/" + std::string(200, 'x');
+    struct Case {
+        const char* what;
+        FileAction action;
+        fs::path source;
+        fs::path destination;
+        std::string text;
+    };
+    const Case cases[] = {
+        { "special item", FileAction::copy, at("work/fifo"), at("work/out/fifo"),
+          "This special filesystem item cannot be copied: “" + at("work/fifo").native() + "”." },
+        { "path longer than the system takes", FileAction::move, tooLong, at("work/out/x"),
+          "Couldn’t read the attributes of “" + tooLong + "”: File name too long" },
+        { "name with a line break", FileAction::rename, at("work/a.txt"), at("work/a\nb.txt"),
+          "Use a name without slashes or control characters." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            run(c.action, c.source, c.destination);
+            ADD_FAILURE() << "the request did not fail";
+        } catch (const std::exception& failure) {
+            EXPECT_EQ(failure.what(), c.text);
+        }
+    }
+}
+
+// The staging folder beside the destination adds nothing to the length of the paths it builds:
+// a tree whose deepest path is just within the system's limit is copied and moved.
+TEST_F(RequestExecutorTest, ATreeAsDeepAsTheSystemAllowsIsCopiedAndMoved)
+{
+    std::string deepest = "s";
+    while (at(deepest).native().size() < PATH_MAX - 300)
+        deepest += "/" + std::string(200, 'd');
+    deepest += "/" + std::string(PATH_MAX - 7 - at(deepest).native().size(), 'f');
+    ASSERT_EQ(at(deepest).native().size(), size_t(PATH_MAX - 6));
+    writeFile(deepest, "deep");
+    writeFile("s/top.txt", "top");
+    const Manifest source = Manifest::of(at("s"));
+
+    EXPECT_EQ(run(FileAction::copy, at("s"), at("t")), FileOutcome::completed(at("t")));
+    EXPECT_EQ(Manifest::of(at("t")), source);
+    EXPECT_EQ(run(FileAction::move, at("t"), at("u")), FileOutcome::completed(at("u")));
+    EXPECT_EQ(Manifest::of(at("u")), source);
+    EXPECT_FALSE(fs::exists(at("t")));
 }
 
 TEST_F(RequestExecutorTest, LinksAreCopiedAsLinksEvenWhenDangling)
