@@ -6,6 +6,7 @@
 #include "BrambletCore/Operations/FileNames.h"
 #include "BrambletCore/Operations/RequestExecutor.h"
 #include "BrambletCore/Operations/StagingFolder.h"
+#include "BrambletCore/Operations/Trash.h"
 
 #include <fcntl.h>
 
@@ -49,7 +50,12 @@ QFuture<FileOutcome> FileService::execute(const FileRequest& request)
 
 QFuture<void> FileService::sweepLeftovers()
 {
-    return m_executor.run([](const Cancellation&) { StagingFolder::sweepRecorded(); });
+    return m_executor.run([](const Cancellation&) {
+        // Staging folders first: a displaced item they hold goes on to the Trash with a record of
+        // its own, and the one its killed request wrote is then an orphan like any other.
+        StagingFolder::sweepRecorded();
+        removeIncompleteTrashRecords();
+    });
 }
 
 void FileService::validateName(const QString& name)

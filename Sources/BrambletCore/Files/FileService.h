@@ -65,7 +65,8 @@ public:
     virtual QFuture<FileOutcome> execute(const FileRequest& request);
 
     // Settles what requests of an earlier run that was killed left behind (hidden staging folders,
-    // a moved source out of sight; see StagingFolder::sweepRecorded), on the executor, so before
+    // a moved source out of sight, our Trash records whose item never arrived; see
+    // StagingFolder::sweepRecorded and removeIncompleteTrashRecords), on the executor, so before
     // any request called after it. Never fails.
     virtual QFuture<void> sweepLeftovers();
 

@@ -1,12 +1,14 @@
 #include "BrambletCore/Operations/ItemRename.h"
 
 #include "BrambletCore/Files/SystemError.h"
+#include "BrambletCore/Operations/FileNames.h"
 
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <system_error>
 #include <utility>
 
 namespace bramblet {
@@ -25,6 +27,20 @@ void renameWithoutReplacing(const fs::path& from, const fs::path& to, const QStr
         throw systemError(EEXIST, action, shown);
     if (::rename(from.c_str(), to.c_str()) != 0)
         throw systemError(errno, action, shown);
+}
+
+fs::path renameToFreeName(const fs::path& from, const fs::path& to, const QString& action)
+{
+    try {
+        renameWithoutReplacing(from, to, action, to);
+        return to;
+    } catch (const std::system_error& error) {
+        if (error.code() != std::errc::file_exists)
+            throw;
+    }
+    const fs::path numbered = firstFreeNumberedPath(to);
+    renameWithoutReplacing(from, numbered, action, numbered);
+    return numbered;
 }
 
 FolderOpenedForMove::FolderOpenedForMove(const fs::path& folder, const fs::path& shown, const QString& action)

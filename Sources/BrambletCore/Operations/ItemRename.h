@@ -14,6 +14,11 @@ namespace bramblet {
 void renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to, const QString& action,
                             const std::filesystem::path& shown);
 
+// Renames `from` to `to`, or to the first free numbered name beside it (as Keep Both forms them)
+// when `to` is taken; returns where it went. Errors as for renameWithoutReplacing().
+std::filesystem::path renameToFreeName(const std::filesystem::path& from, const std::filesystem::path& to,
+                                       const QString& action);
+
 // Moving a folder to another parent rewrites its ".." entry, which needs write access to the
 // folder itself: a read-only folder is opened for its owner while it moves, and closed again at
 // its new place (closeAt) or, when it did not move, where it is.

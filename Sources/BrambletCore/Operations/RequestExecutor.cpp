@@ -4,6 +4,7 @@
 #include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Models/FileItem.h"
+#include "BrambletCore/Operations/DisplacedItem.h"
 #include "BrambletCore/Operations/FileNames.h"
 #include "BrambletCore/Operations/ItemRename.h"
 #include "BrambletCore/Operations/Manifest.h"
@@ -134,7 +135,9 @@ FileOutcome RequestExecutor::execute(const FileRequest& request, const Cancellat
     switch (request.action) {
     case FileAction::trash: {
         const fs::path source = standardised(request.source);
-        moveToTrash(source);
+        TrashSlot slot(source);
+        reach(Step::trashRecorded);
+        slot.take(source);
         return FileOutcome::completed(source);
     }
     case FileAction::createFolder:
@@ -214,7 +217,7 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
     if (itemExists(target)) {
         if (request.conflict != ConflictPolicy::replace)
             return FileOutcome::conflict(target);
-        replace(staging.payload(), target);
+        replace(staging, target);
     } else {
         place(staging.payload(), target);
     }
@@ -230,26 +233,41 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
     return FileOutcome::completed(target);
 }
 
-void RequestExecutor::replace(const fs::path& payload, const fs::path& target) const
+void RequestExecutor::replace(const StagingFolder& staging, const fs::path& target) const
 {
     const QString action = QStringLiteral("Couldn’t replace");
-    FolderOpenedForMove folder(payload, target, action);
-    // The verified copy waits in the place the Trash keeps for the existing item, its record
-    // already written; one exchange then puts each where it belongs. At no moment is the name
-    // empty, and the displaced item is never anywhere but in place or in the Trash.
+    const fs::path payload = staging.payload();
+    FolderOpenedForMove copy(payload, target, action);
+    FolderOpenedForMove existing(target, target, action);
+    // The existing item's record is in the Trash before anything moves; one exchange then gives
+    // the copy the name, and the displaced item goes on to the Trash. At no moment is the name
+    // empty, no record ever stands for the copy, and the note lets a sweep after a kill send the
+    // displaced item on from the staging folder instead of deleting it.
     TrashSlot slot(target);
-    slot.take(payload);
+    noteDisplacement(staging.fd(), payload, target);
     reach(Step::readyToExchange);
-    if (::renameat2(AT_FDCWD, slot.path().c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
-        const int error = errno;
-        slot.giveBack(payload);
-        if (error != EINVAL)
-            throw systemError(error, action, target);
+    if (::renameat2(AT_FDCWD, payload.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+        if (errno != EINVAL)
+            throw systemError(errno, action, target);
         // A file system that cannot exchange: trash the existing item, then place.
         slot.take(target);
+        existing.closeAt(slot.path());
         renameWithoutReplacing(payload, target, action, target);
+        copy.closeAt(target);
+        return;
     }
-    folder.closeAt(target);
+    copy.closeAt(target);
+    reach(Step::displaced);
+    try {
+        slot.take(payload);
+    } catch (const std::system_error&) {
+        // The displaced item must not stay where the staging folder's removal would take it.
+        if (::renameat2(AT_FDCWD, payload.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0)
+            renameToFreeName(payload, target, action);
+        existing.closeAt(target);
+        throw;
+    }
+    existing.closeAt(slot.path());
 }
 
 } // namespace bramblet

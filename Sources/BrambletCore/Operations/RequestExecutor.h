@@ -8,6 +8,7 @@
 namespace bramblet {
 
 class Cancellation;
+class StagingFolder;
 
 // Carries out one FileRequest: copy, move, rename, move to Trash or new folder.
 //
@@ -35,9 +36,11 @@ public:
         staged,     // the staging folder exists
         copied,     // the copy is in the staging folder, the source's manifest taken on the way
         verified,   // copy and source still match the manifest
-        readyToExchange, // Replace only: the copy waits in the Trash for the existing item's place
+        readyToExchange, // Replace only: the existing item's record is in the Trash, nothing moved yet
+        displaced,  // Replace only: the copy has the name, the existing item waits for the Trash
         placed,     // the copy has its final name
         sourceHidden, // move and rename only: the source is out of sight, about to be deleted
+        trashRecorded, // Move to Trash only: the record is written, the item not moved yet
     };
     using StepHook = std::function<void(Step)>;
 
@@ -51,7 +54,7 @@ private:
     static FileOutcome createFolder(const std::filesystem::path& target);
     FileOutcome transfer(const FileRequest& request, const std::filesystem::path& source,
                          std::filesystem::path target) const;
-    void replace(const std::filesystem::path& payload, const std::filesystem::path& target) const;
+    void replace(const StagingFolder& staging, const std::filesystem::path& target) const;
     void reach(Step step) const;
 
     StepHook m_hook;

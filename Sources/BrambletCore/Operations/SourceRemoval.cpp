@@ -4,12 +4,11 @@
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Models/FileItem.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
-#include "BrambletCore/Operations/FileNames.h"
 #include "BrambletCore/Operations/ItemRename.h"
 #include "BrambletCore/Operations/Manifest.h"
 #include "BrambletCore/Operations/OperationsLog.h"
-#include "BrambletCore/Operations/PosixFiles.h"
 #include "BrambletCore/Operations/StagingFolder.h"
+#include "BrambletCore/Operations/StagingRecord.h"
 #include "BrambletCore/Operations/TreeRemoval.h"
 
 #include <fcntl.h>
@@ -32,7 +31,6 @@ namespace fs = std::filesystem;
 // The record of a hidden source, beside it in the staging folder: NUL-terminated fields (no path
 // holds a NUL), "source", its path, "target", its path, then the manifest's keys and fingerprints.
 constexpr const char* recordName = "move";
-constexpr const char* partialRecordName = "move.part";
 // Present once the deletion of the hidden source has begun: from then on it is never put back,
 // as it may be partial.
 constexpr const char* removingName = "removing";
@@ -44,41 +42,25 @@ struct MoveRecord {
     Manifest manifest;
 };
 
-// Written whole under a name of its own and then renamed: a kill leaves a complete record or none.
 void writeRecord(int folder, const MoveRecord& record, const fs::path& shown)
 {
-    std::string bytes;
-    for (const std::string& field : { std::string("source"), record.source.native(), std::string("target"), record.target.native() })
-        bytes += field + '\0';
-    for (const auto& [key, fingerprint] : record.manifest.entries())
-        bytes += key + '\0' + fingerprint + '\0';
-    const FileDescriptor file(::openat(folder, partialRecordName, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (file.get() < 0 || !writeAll(file.get(), bytes) || ::renameat(folder, partialRecordName, folder, recordName) != 0)
-        throw systemError(errno, QStringLiteral("Couldn’t write in the folder"), shown);
+    std::vector<std::string> fields { "source", record.source.native(), "target", record.target.native() };
+    for (const auto& [key, fingerprint] : record.manifest.entries()) {
+        fields.push_back(key);
+        fields.push_back(fingerprint);
+    }
+    writeStagingRecord(folder, recordName, fields, shown);
 }
 
 std::optional<MoveRecord> readRecord(int folder)
 {
-    const FileDescriptor file(::openat(folder, recordName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0)
-        return std::nullopt;
-    std::string bytes;
-    char chunk[65536];
-    for (ssize_t count; (count = ::read(file.get(), chunk, sizeof chunk)) != 0;) {
-        if (count < 0 && errno != EINTR)
-            return std::nullopt;
-        if (count > 0)
-            bytes.append(chunk, size_t(count));
-    }
-    std::vector<std::string> fields;
-    for (size_t start = 0, end; (end = bytes.find('\0', start)) != std::string::npos; start = end + 1)
-        fields.push_back(bytes.substr(start, end - start));
-    if (fields.size() < 4 || fields.size() % 2 != 0 || fields[0] != "source" || fields[2] != "target")
+    const std::optional<std::vector<std::string>> fields = readStagingRecord(folder, recordName);
+    if (!fields || fields->size() < 4 || fields->size() % 2 != 0 || (*fields)[0] != "source" || (*fields)[2] != "target")
         return std::nullopt;
     Manifest::Entries entries;
-    for (size_t i = 4; i < fields.size(); i += 2)
-        entries[fields[i]] = fields[i + 1];
-    return MoveRecord { fields[1], fields[3], Manifest(std::move(entries)) };
+    for (size_t i = 4; i < fields->size(); i += 2)
+        entries[(*fields)[i]] = (*fields)[i + 1];
+    return MoveRecord { (*fields)[1], (*fields)[3], Manifest(std::move(entries)) };
 }
 
 bool holds(int folder, const char* name)
@@ -90,22 +72,6 @@ bool holds(int folder, const char* name)
 void markRemoving(int folder)
 {
     const FileDescriptor mark(::openat(folder, removingName, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-}
-
-// Puts what is left of the hidden source back under its name, or the first free numbered one.
-fs::path putBack(const fs::path& payload, const fs::path& source)
-{
-    const QString action = QStringLiteral("Couldn’t put back");
-    try {
-        renameWithoutReplacing(payload, source, action, source);
-        return source;
-    } catch (const std::system_error& error) {
-        if (error.code() != std::errc::file_exists)
-            throw;
-    }
-    const fs::path numbered = firstFreeNumberedPath(source);
-    renameWithoutReplacing(payload, numbered, action, numbered);
-    return numbered;
 }
 
 QString copyIsComplete(const fs::path& target)
@@ -148,7 +114,7 @@ void removeMovedSource(const fs::path& source, const fs::path& target, const Man
         const std::vector<RemovalFailure> failures = removeTree(staging.fd(), payloadName);
         if (failures.empty())
             return;
-        const fs::path place = putBack(staging.payload(), source);
+        const fs::path place = renameToFreeName(staging.payload(), source, QStringLiteral("Couldn’t put back"));
         throw FileFailure::system(copyIsComplete(target) + u' ' + whatStayed(failures, place));
     } catch (const std::system_error& error) {
         throw FileFailure::system(copyIsComplete(target) + u' ' + QString::fromUtf8(error.what()) + u'.');
@@ -175,7 +141,7 @@ void finishKilledMove(int folder, const fs::path& staging)
             return;
     }
     try {
-        putBack(staging / payloadName, record->source);
+        renameToFreeName(staging / payloadName, record->source, QStringLiteral("Couldn’t put back"));
     } catch (const std::exception& failure) {
         qCWarning(lcOperations).noquote() << QString::fromUtf8(failure.what());
     }

@@ -2,6 +2,7 @@
 
 #include "BrambletCore/Files/Directory.h"
 #include "BrambletCore/Files/SystemError.h"
+#include "BrambletCore/Operations/DisplacedItem.h"
 #include "BrambletCore/Operations/OperationsLog.h"
 #include "BrambletCore/Operations/PosixFiles.h"
 #include "BrambletCore/Operations/SourceRemoval.h"
@@ -238,6 +239,7 @@ void StagingFolder::sweepLeftovers(const fs::path& parent)
         if (lock.get() < 0 || !madeByStaging(lock.get()))
             continue;
         finishKilledMove(lock.get(), path);
+        finishKilledReplace(lock.get(), path);
         removeStagingFolder(path);
         if (!itemExists(path))
             forgetRecord(uuidOf(path));

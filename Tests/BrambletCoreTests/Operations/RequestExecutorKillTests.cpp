@@ -65,6 +65,20 @@ protected:
         return Manifest::of(at(relative));
     }
 
+    // The names the Trash's records stand for, sorted.
+    std::vector<std::string> trashRecords() const
+    {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (fs::directory_iterator it(at("data/Trash/info"), error), end; !error && it != end; it.increment(error)) {
+            const std::string name = it->path().filename().native();
+            if (name.ends_with(".trashinfo"))
+                names.push_back(name.substr(0, name.size() - std::string_view(".trashinfo").size()));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
     // The manifests of what the Trash holds.
     std::vector<Manifest> trashed() const
     {
@@ -126,33 +140,64 @@ TEST_F(RequestExecutorKillTest, AKilledMoveLeavesTheWholeSourceOrNoneOfIt)
     }
 }
 
+// Whatever the step, after the start-up sweep the old item is in place or in the Trash under its
+// own record, and no record stands for the copy or for nothing.
 TEST_F(RequestExecutorKillTest, AKilledReplaceKeepsTheOldItemInPlaceOrInTheTrash)
 {
     fs::create_directory(at("out"));
-    for (const Step step : { Step::verified, Step::readyToExchange, Step::placed }) {
+    for (const Step step : { Step::verified, Step::readyToExchange, Step::displaced, Step::placed }) {
         SCOPED_TRACE(static_cast<int>(step));
         fs::remove_all(at("data/Trash"));
         const Manifest incoming = makeTree("in/tree");
         writeFile("out/tree/old.txt", "the old item");
         const Manifest old = Manifest::of(at("out/tree"));
         runKilledAt(step, FileAction::copy, at("in/tree"), at("out/tree"), ConflictPolicy::replace);
+        StagingFolder::sweepRecorded();
+        removeIncompleteTrashRecords();
 
         const Manifest now = Manifest::of(at("out/tree"));
-        const std::vector<Manifest> inTrash = trashed();
         if (now == old) {
-            // Not exchanged yet; the verified copy may already wait in the Trash.
-            EXPECT_LE(inTrash.size(), 1u);
-            if (!inTrash.empty()) {
-                EXPECT_EQ(inTrash.front(), incoming);
-            }
+            EXPECT_TRUE(trashed().empty());
         } else {
             EXPECT_EQ(now, incoming);
-            EXPECT_EQ(inTrash, std::vector<Manifest> { old });
+            EXPECT_EQ(trashed(), std::vector<Manifest> { old });
         }
-        writeInto(at("out"));
+        EXPECT_EQ(trashRecords(), trashedNames());
+        for (const std::string& name : trashRecords())
+            EXPECT_NE(readFile(at("data/Trash/info") / (name + ".trashinfo")).find("\nPath=" + trashInfoPath(at("out/tree").native()) + "\n"),
+                      std::string::npos);
         EXPECT_TRUE(leftStagingFolders().empty());
         fs::remove_all(at("in"));
         fs::remove_all(at("out/tree"));
+    }
+}
+
+// A Move to Trash killed between its record and the item's move: the item is in place, and our
+// record without an item goes at the next trash operation or at start-up; another program's
+// record is never touched, and no record is ever seen empty.
+TEST_F(RequestExecutorKillTest, ATrashRecordWhoseItemNeverArrivedIsCleanedUp)
+{
+    const std::string othersRecord = "[Trash Info]\nPath=/elsewhere/other\nDeletionDate=2024-01-01T00:00:00\n";
+    for (const bool atStartUp : { false, true }) {
+        SCOPED_TRACE(atStartUp ? "start-up" : "next trash operation");
+        fs::remove_all(at("data/Trash"));
+        writeFile("data/Trash/info/other.trashinfo", othersRecord);
+        writeFile("in/a.txt", "a");
+        runKilledAt(Step::trashRecorded, FileAction::trash, at("in/a.txt"), at("in/a.txt"));
+        EXPECT_EQ(readFile(at("in/a.txt")), "a");
+        EXPECT_EQ(trashRecords(), (std::vector<std::string> { "a.txt", "other" }));
+        if (atStartUp) {
+            removeIncompleteTrashRecords();
+            EXPECT_EQ(trashRecords(), std::vector<std::string> { "other" });
+        } else {
+            writeFile("in/b.txt", "b");
+            RequestExecutor().execute({ FileAction::trash, at("in/b.txt"), {}, ConflictPolicy::ask }, Cancellation({}));
+            EXPECT_EQ(trashRecords(), (std::vector<std::string> { "b.txt", "other" }));
+        }
+        EXPECT_EQ(readFile(at("data/Trash/info/other.trashinfo")), othersRecord);
+        for (const auto& entry : fs::directory_iterator(at("data/Trash/info")))
+            EXPECT_GT(fs::file_size(entry.path()), 0u) << entry.path();
+        fs::remove_all(at("in"));
     }
 }
 
@@ -241,7 +286,8 @@ TEST_F(RequestExecutorKillTest, RandomKillsLeaveNothingHiddenAfterTheStartUpSwee
         { FileAction::copy, ConflictPolicy::ask, { Step::staged, Step::copied, Step::verified } },
         { FileAction::move, ConflictPolicy::ask, { Step::staged, Step::copied, Step::verified, Step::placed, Step::sourceHidden } },
         { FileAction::rename, ConflictPolicy::ask, { Step::staged, Step::verified, Step::placed, Step::sourceHidden } },
-        { FileAction::copy, ConflictPolicy::replace, { Step::staged, Step::verified, Step::readyToExchange, Step::placed } },
+        { FileAction::copy, ConflictPolicy::replace, { Step::staged, Step::verified, Step::readyToExchange, Step::displaced, Step::placed } },
+        { FileAction::trash, ConflictPolicy::ask, { Step::trashRecorded } },
     };
     std::mt19937 random(62);
     for (int i = 0; i < 100; ++i) {
@@ -264,7 +310,11 @@ TEST_F(RequestExecutorKillTest, RandomKillsLeaveNothingHiddenAfterTheStartUpSwee
         }
     }
     StagingFolder::sweepRecorded();
+    removeIncompleteTrashRecords();
     EXPECT_TRUE(leftStagingFolders().empty());
+    std::vector<std::string> inTrash = trashedNames();
+    std::sort(inTrash.begin(), inTrash.end());
+    EXPECT_EQ(trashRecords(), inTrash);
     for (const fs::path& folder : { at("in"), at("out") }) {
         for (const std::string& name : namesIn(folder))
             EXPECT_FALSE(name.starts_with(".")) << name;

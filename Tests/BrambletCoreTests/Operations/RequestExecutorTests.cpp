@@ -237,7 +237,8 @@ TEST_F(RequestExecutorTest, ReplaceTrashesTheOldItemOnlyAfterTheCopyIsVerified)
                                             stepsWithOldInPlace.push_back(step);
                                     });
     EXPECT_EQ(outcome, FileOutcome::completed(at("work/out/doc.txt")));
-    EXPECT_EQ(stepsWithOldInPlace, (std::vector { Step::staged, Step::copied, Step::verified }));
+    // Only its record is in the Trash when the exchange is about to happen.
+    EXPECT_EQ(stepsWithOldInPlace, (std::vector { Step::staged, Step::copied, Step::verified, Step::readyToExchange }));
     EXPECT_EQ(readFile(at("work/out/doc.txt")), "new");
     ASSERT_EQ(trashedNames(), std::vector<std::string> { "doc.txt" });
     EXPECT_EQ(Manifest::of(at("data/Trash/files/doc.txt")), old);
