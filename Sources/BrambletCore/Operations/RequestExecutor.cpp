@@ -19,7 +19,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <optional>
 #include <system_error>
 #include <utility>
 

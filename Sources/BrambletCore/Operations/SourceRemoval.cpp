@@ -79,14 +79,15 @@ QString copyIsComplete(const fs::path& target)
     return QStringLiteral("The copy is complete at “%1”; the original could not be removed.").arg(pathString(target));
 }
 
-// "Couldn’t remove from “/place”: “a/b” (Permission denied), …": at most five items are named.
+// "Couldn’t remove from “/folder”: “item/a/b” (Permission denied), …", naming the items by their
+// paths in the folder `place` is in; at most five are named.
 QString whatStayed(const std::vector<RemovalFailure>& failures, const fs::path& place)
 {
     constexpr size_t named = 5;
     QStringList items;
     for (size_t i = 0; i < failures.size() && i < named; ++i) {
         const RemovalFailure& failure = failures[i];
-        const fs::path item = failure.relative.empty() ? place.filename() : fs::path(failure.relative);
+        const fs::path item = failure.relative.empty() ? place.filename() : place.filename() / failure.relative;
         items << QStringLiteral("“%1” (%2)")
                      .arg(pathString(item), QString::fromStdString(std::generic_category().message(failure.error)));
     }

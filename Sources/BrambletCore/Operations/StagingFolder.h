@@ -13,15 +13,15 @@ namespace bramblet {
 // destructor removes it with everything in it, on every way out of a request. A removal that
 // fails is written to the log and changes nothing else.
 //
-// It is made in the folder given; sweeping that folder first is the caller's part (see
-// sweepLeftovers()). While it lives, the folder is locked (an exclusive lock on the open folder, which the system
-// drops when the process ends, however it ends). Right after it is made it gets a marker file,
-// which tells it from a user's folder of a similar name. Before a new one is made, the staging
-// folders whose lock is free belong to a request that was killed or crashed, and can hold a whole
-// copy; sweepLeftovers() removes them (a moved source hidden in one is first put back or removed
-// as its record says, see Operations/SourceRemoval.h). One another request still holds is never
-// touched, and neither is anything the user made: only a folder with exactly our name form
-// (prefix and an upper-case UUID) that holds our marker, or nothing at all, is ours.
+// While it lives, the folder is locked (an exclusive lock on the open folder, which the system
+// drops when the process ends, however it ends), and right after it is made it gets a marker file,
+// which tells it from a user's folder of a similar name. A staging folder whose lock is free
+// belongs to a request that was killed or crashed and can hold a whole copy: sweepLeftovers()
+// removes such folders (a moved source or a displaced item in one is first put back, removed or
+// trashed as its record says; see SourceRemoval.h and DisplacedItem.h). Sweeping before a request
+// is its caller's part. One that another request still holds is never touched, and neither is
+// anything the user made: only a folder with exactly our name form (prefix and an upper-case UUID)
+// that holds our marker, or nothing at all, is ours.
 class StagingFolder {
 public:
     // Creates and locks the folder in `parent` (missing parents are not created). A folder that
