@@ -3,6 +3,7 @@
 // folder sweeps what the killed one left.
 
 #include "BrambletCore/Concurrency/Cancellation.h"
+#include "BrambletCore/Files/FileService.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Operations/Manifest.h"
 #include "BrambletCore/Operations/RequestExecutor.h"
@@ -182,6 +183,8 @@ TEST_F(RequestExecutorKillTest, ATrashRecordWhoseItemNeverArrivedIsCleanedUp)
         SCOPED_TRACE(atStartUp ? "start-up" : "next trash operation");
         fs::remove_all(at("data/Trash"));
         writeFile("data/Trash/info/other.trashinfo", othersRecord);
+        // What a kill while our record was being written would leave: our temporary file only.
+        writeFile("data/Trash/info/.bramblet-1B4E28BA-2FA1-11D2-883F-0016D3CCA427.trashinfo.part", "");
         writeFile("in/a.txt", "a");
         runKilledAt(Step::trashRecorded, FileAction::trash, at("in/a.txt"), at("in/a.txt"));
         EXPECT_EQ(readFile(at("in/a.txt")), "a");
@@ -196,7 +199,7 @@ TEST_F(RequestExecutorKillTest, ATrashRecordWhoseItemNeverArrivedIsCleanedUp)
         }
         EXPECT_EQ(readFile(at("data/Trash/info/other.trashinfo")), othersRecord);
         for (const auto& entry : fs::directory_iterator(at("data/Trash/info")))
-            EXPECT_GT(fs::file_size(entry.path()), 0u) << entry.path();
+            EXPECT_TRUE(entry.path().extension() == ".trashinfo" && fs::file_size(entry.path()) > 0) << entry.path();
         fs::remove_all(at("in"));
     }
 }
@@ -271,6 +274,25 @@ TEST_F(RequestExecutorKillTest, ARerunThatEndsInAConflictOrSkipSweepsTheDestinat
         EXPECT_EQ(namesIn(at("out")), std::vector<std::string> { "tree" });
         fs::remove(at("out/tree"));
     }
+}
+
+// The workspace's service settles what a killed run left before its first request.
+TEST_F(RequestExecutorKillTest, TheServiceSweepsWhatAKilledRunLeftAtStartUp)
+{
+    makeTree("in/tree");
+    writeFile("in/a.txt", "a");
+    fs::create_directory(at("out"));
+    runKilledAt(Step::copied, FileAction::copy, at("in/tree"), at("out/tree"));
+    runKilledAt(Step::trashRecorded, FileAction::trash, at("in/a.txt"), at("in/a.txt"));
+    ASSERT_EQ(leftStagingFolders().size(), 1u);
+    ASSERT_EQ(trashRecords(), std::vector<std::string> { "a.txt" });
+
+    FileService service;
+    service.sweepLeftovers().waitForFinished();
+    EXPECT_TRUE(leftStagingFolders().empty());
+    EXPECT_TRUE(trashRecords().empty());
+    EXPECT_EQ(namesIn(at("out")), std::vector<std::string> {});
+    EXPECT_EQ(readFile(at("in/a.txt")), "a");
 }
 
 // Kills at steps picked at random, in requests of every kind: after the start-up sweep no hidden
