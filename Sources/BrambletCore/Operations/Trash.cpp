@@ -196,10 +196,16 @@ void removeUnheld(int info, const std::string& name, const std::function<bool(in
 
 bool isOwnRecord(int fd)
 {
-    char text[4096];
-    const ssize_t length = ::read(fd, text, sizeof text);
-    return length > 0
-        && std::string_view(text, size_t(length)).find("\n" + std::string(ownRecordLine) + "\n") != std::string_view::npos;
+    // A record's "Path=" may take three bytes per byte of a long path: read all of it.
+    std::string text;
+    char chunk[16384];
+    for (ssize_t count; text.size() < 65536 && (count = ::read(fd, chunk, sizeof chunk)) != 0;) {
+        if (count < 0 && errno != EINTR)
+            return false;
+        if (count > 0)
+            text.append(chunk, size_t(count));
+    }
+    return text.find("\n" + std::string(ownRecordLine) + "\n") != std::string::npos;
 }
 
 // Our own records whose item is not in the Trash, and our temporary records. Another program's

@@ -185,9 +185,16 @@ TEST_F(RequestExecutorKillTest, ATrashRecordWhoseItemNeverArrivedIsCleanedUp)
         writeFile("data/Trash/info/other.trashinfo", othersRecord);
         // What a kill while our record was being written would leave: our temporary file only.
         writeFile("data/Trash/info/.bramblet-1B4E28BA-2FA1-11D2-883F-0016D3CCA427.trashinfo.part", "");
+        // One of ours for a deep path of non-ASCII names, longer than a first read takes in.
+        std::string deepPath;
+        while (deepPath.size() < 12000)
+            deepPath += "/%C3%A9%C3%A9%C3%A9";
+        writeFile("data/Trash/info/deep.trashinfo",
+                  "[Trash Info]\nPath=" + deepPath + "\nDeletionDate=2024-01-01T00:00:00\nX-Bramblet-Record=true\n");
         writeFile("in/a.txt", "a");
         runKilledAt(Step::trashRecorded, FileAction::trash, at("in/a.txt"), at("in/a.txt"));
         EXPECT_EQ(readFile(at("in/a.txt")), "a");
+        // The killed operation's own clean-up took the deep one before it wrote its record.
         EXPECT_EQ(trashRecords(), (std::vector<std::string> { "a.txt", "other" }));
         if (atStartUp) {
             removeIncompleteTrashRecords();
