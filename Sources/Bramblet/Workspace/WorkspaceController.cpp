@@ -37,6 +37,8 @@ WorkspaceController::WorkspaceController(const std::optional<QString>& initialLe
     , m_opener([](const QUrl& file) { return QDesktopServices::openUrl(file); })
     , m_serverConnection(gioServerConnection())
 {
+    // What a killed earlier run left goes before this window's first file request.
+    m_fileService->sweepLeftovers();
     const QString home = QDir::homePath();
     m_left = new PaneController(initialLeft.value_or(home), PaneMode::list);
     m_right = new PaneController(initialRight.value_or(home), PaneMode::list);

@@ -5,6 +5,8 @@
 #include "BrambletCore/Files/ItemAttributes.h"
 #include "BrambletCore/Operations/FileNames.h"
 #include "BrambletCore/Operations/RequestExecutor.h"
+#include "BrambletCore/Operations/StagingFolder.h"
+#include "BrambletCore/Operations/Trash.h"
 
 #include <fcntl.h>
 
@@ -44,6 +46,16 @@ QFuture<FileOutcome> FileService::execute(const FileRequest& request)
 {
     return m_executor.run(
         [request](const Cancellation& cancellation) { return RequestExecutor().execute(request, cancellation); });
+}
+
+QFuture<void> FileService::sweepLeftovers()
+{
+    return m_executor.run([](const Cancellation&) {
+        // Staging folders first: a displaced item they hold goes on to the Trash with a record of
+        // its own, and the one its killed request wrote is then an orphan like any other.
+        StagingFolder::sweepRecorded();
+        removeIncompleteTrashRecords();
+    });
 }
 
 void FileService::validateName(const QString& name)

@@ -64,6 +64,12 @@ public:
     // request from starting; one that has begun runs to its end and holds this service until then.
     virtual QFuture<FileOutcome> execute(const FileRequest& request);
 
+    // Settles what requests of an earlier run that was killed left behind (hidden staging folders,
+    // a moved source out of sight, our Trash records whose item never arrived; see
+    // StagingFolder::sweepRecorded and removeIncompleteTrashRecords), on the executor, so before
+    // any request called after it. Never fails.
+    virtual QFuture<void> sweepLeftovers();
+
     // Throws FileFailure::invalidName for a typed name no item may have: empty, "." or "..", or
     // holding "/" or a control character.
     static void validateName(const QString& name);

@@ -9,7 +9,7 @@ QString descriptionOf(FileFailure::Kind kind)
     using Kind = FileFailure::Kind;
     switch (kind) {
     case Kind::system: return {};
-    case Kind::invalidName: return QStringLiteral("Use a name without slashes, colons, or control characters.");
+    case Kind::invalidName: return QStringLiteral("Use a name without slashes or control characters.");
     case Kind::sameLocation: return QStringLiteral("Source and destination refer to the same item.");
     case Kind::nestedDestination: return QStringLiteral("A folder cannot be copied or moved inside itself.");
     case Kind::missingSource: return QStringLiteral("The source item no longer exists. Refresh this folder.");
@@ -36,6 +36,11 @@ FileFailure::FileFailure(Kind kind, const QString& description)
 FileFailure FileFailure::system(const QString& message)
 {
     return FileFailure(Kind::system, message);
+}
+
+FileFailure FileFailure::unsupportedItem(const QString& item)
+{
+    return FileFailure(Kind::unsupportedItem, QStringLiteral("This special filesystem item cannot be copied: “%1”.").arg(item));
 }
 
 QString FileFailure::errorDescription() const

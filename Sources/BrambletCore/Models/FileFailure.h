@@ -24,6 +24,8 @@ public:
 
     explicit FileFailure(Kind kind);
     static FileFailure system(const QString& message);
+    // `unsupportedItem`, naming the special item (its path as shown to the user).
+    static FileFailure unsupportedItem(const QString& item);
 
     Kind kind() const { return m_kind; }
     QString errorDescription() const;

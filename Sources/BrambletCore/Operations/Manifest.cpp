@@ -2,6 +2,7 @@
 
 #include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
+#include "BrambletCore/Models/FileItem.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
 #include "BrambletCore/Operations/HashedRead.h"
 #include "BrambletCore/Operations/LargestFirst.h"
@@ -62,7 +63,7 @@ void walkTree(const std::filesystem::path& root, size_t rootIndex, TreeWalk& wal
             } else if (S_ISREG(status.st_mode)) {
                 jobs.push_back({ rootIndex, order, key, path, status.st_size, {}, {} });
             } else {
-                throw FileFailure(FileFailure::Kind::unsupportedItem);
+                throw FileFailure::unsupportedItem(pathString(path));
             }
         }
     } catch (...) {
@@ -83,7 +84,7 @@ std::string sha256OfFile(const std::filesystem::path& path, std::span<unsigned c
     if (::fstat(fd, &status) != 0)
         throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
     if (!S_ISREG(status.st_mode))
-        throw FileFailure(FileFailure::Kind::unsupportedItem);
+        throw FileFailure::unsupportedItem(pathString(path));
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return readHashing(fd, status.st_size, buffer, path);
 }

@@ -37,6 +37,19 @@ size_t readChunk(int fd, std::span<unsigned char> buffer, const std::filesystem:
     }
 }
 
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(size_t(written));
+    }
+    return true;
+}
+
 std::vector<std::string> folderEntryNames(const std::filesystem::path& folder)
 {
     DIR* stream = ::opendir(folder.c_str());

@@ -4,8 +4,11 @@
 #include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "BrambletCore/Models/FileItem.h"
+#include "BrambletCore/Operations/DisplacedItem.h"
 #include "BrambletCore/Operations/FileNames.h"
+#include "BrambletCore/Operations/ItemRename.h"
 #include "BrambletCore/Operations/Manifest.h"
+#include "BrambletCore/Operations/SourceRemoval.h"
 #include "BrambletCore/Operations/StagingFolder.h"
 #include "BrambletCore/Operations/Trash.h"
 #include "BrambletCore/Operations/TreeCopier.h"
@@ -16,7 +19,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -45,58 +47,17 @@ bool itemExists(const fs::path& path)
     return ::lstat(path.c_str(), &status) == 0;
 }
 
-// Renames without ever replacing what may have taken the name since it was last checked: a clash
-// is the system's "File exists". Errors name `shown`.
-void renameWithoutReplacing(const fs::path& from, const fs::path& to, const QString& action, const fs::path& shown)
+// Whether the source is there. Any other failure than its absence (a path too long, a folder on
+// the way that may not be searched) is the system's error, naming it.
+bool sourceExists(const fs::path& source)
 {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return;
-    if (errno != EINVAL)
-        throw systemError(errno, action, shown);
-    // A file system that cannot refuse to replace: check, then rename.
-    if (itemExists(to))
-        throw systemError(EEXIST, action, shown);
-    if (::rename(from.c_str(), to.c_str()) != 0)
-        throw systemError(errno, action, shown);
+    struct stat status;
+    if (::lstat(source.c_str(), &status) == 0)
+        return true;
+    if (errno == ENOENT || errno == ENOTDIR)
+        return false;
+    throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), source);
 }
-
-// Moving a folder to another parent rewrites its ".." entry, which needs write access to the
-// folder itself: a read-only folder is opened for its owner while it moves, and closed again at
-// its new place (closeAt) or, when it did not move, where it is.
-class FolderOpenedForMove {
-public:
-    FolderOpenedForMove(const fs::path& folder, const fs::path& shown, const QString& action)
-        : m_folder(folder)
-    {
-        struct stat status;
-        if (::lstat(folder.c_str(), &status) != 0)
-            throw systemError(errno, action, shown);
-        if (!S_ISDIR(status.st_mode) || (status.st_mode & S_IWUSR))
-            return;
-        if (::chmod(folder.c_str(), (status.st_mode & 07777) | S_IWUSR) != 0)
-            throw systemError(errno, action, shown);
-        m_mode = status.st_mode & 07777;
-    }
-
-    ~FolderOpenedForMove()
-    {
-        if (m_mode)
-            ::chmod(m_folder.c_str(), *m_mode);
-    }
-    FolderOpenedForMove(const FolderOpenedForMove&) = delete;
-    FolderOpenedForMove& operator=(const FolderOpenedForMove&) = delete;
-
-    // Closes the folder again, now at `place`.
-    void closeAt(const fs::path& place)
-    {
-        if (m_mode && ::chmod(place.c_str(), *std::exchange(m_mode, std::nullopt)) != 0)
-            throw systemError(errno, QStringLiteral("Couldn’t set the permissions of"), place);
-    }
-
-private:
-    fs::path m_folder;
-    std::optional<mode_t> m_mode;
-};
 
 // Gives the verified copy its name.
 void place(const fs::path& payload, const fs::path& target)
@@ -173,7 +134,9 @@ FileOutcome RequestExecutor::execute(const FileRequest& request, const Cancellat
     switch (request.action) {
     case FileAction::trash: {
         const fs::path source = standardised(request.source);
-        moveToTrash(source);
+        TrashSlot slot(source);
+        reach(Step::trashRecorded);
+        slot.take(source);
         return FileOutcome::completed(source);
     }
     case FileAction::createFolder:
@@ -203,7 +166,13 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
         validateName(nameOf(target));
     else
         validateFileSystemName(target.filename().native());
-    if (!itemExists(source))
+    // What killed requests left where this one reads and writes goes first: a move's hidden
+    // source may come back under its name, and a conflict or skip leaves nothing behind either.
+    StagingFolder::sweepLeftovers(target.parent_path());
+    if (source.parent_path() != target.parent_path()
+        && (request.action != FileAction::copy || !sourceExists(source)))
+        StagingFolder::sweepLeftovers(source.parent_path());
+    if (!sourceExists(source))
         throw FileFailure(FileFailure::Kind::missingSource);
     const fs::path resolvedSource = resolved(source);
     const fs::path resolvedTarget = resolved(target);
@@ -247,7 +216,7 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
     if (itemExists(target)) {
         if (request.conflict != ConflictPolicy::replace)
             return FileOutcome::conflict(target);
-        replace(staging.payload(), target);
+        replace(staging, target);
     } else {
         place(staging.payload(), target);
     }
@@ -258,44 +227,46 @@ FileOutcome RequestExecutor::transfer(const FileRequest& request, const fs::path
         if (Manifest::of(source) != original)
             throw FileFailure::system(QStringLiteral(
                 "Destination was copied, but the source changed and was preserved. Review both locations."));
-        removeSource(source);
+        removeMovedSource(source, target, original, [this] { reach(Step::sourceHidden); });
     }
     return FileOutcome::completed(target);
 }
 
-void RequestExecutor::replace(const fs::path& payload, const fs::path& target) const
+void RequestExecutor::replace(const StagingFolder& staging, const fs::path& target) const
 {
     const QString action = QStringLiteral("Couldn’t replace");
-    FolderOpenedForMove folder(payload, target, action);
-    // The verified copy waits in the place the Trash keeps for the existing item, its record
-    // already written; one exchange then puts each where it belongs. At no moment is the name
-    // empty, and the displaced item is never anywhere but in place or in the Trash.
+    const fs::path payload = staging.payload();
+    FolderOpenedForMove copy(payload, target, action);
+    FolderOpenedForMove existing(target, target, action);
+    // The existing item's record is in the Trash before anything moves; one exchange then gives
+    // the copy the name, and the displaced item goes on to the Trash. At no moment is the name
+    // empty, no record ever stands for the copy, and the note lets a sweep after a kill send the
+    // displaced item on from the staging folder instead of deleting it.
     TrashSlot slot(target);
-    slot.take(payload);
+    noteDisplacement(staging.fd(), payload, target);
     reach(Step::readyToExchange);
-    if (::renameat2(AT_FDCWD, slot.path().c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
-        const int error = errno;
-        slot.giveBack(payload);
-        if (error != EINVAL)
-            throw systemError(error, action, target);
+    if (::renameat2(AT_FDCWD, payload.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+        if (errno != EINVAL)
+            throw systemError(errno, action, target);
         // A file system that cannot exchange: trash the existing item, then place.
         slot.take(target);
+        existing.closeAt(slot.path());
         renameWithoutReplacing(payload, target, action, target);
+        copy.closeAt(target);
+        return;
     }
-    folder.closeAt(target);
-}
-
-void RequestExecutor::removeSource(const fs::path& source) const
-{
-    // Out of sight in one rename, into a staging folder on the source's own volume; deleting it
-    // from there can be cut short without leaving a partial source where the whole one was. What
-    // a crash leaves there is swept by the next request in that folder.
-    const StagingFolder hidden(source.parent_path());
-    const QString action = QStringLiteral("Couldn’t remove");
-    FolderOpenedForMove folder(source, source, action);
-    renameWithoutReplacing(source, hidden.payload(), action, source);
-    folder.closeAt(hidden.payload());
-    reach(Step::sourceHidden);
+    copy.closeAt(target);
+    reach(Step::displaced);
+    try {
+        slot.take(payload);
+    } catch (const std::system_error&) {
+        // The displaced item must not stay where the staging folder's removal would take it.
+        if (::renameat2(AT_FDCWD, payload.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0)
+            renameToFreeName(payload, target, action);
+        existing.closeAt(target);
+        throw;
+    }
+    existing.closeAt(slot.path());
 }
 
 } // namespace bramblet

@@ -5,8 +5,13 @@
 #include "BrambletCore/Models/FileItem.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
 #include "BrambletCore/Operations/FileNames.h"
+#include "BrambletCore/Files/Directory.h"
+#include "BrambletCore/Operations/PosixFiles.h"
+
+#include <QUuid>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +20,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
+#include <string_view>
+#include <vector>
 #include <optional>
 
 namespace bramblet {
@@ -136,19 +144,6 @@ std::string deletionDate()
     return text;
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(size_t(written));
-    }
-    return true;
-}
-
 // The record's "Path=": relative to the top of the file system for a Trash there.
 std::string recordedPath(const fs::path& original, const TrashFolder& trash)
 {
@@ -170,7 +165,86 @@ fs::path realLocation(const fs::path& path)
     return folder / path.filename();
 }
 
+// The line that marks a record as ours, so that our own incomplete records (a process killed
+// between writing one and moving its item) can be told from any other program's.
+constexpr std::string_view ownRecordLine = "X-Bramblet-Record=true";
+constexpr std::string_view temporaryPrefix = ".bramblet-";
+constexpr std::string_view temporarySuffix = ".trashinfo.part";
+
+// Renames within the info folder without replacing a record that exists; false with errno set.
+bool renameWithoutReplacingAt(int folder, const std::string& from, const std::string& to)
+{
+    if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL)
+        return false;
+    // A file system that cannot refuse to replace: a hard link can.
+    if (::linkat(folder, from.c_str(), folder, to.c_str(), 0) != 0)
+        return false;
+    ::unlinkat(folder, from.c_str(), 0);
+    return true;
+}
+
+// Removes `name` from the info folder when no running request holds it and `stillIncomplete`
+// says so once the lock is held.
+void removeUnheld(int info, const std::string& name, const std::function<bool(int)>& stillIncomplete)
+{
+    const FileDescriptor held(::openat(info, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    if (held.get() >= 0 && ::flock(held.get(), LOCK_EX | LOCK_NB) == 0 && stillIncomplete(held.get()))
+        ::unlinkat(info, name.c_str(), 0);
+}
+
+bool isOwnRecord(int fd)
+{
+    // A record's "Path=" may take three bytes per byte of a long path: read all of it.
+    std::string text;
+    char chunk[16384];
+    for (ssize_t count; text.size() < 65536 && (count = ::read(fd, chunk, sizeof chunk)) != 0;) {
+        if (count < 0 && errno != EINTR)
+            return false;
+        if (count > 0)
+            text.append(chunk, size_t(count));
+    }
+    return text.find("\n" + std::string(ownRecordLine) + "\n") != std::string::npos;
+}
+
+// Our own records whose item is not in the Trash, and our temporary records. Another program's
+// records are never touched, nor a record a running request holds.
+void removeIncompleteRecords(int info, int files)
+{
+    std::vector<std::string> names;
+    {
+        Directory entries(info, ".", false);
+        while (const dirent* entry = entries.isOpen() ? entries.next() : nullptr)
+            names.emplace_back(entry->d_name);
+    }
+    for (const std::string& name : names) {
+        if (name.starts_with(temporaryPrefix) && name.ends_with(temporarySuffix)) {
+            removeUnheld(info, name, [](int) { return true; });
+            continue;
+        }
+        if (!name.ends_with(".trashinfo"))
+            continue;
+        const std::string item = name.substr(0, name.size() - std::string_view(".trashinfo").size());
+        const auto noItem = [&] {
+            struct stat status;
+            return ::fstatat(files, item.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
+        };
+        if (noItem())
+            removeUnheld(info, name, [&](int fd) { return isOwnRecord(fd) && noItem(); });
+    }
+}
+
 } // namespace
+
+void removeIncompleteTrashRecords()
+{
+    const fs::path trash = dataHome() / "Trash";
+    const FileDescriptor info(::open((trash / "info").c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const FileDescriptor files(::open((trash / "files").c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (info.get() >= 0 && files.get() >= 0)
+        removeIncompleteRecords(info.get(), files.get());
+}
 
 std::string trashInfoPath(std::string_view path)
 {
@@ -212,31 +286,45 @@ TrashSlot::TrashSlot(const fs::path& original)
     if (info.get() < 0 || files.get() < 0)
         noTrashFolder(original);
 
+    removeIncompleteRecords(info.get(), files.get());
+
+    // Written whole and flushed under a name of our own first, then given the record's name in
+    // one rename that never replaces: no reader ever sees a partial record, and a kill leaves at
+    // most the temporary file, which the next clean-up removes. The lock keeps that clean-up off
+    // the record while this slot waits for its item.
     const std::string record = "[Trash Info]\nPath=" + trashInfoPath(recordedPath(place, *trash))
-        + "\nDeletionDate=" + deletionDate() + "\n";
+        + "\nDeletionDate=" + deletionDate() + "\n" + std::string(ownRecordLine) + "\n";
+    const std::string temporary = std::string(temporaryPrefix)
+        + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString() + std::string(temporarySuffix);
+    FileDescriptor recordFile(::openat(info.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (recordFile.get() < 0)
+        throw systemError(errno, trashAction(), original);
+    const auto fail = [&](int error) {
+        ::unlinkat(info.get(), temporary.c_str(), 0);
+        throw systemError(error, trashAction(), original);
+    };
+    if (::flock(recordFile.get(), LOCK_EX) != 0 || !writeAll(recordFile.get(), record) || ::fsync(recordFile.get()) != 0)
+        fail(errno);
     const std::string name = place.filename().native().substr(0, longestTrashedName);
     for (qint64 number = 1;; ++number) {
         const std::string trashed = number == 1 ? name : numberedName(name, number);
         const std::string recordName = trashed + ".trashinfo";
-        const FileDescriptor recordFile(
-            ::openat(info.get(), recordName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (recordFile.get() < 0) {
+        struct stat taken;
+        if (::fstatat(files.get(), trashed.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
+            continue;
+        if (!renameWithoutReplacingAt(info.get(), temporary, recordName)) {
             if (errno == EEXIST)
                 continue;
-            throw systemError(errno, trashAction(), original);
+            fail(errno);
         }
-        struct stat taken;
-        if (::fstatat(files.get(), trashed.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0) {
-            ::unlinkat(info.get(), recordName.c_str(), 0);
-            continue;
-        }
-        if (!writeAll(recordFile.get(), record) || ::fsync(recordFile.get()) != 0 || ::fsync(info.get()) != 0) {
+        if (::fsync(info.get()) != 0) {
             const int error = errno;
             ::unlinkat(info.get(), recordName.c_str(), 0);
             throw systemError(error, trashAction(), original);
         }
         m_record = trash->path / "info" / recordName;
         m_path = trash->path / "files" / trashed;
+        m_recordLock.emplace(std::move(recordFile));
         return;
     }
 }
@@ -256,13 +344,6 @@ void TrashSlot::take(const fs::path& item)
     const FileDescriptor files(::open(m_path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (files.get() >= 0)
         ::fsync(files.get());
-}
-
-void TrashSlot::giveBack(const fs::path& item)
-{
-    if (::renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, item.c_str(), RENAME_NOREPLACE) != 0)
-        throw systemError(errno, QStringLiteral("Couldn’t put back from the Trash"), item);
-    m_holdsItem = false;
 }
 
 } // namespace bramblet

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "BrambletCore/Operations/FileDescriptor.h"
+
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,9 +14,11 @@ namespace bramblet {
 // "info" folder, giving the place it came from and when it was trashed.
 //
 // Everything works on the path's bytes, so a name that is not UTF-8, or that holds "%", a line
-// break or a backslash, is trashed and later restored as it is. The record is created exclusively
-// and forced to disk before the item moves: a crash in between leaves an orphan record and the
-// item in place, never an item in the Trash that cannot be put back.
+// break or a backslash, is trashed and later restored as it is. The record is written whole (never
+// seen partial), marked as ours and forced to disk before the item moves: a crash in between
+// leaves the item in place and an orphan record of ours, never an item in the Trash that cannot
+// be put back. Our orphan records are removed by the next trash operation in that Trash and by
+// removeIncompleteTrashRecords().
 //
 // Which Trash: the home Trash ($XDG_DATA_HOME/Trash) for an item on the same file system;
 // otherwise the one at the top of the item's own file system, "$topdir/.Trash/$uid" when an
@@ -39,15 +44,20 @@ public:
 
     // Moves `item` (on the same file system as the original) into the slot.
     void take(const std::filesystem::path& item);
-    // Moves what the slot holds back to `item`, leaving the slot empty.
-    void giveBack(const std::filesystem::path& item);
 
 private:
     std::filesystem::path m_original;
     std::filesystem::path m_record;
     std::filesystem::path m_path;
+    // The record, held locked while the slot waits for its item.
+    std::optional<FileDescriptor> m_recordLock;
     bool m_holdsItem = false;
 };
+
+// Removes the records of ours in the home Trash whose item never arrived (the process was killed
+// between the two), and our temporary records. Other programs' records are never touched, nor one
+// a running request holds. Never throws.
+void removeIncompleteTrashRecords();
 
 // A path as a record's "Path=" holds it: every byte outside the characters a path may show
 // plainly percent-encoded ("%" itself, line breaks, bytes that are not ASCII).

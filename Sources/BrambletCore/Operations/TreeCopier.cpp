@@ -2,6 +2,7 @@
 
 #include "BrambletCore/Files/SystemError.h"
 #include "BrambletCore/Models/FileFailure.h"
+#include "BrambletCore/Models/FileItem.h"
 #include "BrambletCore/Operations/FileDescriptor.h"
 #include "BrambletCore/Operations/HashedRead.h"
 #include "BrambletCore/Operations/LargestFirst.h"
@@ -96,7 +97,7 @@ struct stat requireType(int fd, const std::filesystem::path& path, bool (*isExpe
         throw systemError(errno, QStringLiteral("Couldn’t read the attributes of"), path);
     // The item changed its type since it was looked at: whatever it is now, it is not copied.
     if (!isExpectedType(status.st_mode))
-        throw FileFailure(FileFailure::Kind::unsupportedItem);
+        throw FileFailure::unsupportedItem(pathString(path));
     return status;
 }
 
@@ -235,7 +236,7 @@ Manifest TreeCopier::copy(const std::filesystem::path& source, const std::filesy
         } else if (S_ISREG(status.st_mode)) {
             files.push_back({ std::move(item), status.st_size, {}, {} });
         } else {
-            throw FileFailure(FileFailure::Kind::unsupportedItem);
+            throw FileFailure::unsupportedItem(pathString(item.source));
         }
     }
     if (const std::exception_ptr failure = copyAll(files))

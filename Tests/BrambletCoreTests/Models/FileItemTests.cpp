@@ -72,7 +72,7 @@ TEST(FileFailure, FixedTexts)
 {
     using Kind = FileFailure::Kind;
     const std::pair<Kind, const char*> cases[] = {
-        { Kind::invalidName, "Use a name without slashes, colons, or control characters." },
+        { Kind::invalidName, "Use a name without slashes or control characters." },
         { Kind::sameLocation, "Source and destination refer to the same item." },
         { Kind::nestedDestination, "A folder cannot be copied or moved inside itself." },
         { Kind::missingSource, "The source item no longer exists. Refresh this folder." },

@@ -18,16 +18,25 @@ void OperationsFixture::SetUp()
         m_savedDataHome = qgetenv("XDG_DATA_HOME");
     fs::create_directory(m_root / "data");
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString((m_root / "data").string()));
+    // So is the journal of staging folders.
+    if (qEnvironmentVariableIsSet("XDG_STATE_HOME"))
+        m_savedStateHome = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString((m_root / "state").string()));
 }
 
 void OperationsFixture::TearDown()
 {
     for (const fs::path& left : leftStagingFolders())
         ADD_FAILURE() << "staging folder left behind: " << left;
-    if (m_savedDataHome)
-        qputenv("XDG_DATA_HOME", *m_savedDataHome);
-    else
-        qunsetenv("XDG_DATA_HOME");
+    std::error_code error;
+    for (fs::directory_iterator it(m_root / "state/Bramblet/staging", error), end; !error && it != end; it.increment(error))
+        ADD_FAILURE() << "staging journal record left behind: " << it->path();
+    for (const auto& [name, saved] : { std::pair { "XDG_DATA_HOME", m_savedDataHome }, { "XDG_STATE_HOME", m_savedStateHome } }) {
+        if (saved)
+            qputenv(name, *saved);
+        else
+            qunsetenv(name);
+    }
 }
 
 fs::path OperationsFixture::at(const std::string& relative) const

@@ -10,8 +10,9 @@
 
 namespace bramblet {
 
-// A scratch folder for file-operation tests with the Trash sandboxed inside it. After every test
-// no staging folder (".bramblet-*") may be left anywhere in it.
+// A scratch folder for file-operation tests with the Trash and the journal of staging folders
+// sandboxed inside it. After every test no staging folder (".bramblet-*") may be left anywhere in
+// it, nor a record in the journal.
 class OperationsFixture : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -34,6 +35,7 @@ private:
     QTemporaryDir m_dir;
     std::filesystem::path m_root;
     std::optional<QByteArray> m_savedDataHome;
+    std::optional<QByteArray> m_savedStateHome;
 };
 
 } // namespace bramblet

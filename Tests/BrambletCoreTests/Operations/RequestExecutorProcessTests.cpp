@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QThread>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,6 +146,44 @@ TEST_F(RequestExecutorProcessTest, AReadOnlyFolderIsPlacedAndKeepsItsPermissions
     EXPECT_EQ(status.st_mode & 07777, 0555u);
     EXPECT_EQ(readFile(at("out/locked/inside.txt")), "content");
     EXPECT_EQ(namesIn(at("out")), std::vector<std::string> { "locked" });
+}
+
+// A tree with a subfolder the user may not empty (another user's, here root's): everything else
+// goes, what stays is put back under the source's name, and the move says it did not finish.
+TEST_F(RequestExecutorProcessTest, AMoveThatCannotRemoveAllOfItsSourceSaysSoAndPutsTheRestBack)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a folder the user may not empty needs another user's, which only root can make";
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody)
+        GTEST_SKIP() << "no unprivileged user to run the move as";
+    writeFile("src/tree/a.txt", "a");
+    writeFile("src/tree/sub/b.txt", "b");
+    writeFile("src/tree/locked/x.txt", "x");
+    writeFile("src/tree/locked/y.txt", "y");
+    fs::create_directory(at("out"));
+    for (const char* mine : { "src", "src/tree", "src/tree/a.txt", "src/tree/sub", "src/tree/sub/b.txt", "out" })
+        ASSERT_EQ(::chown(at(mine).c_str(), nobody->pw_uid, nobody->pw_gid), 0) << mine;
+    ::chmod(at("src/tree/locked").c_str(), 0755);
+    const Manifest source = Manifest::of(at("src/tree"));
+
+    QProcess child;
+    ::chmod(at("").c_str(), 0755);
+    startCopy(child, at("src/tree"), at("out/tree"), { QStringLiteral("--unprivileged"), QStringLiteral("--action"), QStringLiteral("move") });
+    ASSERT_TRUE(child.waitForFinished());
+    ASSERT_NE(child.exitCode(), 77) << "could not become the unprivileged user";
+    const QString output = QString::fromUtf8(child.readAllStandardOutput());
+    EXPECT_EQ(child.exitCode(), 1) << output.toStdString();
+    const QString expected = QStringLiteral("failure The copy is complete at “%1”; the original could not be removed. "
+                                            "Couldn’t remove from “%2”: ")
+                                 .arg(QString::fromStdString(at("out/tree")), QString::fromStdString(at("src")));
+    EXPECT_TRUE(output.startsWith(expected)) << output.toStdString();
+    for (const char* stayed : { "“tree/locked/x.txt” (Permission denied)", "“tree/locked/y.txt” (Permission denied)" })
+        EXPECT_TRUE(output.contains(QString::fromUtf8(stayed))) << output.toStdString();
+    EXPECT_EQ(Manifest::of(at("out/tree")), source);
+    EXPECT_EQ(namesIn(at("src")), std::vector<std::string> { "tree" });
+    EXPECT_EQ(namesIn(at("src/tree")), std::vector<std::string> { "locked" });
+    EXPECT_EQ(readFile(at("src/tree/locked/x.txt")), "x");
 }
 
 } // namespace

@@ -9,7 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <fstream>
 #include <functional>
@@ -232,7 +237,8 @@ TEST_F(RequestExecutorTest, ReplaceTrashesTheOldItemOnlyAfterTheCopyIsVerified)
                                             stepsWithOldInPlace.push_back(step);
                                     });
     EXPECT_EQ(outcome, FileOutcome::completed(at("work/out/doc.txt")));
-    EXPECT_EQ(stepsWithOldInPlace, (std::vector { Step::staged, Step::copied, Step::verified }));
+    // Only its record is in the Trash when the exchange is about to happen.
+    EXPECT_EQ(stepsWithOldInPlace, (std::vector { Step::staged, Step::copied, Step::verified, Step::readyToExchange }));
     EXPECT_EQ(readFile(at("work/out/doc.txt")), "new");
     ASSERT_EQ(trashedNames(), std::vector<std::string> { "doc.txt" });
     EXPECT_EQ(Manifest::of(at("data/Trash/files/doc.txt")), old);
@@ -320,9 +326,88 @@ TEST_F(RequestExecutorTest, ANamedPipeInTheTreeIsUnsupportedAndLeavesTheDestinat
     const Manifest before = Manifest::of(at("work/out"));
     const std::string text = expectFailure(FileFailure::Kind::unsupportedItem,
                                            [&] { run(FileAction::move, at("work/src"), at("work/out/src")); });
-    EXPECT_EQ(text, "This special filesystem item cannot be copied.");
+    EXPECT_EQ(text, "This special filesystem item cannot be copied: “" + at("work/src/sub/pipe").native() + "”.");
     EXPECT_EQ(Manifest::of(at("work/out")), before);
     EXPECT_TRUE(fs::exists(at("work/src/a.txt")));
+}
+
+// A move out of a read-only volume: the verified copy stays, and the message says it is there.
+TEST_F(RequestExecutorTest, AMoveOutOfAReadOnlyVolumeSaysTheCopyIsComplete)
+{
+    fs::create_directories(at("volume"));
+    fs::create_directories(at("work"));
+    if (::mount("bramblet-test", at("volume").c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount a file system here: " << std::strerror(errno);
+    writeFile("volume/doc.txt", "on a read-only volume");
+    const bool readOnly = ::mount(nullptr, at("volume").c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    std::string text;
+    if (readOnly) {
+        text = expectFailure(FileFailure::Kind::system,
+                             [&] { run(FileAction::move, at("volume/doc.txt"), at("work/doc.txt")); });
+    }
+    const std::string copied = readFile(at("work/doc.txt"));
+    const std::string original = readFile(at("volume/doc.txt"));
+    ::umount2(at("volume").c_str(), MNT_DETACH);
+    ASSERT_TRUE(readOnly) << "cannot remount read-only: " << std::strerror(errno);
+    EXPECT_EQ(text,
+              "The copy is complete at “" + at("work/doc.txt").native() + "”; the original could not be removed. "
+              "Couldn’t write in the folder “" + at("volume").native() + "”: Read-only file system.");
+    EXPECT_EQ(copied, "on a read-only volume");
+    EXPECT_EQ(original, "on a read-only volume");
+}
+
+TEST_F(RequestExecutorTest, FailureMessagesNameTheItemAndTheRealCause)
+{
+    fs::create_directories(at("work/out"));
+    ASSERT_EQ(::mkfifo(at("work/fifo").c_str(), 0600), 0);
+    writeFile("work/a.txt", "a");
+    std::string tooLong = at("work").native();
+    while (tooLong.size() <= PATH_MAX)
+        tooLong += "/" + std::string(200, 'x');
+    struct Case {
+        const char* what;
+        FileAction action;
+        fs::path source;
+        fs::path destination;
+        std::string text;
+    };
+    const Case cases[] = {
+        { "special item", FileAction::copy, at("work/fifo"), at("work/out/fifo"),
+          "This special filesystem item cannot be copied: “" + at("work/fifo").native() + "”." },
+        { "path longer than the system takes", FileAction::move, tooLong, at("work/out/x"),
+          "Couldn’t read the attributes of “" + tooLong + "”: File name too long" },
+        { "name with a line break", FileAction::rename, at("work/a.txt"), at("work/a\nb.txt"),
+          "Use a name without slashes or control characters." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            run(c.action, c.source, c.destination);
+            ADD_FAILURE() << "the request did not fail";
+        } catch (const std::exception& failure) {
+            EXPECT_EQ(failure.what(), c.text);
+        }
+    }
+}
+
+// The staging folder beside the destination adds nothing to the length of the paths it builds:
+// a tree whose deepest path is just within the system's limit is copied and moved.
+TEST_F(RequestExecutorTest, ATreeAsDeepAsTheSystemAllowsIsCopiedAndMoved)
+{
+    std::string deepest = "s";
+    while (at(deepest).native().size() < PATH_MAX - 300)
+        deepest += "/" + std::string(200, 'd');
+    deepest += "/" + std::string(PATH_MAX - 7 - at(deepest).native().size(), 'f');
+    ASSERT_EQ(at(deepest).native().size(), size_t(PATH_MAX - 6));
+    writeFile(deepest, "deep");
+    writeFile("s/top.txt", "top");
+    const Manifest source = Manifest::of(at("s"));
+
+    EXPECT_EQ(run(FileAction::copy, at("s"), at("t")), FileOutcome::completed(at("t")));
+    EXPECT_EQ(Manifest::of(at("t")), source);
+    EXPECT_EQ(run(FileAction::move, at("t"), at("u")), FileOutcome::completed(at("u")));
+    EXPECT_EQ(Manifest::of(at("u")), source);
+    EXPECT_FALSE(fs::exists(at("t")));
 }
 
 TEST_F(RequestExecutorTest, LinksAreCopiedAsLinksEvenWhenDangling)
