@@ -83,6 +83,7 @@ private:
     void open();
     void begin(const std::shared_ptr<Call>& call, const QString& method, const QJsonArray& params);
     void transmit(qint64 id, const QByteArray& message);
+    void fragmentReceived(qint64 size, bool isLast);
     void received(const QByteArray& message);
     void failOldest(const std::exception_ptr& failure);
     void settle(qint64 id, const std::exception_ptr& failure, const QJsonValue& result = {});
@@ -102,6 +103,7 @@ private:
     std::unique_ptr<QWebSocket> m_socket;
     std::unique_ptr<QTimer> m_backlogWatch;
     qint64 m_requestID = 0; // id of the last request; the first carries 1
+    qint64 m_incomingBytes = 0; // of the message whose fragments are arriving
     std::map<qint64, std::shared_ptr<Call>> m_waiting; // by id, so the first is the oldest
     std::map<qint64, QByteArray> m_unsent; // requests made before the socket connected
     std::exception_ptr m_lost; // why the socket can carry no more requests; null while it can
