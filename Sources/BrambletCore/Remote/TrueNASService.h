@@ -35,11 +35,14 @@ namespace bramblet {
 // passed over. A reply that names no call (it does not parse, is no object, or has an id this
 // client never sent) fails the oldest waiting call with what was wrong with it.
 //
-// A server cannot hold the client's memory: a frame or a message over maxMessageBytes closes the
-// connection (1009, too much data), and so does a server that stops reading while more than
-// maxUnsentBytes wait to be sent (the answers to its pings among them). A call that has no reply within the call time-out fails with TrueNASError::timedOut(),
-// and a reply that comes after that is dropped, so it cannot be taken for another call's. Once
-// the connection is lost, the waiting calls and every later one fail with the reason.
+// A server cannot hold the client's memory: a frame or a message over maxMessageBytes, however
+// many frames it comes in, closes the connection (1009, too much data), and a server that stops
+// reading while more than maxUnsentBytes wait to be sent (the answers to its pings among them)
+// is dropped. Nor can it hold a call: the call time-out is a deadline from the call's start,
+// which bytes trickling in do not put off. A call that has no reply by then fails with
+// TrueNASError::timedOut(), and a reply that comes after that is dropped, so it cannot be taken
+// for another call's. Once the connection is lost, the waiting calls and every later one fail
+// with the reason.
 //
 // Destroying the client closes the socket with code 1001 (going away) and ends the calls still
 // waiting (their futures end cancelled) without waiting for the server; it must not happen on the
@@ -83,6 +86,7 @@ private:
     void open();
     void begin(const std::shared_ptr<Call>& call, const QString& method, const QJsonArray& params);
     void transmit(qint64 id, const QByteArray& message);
+    void fragmentReceived(qint64 size, bool isLast);
     void received(const QByteArray& message);
     void failOldest(const std::exception_ptr& failure);
     void settle(qint64 id, const std::exception_ptr& failure, const QJsonValue& result = {});
@@ -102,6 +106,7 @@ private:
     std::unique_ptr<QWebSocket> m_socket;
     std::unique_ptr<QTimer> m_backlogWatch;
     qint64 m_requestID = 0; // id of the last request; the first carries 1
+    qint64 m_incomingBytes = 0; // of the message whose fragments are arriving
     std::map<qint64, std::shared_ptr<Call>> m_waiting; // by id, so the first is the oldest
     std::map<qint64, QByteArray> m_unsent; // requests made before the socket connected
     std::exception_ptr m_lost; // why the socket can carry no more requests; null while it can

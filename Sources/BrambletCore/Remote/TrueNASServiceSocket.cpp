@@ -52,8 +52,16 @@ void TrueNASService::open()
 {
     m_socket = std::make_unique<QWebSocket>();
     m_socket->setSslConfiguration(m_tls);
+    // The socket refuses a frame over the limit as soon as its head announces it. A message in
+    // many smaller frames it would drop quietly at its own limit and then fail on the next
+    // fragment as if the server had broken the protocol, so the fragments are counted here, and
+    // the socket's own message limit, twice ours, is never reached.
     m_socket->setMaxAllowedIncomingFrameSize(quint64(maxMessageBytes));
-    m_socket->setMaxAllowedIncomingMessageSize(quint64(maxMessageBytes));
+    m_socket->setMaxAllowedIncomingMessageSize(quint64(2 * maxMessageBytes));
+    QObject::connect(m_socket.get(), &QWebSocket::binaryFrameReceived, m_context,
+                     [this](const QByteArray& frame, bool isLast) { fragmentReceived(frame.size(), isLast); });
+    QObject::connect(m_socket.get(), &QWebSocket::textFrameReceived, m_context,
+                     [this](const QString& frame, bool isLast) { fragmentReceived(frame.size(), isLast); });
     watchBacklog();
     QObject::connect(m_socket.get(), &QWebSocket::connected, m_context, [this] {
         for (const auto& [id, message] : std::exchange(m_unsent, {}))
@@ -88,6 +96,18 @@ void TrueNASService::watchBacklog()
     m_backlogWatch->start();
 }
 
+void TrueNASService::fragmentReceived(qint64 size, bool isLast)
+{
+    m_incomingBytes += size;
+    const bool tooLarge = m_incomingBytes > maxMessageBytes;
+    if (isLast)
+        m_incomingBytes = 0;
+    if (!tooLarge || m_lost)
+        return;
+    m_lost = std::make_exception_ptr(TrueNASError::messageTooLarge());
+    m_socket->close(QWebSocketProtocol::CloseCodeTooMuchData);
+}
+
 void TrueNASService::begin(const std::shared_ptr<Call>& call, const QString& method, const QJsonArray& params)
 {
     if (m_lost)
@@ -119,6 +139,9 @@ void TrueNASService::transmit(qint64 id, const QByteArray& message)
 
 void TrueNASService::received(const QByteArray& message)
 {
+    // The rest of what the socket had read when the connection was given up.
+    if (m_lost)
+        return;
     try {
         const TrueNASReply reply = TrueNASReply::read(message);
         if (reply.isNotification)
