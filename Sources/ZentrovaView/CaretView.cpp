@@ -76,17 +76,14 @@ CaretView::CaretView(TerminalView& terminal, CursorStyle style, MainQueue& queue
     , m_terminal(&terminal)
     , m_queue(&queue)
     , m_style(style)
+    , m_blinkFrame(queue.makeTimer([this] { blinkFrameDue(); }))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     update();
 }
 
-CaretView::~CaretView()
-{
-    if (m_blinkFrame)
-        m_blinkFrame->cancel();
-}
+CaretView::~CaretView() = default;
 
 void CaretView::setText(const CharData& cell)
 {
@@ -113,12 +110,14 @@ void CaretView::setQueue(MainQueue& queue)
     const bool wasBlinking = blinking();
     disableAnimations();
     m_queue = &queue;
+    m_blinkFrame = queue.makeTimer([this] { blinkFrameDue(); });
     if (wasBlinking)
         updateCursorStyle();
 }
 
 void CaretView::updateCursorStyle()
 {
+    m_image = QPixmap();
     if (isBlinking(m_style))
         updateAnimation(drawsFocused());
     else
@@ -137,9 +136,7 @@ void CaretView::updateAnimation(bool focused)
 
 void CaretView::disableAnimations()
 {
-    if (m_blinkFrame)
-        m_blinkFrame->cancel();
-    m_blinkFrame.reset();
+    m_blinkFrame->stop();
     m_blinkStart.reset();
     m_opacity = 1;
     update();
@@ -153,14 +150,12 @@ bool CaretView::mayAnimate() const
 void CaretView::resumeOrPauseFrames()
 {
     if (m_blinkStart && mayAnimate()) {
-        if (!m_blinkFrame)
+        if (!m_blinkFrame->isActive())
             blinkFrameDue();
         return;
     }
     // Paused, the caret stands opaque; resuming picks the fade up where the clock stands.
-    if (m_blinkFrame)
-        m_blinkFrame->cancel();
-    m_blinkFrame.reset();
+    m_blinkFrame->stop();
     if (m_opacity != 1) {
         m_opacity = 1;
         update();
@@ -186,18 +181,18 @@ void CaretView::scheduleBlinkFrame()
     // A millisecond past the change, so the frame lands on the new level.
     const auto delay = std::chrono::ceil<std::chrono::milliseconds>(untilNextLevel(intoPeriod))
         + std::chrono::milliseconds(1);
-    m_blinkFrame = m_queue->postAfter(std::max(delay, minimumFrameGap), [this] { blinkFrameDue(); });
+    m_blinkFrame->start(std::max(delay, minimumFrameGap));
 }
 
 void CaretView::blinkFrameDue()
 {
-    m_blinkFrame.reset();
     if (!m_blinkStart || !mayAnimate())
         return;
     const double opacity = fadeOpacity((m_queue->now() - *m_blinkStart) % blinkPeriod);
     if (opacity != m_opacity) {
         m_opacity = opacity;
-        update();
+        // Painted now rather than at the next update request: a frame wakes the program once.
+        repaint();
     }
     scheduleBlinkFrame();
 }
@@ -231,8 +226,7 @@ CaretView::Look CaretView::currentLook() const
              drawsFocused(),
              m_terminal->effectiveCaretColor().rgba(),
              m_terminal->effectiveCaretTextColor().rgba(),
-             m_terminal->customBlockGlyphs(),
-             m_terminal->fontSet().normal.key() };
+             m_terminal->customBlockGlyphs() };
 }
 
 void CaretView::paintEvent(QPaintEvent*)

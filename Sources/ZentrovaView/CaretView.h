@@ -31,7 +31,7 @@ public:
     // One fade from opaque to clear; the way back takes as long.
     static constexpr std::chrono::milliseconds blinkDuration { 700 };
     // The opacities a fade passes through, 1/fadeLevels apart.
-    static constexpr int fadeLevels = 20;
+    static constexpr int fadeLevels = 10;
     // The shortest time between two frames of the fade (one frame at 60 Hz).
     static constexpr std::chrono::milliseconds minimumFrameGap { 16 };
 
@@ -65,7 +65,7 @@ public:
     // The current opacity, 1 when steady.
     double opacity() const { return m_opacity; }
     // Whether fade frames run: a blinking caret shown in the active window.
-    bool animating() const { return m_blinkFrame != nullptr; }
+    bool animating() const { return m_blinkFrame->isActive(); }
 
     // The focus the look follows: the view's while tracking it, else always focused.
     bool drawsFocused() const;
@@ -77,7 +77,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    // What the caret's image depends on besides the cell under it.
+    // What the caret's image depends on besides the cell under it and the font (which setText() and
+    // updateCursorStyle() answer for).
     struct Look {
         QSize size;
         double ratio = 1;
@@ -86,7 +87,6 @@ private:
         QRgb caretColor = 0;
         QRgb textColor = 0;
         bool customBlockGlyphs = false;
-        QString font;
         bool operator==(const Look&) const = default;
     };
     Look currentLook() const;
@@ -118,7 +118,8 @@ private:
     Look m_imageLook;
     // The blink's clock is the main queue's, not Qt's timer.
     std::optional<std::chrono::nanoseconds> m_blinkStart;
-    std::shared_ptr<MainQueue::Handle> m_blinkFrame;
+    // Armed for the next frame while the fade runs; made once per queue.
+    std::unique_ptr<MainQueue::Timer> m_blinkFrame;
     double m_opacity = 1;
 };
 
