@@ -3,6 +3,7 @@
 #include "Zentrova/Screen/UnicodeUtil.h"
 #include "ZentrovaView/CustomGlyphs/CustomGlyphPainter.h"
 #include "ZentrovaView/CustomGlyphs/PowerlineGeometry.h"
+#include "ZentrovaView/GlyphSlotFit.h"
 #include "ZentrovaView/TerminalView.h"
 
 #include <QEasingCurve>
@@ -27,11 +28,45 @@ bool isBlinking(CursorStyle style)
 }
 
 // The platform's ease-in: slow at the start, full speed at the end.
-QEasingCurve easeIn()
+const QEasingCurve& easeIn()
 {
-    QEasingCurve curve(QEasingCurve::BezierSpline);
-    curve.addCubicBezierSegment(QPointF(0.42, 0), QPointF(1, 1), QPointF(1, 1));
+    static const QEasingCurve curve = [] {
+        QEasingCurve made(QEasingCurve::BezierSpline);
+        made.addCubicBezierSegment(QPointF(0.42, 0), QPointF(1, 1), QPointF(1, 1));
+        return made;
+    }();
     return curve;
+}
+
+constexpr std::chrono::nanoseconds blinkPeriod = 2 * std::chrono::nanoseconds(CaretView::blinkDuration);
+
+// The opacity `intoFade` into a fade from opaque to clear, before it is rounded to a level.
+double fadeValue(std::chrono::nanoseconds intoFade)
+{
+    return 1 - easeIn().valueForProgress(double(intoFade.count()) / double(blinkPeriod.count() / 2));
+}
+
+// The times within a blink period at which the rounded opacity changes: where the fade crosses the
+// midpoints between levels on its way out, and again on its way back. Found once by bisection.
+const std::vector<std::chrono::nanoseconds>& levelChanges()
+{
+    static const std::vector<std::chrono::nanoseconds> changes = [] {
+        std::vector<std::chrono::nanoseconds> times;
+        const auto fade = blinkPeriod / 2;
+        for (int level = 0; level < CaretView::fadeLevels; level++) {
+            const double midpoint = (level + 0.5) / CaretView::fadeLevels;
+            std::chrono::nanoseconds low { 0 }, high = fade;
+            while (high - low > std::chrono::microseconds(10)) {
+                const auto middle = low + (high - low) / 2;
+                (fadeValue(middle) > midpoint ? low : high) = middle;
+            }
+            times.push_back(high);
+            times.push_back(blinkPeriod - high);
+        }
+        std::sort(times.begin(), times.end());
+        return times;
+    }();
+    return changes;
 }
 
 } // namespace
@@ -41,21 +76,14 @@ CaretView::CaretView(TerminalView& terminal, CursorStyle style, MainQueue& queue
     , m_terminal(&terminal)
     , m_queue(&queue)
     , m_style(style)
+    , m_blinkFrame(queue.makeTimer([this] { blinkFrameDue(); }))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
-    m_fade.setStartValue(1.0);
-    m_fade.setEndValue(0.0);
-    m_fade.setDuration(int(blinkDuration.count()));
-    m_fade.setEasingCurve(easeIn());
     update();
 }
 
-CaretView::~CaretView()
-{
-    if (m_blinkFrame)
-        m_blinkFrame->cancel();
-}
+CaretView::~CaretView() = default;
 
 void CaretView::setText(const CharData& cell)
 {
@@ -68,6 +96,7 @@ void CaretView::setText(const CharData& cell)
         m_powerlineCodePoint = cell.code();
     const std::string character = m_terminal && !hidden ? m_terminal->terminal().getCharacter(cell.code()) : " ";
     m_text = QString::fromStdString(UnicodeUtil::textPresentationAdjusted(character));
+    m_image = QPixmap();
     update();
 }
 
@@ -81,12 +110,14 @@ void CaretView::setQueue(MainQueue& queue)
     const bool wasBlinking = blinking();
     disableAnimations();
     m_queue = &queue;
+    m_blinkFrame = queue.makeTimer([this] { blinkFrameDue(); });
     if (wasBlinking)
         updateCursorStyle();
 }
 
 void CaretView::updateCursorStyle()
 {
+    m_image = QPixmap();
     if (isBlinking(m_style))
         updateAnimation(drawsFocused());
     else
@@ -100,55 +131,124 @@ void CaretView::updateAnimation(bool focused)
     if (!focused)
         return;
     m_blinkStart = m_queue->now();
-    scheduleBlinkFrame();
+    resumeOrPauseFrames();
 }
 
 void CaretView::disableAnimations()
 {
-    if (m_blinkFrame)
-        m_blinkFrame->cancel();
-    m_blinkFrame.reset();
+    m_blinkFrame->stop();
     m_blinkStart.reset();
     m_opacity = 1;
     update();
 }
 
+bool CaretView::mayAnimate() const
+{
+    return isVisible() && isActiveWindow();
+}
+
+void CaretView::resumeOrPauseFrames()
+{
+    if (m_blinkStart && mayAnimate()) {
+        if (!m_blinkFrame->isActive())
+            blinkFrameDue();
+        return;
+    }
+    // Paused, the caret stands opaque; resuming picks the fade up where the clock stands.
+    m_blinkFrame->stop();
+    if (m_opacity != 1) {
+        m_opacity = 1;
+        update();
+    }
+}
+
+double CaretView::fadeOpacity(std::chrono::nanoseconds intoPeriod)
+{
+    const auto intoFade = intoPeriod < blinkPeriod / 2 ? intoPeriod : blinkPeriod - intoPeriod;
+    return std::round(fadeValue(intoFade) * fadeLevels) / fadeLevels;
+}
+
+std::chrono::nanoseconds CaretView::untilNextLevel(std::chrono::nanoseconds intoPeriod)
+{
+    const auto& changes = levelChanges();
+    const auto next = std::upper_bound(changes.begin(), changes.end(), intoPeriod);
+    return (next == changes.end() ? blinkPeriod + changes.front() : *next) - intoPeriod;
+}
+
 void CaretView::scheduleBlinkFrame()
 {
-    // A hidden caret needs no frames; showing it again resumes the blink where the clock stands.
-    if (!isVisible())
-        return;
-    m_blinkFrame = m_queue->postAfter(blinkFrame, [this] { blinkFrameDue(); });
+    const auto intoPeriod = (m_queue->now() - *m_blinkStart) % blinkPeriod;
+    // A millisecond past the change, so the frame lands on the new level.
+    const auto delay = std::chrono::ceil<std::chrono::milliseconds>(untilNextLevel(intoPeriod))
+        + std::chrono::milliseconds(1);
+    m_blinkFrame->start(std::max(delay, minimumFrameGap));
 }
 
 void CaretView::blinkFrameDue()
 {
-    m_blinkFrame.reset();
-    if (!m_blinkStart)
+    if (!m_blinkStart || !mayAnimate())
         return;
-    // Out and back again: the second half plays the fade in reverse.
-    const auto period = 2 * std::chrono::duration_cast<std::chrono::nanoseconds>(blinkDuration);
-    const auto intoPeriod = (m_queue->now() - *m_blinkStart) % period;
-    const auto intoFade = intoPeriod < period / 2 ? intoPeriod : period - intoPeriod;
-    m_fade.setCurrentTime(int(std::chrono::duration_cast<std::chrono::milliseconds>(intoFade).count()));
-    m_opacity = m_fade.currentValue().toDouble();
-    update();
+    const double opacity = fadeOpacity((m_queue->now() - *m_blinkStart) % blinkPeriod);
+    if (opacity != m_opacity) {
+        m_opacity = opacity;
+        // Painted now rather than at the next update request: a frame wakes the program once.
+        repaint();
+    }
     scheduleBlinkFrame();
 }
 
 void CaretView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_blinkStart && !m_blinkFrame)
-        scheduleBlinkFrame();
+    resumeOrPauseFrames();
+}
+
+void CaretView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    resumeOrPauseFrames();
+}
+
+bool CaretView::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // The window's activation reaches its shown children as these two.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+        resumeOrPauseFrames();
+    return handled;
+}
+
+CaretView::Look CaretView::currentLook() const
+{
+    return { size(),
+             devicePixelRatioF(),
+             m_style,
+             drawsFocused(),
+             m_terminal->effectiveCaretColor().rgba(),
+             m_terminal->effectiveCaretTextColor().rgba(),
+             m_terminal->customBlockGlyphs() };
 }
 
 void CaretView::paintEvent(QPaintEvent*)
 {
-    if (!m_terminal)
+    if (!m_terminal || width() <= 0 || height() <= 0)
         return;
+    const Look look = currentLook();
+    if (m_image.isNull() || look != m_imageLook) {
+        m_image = QPixmap(size() * look.ratio);
+        m_image.setDevicePixelRatio(look.ratio);
+        m_image.fill(Qt::transparent);
+        QPainter imagePainter(&m_image);
+        drawCaret(imagePainter);
+        m_imageLook = look;
+    }
     QPainter painter(this);
     painter.setOpacity(m_opacity);
+    painter.drawPixmap(0, 0, m_image);
+}
+
+void CaretView::drawCaret(QPainter& painter)
+{
     const QRectF bounds = rect();
     const QColor caretColor = m_terminal->effectiveCaretColor();
     if (!drawsFocused()) {
@@ -212,13 +312,17 @@ void CaretView::drawGlyph(QPainter& painter, const QColor& color)
     };
     auto [ink, advance] = inkAndAdvance(raw);
 
-    // A glyph that overflows the box shrinks to fit, to no less than a tenth, and is centred on it.
+    // A glyph that overflows the box shrinks to fit, to no less than a tenth, and is centred on it; a
+    // wide colour glyph fills the box as the row draws it.
     double scale = 1;
-    if (ink.width() > box.width() || ink.height() > box.height())
-        scale = std::clamp(std::min(box.width() / ink.width(), box.height() / ink.height()), 0.1, 1.0);
+    const double fit = std::min(box.width() / ink.width(), box.height() / ink.height());
+    if (m_glyphColumnWidth > 1 && GlyphSlotFit::isColorFont(raw) && !ink.isEmpty())
+        scale = std::max(fit, 0.1);
+    else if (ink.width() > box.width() || ink.height() > box.height())
+        scale = std::clamp(fit, 0.1, 1.0);
     double baseline = box.height() - std::ceil(QFontMetricsF(m_terminal->fontSet().normal).descent()
                                                + QFontMetricsF(m_terminal->fontSet().normal).leading());
-    if (scale < 1) {
+    if (scale != 1) {
         raw.setPixelSize(raw.pixelSize() * scale);
         std::tie(ink, advance) = inkAndAdvance(raw);
         baseline = box.height() / 2 - ink.center().y();

@@ -28,6 +28,7 @@
 #include <QColor>
 #include <QHash>
 #include <QImage>
+#include <QPixmap>
 #include <QPointer>
 #include <QRawFont>
 #include <QUrl>
@@ -210,6 +211,8 @@ public:
     // The clipboard's text to the child as a paste, between the bracketed-paste markers when the
     // child asked for them.
     void paste();
+    // The primary selection's text (where the platform has one) to the child, as paste() does.
+    void pastePrimarySelection();
     void selectAll();
 
     // Feeding and redraw pacing.
@@ -560,6 +563,12 @@ private:
     std::chrono::nanoseconds m_lastUserInput { 0 };
     // A child widget, destroyed by the view's destructor before the main queue it blinks on.
     CaretView* m_caretView = nullptr;
+    // What the rows show under the caret's box, drawn once and kept for the blink's frames; null
+    // after output or a repaint of any part of it.
+    QPixmap m_caretBackdrop;
+    QRect m_caretBackdropBox;
+    // Paints a repaint that lies within the caret's box from the kept backdrop; false for any other.
+    bool paintCaretBackdrop(QPainter& painter, const QRegion& region);
     QScrollBar* m_scroller = nullptr;
     // Caches of what cells draw as, emptied whole when they reach their bound.
     std::unordered_map<AttributeKey, CellStyle> m_attributes;
@@ -725,8 +734,9 @@ public:
         Position pixels;
     };
     MouseHit calculateMouseHit(QPointF point);
-    // The xterm button value of a primary-button event: 3 for a release (or when `overwriteRelease`
-    // asks for no button), else 0, with the modifier bits in the modes that report them.
+    // The xterm button value of a primary- or middle-button event: 3 for a release (or when
+    // `overwriteRelease` asks for no button), else 0 or 1, with the modifier bits in the modes that
+    // report them.
     int encodeMouseEvent(const QMouseEvent& event, bool overwriteRelease) const;
     // The hyperlink text (parameters, ";", URL) of a buffer cell; the right half of a wide character
     // gives its left half's.
@@ -788,6 +798,11 @@ private:
     };
     void mouseDown(const QMouseEvent& event, int clickCount);
     void mouseUp(const QMouseEvent& event);
+    // The middle button: reported to a program that takes the mouse, else a paste of the primary
+    // selection.
+    void middleButton(const QMouseEvent& event);
+    // A selection made with the mouse becomes the primary selection, where the platform has one.
+    void setPrimarySelectionFromSelection();
     void mouseDragged(const QMouseEvent& event);
     void mouseMoved(const QMouseEvent& event);
     void scrollWheel(const QWheelEvent& event);

@@ -1,9 +1,12 @@
-// The caret: where it stands, whether it shows, and the focus and style it draws with.
+// The caret: where it stands, whether it shows, the focus and style it draws with, and the rows'
+// pixels under it that its blink frames are painted over.
 
 #include "ZentrovaView/TerminalView.h"
 
 #include "ZentrovaView/CaretView.h"
 #include "ZentrovaView/Gpu/MetalSurface.h"
+
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -52,8 +55,30 @@ void TerminalView::cursorStyleChanged(Terminal&, CursorStyle newStyle)
     queueMetalDisplay();
 }
 
+bool TerminalView::paintCaretBackdrop(QPainter& painter, const QRegion& region)
+{
+    const QRect box = m_caretView && m_caretView->isVisible() ? m_caretView->geometry() : QRect();
+    if (box.isEmpty() || !box.contains(region.boundingRect()))
+        return false;
+    const double ratio = backingScale();
+    if (m_caretBackdrop.isNull() || m_caretBackdropBox != box || m_caretBackdrop.devicePixelRatio() != ratio) {
+        QPixmap backdrop(box.size() * ratio);
+        backdrop.setDevicePixelRatio(ratio);
+        backdrop.fill(palette().color(QPalette::Window));
+        QPainter backdropPainter(&backdrop);
+        backdropPainter.translate(-box.topLeft());
+        drawTerminalContents(box, backdropPainter, m_terminal->buffer().yDisp());
+        m_caretBackdrop = std::move(backdrop);
+        m_caretBackdropBox = box;
+    }
+    painter.drawPixmap(box.topLeft(), m_caretBackdrop);
+    return true;
+}
+
 void TerminalView::updateCursorPosition()
 {
+    // Output may have changed the cells under the caret.
+    m_caretBackdrop = QPixmap();
     if (!m_cellDimension || !m_caretView)
         return;
     Buffer& buffer = m_terminal->buffer();

@@ -66,8 +66,12 @@ void TerminalView::paintEvent(QPaintEvent* event)
     if (m_metalView)
         return;
     QPainter painter(this);
+    if (paintCaretBackdrop(painter, event->region()))
+        return;
     drawTerminalContents(event->rect(), painter, m_terminal->buffer().yDisp());
     noteShownInk(event->region());
+    if (event->region().intersects(m_caretBackdropBox))
+        m_caretBackdrop = QPixmap();
 }
 
 const QRawFont& TerminalView::rawFont(FontVariant variant)

@@ -18,6 +18,13 @@ void TerminalView::setTerminalTitle(Terminal&, const std::string& title)
 
 void TerminalView::sizeChanged(Terminal&)
 {
+    // A program's switch to 80 or 132 columns cannot grow the window the view sits in: the grid goes
+    // back to what the view shows before anyone hears of it, so the program learns its real size.
+    if (m_cellDimension && !size().isEmpty()) {
+        const QSize grid = gridSizeFor(size());
+        if (grid != QSize(m_terminal->cols, m_terminal->rows))
+            m_terminal->resize(grid.width(), grid.height());
+    }
     if (m_terminalDelegate)
         m_terminalDelegate->sizeChanged(*this, m_terminal->cols, m_terminal->rows);
     invalidateSearch();

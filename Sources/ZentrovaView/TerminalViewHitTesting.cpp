@@ -29,8 +29,9 @@ int TerminalView::encodeMouseEvent(const QMouseEvent& event, bool overwriteRelea
 {
     const bool release = overwriteRelease || event.type() == QEvent::MouseButtonRelease;
     const Qt::KeyboardModifiers held = event.modifiers();
-    // Only the primary button is routed here; the engine's button 0 is that button's value 0.
-    return m_terminal->encodeButton(0, release, held.testFlag(Qt::ShiftModifier), held.testFlag(Qt::AltModifier),
+    // Only the primary and the middle button are routed here: the engine's buttons 0 and 1.
+    const int button = event.button() == Qt::MiddleButton ? 1 : 0;
+    return m_terminal->encodeButton(button, release, held.testFlag(Qt::ShiftModifier), held.testFlag(Qt::AltModifier),
                                     held.testFlag(Qt::ControlModifier));
 }
 

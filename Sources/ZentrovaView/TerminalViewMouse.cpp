@@ -1,6 +1,7 @@
 // Pointer events: each is either reported to the child in its mouse mode and encoding, or handled
-// here: selection with autoscroll, scrollback by wheel, arrow keys for the wheel on the alternate
-// screen, links, and a click in the shell's prompt that moves its cursor once no second click follows.
+// here: selection with autoscroll (which becomes the primary selection), a middle click that pastes
+// it, scrollback by wheel, arrow keys for the wheel on the alternate screen, links, and a click in the
+// shell's prompt that moves its cursor once no second click follows.
 
 #include "ZentrovaView/TerminalView.h"
 
@@ -64,6 +65,11 @@ SemanticPromptClickModifiers promptClickModifiers(Qt::KeyboardModifiers held)
 
 void TerminalView::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::MiddleButton) {
+        middleButton(*event);
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -84,6 +90,11 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TerminalView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::MiddleButton) {
+        middleButton(*event);
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QWidget::mouseReleaseEvent(event);
         return;
@@ -163,6 +174,17 @@ void TerminalView::mouseDown(const QMouseEvent& event, int clickCount)
     update();
 }
 
+void TerminalView::middleButton(const QMouseEvent& event)
+{
+    if (mouseReportingApplies(event.modifiers()) && reportsButtons(m_terminal->mouseMode())) {
+        sharedMouseEvent(event);
+        return;
+    }
+    // A quick second click arrives as a double click: it pastes again.
+    if (event.type() != QEvent::MouseButtonRelease)
+        pastePrimarySelection();
+}
+
 void TerminalView::mouseDragged(const QMouseEvent& event)
 {
     const MouseHit hit = calculateMouseHit(event.position());
@@ -227,6 +249,9 @@ void TerminalView::mouseUp(const QMouseEvent& event)
     snapshot.didDrag = m_didSelectionDrag;
     m_didSelectionDrag = false;
     m_pointerPressSnapshot.pressWasSemanticEligible = false;
+    // The press was the view's own (not the program's): whatever it selected is the primary selection.
+    if (snapshot.pressWasSemanticEligible)
+        setPrimarySelectionFromSelection();
 
     const MouseHit hit = calculateMouseHit(event.position());
     const bool commandHeld = event.modifiers().testFlag(Qt::ControlModifier);

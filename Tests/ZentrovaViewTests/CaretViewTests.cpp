@@ -8,7 +8,10 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QImage>
+#include <QPaintEvent>
+#include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 namespace zentrova {
@@ -268,7 +271,7 @@ TEST(CaretView, FocusEventsSetTheCaretsLookAndSendFocusReportsWhenAskedFor)
     }
 }
 
-// A caret of its own on a manual clock, over the view's first cell.
+// A caret of its own on a manual clock, over the first cell of a view in the active window.
 struct BlinkFixture : CaretFixture {
     ManualMainQueue queue;
     std::unique_ptr<CaretView> blinking;
@@ -276,6 +279,10 @@ struct BlinkFixture : CaretFixture {
     BlinkFixture()
     {
         view.show();
+        view.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&view));
+        // The window is active, the view has no focus.
+        view.clearFocus();
         blinking = std::make_unique<CaretView>(view, CursorStyle::blinkBar, queue);
         blinking->setGeometry(cell(0, 0).toAlignedRect());
         blinking->show();
@@ -348,6 +355,130 @@ TEST(CaretView, AHiddenCaretStopsItsFramesAndADestroyedOneLeavesNone)
     f.blinking.reset();
     EXPECT_EQ(f.queue.pending(), 0u);
     f.queue.advance(1s);
+}
+
+TEST(CaretView, AnInactiveWindowPausesTheFadeAtFullOpacity)
+{
+    BlinkFixture f;
+    f.blinking->setTracksFocus(false);
+    f.blinking->updateCursorStyle();
+    f.queue.advance(500ms);
+    ASSERT_LT(f.blinking->opacity(), 0.5);
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_FALSE(f.blinking->animating());
+    EXPECT_EQ(f.blinking->opacity(), 1.0);
+    EXPECT_EQ(f.queue.pending(), 0u);
+
+    f.view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.view));
+    EXPECT_TRUE(f.blinking->animating());
+    EXPECT_EQ(f.queue.pending(), 1u);
+}
+
+// Writes down the region of every paint of the widgets it watches.
+class PaintLog : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            paints.push_back({ watched, static_cast<QPaintEvent*>(event)->region() });
+        return false;
+    }
+    size_t count(const QObject* of) const
+    {
+        return size_t(std::count_if(paints.begin(), paints.end(), [of](const auto& p) { return p.first == of; }));
+    }
+    std::vector<std::pair<QObject*, QRegion>> paints;
+};
+
+// The focused view's own blinking caret on a manual clock, in the active window.
+struct FocusedBlinkFixture : CaretFixture {
+    ManualMainQueue queue;
+    PaintLog log;
+
+    FocusedBlinkFixture()
+    {
+        view.setDisplayQueue(queue);
+        view.cursorStyleChanged(view.terminal(), CursorStyle::blinkBar);
+        feedAndPlace("AB\b");
+        view.show();
+        view.activateWindow();
+        view.setFocus();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&view));
+        EXPECT_TRUE(caret().animating());
+        QCoreApplication::processEvents();
+        view.installEventFilter(&log);
+        caret().installEventFilter(&log);
+    }
+    // Moves the clock a millisecond at a time, letting Qt paint what each frame asked for.
+    void run(std::chrono::milliseconds span)
+    {
+        for (auto t = 0ms; t < span; t += 1ms) {
+            queue.advance(1ms);
+            QCoreApplication::processEvents();
+        }
+    }
+    // The view and the caret drawn over just the caret's box, as a blink frame draws them.
+    QImage drawCaretBoxOnly()
+    {
+        const double ratio = view.devicePixelRatioF();
+        QImage image((QSizeF(view.size()) * ratio).toSize(), QImage::Format_ARGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::magenta);
+        view.render(&image, caret().geometry().topLeft(), QRegion(caret().geometry()));
+        return image;
+    }
+};
+
+// Each blink frame repaints the caret's box alone, and only when the fade reaches its next level:
+// about two dozen frames a second where a frame every 16 ms would be 62.
+TEST(CaretView, AFocusedIdleCaretRepaintsOnlyItsBoxAFewTimesASecond)
+{
+    FocusedBlinkFixture f;
+    f.run(1000ms);
+    const size_t frames = f.log.count(f.view.caretView());
+    // The fade passes each level once out and once back, 1.4 s for both: the first second holds the
+    // whole way out and most of the way back.
+    EXPECT_GE(frames, size_t(CaretView::fadeLevels));
+    EXPECT_LE(frames, size_t(CaretView::fadeLevels * 2));
+    const QRect box = f.caret().geometry();
+    for (const auto& [widget, region] : f.log.paints) {
+        const QRect painted = widget == &f.view ? region.boundingRect() : region.boundingRect().translated(box.topLeft());
+        EXPECT_TRUE(box.contains(painted)) << "painted " << painted.x() << "," << painted.y() << " "
+                                           << painted.width() << "x" << painted.height();
+    }
+}
+
+// A frame paints the rows under the caret from what it kept: the same pixels a full repaint shows,
+// also after output has changed the cell under the caret.
+TEST(CaretView, ABlinkFrameShowsWhatAFullRepaintShows)
+{
+    FocusedBlinkFixture f;
+    const QRect box = f.caret().geometry();
+    for (const std::string_view output : { "", "C\b" }) {
+        SCOPED_TRACE(output.empty() ? "as first drawn" : "after output under the caret");
+        f.feedAndPlace(output);
+        f.run(300ms);
+        const QImage frame = f.drawCaretBoxOnly();
+        const QImage full = f.view.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const double ratio = full.devicePixelRatio();
+        const QRect pixels(box.topLeft() * ratio, box.size() * ratio);
+        // Blending the faded caret over the two kinds of image may round one step apart.
+        int worst = 0;
+        for (int y = pixels.top(); y <= pixels.bottom(); y++) {
+            for (int x = pixels.left(); x <= pixels.right(); x++) {
+                const QColor a = frame.pixelColor(x, y);
+                const QColor b = full.pixelColor(x, y);
+                worst = std::max({ worst, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                                   std::abs(a.blue() - b.blue()) });
+            }
+        }
+        EXPECT_LE(worst, 1);
+    }
 }
 
 } // namespace

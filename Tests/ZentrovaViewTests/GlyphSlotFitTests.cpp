@@ -81,7 +81,36 @@ TEST(GlyphSlotFit, TheViewFitsWithItsOwnCellsAndFont)
     const QFontMetricsF metrics(testFont());
     EXPECT_EQ(view.glyphSlotFit(emoji.font, emoji.index, 2),
               GlyphSlotFit::fit(emoji.font, emoji.index, 2, view.cellDimension(), metrics.descent() + metrics.leading()));
-    EXPECT_LE(view.glyphSlotFit(emoji.font, emoji.index, 2).scale, 1);
+}
+
+// A colour glyph fills its slot: scaled up or down until its box meets the cell's height or the
+// slot's width, whichever comes first; a monochrome glyph that fits keeps its size.
+TEST(GlyphSlotFit, AColourGlyphIsScaledToFillTheCellBox)
+{
+    const Glyph emoji = glyphOf("🦀", testFont());
+    ASSERT_TRUE(GlyphSlotFit::isColorFont(emoji.font));
+    EXPECT_FALSE(GlyphSlotFit::isColorFont(glyphOf("A", testFont()).font));
+    const QRectF box = emoji.font.boundingRect(emoji.index);
+    struct Case {
+        const char* name;
+        QSizeF cell;
+    };
+    const Case cases[] = {
+        { "twice as tall", { box.width(), box.height() * 2 } },
+        { "half as tall", { box.width(), box.height() / 2 } },
+        { "narrow and tall", { box.width() / 4, box.height() * 2 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const GlyphSlotFit fit = GlyphSlotFit::fit(emoji.font, emoji.index, 2, c.cell, 3);
+        const QSizeF scaled = box.size() * fit.scale;
+        EXPECT_LE(scaled.height(), c.cell.height() + 1e-9);
+        EXPECT_LE(scaled.width(), c.cell.width() * 2 + 1e-9);
+        EXPECT_TRUE(std::abs(scaled.height() - c.cell.height()) < 1e-9
+                    || std::abs(scaled.width() - c.cell.width() * 2) < 1e-9);
+    }
+    const Glyph narrow = glyphOf("i", testFont());
+    EXPECT_EQ(GlyphSlotFit::fit(narrow.font, narrow.index, 2, box.size() * 2, 3).scale, 1);
 }
 
 } // namespace

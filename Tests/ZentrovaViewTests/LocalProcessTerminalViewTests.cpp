@@ -1,3 +1,4 @@
+#include "ChildProcessSupport.h"
 #include "TerminalViewTestSupport.h"
 
 #include "Zentrova/Screen/BufferLine.h"
@@ -46,16 +47,6 @@ public:
     std::vector<std::string> calls;
 };
 
-std::string screenText(TerminalView& view)
-{
-    std::string text;
-    for (int row = 0; row < view.terminal().rows; ++row) {
-        if (BufferLine* line = view.terminal().getLine(row))
-            text += line->translateToString(true) + "\n";
-    }
-    return text;
-}
-
 void sendText(TerminalView& view, std::string_view text)
 {
     view.send(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
@@ -74,15 +65,7 @@ protected:
         view.show();
     }
 
-    void TearDown() override
-    {
-        if (!view.running())
-            return;
-        const pid_t pid = view.process().shellPid();
-        view.terminate();
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
+    void TearDown() override { endChild(view); }
 
     void startShell(const std::string& script = {})
     {
@@ -146,6 +129,29 @@ TEST_F(LocalProcessTerminalViewTest, AResizeReachesThePseudoTerminalBeforeTheHos
 
     sendText(view, "stty size\r");
     EXPECT_TRUE(waitForScreen("\n" + std::to_string(rows) + " " + std::to_string(cols) + "\n")) << screenText(view);
+}
+
+// The view cannot widen its window to 132 (or narrow it to 80) columns: the grid stays what the view
+// shows, and the program, asking at once, hears that size.
+TEST_F(LocalProcessTerminalViewTest, ColumnModeKeepsTheGridThePaneShows)
+{
+    startPromptingShell();
+    const int cols = view.terminal().cols;
+    const int rows = view.terminal().rows;
+    ASSERT_NE(cols, 132);
+    ASSERT_NE(cols, 80);
+    const std::string size = std::to_string(cols) + "x" + std::to_string(rows);
+    for (const char* mode : { "h", "l" }) {
+        SCOPED_TRACE(std::string("mode 3 ") + mode);
+        host.calls.clear();
+        sendText(view, std::string("printf '\\033[?40h\\033[?3") + mode + "'; stty size; echo end\"\"-" + mode + "\r");
+        ASSERT_TRUE(waitForScreen("\nend-" + std::string(mode) + "\n")) << screenText(view);
+        EXPECT_EQ(view.terminal().cols, cols);
+        EXPECT_EQ(view.terminal().rows, rows);
+        EXPECT_EQ(host.calls, (std::vector<std::string> { "size " + size + " pty " + size }));
+        EXPECT_NE(screenText(view).find(std::to_string(rows) + " " + std::to_string(cols) + "\n"), std::string::npos)
+            << screenText(view);
+    }
 }
 
 TEST_F(LocalProcessTerminalViewTest, TheEndIsReportedOnceAndNeverAfterTerminate)

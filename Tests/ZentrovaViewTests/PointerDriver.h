@@ -65,6 +65,13 @@ public:
         send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, {});
         release(at);
     }
+    // A press and release of the middle button.
+    void middleClick(QPointF at, Qt::KeyboardModifiers held = {})
+    {
+        m_time += 10000;
+        send(QEvent::MouseButtonPress, at, Qt::MiddleButton, Qt::MiddleButton, held);
+        send(QEvent::MouseButtonRelease, at, Qt::MiddleButton, Qt::NoButton, held);
+    }
     void wheel(QPointF at, QPoint pixelDelta, QPoint angleDelta, Qt::KeyboardModifiers held = {})
     {
         QWheelEvent event(at, m_view.mapToGlobal(at), pixelDelta, angleDelta, Qt::NoButton, held, Qt::NoScrollPhase, false);

@@ -341,6 +341,9 @@ TEST(TerminalViewDisplay, NothingWaitsOnTheQueueOnceTheViewIsGone)
     {
         TerminalView view(nullptr, testFont(), TerminalOptions::Default, QSize(400, 300));
         view.show();
+        // The caret blinks in the active window only.
+        view.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
         view.setDisplayQueue(queue);
         view.setCaretViewTracksFocus(false);
         view.feed("output");

@@ -233,6 +233,27 @@ TEST(TerminalViewDrawing, GlyphTallerThanItsSlotIsScaledIntoIt)
     EXPECT_EQ(inkWellInside(image, fixture.cell(2, 1, 2)), 0u);
 }
 
+// A colour emoji's picture is scaled to its two cells' height, as other terminals draw it, and stays
+// inside them.
+TEST(TerminalViewDrawing, AWideColourEmojiFillsItsCellsHeight)
+{
+    DrawingFixture fixture;
+    feed(fixture.view, "\r\n\xf0\x9f\xa6\x80");
+    const QImage image = fixture.grab();
+    const std::vector<QPoint> ink = pixelsIn(image, fixture.cell(0, 0, 4).united(fixture.cell(0, 2, 4)),
+                                             [](QColor c) { return !near(c, background, 12); });
+    ASSERT_FALSE(ink.empty());
+    QRect box(ink.front(), QSize(1, 1));
+    for (const QPoint& p : ink)
+        box |= QRect(p, QSize(1, 1));
+    const double ratio = image.devicePixelRatio();
+    const QRectF slot = fixture.cell(0, 1, 2);
+    const QRectF drawn(box.left() / ratio, box.top() / ratio, box.width() / ratio, box.height() / ratio);
+    EXPECT_GE(drawn.height(), slot.height() * 0.9) << "drawn " << drawn.height() << " of " << slot.height();
+    EXPECT_TRUE(slot.adjusted(-1, -1, 1, 1).contains(drawn))
+        << "drawn " << drawn.x() << "," << drawn.y() << " " << drawn.width() << "x" << drawn.height();
+}
+
 TEST(TerminalViewDrawing, UnderlineStylesAndStrikethroughOnTheirRows)
 {
     DrawingFixture fixture;

@@ -95,6 +95,33 @@ TEST(TerminalViewMouse, ReportsEachGestureAsTheModeAllows)
     }
 }
 
+// The middle button is the program's when it takes the mouse (button 1), Shift keeping it the
+// user's; without the program it pastes the primary selection, which the offscreen platform lacks.
+TEST(TerminalViewMouse, TheMiddleButtonIsReportedWhereTheModeReportsButtons)
+{
+    struct Case {
+        const char* name;
+        const char* mode;
+        const char* plain;
+        const char* shifted;
+    };
+    const Case cases[] = {
+        { "off", "", "", "" },
+        { "x10", "\x1b[?9h", "", "" },
+        { "vt200", "\x1b[?1000h", "1@1,2 3@1,2", "" },
+        { "any event", "\x1b[?1003h", "1@1,2 3@1,2", "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PointerFixture f;
+        feed(*f.view, c.mode);
+        f.pointer->middleClick(f.pointer->cell(1, 2));
+        EXPECT_EQ(f.takeReports(), c.plain);
+        f.pointer->middleClick(f.pointer->cell(1, 2), shift);
+        EXPECT_EQ(f.takeReports(), c.shifted);
+    }
+}
+
 TEST(TerminalViewMouse, ReportsAreLocalWhileReportingIsOffAndFollowTheScrollOffset)
 {
     PointerFixture f(20, 10, 40);

@@ -1,8 +1,8 @@
-// The main of the GL tests.
+// The main of the GL tests and the X11 primary selection's.
 //
-// GL needs a window system: the tests run on the xcb platform on the display named by
-// BRAMBLET_TEST_GL_DISPLAY (the test script starts a virtual one) or DISPLAY. Without a display they
-// run on the offscreen platform, which has no GL, and skip.
+// GL and the primary selection need a window system: the tests run on the xcb platform on the
+// display named by BRAMBLET_TEST_GL_DISPLAY (the test script starts a virtual one) or DISPLAY.
+// Without a display they run on the offscreen platform, which has neither, and skip.
 
 #include <gtest/gtest.h>
 
