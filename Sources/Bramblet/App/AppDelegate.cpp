@@ -136,7 +136,7 @@ void AppDelegate::openFolders(const QStringList& paths)
     }
 }
 
-SettingsWindowController* AppDelegate::presentSettings()
+SettingsWindowController* AppDelegate::presentSettings(const QString& tab)
 {
     if (!m_settingsController) {
         QPointer<AppDelegate> self(this);
@@ -152,6 +152,9 @@ SettingsWindowController* AppDelegate::presentSettings()
             },
             m_defaults, m_dialogs);
     }
+    // The tab fixes the window's size, so it comes before the centring.
+    if (!tab.isEmpty())
+        m_settingsController->selectTab(tab);
     QMainWindow* window = m_settingsController->window();
     if (const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
         QRect frame = window->frameGeometry();
@@ -171,12 +174,12 @@ void AppDelegate::showSettings()
 
 void AppDelegate::showS3Settings()
 {
-    presentSettings()->selectTab(SettingsWindowController::s3ID);
+    presentSettings(SettingsWindowController::s3ID);
 }
 
 void AppDelegate::showTrueNASSettings()
 {
-    presentSettings()->selectTab(SettingsWindowController::trueNASID);
+    presentSettings(SettingsWindowController::trueNASID);
 }
 
 void AppDelegate::checkForUpdates()
