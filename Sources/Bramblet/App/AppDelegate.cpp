@@ -158,6 +158,15 @@ SettingsWindowController* AppDelegate::presentSettings(const QString& tab)
     QMainWindow* window = m_settingsController->window();
     if (const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
         QRect frame = window->frameGeometry();
+        // A window never shown has no frame yet; it will get the decorations the workspace
+        // window has.
+        if (!window->isVisible() && m_workspace && m_workspace->window()->isVisible()) {
+            const QWidget* shown = m_workspace->window();
+            const QRect inner = shown->geometry();
+            const QRect outer = shown->frameGeometry();
+            frame = window->geometry().marginsAdded(QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                                                             outer.right() - inner.right(), outer.bottom() - inner.bottom()));
+        }
         frame.moveCenter(screen->availableGeometry().center());
         window->move(frame.topLeft());
     }
