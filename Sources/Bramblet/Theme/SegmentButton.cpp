@@ -2,6 +2,7 @@
 
 #include "Bramblet/Theme/Theme.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 
 namespace bramblet {
@@ -31,7 +32,7 @@ void SegmentButton::paintEvent(QPaintEvent*)
         painter.setBrush(Theme::primary().withAlpha(hoverAlpha).resolved());
         painter.drawRoundedRect(bounds, cornerRadius, cornerRadius);
     }
-    if (hasFocus()) {
+    if (hasFocus() && m_keyboardFocus) {
         painter.setPen(QPen(Theme::cyan().resolved(), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(bounds, cornerRadius, cornerRadius);
@@ -47,6 +48,13 @@ void SegmentButton::paintEvent(QPaintEvent*)
     painter.setPen((isEnabled() ? ink : ink.withAlpha(disabledAlpha)).resolved());
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, text());
+}
+
+void SegmentButton::focusInEvent(QFocusEvent* event)
+{
+    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason
+        || event->reason() == Qt::ShortcutFocusReason;
+    QToolButton::focusInEvent(event);
 }
 
 } // namespace bramblet

@@ -16,6 +16,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    // The focus ring shows only when the keyboard brought the focus here, so that it is never
+    // taken for the selection band.
+    bool m_keyboardFocus = false;
 };
 
 } // namespace bramblet
