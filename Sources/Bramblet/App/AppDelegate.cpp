@@ -139,7 +139,7 @@ void AppDelegate::bringWindowForward()
     window->activateWindow();
 }
 
-SettingsWindowController* AppDelegate::presentSettings()
+SettingsWindowController* AppDelegate::presentSettings(const QString& tab)
 {
     if (!m_settingsController) {
         QPointer<AppDelegate> self(this);
@@ -155,9 +155,21 @@ SettingsWindowController* AppDelegate::presentSettings()
             },
             m_defaults, m_dialogs);
     }
+    // The tab fixes the window's size, so it comes before the centring.
+    if (!tab.isEmpty())
+        m_settingsController->selectTab(tab);
     QMainWindow* window = m_settingsController->window();
     if (const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
         QRect frame = window->frameGeometry();
+        // A window never shown has no frame yet; it will get the decorations the workspace
+        // window has.
+        if (!window->isVisible() && m_workspace && m_workspace->window()->isVisible()) {
+            const QWidget* shown = m_workspace->window();
+            const QRect inner = shown->geometry();
+            const QRect outer = shown->frameGeometry();
+            frame = window->geometry().marginsAdded(QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                                                             outer.right() - inner.right(), outer.bottom() - inner.bottom()));
+        }
         frame.moveCenter(screen->availableGeometry().center());
         window->move(frame.topLeft());
     }
@@ -174,12 +186,12 @@ void AppDelegate::showSettings()
 
 void AppDelegate::showS3Settings()
 {
-    presentSettings()->selectTab(SettingsWindowController::s3ID);
+    presentSettings(SettingsWindowController::s3ID);
 }
 
 void AppDelegate::showTrueNASSettings()
 {
-    presentSettings()->selectTab(SettingsWindowController::trueNASID);
+    presentSettings(SettingsWindowController::trueNASID);
 }
 
 void AppDelegate::checkForUpdates()

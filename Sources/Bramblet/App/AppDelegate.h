@@ -60,8 +60,9 @@ public:
     // brought to the front even when none of them is a folder.
     void openHandedOverFolders(const QStringList& paths);
 
-    // The settings window, made on the first call and kept: centred, shown and brought to the front.
-    SettingsWindowController* presentSettings();
+    // The settings window, made on the first call and kept: on the tab `tab` when one is given (its
+    // last tab otherwise), centred at the size of that tab, shown and brought to the front.
+    SettingsWindowController* presentSettings(const QString& tab = {});
     void showSettings();
     // The settings window on its S3 or TrueNAS tab.
     void showS3Settings();

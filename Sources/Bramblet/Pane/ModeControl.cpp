@@ -1,18 +1,16 @@
 #include "Bramblet/Pane/ModeControl.h"
 
+#include "Bramblet/Theme/SegmentButton.h"
 #include "Bramblet/Theme/Theme.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include <QPainter>
-#include <QToolButton>
 
 namespace bramblet {
 
 ModeControl::ModeControl(QWidget* parent)
-    : QWidget(parent)
-    , m_group(new QButtonGroup(this))
+    : SegmentFrame(new QButtonGroup, false, parent)
 {
     struct Segment {
         const char* symbol;
@@ -29,60 +27,42 @@ ModeControl::ModeControl(QWidget* parent)
     layout->setSpacing(2);
     int id = 0;
     for (const Segment& segment : segments) {
-        auto* button = new QToolButton(this);
-        button->setCheckable(true);
-        button->setAutoRaise(true);
+        auto* button = new SegmentButton(this);
         button->setIcon(Theme::systemSymbol(QLatin1String(segment.symbol)));
         button->setAccessibleName(QLatin1String(segment.description));
         button->setToolTip(QLatin1String(segment.toolTip));
-        m_group->addButton(button, id++);
+        group()->addButton(button, id++);
         layout->addWidget(button);
     }
-    connect(m_group, &QButtonGroup::idClicked, this, [this] {
-        update();
-        emit segmentClicked();
-    });
+    connect(group(), &QButtonGroup::idClicked, this, &ModeControl::segmentClicked);
 }
 
 int ModeControl::selectedSegment() const
 {
-    return m_group->checkedId();
+    return group()->checkedId();
 }
 
 void ModeControl::setSelectedSegment(int segment)
 {
-    if (QAbstractButton* button = m_group->button(segment)) {
+    if (QAbstractButton* button = group()->button(segment)) {
         button->setChecked(true);
-    } else if (QAbstractButton* checked = m_group->checkedButton()) {
-        m_group->setExclusive(false);
+    } else if (QAbstractButton* checked = group()->checkedButton()) {
+        group()->setExclusive(false);
         checked->setChecked(false);
-        m_group->setExclusive(true);
+        group()->setExclusive(true);
     }
-    update();
 }
 
 bool ModeControl::isSegmentEnabled(int segment) const
 {
-    const QAbstractButton* button = m_group->button(segment);
+    const QAbstractButton* button = group()->button(segment);
     return button && button->isEnabled();
 }
 
 void ModeControl::setSegmentEnabled(int segment, bool enabled)
 {
-    if (QAbstractButton* button = m_group->button(segment))
+    if (QAbstractButton* button = group()->button(segment))
         button->setEnabled(enabled);
-}
-
-void ModeControl::paintEvent(QPaintEvent*)
-{
-    const QAbstractButton* checked = m_group->checkedButton();
-    if (!checked)
-        return;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Theme::controlSelection().resolved());
-    painter.drawRoundedRect(QRectF(checked->geometry()), 5, 5);
 }
 
 } // namespace bramblet

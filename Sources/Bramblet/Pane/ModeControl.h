@@ -1,14 +1,12 @@
 #pragma once
 
-#include <QWidget>
-
-class QButtonGroup;
+#include "Bramblet/Theme/SegmentFrame.h"
 
 namespace bramblet {
 
 // The list, grid and tree switch of a file pane: three symbol segments, at most one selected, the
 // selected one on the control-selection colour. Segment index = PaneMode order.
-class ModeControl : public QWidget {
+class ModeControl : public SegmentFrame {
     Q_OBJECT
 
 public:
@@ -23,12 +21,6 @@ public:
 signals:
     // The user chose a segment.
     void segmentClicked();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QButtonGroup* m_group;
 };
 
 } // namespace bramblet

@@ -105,6 +105,21 @@ void PaneController::selectMatching(const QString& pattern)
     selectWhere([&filter](const FileItem& item) { return filter.matches(item.name); });
 }
 
+void PaneController::itemRenamed(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    const QString before = pathString(from);
+    for (TabSnapshot& tab : m_tabs) {
+        if (tab.selectedPaths.remove(before))
+            tab.selectedPaths.insert(pathString(to));
+    }
+}
+
+void PaneController::itemCreated(const std::filesystem::path& path)
+{
+    if (path.parent_path() == currentFolder())
+        currentTab().selectedPaths = { pathString(path) };
+}
+
 void PaneController::setTags(const QStringList& tags, const QList<std::filesystem::path>& paths)
 {
     // The attribute separates tags with commas: a name holding one would come back as two tags.

@@ -140,6 +140,12 @@ public:
     // the tab's own filter is untouched.
     void selectMatching(const QString& pattern);
     void selectWhere(const std::function<bool(const FileItem&)>& predicate);
+    // A finished rename of the item at `from` to `to`: every tab that had it selected selects it
+    // under its new path once it shows the item again.
+    void itemRenamed(const std::filesystem::path& from, const std::filesystem::path& to);
+    // An item just made at `path`: when the active tab shows its folder, it becomes the tab's only
+    // selected item once the item is shown.
+    void itemCreated(const std::filesystem::path& path);
     // Replace the tags (or permission bits) of each path in order; the first failure is thrown
     // (std::system_error) and leaves the rest untouched and the pane unreloaded. A tag name with a
     // comma is refused (std::invalid_argument) before anything is written.

@@ -2,12 +2,12 @@
 
 #include "Bramblet/Pane/GitStatus.h"
 #include "Bramblet/Pane/PaneListModel.h"
+#include "Bramblet/Pane/RowSelection.h"
 #include "Bramblet/Theme/ImageView.h"
 #include "Bramblet/Theme/Theme.h"
 
 #include <QAbstractItemView>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace bramblet {
 
@@ -26,14 +26,9 @@ void PaneListDelegate::paintSelection(QPainter* painter, const QStyleOptionViewI
     if (!view)
         return;
     // Each cell paints its share of one band that spans the whole row.
-    const QRect row(0, option.rect.top(), view->viewport()->width(), option.rect.height());
-    const bool emphasized = view->hasFocus() && view->isActiveWindow();
-    QPainterPath band;
-    band.addRoundedRect(QRectF(row).adjusted(2, 1, -2, -1), 5, 5);
     painter->save();
     painter->setClipRect(option.rect);
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->fillPath(band, Theme::cyan().withAlpha(emphasized ? 0.18 : 0.10).resolved());
+    RowSelection::paint(painter, *view, QRect(0, option.rect.top(), view->viewport()->width(), option.rect.height()));
     painter->restore();
 }
 

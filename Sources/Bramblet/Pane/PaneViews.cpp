@@ -6,7 +6,9 @@
 #include "Bramblet/Pane/PaneListDelegate.h"
 #include "Bramblet/Pane/PaneListModel.h"
 #include "Bramblet/Pane/PathControl.h"
+#include "Bramblet/Pane/RowSelection.h"
 #include "Bramblet/Theme/ActivatableStack.h"
+#include "Bramblet/Theme/ApplicationAppearance.h"
 #include "Bramblet/Theme/FileCollection.h"
 #include "Bramblet/Theme/FileTable.h"
 #include "Bramblet/Theme/ImageView.h"
@@ -41,9 +43,13 @@ QLabel* mutedLabel(const QString& text, qreal size)
 {
     auto* label = new QLabel(text);
     label->setFont(Theme::font(size, QFont::Normal));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Theme::muted().resolved());
-    label->setPalette(palette);
+    const auto applyColor = [label] {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Theme::muted().resolved());
+        label->setPalette(palette);
+    };
+    applyColor();
+    QObject::connect(&ApplicationAppearance::shared(), &ApplicationAppearance::effectiveAppearanceChanged, label, applyColor);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     return label;
 }
@@ -131,6 +137,7 @@ void PaneController::configureTable()
 {
     m_table->setModel(m_model);
     m_table->setItemDelegate(new PaneListDelegate(m_table));
+    RowSelection::replaceStyleHighlight(*m_table);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_table->setFrameShape(QFrame::NoFrame);

@@ -25,9 +25,8 @@ QTableWidget* listingTable(const QStringList& titles, const QList<int>& widths, 
     table->setSelectionMode(selection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setTextElideMode(Qt::ElideMiddle);
-    QPalette palette = table->palette();
-    palette.setColor(QPalette::Base, Theme::pane().resolved());
-    table->setPalette(palette);
+    // The pane's own colour shows through, in whichever appearance is in effect.
+    table->viewport()->setAutoFillBackground(false);
     return table;
 }
 

@@ -17,7 +17,7 @@ class ThemedLabel;
 namespace RemotePaneViews {
 
 // A listing table: the given column titles and widths, whole rows selected, nothing editable, rows
-// 28 high, on the theme's pane colour, middle-truncated texts.
+// 28 high, on the colour of the view it is placed in, middle-truncated texts.
 QTableWidget* listingTable(const QStringList& titles, const QList<int>& widths, QAbstractItemView::SelectionMode selection);
 
 // The row a double click or the selection points at: the current row, else the first selected

@@ -5,6 +5,7 @@
 #include "Bramblet/Remote/RemoteFailure.h"
 #include "Bramblet/Remote/RemotePaneViews.h"
 #include "Bramblet/Remote/S3ObjectCells.h"
+#include "Bramblet/Theme/ApplicationAppearance.h"
 #include "Bramblet/Theme/ColorView.h"
 #include "Bramblet/Theme/StackView.h"
 #include "Bramblet/Theme/Theme.h"
@@ -85,6 +86,9 @@ void S3BrowserPane::configure()
                                             { 340, 100, 180 }, QAbstractItemView::ExtendedSelection);
     m_table->setIconSize(QSize(18, 18));
     connect(m_table, &QTableWidget::cellDoubleClicked, this, [this] { openSelected(); });
+    // The cells hold colours resolved for one appearance: a switch fills them anew.
+    connect(&ApplicationAppearance::shared(), &ApplicationAppearance::effectiveAppearanceChanged, this,
+            [this] { fillTable(); });
 
     m_progressBar = new QProgressBar;
     m_progressBar->setRange(0, S3Service::progressScale);

@@ -5,6 +5,7 @@
 #include "Bramblet/Remote/RemoteFailure.h"
 #include "Bramblet/Remote/RemotePaneViews.h"
 #include "Bramblet/Remote/TrueNASItemOrder.h"
+#include "Bramblet/Theme/ApplicationAppearance.h"
 #include "Bramblet/Theme/ColorView.h"
 #include "Bramblet/Theme/DisplayText.h"
 #include "Bramblet/Theme/StackView.h"
@@ -126,6 +127,9 @@ void TrueNASBrowserPane::configure()
     m_table = RemotePaneViews::listingTable({ QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Size") },
                                             { 440, 120, 120 }, QAbstractItemView::SingleSelection);
     connect(m_table, &QTableWidget::cellDoubleClicked, this, [this] { openSelected(); });
+    // The cells hold colours resolved for one appearance: a switch fills them anew.
+    connect(&ApplicationAppearance::shared(), &ApplicationAppearance::effectiveAppearanceChanged, this,
+            [this] { fillTable(); });
 
     RemotePaneViews::fillWithColumn(m_contentView, { connectionRow, pathRow, m_table }, m_table);
 }

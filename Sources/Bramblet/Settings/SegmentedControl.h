@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QStringList>
-#include <QWidget>
+#include "Bramblet/Theme/SegmentFrame.h"
 
-class QButtonGroup;
+#include <QStringList>
 
 namespace bramblet {
 
 // A row of text segments of which exactly one is selected, drawn on the control-selection colour.
-class SegmentedControl : public QWidget {
+class SegmentedControl : public SegmentFrame {
     Q_OBJECT
 
 public:
@@ -22,12 +21,6 @@ public:
 signals:
     // The user chose a segment (also the one already selected).
     void segmentClicked(int segment);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QButtonGroup* m_group;
 };
 
 } // namespace bramblet

@@ -4,9 +4,7 @@
 #include "Bramblet/Remote/S3BrowserPane.h"
 #include "Bramblet/Remote/TrueNASBrowserPane.h"
 #include "Bramblet/Settings/SegmentedControl.h"
-#include "Bramblet/Theme/ApplicationAppearance.h"
 #include "Bramblet/Theme/ColorView.h"
-#include "Bramblet/Theme/ImageView.h"
 #include "Bramblet/Theme/StackView.h"
 #include "Bramblet/Theme/Theme.h"
 
@@ -89,9 +87,6 @@ SettingsWindowController::SettingsWindowController(const QString& appearanceChoi
         items->addAction(item);
     m_window->addToolBar(Qt::TopToolBarArea, m_toolbar);
     m_toolbar->setIconSize(toolbarSymbolSize);
-    tintItems();
-    connect(&ApplicationAppearance::shared(), &ApplicationAppearance::effectiveAppearanceChanged, this,
-            &SettingsWindowController::tintItems);
 
     auto* hostLayout = new QVBoxLayout(m_host);
     hostLayout->setContentsMargins(0, 0, 0, 0);
@@ -115,23 +110,13 @@ QAction* SettingsWindowController::addItem(const QString& identifier, const QStr
 {
     QAction* item = m_toolbar->addAction(label);
     item->setData(identifier);
-    item->setProperty("symbol", symbol);
+    item->setIcon(Theme::systemSymbol(symbol));
     item->setCheckable(true);
     item->setToolTip(label);
     if (QWidget* button = m_toolbar->widgetForAction(item))
         button->setAccessibleName(label);
     connect(item, &QAction::triggered, this, action);
     return item;
-}
-
-void SettingsWindowController::tintItems()
-{
-    // Symbols are templates: drawn as they come they stay dark on a dark toolbar.
-    const QColor color = Theme::systemColor(Theme::SystemColor::label).resolved();
-    for (QAction* item : m_toolbar->actions()) {
-        const QIcon symbol = Theme::systemSymbol(item->property("symbol").toString());
-        item->setIcon(QIcon(ImageView::tinted(symbol, toolbarSymbolSize, m_window->devicePixelRatioF(), color)));
-    }
 }
 
 QString SettingsWindowController::selectedItemIdentifier() const
@@ -219,6 +204,9 @@ void SettingsWindowController::showContent(QWidget* view, const QString& title, 
         view->show();
     }
     m_host->setFixedSize(size);
+    // The window takes the tab's size now, not when it is next laid out, so that whoever places
+    // the window places it at its real size.
+    m_window->layout()->activate();
 }
 
 QWidget* SettingsWindowController::makeGeneralView()

@@ -81,8 +81,6 @@ private:
     // Shows `view` as the window's content at `size` with `title`; the previous content is
     // deleted unless it belongs to a browser pane.
     void showContent(QWidget* view, const QString& title, QSize size);
-    // The toolbar's symbols in the label colour of the appearance in effect.
-    void tintItems();
     QWidget* makeGeneralView();
     QWidget* makeSambaView();
 

@@ -86,7 +86,8 @@ ImageView* icon(const QString& name, int size, const QString& accessibility = {}
 
 // The symbol image of a symbol name ("folder.fill", "magnifyingglass", ...): the desktop icon
 // theme's matching symbolic icon, or the bundled drawing when the theme has none. A null icon for
-// a name that is not known here. Symbols are templates: image views tint them.
+// a name that is not known here. Symbols are templates: wherever they are shown they are drawn in
+// primary() of the appearance in effect (dimmed when disabled), and image views tint them.
 QIcon systemSymbol(const QString& symbolName);
 // The symbol name for a place name ("Home", "Download", "Disk", "Search", "Settings", "Browser";
 // exact comparison), "folder.fill" for any other.

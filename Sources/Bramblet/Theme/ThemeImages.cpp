@@ -1,4 +1,5 @@
 #include "Bramblet/Theme/ImageView.h"
+#include "Bramblet/Theme/SymbolIconEngine.h"
 #include "Bramblet/Theme/Theme.h"
 
 #include <QHash>
@@ -64,11 +65,13 @@ QIcon lookUpSymbol(const QString& symbolName)
             continue;
         // A theme may list an icon it cannot render (an SVG without the SVG plug-in): check a
         // real rendering before trusting it.
-        const QIcon themed = QIcon::fromTheme(QLatin1String(themeName));
-        if (!themed.isNull() && !themed.pixmap(16).isNull())
-            return themed;
-        ensureResources();
-        return QIcon(QStringLiteral(":/Symbols/%1.png").arg(symbolName));
+        QIcon shape = QIcon::fromTheme(QLatin1String(themeName));
+        if (shape.isNull() || shape.pixmap(16).isNull()) {
+            ensureResources();
+            shape = QIcon(QStringLiteral(":/Symbols/%1.png").arg(symbolName));
+        }
+        // Theme icons come in the theme's own ink, bundled drawings in black: only the shape is kept.
+        return QIcon(new SymbolIconEngine(shape));
     }
     return QIcon();
 }

@@ -4,6 +4,8 @@
 #include "Bramblet/Pane/PaneController.h"
 #include "Bramblet/Theme/ActivatableStack.h"
 #include "Bramblet/Theme/ImageView.h"
+#include "Bramblet/Theme/SegmentButton.h"
+#include "Bramblet/Theme/SegmentFrame.h"
 #include "Bramblet/Theme/StackView.h"
 #include "Bramblet/Theme/Theme.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
@@ -37,10 +39,9 @@ QToolButton* sessionButton(const QString& symbol, const QString& text)
 
 QToolButton* modeSegment(const QString& title, const QString& toolTip)
 {
-    auto* button = new QToolButton;
+    auto* button = new SegmentButton;
     button->setText(title);
     button->setToolTip(toolTip);
-    button->setCheckable(true);
     button->setFixedWidth(80);
     return button;
 }
@@ -86,7 +87,7 @@ QWidget* TerminalPaneController::makeHeader()
     symbol->setTint(Theme::cyan());
     symbol->setFixedSize(16, 16);
 
-    auto* modeControl = new QWidget;
+    auto* modeControl = new SegmentFrame(m_mode, true);
     auto* modeLayout = new QHBoxLayout(modeControl);
     modeLayout->setContentsMargins(0, 0, 0, 0);
     modeLayout->setSpacing(0);

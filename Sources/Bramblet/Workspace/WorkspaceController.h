@@ -261,8 +261,10 @@ public:
     void trashSelection();
     // Exactly two selected files in the first of meld, kdiff3 and kompare found on PATH.
     void compareSelected();
-    // The selection to the desktop's mail handler as attachments; only when canShare().
+    // Whether the desktop's mail handler is installed (Share says why it cannot share without it).
     static bool canShare();
+    // The selection to the desktop's mail handler as attachments; without the handler, or when it
+    // finds no mail program, an alert says so.
     void shareSelected();
 
     // --- Compare and sync, saved syncs and workspaces (WorkspaceSync.cpp) ---
@@ -306,6 +308,9 @@ private:
     void processQueue();
     void execute(const QUuid& id, const FileRequest& request, bool answered);
     void finishOutcome(const QUuid& id, const FileRequest& request, const FileOutcome& outcome, bool answered);
+    // A renamed item stays selected under its new name, and a new folder becomes the selection,
+    // when the panes show them after the queue has run.
+    void selectProduced(const FileRequest& request, const std::filesystem::path& produced);
     void resolveConflict(const std::filesystem::path& source, const std::filesystem::path& destination,
                          std::function<void(std::optional<ConflictPolicy>)> answer);
     void stopProcessing();

@@ -91,6 +91,7 @@ void WorkspaceController::finishOutcome(const QUuid& id, const FileRequest& requ
     switch (outcome.kind) {
     case FileOutcome::Kind::completed:
         updateRecord(id, ActivityRecord::Status::completed, pathText(outcome.url));
+        selectProduced(request, outcome.url);
         break;
     case FileOutcome::Kind::skipped:
         updateRecord(id, ActivityRecord::Status::skipped, pathText(outcome.url));
@@ -120,6 +121,19 @@ void WorkspaceController::finishOutcome(const QUuid& id, const FileRequest& requ
         break;
     }
     processQueue();
+}
+
+void WorkspaceController::selectProduced(const FileRequest& request, const std::filesystem::path& produced)
+{
+    // The panes know the item by the folder path the user chose, which the outcome has resolved;
+    // its name may have been numbered to keep both.
+    const std::filesystem::path shown = request.destination.parent_path() / produced.filename();
+    if (request.action == FileAction::rename) {
+        for (PaneController* pane : { m_left, m_right })
+            pane->itemRenamed(request.source, shown);
+    } else if (request.action == FileAction::createFolder) {
+        activePane()->itemCreated(shown);
+    }
 }
 
 void WorkspaceController::resolveConflict(const std::filesystem::path& source, const std::filesystem::path& destination,

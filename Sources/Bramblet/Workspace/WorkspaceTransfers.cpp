@@ -30,6 +30,11 @@ QString pathText(const std::filesystem::path& path)
 }
 
 const QString mailHandler = QStringLiteral("xdg-email");
+// The handler's status when no mail program is set up.
+constexpr int noMailProgramStatus = 3;
+const QString noMailProgram = QStringLiteral(
+    "No mail program is set up to share with. Choose a default e-mail program in the desktop’s settings, then "
+    "share again.");
 
 } // namespace
 
@@ -222,12 +227,42 @@ bool WorkspaceController::canShare()
 void WorkspaceController::shareSelected()
 {
     const auto urls = selectedPaths();
-    if (urls.isEmpty() || !canShare())
+    if (urls.isEmpty())
         return;
+    const QString handler = QStandardPaths::findExecutable(mailHandler);
+    if (handler.isEmpty()) {
+        showError(noMailProgram);
+        return;
+    }
     QStringList arguments;
     for (const auto& url : urls)
         arguments << QStringLiteral("--attach") << pathText(url);
-    QProcess::startDetached(mailHandler, arguments);
+    // Not a child of the workspace: the handler may run the mail program in its own place, and
+    // closing the window must not end that. It goes once it has ended; its exit status says
+    // whether a mail program took the files.
+    auto* process = new QProcess;
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            process->deleteLater();
+    });
+    connect(process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+        if (status == QProcess::NormalExit && exitCode == 0)
+            return;
+        if (status == QProcess::NormalExit && exitCode == noMailProgramStatus)
+            showError(noMailProgram);
+        else
+            showError(QStringLiteral("The mail program could not take the selection (%1 ended with status %2).")
+                          .arg(mailHandler)
+                          .arg(status == QProcess::NormalExit ? exitCode : -1));
+    });
+    connect(process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            showError(noMailProgram);
+    });
+    process->start(handler, arguments);
 }
 
 } // namespace bramblet

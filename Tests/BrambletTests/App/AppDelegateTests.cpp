@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMainWindow>
+#include <QScreen>
 #include <QTest>
 
 namespace bramblet {
@@ -177,6 +178,46 @@ TEST_F(AppDelegateTest, SettingsWindowOpensOnceAndKeepsItsController)
     EXPECT_EQ(dialogs.presented.last().request.message, "Connect to Server");
     EXPECT_EQ(dialogs.presented.last().window, settings->window()) << "on the settings window";
     settings->window()->hide();
+}
+
+// The window takes its tab's size before it is placed, so every tab opens centred on the screen.
+TEST_F(AppDelegateTest, SettingsWindowOpensCentredAtTheSizeOfItsTab)
+{
+    AppDelegate delegate(defaults(), dialogs);
+    launch(delegate);
+    const auto centred = [&delegate] {
+        const QMainWindow* window = delegate.settingsController()->window();
+        const QPoint offset = window->frameGeometry().center() - window->screen()->availableGeometry().center();
+        return ::testing::Message() << "offset " << offset.x() << ", " << offset.y() << " at " << window->width() << " x "
+                                    << window->height();
+    };
+    const auto isCentred = [&delegate] {
+        const QMainWindow* window = delegate.settingsController()->window();
+        const QPoint offset = window->frameGeometry().center() - window->screen()->availableGeometry().center();
+        return std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1;
+    };
+    struct Case {
+        const char* tab;
+        std::function<void()> open;
+    };
+    const Case cases[] = {
+        { "general", [&delegate] { delegate.showSettings(); } },
+        { "s3", [&delegate] { delegate.showS3Settings(); } },
+        { "samba", [&delegate] { delegate.presentSettings(SettingsWindowController::sambaID); } },
+        { "truenas", [&delegate] { delegate.showTrueNASSettings(); } },
+        { "samba", [&delegate] {
+             delegate.settingsController()->selectTab(SettingsWindowController::sambaID);
+             delegate.settingsController()->window()->close();
+             delegate.showSettings(); // the tab chosen last, reopened
+         } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tab);
+        c.open();
+        EXPECT_EQ(delegate.settingsController()->selectedItemIdentifier(), c.tab);
+        EXPECT_TRUE(isCentred()) << centred();
+    }
+    delegate.settingsController()->window()->hide();
 }
 
 TEST_F(AppDelegateTest, CheckForUpdatesAnswersOnTheSettingsWindowInFront)

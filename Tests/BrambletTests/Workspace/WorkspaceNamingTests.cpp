@@ -174,6 +174,33 @@ TEST_F(WorkspaceNamingTest, RenameAndNewFolderQueueOnlyValidNames)
                         }));
 }
 
+TEST_F(WorkspaceNamingTest, TheRenamedItemStaysSelectedAndANewFolderBecomesTheSelection)
+{
+    const auto shownAndSelected = [this](const QString& name) {
+        return eventually([this, name] {
+            return !workspace->processing() && selectedNames() == QStringList { name }
+                && testing::selectedRowNames(*workspace->left()) == QStringList { name };
+        });
+    };
+    select({ "a.txt" });
+    workspace->rename();
+    dialogs.answer(0, "renamed.txt");
+    EXPECT_TRUE(shownAndSelected("renamed.txt"));
+
+    // Kept both: the item is selected under the numbered name it got.
+    select({ "renamed.txt" });
+    workspace->rename();
+    dialogs.answer(0, "b.txt");
+    ASSERT_TRUE(eventually([this] { return dialogs.presented.last().request.buttons.size() == 4; }))
+        << "the conflict is put to the user";
+    dialogs.answer(0);
+    EXPECT_TRUE(shownAndSelected("b_02.txt"));
+
+    workspace->newFolder();
+    dialogs.answer(0, "Fresh");
+    EXPECT_TRUE(shownAndSelected("Fresh"));
+}
+
 TEST_F(WorkspaceNamingTest, BatchRenameAsksForTwoTextsAndQueuesTheChangedNames)
 {
     select({ "a.txt" });

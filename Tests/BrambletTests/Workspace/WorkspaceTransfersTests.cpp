@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include <optional>
+
 namespace bramblet {
 namespace {
 
@@ -209,6 +211,63 @@ TEST_F(WorkspaceTransfersTest, CompareNeedsTwoItemsAndNamesTheToolsToInstall)
     ASSERT_EQ(dialogs.presented.size(), 1);
     EXPECT_EQ(dialogs.presented[0].request.message, "Bramblet couldn\u2019t complete that action");
     EXPECT_EQ(dialogs.presented[0].request.informativeText, "Install meld, kdiff3 or kompare to compare files.");
+}
+
+// Share hands the selection to the desktop's mail handler, found on PATH; when there is none, or
+// it finds no mail program, the user reads why nothing happened.
+TEST_F(WorkspaceTransfersTest, ShareWithoutAMailProgramSaysWhy)
+{
+    const QString noMailProgram = "No mail program is set up to share with. Choose a default e-mail program in the "
+                                  "desktop\u2019s settings, then share again.";
+    struct Case {
+        const char* name;
+        std::optional<int> handlerStatus; // none: no handler installed
+        QString alert;                    // empty: no alert
+    };
+    const Case cases[] = {
+        { "no handler", std::nullopt, noMailProgram },
+        { "no mail program", 3, noMailProgram },
+        { "unreadable file", 5, "The mail program could not take the selection (xdg-email ended with status 5)." },
+        { "handed over", 0, {} },
+    };
+    const QByteArray savedPath = qgetenv("PATH");
+    select({ "a.txt", "b.txt" });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialogs.presented.clear();
+        QTemporaryDir bin;
+        const QString arguments = bin.filePath("arguments");
+        if (c.handlerStatus) {
+            QFile handler(bin.filePath("xdg-email"));
+            ASSERT_TRUE(handler.open(QIODevice::WriteOnly));
+            handler.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\nexit %2\n")
+                              .arg(arguments)
+                              .arg(*c.handlerStatus)
+                              .toUtf8());
+            handler.close();
+            handler.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", bin.path().toUtf8() + ":/usr/bin:/bin");
+        if (!c.handlerStatus)
+            qputenv("PATH", bin.path().toUtf8());
+        workspace->contextAction("share");
+        qputenv("PATH", savedPath);
+        if (c.handlerStatus) {
+            ASSERT_TRUE(QTest::qWaitFor([&arguments] { return QFile::exists(arguments); }, idleTimeoutMs));
+            QFile written(arguments);
+            ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+            EXPECT_EQ(QString::fromUtf8(written.readAll()),
+                      QStringList({ "--attach", folder("one/a.txt"), "--attach", folder("one/b.txt"), "" }).join(u'\n'));
+        }
+        if (c.alert.isEmpty()) {
+            QTest::qWait(200); // the handler's end is heard, and says nothing
+            EXPECT_TRUE(dialogs.presented.isEmpty());
+            continue;
+        }
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !dialogs.presented.isEmpty(); }, idleTimeoutMs));
+        EXPECT_EQ(dialogs.presented.last().request.message, "Bramblet couldn\u2019t complete that action");
+        EXPECT_EQ(dialogs.presented.last().request.informativeText, c.alert);
+    }
 }
 
 } // namespace
