@@ -123,7 +123,8 @@ private:
         zentrova::UserInterfaceItem command;
     };
     QList<TerminalItem> m_terminalItems;
-    // Keeps the items in step with the focused terminal's selection.
+    // Keep the items in step with the focus and with the focused terminal's selection.
+    QMetaObject::Connection m_focusChange;
     QMetaObject::Connection m_terminalMenuState;
 };
 

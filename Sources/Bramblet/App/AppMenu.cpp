@@ -197,9 +197,9 @@ void AppDelegate::makeMenu()
 
     // The Edit items follow the focused widget: on a focus change, and when the Edit menu opens,
     // since typing changes what a field can undo without moving the focus; a focused terminal also
-    // tells when its selection changes. The menu bar is the context: focus changes while the window
-    // goes away must not reach its actions.
-    connect(qApp, &QApplication::focusChanged, m_menuBar, [this] { updateTextEditItems(); });
+    // tells when its selection changes. The delegate's destructor ends this connection before the
+    // window, whose deletion moves the focus, goes.
+    m_focusChange = connect(qApp, &QApplication::focusChanged, this, &AppDelegate::updateTextEditItems);
     connect(menus.value(QStringLiteral("Edit")), &QMenu::aboutToShow, this, &AppDelegate::updateTextEditItems);
     updateTextEditItems();
 }
