@@ -8,6 +8,7 @@
 #include "Bramblet/Theme/Theme.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/EmbeddedTerminalView.h"
+#include "Bramblet/Workspace/TabStrip.h"
 #include "Bramblet/Workspace/TerminalSession.h"
 
 #include <QBoxLayout>
@@ -57,7 +58,7 @@ TerminalPaneController::TerminalPaneController(PaneController* files, QWidget* p
     , m_status(new ThemedLabel(QStringLiteral("READY"), Theme::font(10, QFont::DemiBold), Theme::cyan()))
     , m_path(new ThemedLabel(QString(), Theme::font(11, QFont::Normal), Theme::muted()))
     , m_activeRule(new ColorView(Theme::border()))
-    , m_tabStrip(new QTabBar)
+    , m_tabStrip(new TabStrip)
 {
     m_activeRule->setFixedHeight(3);
 
