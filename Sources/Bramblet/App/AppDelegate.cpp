@@ -39,7 +39,19 @@ AppDelegate::AppDelegate(WorkspaceDefaults& defaults, DialogPresenter& dialogs)
 {
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate()
+{
+    // Torn down in this order, while every member is still whole: deleting the window moves the
+    // keyboard focus more than once, and the Edit items must not follow it into a window, a menu or
+    // a workspace that is going. Then the settings window, which calls into the workspace, the
+    // updater, and last the workspace with its window and the menu bar.
+    disconnect(m_focusChange);
+    disconnect(m_workspaceRefresh);
+    disconnect(m_terminalMenuState);
+    m_settingsController.reset();
+    m_updater.reset();
+    m_workspace.reset();
+}
 
 void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments)
 {

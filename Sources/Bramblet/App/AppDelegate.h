@@ -132,7 +132,10 @@ private:
         bool bothSides;  // also needs the other side's file pane
     };
     QList<FileCommandItem> m_fileItems;
-    // Keeps the items in step with the focused terminal's selection.
+    // Keep the items in step with the focus, with the sides' files and terminals, and with the focused
+    // terminal's selection.
+    QMetaObject::Connection m_focusChange;
+    QMetaObject::Connection m_workspaceRefresh;
     QMetaObject::Connection m_terminalMenuState;
 };
 

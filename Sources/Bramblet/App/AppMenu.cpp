@@ -249,11 +249,11 @@ void AppDelegate::makeMenu()
 
     // The Edit items follow the focused widget: on a focus change, and when the Edit menu opens,
     // since typing changes what a field can undo without moving the focus; a focused terminal also
-    // tells when its selection changes. The menu bar is the context: focus changes while the window
-    // goes away must not reach its actions.
-    connect(qApp, &QApplication::focusChanged, m_menuBar, [this] { updateTextEditItems(); });
-    // A side switching between its files and its terminal, or the other side becoming the active one.
-    connect(w, &WorkspaceController::refreshed, m_menuBar, [this] { updateTextEditItems(); });
+    // tells when its selection changes, and a side switching between its files and its terminal, or
+    // the other side becoming the active one, changes which file commands apply. The delegate's
+    // destructor ends these connections before the window, whose deletion moves the focus, goes.
+    m_focusChange = connect(qApp, &QApplication::focusChanged, this, &AppDelegate::updateTextEditItems);
+    m_workspaceRefresh = connect(w, &WorkspaceController::refreshed, this, &AppDelegate::updateTextEditItems);
     connect(menus.value(QStringLiteral("Edit")), &QMenu::aboutToShow, this, &AppDelegate::updateTextEditItems);
     updateTextEditItems();
 }

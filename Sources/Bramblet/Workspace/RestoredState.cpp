@@ -1,5 +1,6 @@
 #include "Bramblet/Workspace/RestoredState.h"
 
+#include "Bramblet/Workspace/OperationsWindow.h"
 #include "Bramblet/Workspace/WorkspaceDefaults.h"
 
 #include <QJsonDocument>
@@ -34,12 +35,13 @@ std::optional<SavedState> readWindow(const WorkspaceDefaults& defaults, const QS
 }
 
 template <class Record>
-QList<Record> readList(const WorkspaceDefaults& defaults, const QString& key)
+QList<Record> readList(const WorkspaceDefaults& defaults, const QString& key,
+                       std::optional<qsizetype> last = std::nullopt)
 {
     const auto data = defaults.data(key);
     if (!data)
         return {};
-    return decodeList<Record>(*data).value_or(QList<Record> {});
+    return decodeList<Record>(*data, last).value_or(QList<Record> {});
 }
 
 } // namespace
@@ -48,7 +50,8 @@ RestoredState RestoredState::read(const WorkspaceDefaults& defaults, const QSet<
 {
     RestoredState restored;
     restored.window = readWindow(defaults, builtInPlaces);
-    restored.records = readList<ActivityRecord>(defaults, WorkspaceDefaults::activitiesKey);
+    // The log keeps its last records when read as when written, whatever another writer stored.
+    restored.records = readList<ActivityRecord>(defaults, WorkspaceDefaults::activitiesKey, OperationsWindow::shownRecords);
     for (auto& record : restored.records) {
         if (record.status == ActivityRecord::Status::queued || record.status == ActivityRecord::Status::running) {
             record.status = ActivityRecord::Status::cancelled;

@@ -21,8 +21,8 @@ struct RestoredState {
     // safe to apply: tab indexes clamped to their lists, favourites without the sidebar's built-in
     // places, the active side 0 or 1. Widths are as stored (the layout uses exactly four).
     std::optional<SavedState> window;
-    // The activity log in stored order; a request that was queued or running when the last run
-    // ended comes back cancelled.
+    // The activity log's last records (as many as it keeps when written) in stored order; a
+    // request that was queued or running when the last run ended comes back cancelled.
     QList<ActivityRecord> records;
     QList<SavedWorkspace> workspaces;
     QList<SyncConfig> syncConfigs;

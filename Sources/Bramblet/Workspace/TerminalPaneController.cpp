@@ -10,6 +10,7 @@
 #include "Bramblet/Theme/Theme.h"
 #include "Bramblet/Workspace/DialogPresenter.h"
 #include "Bramblet/Workspace/EmbeddedTerminalView.h"
+#include "Bramblet/Workspace/TabStrip.h"
 #include "Bramblet/Workspace/TerminalSession.h"
 
 #include <QBoxLayout>
@@ -58,7 +59,7 @@ TerminalPaneController::TerminalPaneController(PaneController* files, QWidget* p
     , m_status(new ThemedLabel(QStringLiteral("READY"), Theme::font(10, QFont::DemiBold), Theme::cyan()))
     , m_path(new ThemedLabel(QString(), Theme::font(11, QFont::Normal), Theme::muted()))
     , m_activeRule(new ColorView(Theme::border()))
-    , m_tabStrip(new QTabBar)
+    , m_tabStrip(new TabStrip)
 {
     m_activeRule->setFixedHeight(3);
 
@@ -362,21 +363,40 @@ std::filesystem::path TerminalPaneController::activeTabFolder() const
 
 void TerminalPaneController::updateTabStrip()
 {
+    // The strip lays all its tabs out again for every tab added, removed or renamed, so only the
+    // run of tabs between the unchanged ones at either end is touched; a tab's tool tip is its folder.
     const QList<TabSnapshot>& tabs = m_files->tabs();
-    while (m_tabStrip->count() > tabs.size())
-        m_tabStrip->removeTab(m_tabStrip->count() - 1);
-    for (int index = 0; index < tabs.size(); ++index) {
-        const QString& folder = tabs[index].path;
+    const int shown = m_tabStrip->count();
+    const int wanted = int(tabs.size());
+    const auto same = [&](int shownIndex, int wantedIndex) {
+        return m_tabStrip->tabToolTip(shownIndex) == tabs[wantedIndex].path;
+    };
+    int first = 0;
+    while (first < shown && first < wanted && same(first, first))
+        ++first;
+    int last = 0;
+    while (last < shown - first && last < wanted - first && same(shown - 1 - last, wanted - 1 - last))
+        ++last;
+    const auto title = [](const QString& folder) {
         QString name = QString::fromStdString(std::filesystem::path(folder.toStdString()).filename().string());
         if (name.isEmpty())
             name = folder;
-        if (index >= m_tabStrip->count())
-            m_tabStrip->addTab(name);
-        else
-            m_tabStrip->setTabText(index, name);
-        m_tabStrip->setTabToolTip(index, folder);
+        // "&" would mark a mnemonic.
+        return name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    };
+    int index = first;
+    for (; index < shown - last && index < wanted - last; ++index) {
+        m_tabStrip->setTabText(index, title(tabs[index].path));
+        m_tabStrip->setTabToolTip(index, tabs[index].path);
     }
-    m_tabStrip->setCurrentIndex(m_files->activeTabIndex());
+    for (int extra = shown - last - index; extra > 0; --extra)
+        m_tabStrip->removeTab(index);
+    for (; index < wanted - last; ++index) {
+        m_tabStrip->insertTab(index, title(tabs[index].path));
+        m_tabStrip->setTabToolTip(index, tabs[index].path);
+    }
+    if (m_tabStrip->currentIndex() != m_files->activeTabIndex())
+        m_tabStrip->setCurrentIndex(m_files->activeTabIndex());
 }
 
 } // namespace bramblet

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Bramblet/Theme/ColorView.h"
+#include "Bramblet/Workspace/TabStrip.h"
 
 #include <filesystem>
 #include <functional>
@@ -9,7 +10,6 @@
 
 class QButtonGroup;
 class QComboBox;
-class QTabBar;
 class QToolButton;
 
 namespace zentrova {
@@ -107,7 +107,7 @@ private:
     ThemedLabel* m_path;
     ColorView* m_activeRule;
     ActivatableStack* m_header = nullptr;
-    QTabBar* m_tabStrip;
+    TabStrip* m_tabStrip;
     QToolButton* m_newSessionButton = nullptr;
     QToolButton* m_closeSessionButton = nullptr;
     DialogPresenter* m_dialogs = nullptr;

@@ -10,6 +10,7 @@
 #include "Bramblet/Workspace/SyncPlanProgress.h"
 #include "Bramblet/Workspace/TerminalPaneController.h"
 #include "Bramblet/Workspace/TerminalSession.h"
+#include "Bramblet/Workspace/WorkspaceDefaults.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 #include "BrambletCore/Files/FileService.h"
 #include "BrambletCore/Sync/SyncService.h"
@@ -61,6 +62,13 @@ WorkspaceController::WorkspaceController(const std::optional<QString>& initialLe
 
     if (!m_transient)
         restore();
+    // Said once per run: the state of this session will not outlive it.
+    m_defaults.writeFailed = [self](const QString& file) {
+        if (self)
+            self->showError(QStringLiteral("Bramblet can\u2019t save its settings to \u201c%1\u201d. Tabs, favourites, "
+                                           "saved workspaces and the activity log of this session won\u2019t be kept.")
+                                .arg(file));
+    };
     configure();
     // The footer counts the restored log from the start.
     m_operationsButton->setText(operationsTitle());
@@ -87,6 +95,7 @@ WorkspaceController::WorkspaceController(const std::optional<QString>& initialLe
 
 WorkspaceController::~WorkspaceController()
 {
+    m_defaults.writeFailed = nullptr;
     // Running plans are cancelled before the sync service, which waits for its work, goes.
     qDeleteAll(findChildren<SyncPlanProgress*>(Qt::FindDirectChildrenOnly));
     // The window holds the sidebar's and the inspector's views; it goes before their controllers.

@@ -1,20 +1,60 @@
 #include "Bramblet/Workspace/WorkspaceDefaults.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
 
 namespace bramblet {
 
+namespace {
+
+Q_LOGGING_CATEGORY(defaultsLog, "bramblet.settings")
+
+// Moves a settings file over the size limit aside before anything reads it; false when it is too
+// large and cannot be moved, so that it must be neither read nor written.
+bool boundFileSize(const QString& file)
+{
+    const qint64 size = QFileInfo(file).size();
+    if (size <= WorkspaceDefaults::maximumFileSize)
+        return true;
+    const QString aside = file + QStringLiteral(".unreadable");
+    QFile::remove(aside);
+    const bool moved = QFile::rename(file, aside);
+    qCWarning(defaultsLog, "Settings file \"%s\" is %lld bytes, more than the %lld this program writes; %s",
+              qUtf8Printable(file), size, WorkspaceDefaults::maximumFileSize,
+              moved ? qUtf8Printable(QStringLiteral("it was moved to \"%1\" and settings start empty").arg(aside))
+                    : "it cannot be moved aside, and is neither read nor written");
+    return moved;
+}
+
+} // namespace
+
+// The user's settings of organisation and application "Bramblet", where the desktop keeps them;
+// named here, as a settings object made for the name would read the file at once.
 WorkspaceDefaults::WorkspaceDefaults()
-    : m_settings(std::make_unique<QSettings>(QStringLiteral("Bramblet"), QStringLiteral("Bramblet")))
+    : WorkspaceDefaults(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                        + QStringLiteral("/Bramblet/Bramblet.conf"))
 {
 }
 
 WorkspaceDefaults::WorkspaceDefaults(const QString& settingsFile)
-    : m_settings(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat))
 {
+    // A file that is too large and stays where it is must not be merged into the next write
+    // either: the store then keeps its values in memory only, which a write reports as a failure.
+    m_settings = boundFileSize(settingsFile) ? std::make_unique<QSettings>(settingsFile, QSettings::IniFormat)
+                                             : std::make_unique<QSettings>(QString(), QSettings::IniFormat);
+    m_fileName = settingsFile;
 }
 
 WorkspaceDefaults::~WorkspaceDefaults() = default;
+
+QString WorkspaceDefaults::fileName() const
+{
+    return m_fileName;
+}
 
 std::optional<QByteArray> WorkspaceDefaults::data(const QString& key) const
 {
@@ -28,13 +68,17 @@ std::optional<QByteArray> WorkspaceDefaults::data(const QString& key) const
 void WorkspaceDefaults::setData(const QString& key, const QByteArray& json)
 {
     m_settings->setValue(key, QString::fromUtf8(json));
+    checkWrite();
 }
 
 void WorkspaceDefaults::replaceKeepingUnreadable(const QString& key, const QByteArray& json,
                                                  const std::function<bool(const QByteArray&)>& readable)
 {
-    if (const auto current = data(key); current && !readable(*current))
-        m_settings->setValue(unreadableKey(key), m_settings->value(key));
+    if (!m_ownValues.contains(key)) {
+        if (const auto current = data(key); current && !readable(*current))
+            m_settings->setValue(unreadableKey(key), m_settings->value(key));
+        m_ownValues.insert(key);
+    }
     setData(key, json);
 }
 
@@ -49,11 +93,33 @@ std::optional<QString> WorkspaceDefaults::string(const QString& key) const
 void WorkspaceDefaults::setString(const QString& key, const QString& value)
 {
     m_settings->setValue(key, value);
+    checkWrite();
 }
 
 QVariant WorkspaceDefaults::value(const QString& key) const
 {
     return m_settings->value(key);
+}
+
+void WorkspaceDefaults::checkWrite()
+{
+    if (m_writeCheckQueued || m_writeFailureReported)
+        return;
+    m_writeCheckQueued = true;
+    // Once per burst of writes, from the event loop, as the store would write them anyway.
+    QTimer::singleShot(0, m_settings.get(), [this] {
+        m_writeCheckQueued = false;
+        m_settings->sync();
+        const bool written = m_settings->fileName() == m_fileName && m_settings->status() != QSettings::AccessError;
+        if (written || m_writeFailureReported)
+            return;
+        m_writeFailureReported = true;
+        const QString& file = m_fileName;
+        qCWarning(defaultsLog, "Settings cannot be written to \"%s\"; nothing of this session is kept",
+                  qUtf8Printable(file));
+        if (writeFailed)
+            writeFailed(file);
+    });
 }
 
 } // namespace bramblet

@@ -60,12 +60,26 @@ void WorkspaceController::save()
     for (int index = 0; index < m_split->count(); ++index)
         state.widths.append(m_split->widget(index)->width());
     state.active = m_activeIndex;
+    QByteArray json;
     try {
-        m_defaults.setData(WorkspaceDefaults::workspaceKey,
-                           QJsonDocument(state.toJson()).toJson(QJsonDocument::Compact));
+        json = QJsonDocument(state.toJson()).toJson(QJsonDocument::Compact);
     } catch (const std::exception& error) {
         qCWarning(workspaceLog, "Workspace could not be saved: %s", error.what());
+        return;
     }
+    // A stored state this version could not read, favourites and all, is kept aside as the other
+    // keys' values are.
+    m_defaults.replaceKeepingUnreadable(WorkspaceDefaults::workspaceKey, json, [](const QByteArray& stored) {
+        const auto document = QJsonDocument::fromJson(stored);
+        if (!document.isObject())
+            return false;
+        try {
+            SavedState::fromJson(document.object());
+        } catch (const std::exception&) {
+            return false;
+        }
+        return true;
+    });
 }
 
 void WorkspaceController::saveWorkspaces()

@@ -1,31 +1,54 @@
 #include "BrambletCore/Models/Date.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace bramblet {
 
 namespace {
 
+using std::chrono::seconds;
+
 // 2001-01-01T00:00:00Z in Unix seconds.
-constexpr std::chrono::seconds referenceDateOffset { 978307200 };
+constexpr seconds referenceDateOffset { 978307200 };
+// The clock's ends in whole seconds, one second in.
+constexpr seconds clockLimit { std::chrono::duration_cast<seconds>(Date::duration::max()).count() - 1 };
+
+// The count since the reference date is the count since 1970 less the offset, so the early end
+// is bound by the first and the late end by the second.
+constexpr seconds earliestSinceEpoch = -clockLimit + referenceDateOffset;
+constexpr seconds latestSinceEpoch = clockLimit;
 
 } // namespace
 
+Date earliestStoredDate()
+{
+    return Date(earliestSinceEpoch);
+}
+
+Date latestStoredDate()
+{
+    return Date(latestSinceEpoch);
+}
+
 double secondsSinceReferenceDate(Date date)
 {
-    const auto sinceReference = date.time_since_epoch() - referenceDateOffset;
-    return std::chrono::duration<double>(sinceReference).count();
+    const Date stored = std::clamp(date, earliestStoredDate(), latestStoredDate());
+    return std::chrono::duration<double>(stored.time_since_epoch() - referenceDateOffset).count();
 }
 
 std::optional<Date> dateFromSecondsSinceReferenceDate(double seconds)
 {
-    // Whole seconds short of the clock's end on either side, so that the conversion to
-    // nanoseconds cannot round past it.
-    constexpr auto limit = double(std::chrono::duration_cast<std::chrono::seconds>(Date::duration::max()).count());
     const double sinceEpoch = seconds + double(referenceDateOffset.count());
-    if (!(std::abs(sinceEpoch) < limit))
+    // Written so that NaN fails too.
+    if (!(sinceEpoch >= double(earliestSinceEpoch.count()) && sinceEpoch <= double(latestSinceEpoch.count())))
         return std::nullopt;
-    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::duration<double>(sinceEpoch)));
+    // Whole seconds and the fraction apart: nanoseconds near the range's ends need more digits than
+    // a double has, and whole seconds then come back exactly.
+    const double whole = std::floor(sinceEpoch);
+    return Date(std::chrono::seconds(std::int64_t(whole)))
+        + std::chrono::duration_cast<Date::duration>(std::chrono::duration<double>(sinceEpoch - whole));
 }
 
 } // namespace bramblet

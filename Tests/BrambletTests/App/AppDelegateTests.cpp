@@ -7,16 +7,21 @@
 #include "Bramblet/Workspace/SavedState.h"
 #include "Bramblet/Workspace/WorkspaceController.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
+#include "Bramblet/Workspace/TerminalPaneController.h"
 #include "Workspace/FakeDialogs.h"
+#include "Workspace/TerminalTestSupport.h"
 #include "Workspace/WorkspaceTestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QApplication>
 #include <QIcon>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QScreen>
 #include <QTest>
+
+#include <memory>
 
 namespace bramblet {
 namespace {
@@ -125,6 +130,51 @@ TEST_F(AppDelegateTest, QuitIsRefusedWhileARequestRunsAndSavesOtherwise)
     delegate.workspace()->setProcessing(false);
     EXPECT_TRUE(delegate.applicationShouldTerminate());
     EXPECT_TRUE(defaults().data(WorkspaceDefaults::workspaceKey)) << "the window state is saved before quitting";
+}
+
+// The delegate ends the way it ends when the program quits, several times over: with the focus in
+// the filter field, in a running terminal, and while a file request runs (an update being installed
+// lets the program go). Deleting the window moves the focus; a handler that reaches a member the
+// delegate already destroyed is a report of the sanitizers, which fails the run.
+TEST_F(AppDelegateTest, QuittingEndsCleanlyWhereverTheFocusIsAndWhileARequestRuns)
+{
+    testing::EnvironmentOverride shell("SHELL", "/bin/sh");
+    QFile big(folder("big.bin"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.write(QByteArray(8 << 20, 'x')));
+    big.close();
+    dialogs.runAnswer.button = 1; // "Close Terminals"
+    enum class Quit { focusInFilter, focusInTerminal, requestRunning };
+    for (const Quit quit : { Quit::focusInFilter, Quit::focusInTerminal, Quit::requestRunning }) {
+        SCOPED_TRACE(int(quit));
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            auto delegate = std::make_unique<AppDelegate>(defaults(), dialogs);
+            launch(*delegate);
+            WorkspaceController* workspace = delegate->workspace();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(workspace->window()));
+            switch (quit) {
+            case Quit::focusInFilter:
+                workspace->focusFilter();
+                QTest::keyClicks(workspace->filter(), "a");
+                ASSERT_EQ(QApplication::focusWidget(), workspace->filter());
+                break;
+            case Quit::focusInTerminal:
+                workspace->leftContent()->open(folder("a").toStdString());
+                ASSERT_TRUE(QTest::qWaitFor([workspace] { return workspace->focusedTerminal() != nullptr; }));
+                break;
+            case Quit::requestRunning:
+                workspace->enqueue({ { FileAction::copy, folder("big.bin").toStdString(),
+                                       folder("b/big.bin").toStdString() } });
+                ASSERT_TRUE(workspace->processing());
+                EXPECT_FALSE(delegate->applicationShouldTerminate());
+                delegate->updater()->willInstallUpdate();
+                break;
+            }
+            ASSERT_TRUE(delegate->applicationShouldTerminate());
+            delegate.reset();
+            QTest::qWait(10); // whatever the teardown left queued runs now
+        }
+    }
 }
 
 TEST_F(AppDelegateTest, QuitIsImmediateOnceAnUpdateInstalls)

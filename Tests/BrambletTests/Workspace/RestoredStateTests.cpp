@@ -110,5 +110,18 @@ TEST_F(RestoredStateTest, UnfinishedRequestsComeBackCancelledWithTheInterruptedM
     }
 }
 
+TEST_F(RestoredStateTest, TheLogKeepsItsLastHundredRecordsWhenRead)
+{
+    QList<ActivityRecord> records;
+    for (int index = 0; index < 150; ++index) {
+        ActivityRecord record(FileAction::copy, QStringLiteral("/src/%1").arg(index), "/dst");
+        record.status = ActivityRecord::Status::completed;
+        records.append(record);
+    }
+    defaults().setData(WorkspaceDefaults::activitiesKey, encodeList(records));
+    const auto restored = RestoredState::read(defaults(), builtInPlaces);
+    EXPECT_EQ(restored.records, records.mid(50));
+}
+
 } // namespace
 } // namespace bramblet

@@ -17,6 +17,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace bramblet {
 namespace {
 
@@ -181,6 +183,40 @@ TEST_F(TerminalPaneControllerTest, TheHeaderTabsFollowTheFilePanesTabs)
     files->closeTab();
     side->updateTabStrip();
     EXPECT_EQ(side->tabStrip()->count(), 1);
+}
+
+TEST_F(TerminalPaneControllerTest, TheHeaderTabsMatchThePanesTabsAfterEveryKindOfChange)
+{
+    const auto tab = [this](const QString& name) { return TabSnapshot(root() + "/" + name, PaneMode::list); };
+    struct Step {
+        const char* name;
+        std::function<void()> change;
+        QStringList titles;
+        int current;
+    };
+    const Step steps[] = {
+        { "restored", [&] { files->setTabs({ tab("a"), tab("b"), tab("c"), tab("d") }, 3); }, { "a", "b", "c", "d" }, 3 },
+        { "a tab in the middle closed", [&] { files->cycleTab(-2); files->closeTab(); }, { "a", "c", "d" }, 1 },
+        { "the middle tab navigated, its \"&\" no mnemonic", [&] { files->navigate(folder("a") / "R&D"); },
+          { "a", "R&&D", "d" }, 1 },
+        { "a tab added at the end", [&] { files->addTab(); }, { "a", "R&&D", "d", "R&&D" }, 3 },
+        { "others put before and in place of the last ones", [&] {
+              files->setTabs({ tab("x"), tab("a"), tab("y"), tab("z"), tab("d") }, 0);
+          }, { "x", "a", "y", "z", "d" }, 0 },
+        { "the first tab only", [&] { files->setTabs({ tab("x") }, 0); }, { "x" }, 0 },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        side->updateTabStrip();
+        QStringList titles;
+        for (int index = 0; index < side->tabStrip()->count(); ++index) {
+            titles.append(side->tabStrip()->tabText(index));
+            EXPECT_EQ(side->tabStrip()->tabToolTip(index), files->tabs()[index].path);
+        }
+        EXPECT_EQ(titles, step.titles);
+        EXPECT_EQ(side->tabStrip()->currentIndex(), step.current);
+    }
 }
 
 } // namespace

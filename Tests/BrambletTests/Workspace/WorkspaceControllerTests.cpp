@@ -13,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QJsonArray>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -286,6 +287,89 @@ TEST_F(WorkspaceControllerTest, SavedListsKeepAnUnreadableValueAsideAndNothingWh
     EXPECT_EQ(defaults().data(WorkspaceDefaults::workspacesKey), "[]");
     EXPECT_EQ(defaults().data(WorkspaceDefaults::unreadableKey(WorkspaceDefaults::workspacesKey)), "[{\"name\":");
     EXPECT_EQ(defaults().data(WorkspaceDefaults::unreadableKey(WorkspaceDefaults::syncConfigsKey)), "[{\"name\":1}]");
+}
+
+// One broken key at a time among four readable ones: the broken key restores nothing, every other
+// key restores in full, and the first write of each key keeps the broken value aside.
+TEST_F(WorkspaceControllerTest, ABrokenSavedValueLosesOnlyItsKeyAndIsKeptAside)
+{
+    const ActivityRecord record(FileAction::copy, "/s", "/d");
+    const QByteArray oneRecord = encodeList(QList<ActivityRecord> { record });
+    // JSON text of `object` with one value changed; in an array for the activity log.
+    const auto changed = [](QJsonObject object, const char* name, const QJsonValue& value, bool inArray) {
+        object[name] = value;
+        return inArray ? QJsonDocument(QJsonArray { object }).toJson(QJsonDocument::Compact)
+                       : QJsonDocument(object).toJson(QJsonDocument::Compact);
+    };
+    struct Case {
+        const char* name;
+        QString key;
+        QByteArray broken;
+    };
+    const Case cases[] = {
+        { "window state cut short", WorkspaceDefaults::workspaceKey, "{\"left\":" },
+        { "window state with a favourite that is no text", WorkspaceDefaults::workspaceKey,
+          changed(savedState().toJson(), "favorites", QJsonArray { 1 }, false) },
+        { "saved workspace without its tabs", WorkspaceDefaults::workspacesKey, "[{\"name\":\"only a name\"}]" },
+        { "sync configurations cut short", WorkspaceDefaults::syncConfigsKey, "[{\"name\":\"a\",\"sou" },
+        { "activity of 1690", WorkspaceDefaults::activitiesKey, changed(record.toJson(), "date", -9814211000.0, true) },
+        { "activity with a status of no case", WorkspaceDefaults::activitiesKey,
+          changed(record.toJson(), "status", "done", true) },
+    };
+    const QList<SavedWorkspace> workspaces { { "One", { tab(folder("one")) }, { tab(folder("two")) }, 0, 0, 1 } };
+    const QList<SyncConfig> configs { { "pair", folder("one"), folder("two") } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkspaceDefaults store(fileIn(QString::fromUtf8(c.name) + ".ini"));
+        store.setData(WorkspaceDefaults::workspaceKey, QJsonDocument(savedState().toJson()).toJson(QJsonDocument::Compact));
+        store.setData(WorkspaceDefaults::workspacesKey, encodeList(workspaces));
+        store.setData(WorkspaceDefaults::syncConfigsKey, encodeList(configs));
+        store.setData(WorkspaceDefaults::activitiesKey, oneRecord);
+        store.setData(c.key, c.broken);
+
+        const auto workspace =
+            std::make_unique<WorkspaceController>(folder("one"), folder("two"), false, store, dialogs);
+        EXPECT_EQ(workspace->favorites(),
+                  c.key == WorkspaceDefaults::workspaceKey ? QStringList() : QStringList { folder("one") });
+        EXPECT_EQ(workspace->left()->tabs().size(), c.key == WorkspaceDefaults::workspaceKey ? 1 : 2);
+        EXPECT_EQ(workspace->workspaces(), c.key == WorkspaceDefaults::workspacesKey ? QList<SavedWorkspace>() : workspaces);
+        EXPECT_EQ(workspace->syncConfigs(), c.key == WorkspaceDefaults::syncConfigsKey ? QList<SyncConfig>() : configs);
+        EXPECT_EQ(workspace->records().size(), c.key == WorkspaceDefaults::activitiesKey ? 0 : 1);
+
+        workspace->save();
+        workspace->saveWorkspaces();
+        workspace->saveSyncConfigs();
+        workspace->cancelOperations(); // writes the log
+        for (const QString& key : { WorkspaceDefaults::workspaceKey, WorkspaceDefaults::workspacesKey,
+                                    WorkspaceDefaults::syncConfigsKey, WorkspaceDefaults::activitiesKey }) {
+            const auto aside = store.data(WorkspaceDefaults::unreadableKey(key));
+            if (key == c.key)
+                EXPECT_EQ(aside, c.broken) << key.toStdString();
+            else
+                EXPECT_FALSE(aside) << key.toStdString();
+        }
+        EXPECT_NE(store.data(c.key), c.broken) << "written anew";
+    }
+    EXPECT_TRUE(dialogs.presented.isEmpty()) << "a broken value is no error to show";
+}
+
+// The store cannot be written (a folder where the settings file should be): the user hears it
+// once, in the window, however often the state is saved.
+TEST_F(WorkspaceControllerTest, AStateThatCannotBeWrittenIsToldOnce)
+{
+    ASSERT_TRUE(QDir().mkpath(fileIn("folder.ini")));
+    WorkspaceDefaults store(fileIn("folder.ini"));
+    const auto workspace = std::make_unique<WorkspaceController>(folder("one"), folder("two"), false, store, dialogs);
+    for (int save = 0; save < 3; ++save) {
+        workspace->save();
+        QTest::qWait(20);
+    }
+    workspace->saveSyncConfigs();
+    QTest::qWait(20);
+    ASSERT_EQ(dialogs.presented.size(), 1);
+    EXPECT_EQ(dialogs.presented[0].request.message, "Bramblet couldn\u2019t complete that action");
+    EXPECT_TRUE(dialogs.presented[0].request.informativeText.contains(fileIn("folder.ini")));
+    EXPECT_EQ(dialogs.presented[0].window, workspace->window());
 }
 
 } // namespace

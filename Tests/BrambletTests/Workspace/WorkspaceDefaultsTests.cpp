@@ -2,7 +2,11 @@
 
 #include "Workspace/WorkspaceTestSupport.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTest>
 
 namespace bramblet {
 namespace {
@@ -59,6 +63,78 @@ TEST_F(WorkspaceDefaultsTest, AnUnreadableListIsKeptAsideBeforeItIsReplaced)
             EXPECT_EQ(store.data(unreadable), c.before);
         else
             EXPECT_FALSE(store.data(unreadable));
+    }
+}
+
+TEST_F(WorkspaceDefaultsTest, ASettingsFileOverTheLimitIsMovedAsideUnreadWithALogLine)
+{
+    struct Case {
+        const char* name;
+        qint64 size;
+        bool read;
+    };
+    const Case cases[] = {
+        { "a file of a few kilobytes", 4096, true },
+        { "one byte over", WorkspaceDefaults::maximumFileSize + 1, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = fileIn(QString::fromUtf8(c.name) + ".ini");
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            const QByteArray head = "[General]\nappearance=Dark\nfiller=";
+            ASSERT_EQ(file.write(head), head.size());
+            ASSERT_EQ(file.write(QByteArray(c.size - head.size() - 1, 'x')), c.size - head.size() - 1);
+            ASSERT_TRUE(file.putChar('\n'));
+        }
+        static QStringList logged;
+        logged.clear();
+        const auto previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            logged.append(text);
+        });
+        WorkspaceDefaults store(path);
+        const auto appearance = store.string(WorkspaceDefaults::appearanceKey);
+        qInstallMessageHandler(previous);
+
+        if (c.read) {
+            EXPECT_EQ(appearance, "Dark");
+            EXPECT_TRUE(logged.isEmpty()) << logged.join('\n').toStdString();
+            continue;
+        }
+        EXPECT_FALSE(appearance);
+        EXPECT_EQ(QFileInfo(path + ".unreadable").size(), c.size) << "kept whole beside it";
+        ASSERT_EQ(logged.size(), 1);
+        EXPECT_TRUE(logged[0].contains(path) && logged[0].contains(QString::number(c.size))) << logged[0].toStdString();
+        store.setString(WorkspaceDefaults::appearanceKey, "Light");
+        QTest::qWait(10);
+        EXPECT_EQ(WorkspaceDefaults(path).string(WorkspaceDefaults::appearanceKey), "Light") << "the store works on";
+    }
+}
+
+TEST_F(WorkspaceDefaultsTest, AFileThatCannotBeWrittenIsReportedOnce)
+{
+    ASSERT_TRUE(QDir().mkpath(fileIn("a folder.ini")));
+    struct Case {
+        const char* name;
+        QString path;
+        QStringList reports;
+    };
+    const Case cases[] = {
+        { "a folder in the file's place", fileIn("a folder.ini"), { fileIn("a folder.ini") } },
+        { "a writable file", fileIn("plain.ini"), {} },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkspaceDefaults store(c.path);
+        QStringList reports;
+        store.writeFailed = [&reports](const QString& file) { reports.append(file); };
+        for (int burst = 0; burst < 3; ++burst) {
+            store.setData(WorkspaceDefaults::syncConfigsKey, "[]");
+            store.setString(WorkspaceDefaults::appearanceKey, "Dark");
+            QTest::qWait(10);
+        }
+        EXPECT_EQ(reports, c.reports);
     }
 }
 
