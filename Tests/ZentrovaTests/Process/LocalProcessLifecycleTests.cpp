@@ -74,7 +74,9 @@ TEST_F(LocalProcessTest, TerminateSendsSigtermReportsNothingAndClosesTheTerminal
 
 TEST_F(LocalProcessTest, WritesPendingAtTerminateNeverReachAReusedDescriptor)
 {
-    start("echo ready; exec /bin/sleep 30");
+    // Raw, so that the terminal holds what nobody reads instead of throwing away the overlong line
+    // a cooked terminal drops as fast as it comes.
+    start("stty raw -echo; echo ready; exec /bin/sleep 30");
     ASSERT_TRUE(pumpUntilOutputContains("ready"));
     const pid_t pid = process.shellPid();
     // The child never reads, so most of this is still waiting to be written.
