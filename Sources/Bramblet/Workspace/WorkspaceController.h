@@ -121,6 +121,9 @@ public:
     // Writes the window state; nothing when transient. A state that cannot be encoded is logged
     // and not written.
     void save();
+    // The tabs as they are kept between runs: a place inside an archive's extraction, which goes
+    // when the program quits, is kept as the folder that holds the archive.
+    QList<TabSnapshot> tabsToKeep(const QList<TabSnapshot>& tabs) const;
     // Write the whole list under its key (nothing when transient). A stored list this version
     // could not read is kept under "<key>.unreadable" first.
     void saveWorkspaces();
@@ -352,6 +355,8 @@ private:
     // The folder of this run's archive extractions: made by the first archive opened, removed when
     // the controller and the last extraction still running are done with it.
     std::shared_ptr<ArchiveRunFolder> m_archiveRun;
+    // The archive each extraction of this run came from, by extraction folder.
+    QHash<QString, std::filesystem::path> m_archiveSources;
     QList<std::filesystem::path> m_dropStack;
     QList<std::filesystem::path> m_clipboard;
     QList<std::pair<QUuid, FileRequest>> m_pending;

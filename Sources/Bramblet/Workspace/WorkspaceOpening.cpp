@@ -37,6 +37,7 @@ void WorkspaceController::openArchive(const std::filesystem::path& archive, Pane
         }
     }
     const auto folder = extractionFolder(m_archiveRun->path(), archive);
+    m_archiveSources.insert(pathString(folder), archive);
     std::error_code ignored;
     // Only complete extractions are ever renamed into place, so an existing folder is one.
     if (std::filesystem::is_directory(folder, ignored)) {

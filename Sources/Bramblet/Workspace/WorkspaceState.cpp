@@ -52,8 +52,8 @@ void WorkspaceController::save()
     m_left->saveScroll();
     m_right->saveScroll();
     SavedState state;
-    state.left = m_left->tabs();
-    state.right = m_right->tabs();
+    state.left = tabsToKeep(m_left->tabs());
+    state.right = tabsToKeep(m_right->tabs());
     state.leftIndex = m_left->activeTabIndex();
     state.rightIndex = m_right->activeTabIndex();
     state.favorites = m_favorites;
@@ -80,6 +80,32 @@ void WorkspaceController::save()
         }
         return true;
     });
+}
+
+QList<TabSnapshot> WorkspaceController::tabsToKeep(const QList<TabSnapshot>& tabs) const
+{
+    if (m_archiveSources.isEmpty())
+        return tabs;
+    const auto outsideArchives = [this](const QString& place) {
+        for (auto source = m_archiveSources.cbegin(); source != m_archiveSources.cend(); ++source) {
+            if (place == source.key() || place.startsWith(source.key() + u'/'))
+                return pathString(source.value().parent_path());
+        }
+        return place;
+    };
+    QList<TabSnapshot> kept = tabs;
+    for (TabSnapshot& tab : kept) {
+        const QString place = outsideArchives(tab.path);
+        if (place != tab.path) {
+            // Selection and scroll belonged to the extraction's rows.
+            tab.path = place;
+            tab.selectedPaths.clear();
+            tab.scroll = 0;
+        }
+        for (QString& visited : tab.history)
+            visited = outsideArchives(visited);
+    }
+    return kept;
 }
 
 void WorkspaceController::saveWorkspaces()

@@ -3,7 +3,9 @@
 
 #include "Bramblet/App/AppDelegate.h"
 #include "Bramblet/Pane/PaneController.h"
+#include "Bramblet/Workspace/SavedState.h"
 #include "Bramblet/Workspace/WorkspaceController.h"
+#include "Bramblet/Workspace/WorkspaceDefaults.h"
 #include "Bramblet/Workspace/WorkspaceWindow.h"
 #include "BrambletCore/Models/FileFailure.h"
 #include "Pane/PaneTestSupport.h"
@@ -13,6 +15,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
@@ -317,6 +321,23 @@ TEST_F(WorkspaceArchiveTest, TheExtractionsGoAsTheEventLoopEndsEvenIfTheWorkspac
     QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
     QCoreApplication::exec();
     EXPECT_TRUE(eventually([this] { return contents(root()).isEmpty(); })) << contents(root()).join(", ").toStdString();
+}
+
+// The extraction goes when the program quits, so a tab inside it is kept as the archive's folder.
+TEST_F(WorkspaceArchiveTest, ATabInsideAnArchiveIsKeptAsTheArchivesFolder)
+{
+    workspace = std::make_unique<WorkspaceController>(files(), files(), false, defaults(), dialogs);
+    workspace->left()->openFile(path("Photos.ZIP"));
+    ASSERT_TRUE(eventually([this] { return names(workspace->left()->visible()) == QStringList { "inside.txt" }; }));
+    const auto stored = defaults().data(WorkspaceDefaults::workspaceKey);
+    ASSERT_TRUE(stored);
+    const SavedState kept = SavedState::fromJson(QJsonDocument::fromJson(*stored).object());
+    ASSERT_FALSE(kept.left.isEmpty());
+    EXPECT_EQ(kept.left.first().path, files());
+    EXPECT_TRUE(kept.left.first().selectedPaths.isEmpty());
+    for (const QString& visited : kept.left.first().history)
+        EXPECT_EQ(visited, files());
+    EXPECT_NE(workspace->left()->activeTab().path, files()) << "the pane itself stays inside the archive";
 }
 
 } // namespace
