@@ -20,8 +20,10 @@ bool boundFileSize(const QString& file)
     const qint64 size = QFileInfo(file).size();
     if (size <= WorkspaceDefaults::maximumFileSize)
         return true;
-    const QString aside = file + QStringLiteral(".unreadable");
-    QFile::remove(aside);
+    // A copy set aside by an earlier run is the user's too: it is never replaced.
+    QString aside = file + QStringLiteral(".unreadable");
+    for (int number = 2; QFileInfo::exists(aside); ++number)
+        aside = file + QStringLiteral(".unreadable-%1").arg(number);
     const bool moved = QFile::rename(file, aside);
     qCWarning(defaultsLog, "Settings file \"%s\" is %lld bytes, more than the %lld this program writes; %s",
               qUtf8Printable(file), size, WorkspaceDefaults::maximumFileSize,

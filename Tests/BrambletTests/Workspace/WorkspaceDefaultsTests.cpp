@@ -112,6 +112,22 @@ TEST_F(WorkspaceDefaultsTest, ASettingsFileOverTheLimitIsMovedAsideUnreadWithALo
     }
 }
 
+TEST_F(WorkspaceDefaultsTest, ACopySetAsideByAnEarlierRunIsNeverReplaced)
+{
+    const QString path = fileIn("settings.ini");
+    QFile earlier(path + ".unreadable");
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    ASSERT_EQ(earlier.write("earlier"), 7);
+    earlier.close();
+    ASSERT_TRUE(QFile(path).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::resize(path, WorkspaceDefaults::maximumFileSize + 1));
+
+    WorkspaceDefaults store(path);
+    EXPECT_FALSE(store.string(WorkspaceDefaults::appearanceKey));
+    EXPECT_EQ(QFileInfo(path + ".unreadable").size(), 7);
+    EXPECT_EQ(QFileInfo(path + ".unreadable-2").size(), WorkspaceDefaults::maximumFileSize + 1);
+}
+
 TEST_F(WorkspaceDefaultsTest, AFileThatCannotBeWrittenIsReportedOnce)
 {
     ASSERT_TRUE(QDir().mkpath(fileIn("a folder.ini")));
